@@ -1,0 +1,11 @@
+// Front end and settings: the screens the main loop runs.
+#pragma once
+#include "platform/types.h"
+
+LONG TitelScreen();
+LONG InitScreen();
+LONG OptionScreen();
+LONG Option1Screen();
+LONG Option3Screen();
+LONG CreditScreen();
+LONG GeheimScreen();

@@ -1,0 +1,66 @@
+// vekclient: start-up, the main loop and the orderly end.
+#include <cstdio>
+#include <cstdlib>
+
+#include "mainloop.h"
+#include "map/map.h"
+#include "media/media.h"
+#include "net/net.h"
+#include "platform/misc.h"
+#include "platform/prefs.h"
+#include "platform/system.h"
+
+int main(int argc, char **argv)
+{
+    setvbuf(stdout, nullptr, _IOLBF, 0);
+    SetDefaults();
+    PrintBanner();
+    if (!CheckByteOrder()) return 1;
+    if (!ReadVekCfg("./vek.cfg")) return 1;
+    int status = 0;
+    if (!ParseArguments(argc, argv, &status)) return status;
+
+    if (!initSDL()) {
+        std::printf("SDLInit Error\n");
+        exitSDL();
+        return 1;
+    }
+    std::atexit(exitSDL);
+
+    std::printf("OpenLibraries()\n");
+    if (OpenLibraries() != 0) return 1;
+    std::printf("CheckSystem()\n");
+    CheckSystem();
+    std::printf("SetupSystem()\n");
+    SetupSystem();
+    std::printf("MakeRoredIdezTab()\n");
+    MakeRoredIdezTab();
+    std::printf("CheckPrefs()\n");
+
+    // A set run marker means the last run did not reach its end.
+    ULONG marker = CheckPrefs(24, PREFS_READ, 0);
+    if (marker != PREFS_FAIL && marker != 0) PlayerInfo.Event = 2;
+    CheckPrefs(24, PREFS_WRITE, 1);
+
+    if (Start_TCP_IP() != 0) {
+        const char *music = Wuerfel(1) == 0 ? "./Mods/VekMain.xm" : "./Mods/VekMain2.xm";
+        if (InitSoundEnv(0, music)) {
+            GChannelPtr = StartIRCPanel();
+            if (VekDisplay.VekScreen_Tiefe > 8) currentScreenID = KartenScreen(1, 0);
+            MainLoop();
+            if (VekDisplay.VekScreen_Tiefe > 8) KartenScreen(0, 0);
+            if (GChannelPtr) EndIRCPanel(GChannelPtr);
+            GChannelPtr = nullptr;
+            ExitSoundEnv();
+        } else {
+            std::printf("Main: Konnte Sound nicht einrichten\n");
+        }
+        Quit_TCP_IP();
+    }
+
+    FreeCache(3);
+    CheckPrefs(24, PREFS_WRITE, 0);
+    FreeRoredIdezTab();
+    ExitSystem();
+    return 0;
+}

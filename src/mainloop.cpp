@@ -1,0 +1,83 @@
+#include "mainloop.h"
+
+#include <cstdio>
+
+#include "frontend/frontend.h"
+#include "map/map.h"
+#include "military/military.h"
+#include "net/net.h"
+#include "platform/prefs.h"
+#include "platform/system.h"
+#include "realm/realm.h"
+#include "town/town.h"
+
+namespace {
+
+// The chat panel draws over the screen; these screens need the whole of it.
+LONG WithoutChatPanel(LONG (*screen)())
+{
+    Send2IRCPanel(2);
+    LONG next = screen();
+    Send2IRCPanel(1);
+    return next;
+}
+
+}  // namespace
+
+LONG RunScreen(LONG id, LONG *from)
+{
+    switch (id) {
+    case 1: return TitelScreen();
+    case 2: *from = 2; return ResidenzScreen();
+    case 1139: return ResidenzScreen();
+    case 3:
+    case 1293: return KartenScreen(*from, 1);
+    case 32: return WithoutChatPanel(InitScreen);
+    case 33: return BerichteScreen();
+    case 34: return DiplomatScreen();
+    case 35: return ForschungScreen();
+    case 36: return NachrichtenScreen();
+    case 38: return SpezialistenScreen();
+    case 39: *from = 39; return StadtScreen();
+    case 40: return StammbaumScreen();
+    case 41: return StatistikScreen();
+    case 42: return SteuernScreen();
+    case 43: return BauScreen();
+    case 56: return KornlagerScreen();
+    case 59: return (LONG)TaverneScreen();
+    case 61: return LagerScreen();
+    case 108: return WithoutChatPanel(HandelsScreen);
+    case 133: return OptionScreen();
+    case 134: return Option1Screen();
+    case 151: return WithoutChatPanel(CreditScreen);
+    case 152: *from = 152; return (LONG)KaserneScreen();
+    case 278: return GeheimScreen();
+    case 499: return WithoutChatPanel(AnarchieScreen);
+    case 505: return RoredIdez();
+    case 519: return HafenScreen();
+    case 876: return WithoutChatPanel(KroenungsScreen);
+    case 919: return LuxusScreen();
+    case 1085: return GoetterScreen();
+    case 1141: return Option3Screen();
+    default:
+        std::printf("Unbekannter Buldschirm (%i)!!!\n", (int)id);
+        return ResidenzScreen();
+    }
+}
+
+void MainLoop()
+{
+    if (currentScreenID == 61) {
+        LagerScreen();
+        return;
+    }
+    LONG from = 0;
+    LONG next = TitelScreen();
+    if (next <= 0) return;
+    if (next != 133 && RoredIdezPrefs(1, PREFS_READ, 0) == 1) {
+        RoredIdezPrefs(1, PREFS_WRITE, 0);
+        next = 505;
+    }
+    currentScreenID = next;
+    while (currentScreenID != -1) currentScreenID = RunScreen(currentScreenID, &from);
+}

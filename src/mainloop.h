@@ -1,0 +1,12 @@
+// The main loop: every screen is a function that returns the next screen's
+// number; the loop dispatches on it until a screen returns -1.
+#pragma once
+#include "platform/types.h"
+
+// Runs the screen of number id and returns its result. *from remembers the
+// last of the residence (2), town (39) and barracks (152) screens for the map.
+LONG RunScreen(LONG id, LONG *from);
+
+// Runs the title screen first (or only the update download for screen 61),
+// then every screen in turn until one returns -1.
+void MainLoop();

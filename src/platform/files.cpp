@@ -1,0 +1,396 @@
+// Whole-file and directory services on the system library.
+#include "platform/files.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <string>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+ULONG GetFileSize(const char *name)
+{
+    if (!name) {
+        std::printf("GeFileSize: Parameter nicht valid!\n");
+        return 0;
+    }
+    struct stat st;
+    if (stat(name, &st) != 0) {
+        std::printf("GetFileSize: Konnte die Datei <%s> nicht öffnen\n", name);
+        return 0;
+    }
+    return st.st_size > 0xFFFFFFFFLL ? 0xFFFFFFFFu : (ULONG)st.st_size;
+}
+
+int IsFilePresent(const char *name)
+{
+    std::FILE *f = name ? std::fopen(name, "rb") : nullptr;
+    if (!f) return 0;
+    std::fclose(f);
+    return 1;
+}
+
+APTR LoadFile2Mem(const char *name, ULONG memFlags)
+{
+    std::printf("Routine: LoadFile2Mem start\n");
+    ULONG size = GetFileSize(name);
+    if (size > 0 && size <= 0x7FFFFFFFu) {
+        if (BPTR f = Open(name, MODE_OLDFILE)) {
+            APTR buffer = AllocVec(size, memFlags);
+            LONG got = Read(f, buffer, (LONG)size);
+            Close(f);
+            if (got == (LONG)size) return buffer;
+            FreeVec(buffer);
+        }
+    }
+    std::printf("LoadFile2Mem: ERROR!!! Could not load \"%s\"!!!\n", name ? name : "");
+    return nullptr;
+}
+
+int WriteFileAtomic(const char *name, const void *buffer, ULONG length, int mode)
+{
+    std::string tmp = std::string(name) + ".XXXXXX";
+    int fd = mkstemp(tmp.data());
+    if (fd < 0) return -1;
+    if (mode < 0) {
+        struct stat st;
+        if (stat(name, &st) == 0) {
+            mode = st.st_mode & 07777;
+        } else {
+            mode_t mask = umask(0);
+            umask(mask);
+            mode = 0666 & ~mask;
+        }
+    }
+    fchmod(fd, (mode_t)mode);
+    const char *p = (const char *)buffer;
+    ULONG left = length;
+    while (left > 0) {
+        ssize_t n = ::write(fd, p, left);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        p += n;
+        left -= (ULONG)n;
+    }
+    bool ok = left == 0 && fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    if (ok && std::rename(tmp.c_str(), name) == 0) return (int)length;
+    ::unlink(tmp.c_str());
+    return left ? (int)(length - left) : -1;
+}
+
+int SaveMem2File(const char *name, const void *buffer, ULONG length)
+{
+    if (!name || (!buffer && length)) return 0;
+    int written = WriteFileAtomic(name, buffer, length, -1);
+    if (written < 0) {
+        std::printf("SaveMem2File:Konnte File %s nicht anlegen\n", name);
+        return 0;
+    }
+    if ((ULONG)written != length) {
+        std::printf("SaveMem2File:Konnte File (%s, %d/%d) nicht komplett schreiben!\n", name, written, (int)length);
+        return 0;
+    }
+    return 1;
+}
+
+namespace {
+
+// Reads a whole file; false when it cannot be opened or read completely.
+bool ReadWhole(const char *name, std::string &out)
+{
+    std::FILE *f = std::fopen(name, "rb");
+    if (!f) return false;
+    out.clear();
+    char buf[65536];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
+    bool ok = !std::ferror(f);
+    std::fclose(f);
+    return ok;
+}
+
+bool SameFile(const char *a, const char *b)
+{
+    struct stat sa, sb;
+    return stat(a, &sa) == 0 && stat(b, &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+}  // namespace
+
+int CopyFile(const char *source, const char *dest, int failIfExists)
+{
+    std::printf("Routine: CopyFile\n");
+    if (!source || !dest) return 0;
+    if (failIfExists && IsFilePresent(dest)) return 0;
+    std::string data;
+    if (!ReadWhole(source, data)) return 0;  // the destination stays as it was
+    if (SameFile(source, dest)) return 1;     // copying a file onto itself leaves it whole
+    if (WriteFileAtomic(dest, data.data(), (ULONG)data.size(), -1) != (int)data.size()) return 0;
+    std::printf("Routine: CopyFile end\n");
+    return GetFileSize(dest) == (ULONG)data.size() ? 1 : 0;
+}
+
+int MoveFile(const char *source, const char *dest)
+{
+    std::printf("Routine: MoveFile\n");
+    if (!source || !dest) return 0;
+    if (SameFile(source, dest)) return 0;
+    if (!IsFilePresent(source)) return 0;
+    if (std::rename(source, dest) == 0) return 1;
+    if (CopyFile(source, dest, 0) != 1) return 0;
+    return std::remove(source) == 0 ? 1 : 0;
+}
+
+int DeleteFile(const char *name)
+{
+    std::printf("Routine: DeleteFile\n");
+    return name && std::remove(name) == 0 ? 1 : 0;
+}
+
+namespace {
+
+void FillEntry(WIN32_FIND_DATA *r, const struct dirent *e)
+{
+    std::memset(r->cFileName, 0, sizeof r->cFileName);
+    std::memcpy(r->cFileName, e->d_name, strnlen(e->d_name, sizeof r->cFileName - 1));
+    std::string full = std::string(r->cDirName) + e->d_name;
+    struct stat st;
+    bool isDir = false;
+    if (e->d_type == DT_DIR) {
+        isDir = true;
+    } else if (e->d_type != DT_REG) {
+        if (stat(full.c_str(), &st) == 0) {
+            std::printf("Stat.st_mode=%i\n", (int)st.st_mode);
+            isDir = S_ISDIR(st.st_mode);
+        }
+    }
+    if (stat(full.c_str(), &st) == 0) r->nFileSizeLow += (unsigned long long)st.st_size;
+    r->dwFileAttributes = isDir ? FILE_ATTRIBUTE_DIRECTORY : 0;
+}
+
+}  // namespace
+
+FindHandle FindFirstFile(const char *pattern, WIN32_FIND_DATA *record)
+{
+    if (!pattern || !*pattern || !record) return nullptr;
+    std::string dir = pattern;
+    size_t n = dir.size();
+    if (n > 2 && dir[n - 1] == '*' && (dir[n - 2] == '/' || dir[n - 2] == '\\')) dir.resize(n - 1);
+    DIR *d = opendir(dir.c_str());
+    if (!d) return nullptr;
+    if (struct dirent *e = readdir(d)) {
+        std::snprintf(record->cDirName, sizeof record->cDirName, "%s", dir.c_str());
+        FillEntry(record, e);
+    }
+    return d;
+}
+
+int FindNextFile(FindHandle handle, WIN32_FIND_DATA *record)
+{
+    if (!handle || !record) return 0;
+    struct dirent *e = readdir((DIR *)handle);
+    if (!e) return 0;
+    size_t n = std::strlen(record->cDirName);
+    if (n > 0 && record->cDirName[n - 1] == '*') record->cDirName[n - 1] = 0;
+    FillEntry(record, e);
+    std::printf("FindNextFile: %s%s - %i\n", record->cDirName, e->d_name, (int)e->d_type);
+    return 1;
+}
+
+void FindClose(FindHandle handle)
+{
+    if (handle) closedir((DIR *)handle);
+}
+
+namespace {
+
+bool IsDots(const char *name) { return !std::strcmp(name, ".") || !std::strcmp(name, ".."); }
+
+bool IsDirectory(const char *path)
+{
+    struct stat st;
+    return stat(path, &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+}  // namespace
+
+char *GetDirBuffer(const char *dir, ULONG n)
+{
+    if (!dir || !IsDirectory(dir)) {
+        std::printf("GetDirBuffer: Locken des Verzeichnisses klappt nicht !\n");
+        return nullptr;
+    }
+    char *buffer = (char *)AllocVec(n * 80, MEMF_CLEAR);
+    if (!buffer) return nullptr;
+    std::string pattern = std::string(dir) + "/*";
+    std::printf("DeleteDir: Target dir is %s.\n", pattern.c_str());
+    WIN32_FIND_DATA r{};
+    FindHandle h = FindFirstFile(pattern.c_str(), &r);
+    if (!h) {
+        std::printf("DeleteDir: Invalid File Handle. GetLastError reports\n");
+        return buffer;
+    }
+    ULONG slot = 0;
+    if (r.cFileName[0]) {
+        do {
+            if (!IsDots(r.cFileName)) std::memcpy(buffer + 80 * slot++, r.cFileName, strnlen(r.cFileName, 79));
+        } while (slot < n && FindNextFile(h, &r));
+    }
+    FindClose(h);
+    return buffer;
+}
+
+UWORD GetDirEntries(const char *dir)
+{
+    if (!dir || !IsDirectory(dir)) {
+        std::printf("GetDirBuffer: Locken des Verzeichnisses klappt nicht !\n");
+        return 0;
+    }
+    std::string pattern = std::string(dir) + "/*";
+    std::printf("DeleteDir: Target dir is %s\n", pattern.c_str());
+    UWORD count = 0;
+    if (DIR *d = opendir(dir)) {
+        while (struct dirent *e = readdir(d))
+            if (!IsDots(e->d_name)) ++count;
+        closedir(d);
+    }
+    std::printf("Anzahl %u\n", count);
+    return count;
+}
+
+int DeleteDir(const char *dir, const char *prefix)
+{
+    if (!dir) return 1;
+    std::string pattern = std::string(dir) + "/*";
+    std::printf("DeleteDir: Target dir is %s.\n", pattern.c_str());
+    DIR *d = opendir(dir);
+    if (!d) {
+        std::printf("DeleteDir: Invalid File Handle. GetLastError reports\n");
+        return 1;
+    }
+    size_t plen = prefix ? std::strlen(prefix) : 0;
+    while (struct dirent *e = readdir(d)) {
+        if (IsDots(e->d_name)) continue;
+        if (prefix && std::strncmp(e->d_name, prefix, plen) != 0) continue;
+        std::printf("DeleteDir: The file found is %s\n", e->d_name);
+        std::printf("Routine: DeleteFile\n");
+        std::string full = std::string(dir) + "/" + e->d_name;
+        if (std::remove(full.c_str()) != 0)
+            std::printf("DeleteDir: Konnte das folgende File nicht löschen : %s\n", full.c_str());
+    }
+    closedir(d);
+    return 1;
+}
+
+namespace {
+
+const char *const KeptIndexFiles[] = {"Path", "SfxPath", "RoredIdezPath"};
+
+bool IsKeptIndexName(const char *name)
+{
+    for (const char *k : KeptIndexFiles)
+        if (!strcasecmp(name, k)) return true;
+    return false;
+}
+
+std::string WithoutSlash(std::string s)
+{
+    while (s.size() > 1 && s.back() == '/') s.pop_back();
+    return s;
+}
+
+}  // namespace
+
+int CopyDir(const char *source, const char *dest, int mode)
+{
+    if (!source || !dest) return 0;
+    const std::string src = source, dst = dest;
+    int result = 1;
+
+    if ((mode & COPYDIR_EMPTY_DEST) && (mode & COPYDIR_FILES)) {
+        std::string kept[3];
+        bool have[3] = {};
+        for (int i = 0; i < 3; ++i) {
+            std::string name = dst + KeptIndexFiles[i];
+            std::printf("CopyDir: Lade File <%s>\n", name.c_str());
+            have[i] = ReadWhole(name.c_str(), kept[i]);
+        }
+        std::printf("CopyDir: DIR <%s> soll gelöscht werden!\n", WithoutSlash(dst).c_str());
+        DeleteDir(WithoutSlash(dst).c_str(), nullptr);
+        for (int i = 0; i < 3; ++i)
+            if (have[i]) {
+                std::string name = dst + KeptIndexFiles[i];
+                if (!SaveMem2File(name.c_str(), kept[i].data(), (ULONG)kept[i].size())) result = 0;
+            }
+    }
+
+    std::printf("CopyDir: Quelldir is %s/*.\n", src.c_str());
+    DIR *d = opendir(src.c_str());
+    if (!d) {
+        std::printf("CopyDir: Invalid File Handle. GetLastError reports\n");
+        return 1;
+    }
+    while (struct dirent *e = readdir(d)) {
+        const std::string name = e->d_name;
+        const std::string from = src + name, to = dst + name;
+        if (IsDirectory(from.c_str())) {
+            std::printf("CopyDir: DIR: <%s>\n", name.c_str());
+            if (dst.compare(0, from.size(), from) == 0 || !strcasecmp(name.c_str(), "screendat") || IsDots(name.c_str())) {
+                std::printf("CopyDir: DIR: <%s> wird nicht kopiert!\n", name.c_str());
+                continue;
+            }
+            if (!IsDirectory(to.c_str())) {
+                if (!CreateDir(to.c_str())) {
+                    std::printf("CopyDir: Konnte Verzeichnis Map nicht anlegen !\n");
+                    result = 0;
+                    continue;
+                }
+            } else if (mode & COPYDIR_EMPTY_DEST) {
+                std::printf("CopyDir: DIR: <%s> soll gelöscht werden!\n", name.c_str());
+                DeleteDir(to.c_str(), nullptr);
+            }
+            if (!CopyDir((from + "/").c_str(), (to + "/").c_str(), mode)) result = 0;
+            continue;
+        }
+        std::printf("CopyDir: FILE: <%s>\n", name.c_str());
+        if (!(mode & COPYDIR_FILES) || IsKeptIndexName(name.c_str())) {
+            std::printf("CopyDir: FILE: <%s> wird nicht kopiert!\n", name.c_str());
+            continue;
+        }
+        std::string data;
+        if (!ReadWhole(from.c_str(), data) ||
+            WriteFileAtomic(to.c_str(), data.data(), (ULONG)data.size(), -1) != (int)data.size()) {
+            result = 0;  // never delete a source whose copy is not complete
+            continue;
+        }
+        if ((mode & COPYDIR_MOVE) && std::remove(from.c_str()) != 0) {
+            std::printf("CopyDir: Konnte das folgende File nicht löschen : %s\n", from.c_str());
+            result = 0;
+        }
+    }
+    closedir(d);
+    return result;
+}
+
+const char *GetSysLanguage()
+{
+    std::printf("Routine: GetSysLanguage\n");
+    std::FILE *p = popen("set | grep \"LANG\"", "r");
+    if (!p) return "-";
+    const char *result = "-";
+    char line[1001];
+    while (std::fgets(line, sizeof line, p)) {
+        if (!std::strncmp(line, "LANG='de_", 9) || !std::strncmp(line, "LANG=de_", 8)) {
+            std::printf("%s", line);
+            result = "German";
+            break;
+        }
+    }
+    pclose(p);
+    return result;
+}

@@ -1,0 +1,38 @@
+// Whole-file and directory services and the system language.
+#pragma once
+#include "platform/amiga.h"
+
+struct WIN32_FIND_DATA {
+    char cFileName[255];
+    unsigned long long nFileSizeLow;  // sizes are added to what the field holds
+    UWORD dwFileAttributes;           // 16 directory, 0 otherwise
+    char cDirName[1000];              // searched directory with its trailing "/"
+};
+using FindHandle = void *;            // a directory stream
+
+constexpr UWORD FILE_ATTRIBUTE_DIRECTORY = 16;
+constexpr int COPYDIR_EMPTY_DEST = 0x01;   // empty the destination first
+constexpr int COPYDIR_FILES = 0x02;        // copy files, keep the destination's index files
+constexpr int COPYDIR_MOVE = 0x04;         // delete each source file once copied
+
+ULONG GetFileSize(const char *name);                       // 0 when missing
+int IsFilePresent(const char *name);                       // 1 when readable
+APTR LoadFile2Mem(const char *name, ULONG memFlags);       // new buffer, or null (empty files too)
+int SaveMem2File(const char *name, const void *buffer, ULONG length);  // 1 when all written
+int CopyFile(const char *source, const char *dest, int failIfExists);  // 1 or 0
+int MoveFile(const char *source, const char *dest);        // 1 or 0
+int DeleteFile(const char *name);                          // 1 if removed
+FindHandle FindFirstFile(const char *pattern, WIN32_FIND_DATA *record);  // null on failure
+int FindNextFile(FindHandle handle, WIN32_FIND_DATA *record);           // 1 next entry, 0 end
+void FindClose(FindHandle handle);
+char *GetDirBuffer(const char *dir, ULONG n);              // n slots of 80 bytes, or null; caller frees
+UWORD GetDirEntries(const char *dir);
+int DeleteDir(const char *dir, const char *prefix);        // 1
+int CopyDir(const char *source, const char *dest, int mode);  // 1, or 0 after a failure on the way
+const char *GetSysLanguage();                              // "German" or "-"
+
+// Writes a complete new file beside the old one, flushes it and renames it
+// over the old one: a crash leaves the old or the new file, never a mix.
+// mode -1 keeps the old file's permissions (new files follow the umask).
+// Returns length on success, -1 when nothing could be created, else the bytes written.
+int WriteFileAtomic(const char *name, const void *buffer, ULONG length, int mode);

@@ -1,0 +1,3 @@
+#include "platform/palette.h"
+
+SDL_Color KavoriaPalette[256];

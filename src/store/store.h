@@ -1,0 +1,3 @@
+// Game data store: chunks, chunk pools, lists and the mail-safe text packer.
+#pragma once
+#include "platform/types.h"

@@ -1,0 +1,14 @@
+// Screens of this subsystem that are not built yet: each says so and returns
+// the number its own failure path leads to.
+#include "town/town.h"
+
+#include "platform/system.h"
+
+LONG ResidenzScreen() { return ScreenNotBuilt("ResidenzScreen", -1); }
+LONG StadtScreen() { return ScreenNotBuilt("StadtScreen", 2); }
+LONG SteuernScreen() { return ScreenNotBuilt("SteuernScreen", 2); }
+LONG BauScreen() { return ScreenNotBuilt("BauScreen", 2); }
+LONG KornlagerScreen() { return ScreenNotBuilt("KornlagerScreen", 2); }
+LONG AnarchieScreen() { return ScreenNotBuilt("AnarchieScreen", 2); }
+LONG KroenungsScreen() { return ScreenNotBuilt("KroenungsScreen", 2); }
+LONG LuxusScreen() { return ScreenNotBuilt("LuxusScreen", 2); }
