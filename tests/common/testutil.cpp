@@ -1,0 +1,123 @@
+#include "common/testutil.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <signal.h>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace vektest {
+
+namespace fs = std::filesystem;
+
+ScratchDir::ScratchDir()
+{
+    char tmpl[] = "/tmp/vektest.XXXXXX";
+    if (!mkdtemp(tmpl)) throw std::runtime_error("mkdtemp failed");
+    path_ = tmpl;
+    oldCwd_ = fs::current_path().string();
+    fs::current_path(path_);
+}
+
+ScratchDir::~ScratchDir()
+{
+    std::error_code ec;
+    fs::current_path(oldCwd_, ec);
+    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::remove_all(path_, ec);
+}
+
+Bytes ReadBytes(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+void WriteBytes(const std::string &path, const Bytes &data)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write((const char *)data.data(), (std::streamsize)data.size());
+}
+
+void WriteText(const std::string &path, const std::string &text)
+{
+    WriteBytes(path, Bytes(text.begin(), text.end()));
+}
+
+bool Exists(const std::string &path) { return fs::exists(path); }
+
+void MakeDirs(const std::string &path) { fs::create_directories(path); }
+
+RunResult RunProgram(const std::string &program, const std::vector<std::string> &args, const std::string &cwd,
+                     int timeoutSeconds)
+{
+    char outName[] = "/tmp/vekrun.XXXXXX";
+    int outFd = mkstemp(outName);
+    RunResult r;
+    pid_t pid = fork();
+    if (pid == 0) {
+        dup2(outFd, 1);
+        dup2(outFd, 2);
+        if (chdir(cwd.c_str()) != 0) _exit(126);
+        setenv("SDL_VIDEODRIVER", "dummy", 1);
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        std::vector<char *> argv;
+        argv.push_back(const_cast<char *>(program.c_str()));
+        for (const auto &a : args) argv.push_back(const_cast<char *>(a.c_str()));
+        argv.push_back(nullptr);
+        alarm((unsigned)timeoutSeconds);
+        execv(program.c_str(), argv.data());
+        _exit(127);
+    }
+    int st = 0;
+    waitpid(pid, &st, 0);
+    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
+    close(outFd);
+    std::ifstream in(outName, std::ios::binary);
+    r.output.assign((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    unlink(outName);
+    return r;
+}
+
+RunResult RunClient(const std::vector<std::string> &args, const std::string &cwd)
+{
+    return RunProgram(VEKCLIENT_PATH, args, cwd);
+}
+
+void MakeDemoData(const std::string &dir)
+{
+    RunResult r = RunProgram(std::string(VEK_BINARY_DIR) + "/vekdemo", {dir}, ".");
+    if (r.status != 0) throw std::runtime_error("vekdemo failed: " + r.output);
+}
+
+StdoutCapture::StdoutCapture()
+{
+    std::fflush(stdout);
+    char name[] = "/tmp/vekcap.XXXXXX";
+    int fd = mkstemp(name);
+    file_ = name;
+    saved_ = dup(1);
+    dup2(fd, 1);
+    close(fd);
+}
+
+std::string StdoutCapture::Take()
+{
+    if (done_) return {};
+    std::fflush(stdout);
+    dup2(saved_, 1);
+    close(saved_);
+    done_ = true;
+    std::ifstream in(file_, std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    unlink(file_.c_str());
+    return text;
+}
+
+StdoutCapture::~StdoutCapture() { Take(); }
+
+}  // namespace vektest

@@ -1,0 +1,62 @@
+// Shared test fixtures: a scratch working directory, file bytes, and running
+// the program as a subprocess.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vektest {
+
+using Bytes = std::vector<uint8_t>;
+
+// Creates a fresh directory under /tmp and makes it the working directory
+// for the object's lifetime; removes it afterwards.
+class ScratchDir {
+public:
+    ScratchDir();
+    ~ScratchDir();
+    ScratchDir(const ScratchDir &) = delete;
+    ScratchDir &operator=(const ScratchDir &) = delete;
+    const std::string &path() const { return path_; }
+
+private:
+    std::string path_;
+    std::string oldCwd_;
+};
+
+Bytes ReadBytes(const std::string &path);               // empty when missing
+void WriteBytes(const std::string &path, const Bytes &data);
+void WriteText(const std::string &path, const std::string &text);
+bool Exists(const std::string &path);
+void MakeDirs(const std::string &path);                 // like mkdir -p
+
+struct RunResult {
+    int status = -1;     // exit status, or 128 + signal
+    std::string output;  // standard output and standard error
+};
+
+// Runs the program with arguments in directory cwd under SDL's dummy drivers;
+// killed after timeoutSeconds.
+RunResult RunProgram(const std::string &program, const std::vector<std::string> &args,
+                     const std::string &cwd, int timeoutSeconds = 30);
+
+// Runs vekclient (the build's program) in cwd.
+RunResult RunClient(const std::vector<std::string> &args, const std::string &cwd);
+
+// Writes the demo data set into dir with the build's generator.
+void MakeDemoData(const std::string &dir);
+
+// Captures what a call prints on standard output.
+class StdoutCapture {
+public:
+    StdoutCapture();
+    ~StdoutCapture();
+    std::string Take();  // ends the capture and returns the text
+
+private:
+    int saved_ = -1;
+    std::string file_;
+    bool done_ = false;
+};
+
+}  // namespace vektest
