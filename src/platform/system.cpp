@@ -25,6 +25,7 @@ APTR SfxCacheArray[SFX_CACHE_SLOTS];
 void (*FreeMovieBaseHook)() = nullptr;
 void (*CloseGlobalCatalogHook)() = nullptr;
 void (*ScreenSemaphoreExitHook)() = nullptr;
+SetupHooks SetupSystemHooks{};
 
 void SetDefaults()
 {

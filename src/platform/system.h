@@ -106,7 +106,16 @@ extern APTR SfxCacheArray[SFX_CACHE_SLOTS];
 // path can reach them without the platform depending on them.
 extern void (*FreeMovieBaseHook)();
 extern void (*CloseGlobalCatalogHook)();
-extern void (*ScreenSemaphoreExitHook)();  // destroys the game screen semaphore when the screen exists
+extern void (*ScreenSemaphoreExitHook)();
+
+// Steps of SetupSystem that belong to upper subsystems; main registers them.
+struct SetupHooks {
+    int (*OpenGameCatalog)();          // the German catalog for the game strings; 1 or 0
+    int (*ReadReceivedPoolInfo)();     // PlayerInfo Misc, RestRunden, Quartal from the received pool
+    int (*EnsureTownFiles)();          // town list and a valid town file when a game is set up
+    int (*IsCD)();                     // 1 when a CD drive answers
+};
+extern SetupHooks SetupSystemHooks;  // destroys the game screen semaphore when the screen exists
 
 // Start-up steps of main, in their order.
 void SetDefaults();                                   // 640 x 480 x 8, full screen, sound on
