@@ -1,0 +1,250 @@
+// Whole-file and directory services on scratch trees, with the faults that
+// would lose a player's data as cases.
+#include <gtest/gtest.h>
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <set>
+#include <sys/stat.h>
+
+#include "common/testutil.h"
+#include "platform/files.h"
+
+using namespace vektest;
+
+static std::string Text(const std::string &path)
+{
+    Bytes b = ReadBytes(path);
+    return std::string(b.begin(), b.end());
+}
+
+TEST(LoadFile2Mem, WholeFileOrNull)
+{
+    ScratchDir dir;
+    WriteText("full", "abc");
+    WriteText("empty", "");
+    auto *p = (char *)LoadFile2Mem("full", MEMF_CLEAR);
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(std::string(p, 3), "abc");
+    FreeVec(p);
+    EXPECT_EQ(LoadFile2Mem("empty", 0), nullptr);
+    EXPECT_EQ(LoadFile2Mem("missing", 0), nullptr);
+    EXPECT_EQ(GetFileSize("full"), 3u);
+    EXPECT_EQ(GetFileSize("missing"), 0u);
+    EXPECT_EQ(GetFileSize(nullptr), 0u);
+}
+
+TEST(SaveMem2File, ReplacesWholeAndLeavesNoTemporaryFiles)
+{
+    ScratchDir dir;
+    WriteText("out", "old contents that are longer");
+    EXPECT_EQ(SaveMem2File("out", "new", 3), 1);
+    EXPECT_EQ(Text("out"), "new");
+    EXPECT_EQ(GetDirEntries("."), 1);
+    EXPECT_EQ(SaveMem2File("no/such/dir/file", "x", 1), 0);
+}
+
+TEST(CopyFile, CasesThatMustNotLoseData)
+{
+    struct Row {
+        const char *name;
+        const char *source;       // null: no source file
+        const char *dest;         // null: no destination file
+        int failIfExists;
+        int expected;
+        const char *destAfter;    // null: destination must not exist
+    } rows[] = {
+        {"plain copy", "payload", nullptr, 0, 1, "payload"},
+        {"overwrite", "payload", "previous", 0, 1, "payload"},
+        {"fail if exists keeps both", "payload", "previous", 1, 0, "previous"},
+        {"missing source keeps destination", nullptr, "previous", 0, 0, "previous"},
+        {"missing source makes no destination", nullptr, nullptr, 0, 0, nullptr},
+        {"empty source", "", "previous", 0, 1, ""},
+    };
+    for (const Row &r : rows) {
+        SCOPED_TRACE(r.name);
+        ScratchDir dir;
+        if (r.source) WriteText("src", r.source);
+        if (r.dest) WriteText("dst", r.dest);
+        EXPECT_EQ(CopyFile("src", "dst", r.failIfExists), r.expected);
+        if (r.destAfter) {
+            EXPECT_EQ(Text("dst"), r.destAfter);
+        } else {
+            EXPECT_FALSE(Exists("dst"));
+        }
+        if (r.source) {
+            EXPECT_EQ(Text("src"), r.source);
+        }
+    }
+}
+
+TEST(CopyFile, OntoItselfKeepsTheFile)
+{
+    ScratchDir dir;
+    WriteText("same", "precious");
+    EXPECT_EQ(CopyFile("same", "same", 0), 1);
+    EXPECT_EQ(CopyFile("same", "./same", 0), 1);
+    EXPECT_EQ(Text("same"), "precious");
+}
+
+TEST(MoveFile, MovesOnlyWhatExists)
+{
+    ScratchDir dir;
+    WriteText("a", "turn");
+    EXPECT_EQ(MoveFile("a", "b"), 1);
+    EXPECT_FALSE(Exists("a"));
+    EXPECT_EQ(Text("b"), "turn");
+    EXPECT_EQ(MoveFile("a", "b"), 0);
+    EXPECT_EQ(Text("b"), "turn");
+    EXPECT_EQ(MoveFile("b", "b"), 0);
+    EXPECT_EQ(Text("b"), "turn");
+    EXPECT_EQ(DeleteFile("b"), 1);
+    EXPECT_EQ(DeleteFile("b"), 0);
+    EXPECT_EQ(IsFilePresent("b"), 0);
+}
+
+TEST(DirectorySearch, ListsEveryEntryWithKinds)
+{
+    ScratchDir dir;
+    MakeDirs("d/sub");
+    WriteText("d/one", "1");
+    WriteText("d/two", "22");
+    WIN32_FIND_DATA r{};
+    FindHandle h = FindFirstFile("d/*", &r);
+    ASSERT_NE(h, nullptr);
+    EXPECT_STREQ(r.cDirName, "d/");
+    std::set<std::string> names;
+    std::set<std::string> dirs;
+    do {
+        names.insert(r.cFileName);
+        if (r.dwFileAttributes == FILE_ATTRIBUTE_DIRECTORY) dirs.insert(r.cFileName);
+        r.nFileSizeLow = 0;
+    } while (FindNextFile(h, &r));
+    FindClose(h);
+    EXPECT_EQ(names, (std::set<std::string>{".", "..", "one", "two", "sub"}));
+    EXPECT_EQ(dirs, (std::set<std::string>{".", "..", "sub"}));
+    EXPECT_EQ(FindFirstFile("", &r), nullptr);
+    EXPECT_EQ(FindFirstFile("nothing/*", &r), nullptr);
+}
+
+TEST(DirectoryNames, CountsAndSlots)
+{
+    ScratchDir dir;
+    MakeDirs("d");
+    WriteText("d/a", "1");
+    WriteText("d/b", "2");
+    EXPECT_EQ(GetDirEntries("d"), 2);
+    EXPECT_EQ(GetDirEntries("missing"), 0);
+    char *one = GetDirBuffer("d", 1);
+    ASSERT_NE(one, nullptr);
+    EXPECT_TRUE(!std::strcmp(one, "a") || !std::strcmp(one, "b"));
+    FreeVec(one);
+    char *two = GetDirBuffer("d", 3);
+    ASSERT_NE(two, nullptr);
+    std::set<std::string> got{two, two + 80};
+    EXPECT_EQ(got, (std::set<std::string>{"a", "b"}));
+    EXPECT_EQ(two[160], 0);
+    FreeVec(two);
+    EXPECT_EQ(GetDirBuffer("missing", 2), nullptr);
+}
+
+TEST(DeleteDir, ByPrefixKeepsTheRest)
+{
+    ScratchDir dir;
+    MakeDirs("d/Esub/inner");
+    WriteText("d/Eins", "");
+    WriteText("d/Elf", "");
+    WriteText("d/Zwei", "");
+    EXPECT_EQ(DeleteDir("d", "E"), 1);
+    EXPECT_FALSE(Exists("d/Eins"));
+    EXPECT_FALSE(Exists("d/Elf"));
+    EXPECT_TRUE(Exists("d/Zwei"));
+    EXPECT_TRUE(Exists("d/Esub"));  // not empty: stays
+    EXPECT_EQ(DeleteDir("d", nullptr), 1);
+    EXPECT_FALSE(Exists("d/Zwei"));
+    EXPECT_EQ(DeleteDir(nullptr, nullptr), 1);
+    EXPECT_EQ(DeleteDir("missing", nullptr), 1);
+}
+
+class CopyDirTest : public ::testing::Test {
+protected:
+    ScratchDir dir;
+    void SetUp() override
+    {
+        MakeDirs("Data/screendat");
+        MakeDirs("Data/Cities");
+        MakeDirs("Map");
+        WriteText("Data/Prefs.vek", "prefs");
+        WriteText("Data/Empty.dat", "");
+        WriteText("Data/Path", "source index");
+        WriteText("Data/Pathfinder", "not an index file");
+        WriteText("Data/screendat/x.dat", "screen");
+        WriteText("Data/Cities/Town.list", "towns");
+        WriteText("Map/M_1_2.map", "tile");
+    }
+};
+
+TEST_F(CopyDirTest, SaveGameModeKeepsIndexFilesAndSkipsScreens)
+{
+    MakeDirs("Game/Realm/1_2/Data");
+    WriteText("Game/Realm/1_2/Data/Path", "dest index");
+    WriteText("Game/Realm/1_2/Data/Old.dat", "stale");
+    ASSERT_EQ(CopyDir("./Data/", "./Game/Realm/1_2/Data/", COPYDIR_EMPTY_DEST | COPYDIR_FILES), 1);
+    EXPECT_EQ(Text("Game/Realm/1_2/Data/Path"), "dest index");
+    EXPECT_FALSE(Exists("Game/Realm/1_2/Data/Old.dat"));
+    EXPECT_EQ(Text("Game/Realm/1_2/Data/Prefs.vek"), "prefs");
+    EXPECT_EQ(Text("Game/Realm/1_2/Data/Pathfinder"), "not an index file");
+    EXPECT_TRUE(Exists("Game/Realm/1_2/Data/Empty.dat"));
+    EXPECT_EQ(Text("Game/Realm/1_2/Data/Cities/Town.list"), "towns");
+    EXPECT_FALSE(Exists("Game/Realm/1_2/Data/screendat"));
+    EXPECT_TRUE(Exists("Data/Prefs.vek"));  // a copy leaves the source
+}
+
+TEST_F(CopyDirTest, MoveModeDeletesSourcesOnlyOnceCopied)
+{
+    MakeDirs("Game/R/0_0/Map");
+    ASSERT_EQ(CopyDir("./Map/", "./Game/R/0_0/Map/", COPYDIR_EMPTY_DEST | COPYDIR_FILES | COPYDIR_MOVE), 1);
+    EXPECT_EQ(Text("Game/R/0_0/Map/M_1_2.map"), "tile");
+    EXPECT_FALSE(Exists("Map/M_1_2.map"));
+
+    // A copy that cannot be written (a directory stands where the file
+    // would go) keeps the source file and reports the failure.
+    WriteText("Map/M_3_4.map", "keep me");
+    MakeDirs("Game/R/0_0/Map/M_3_4.map");
+    EXPECT_EQ(CopyDir("./Map/", "./Game/R/0_0/Map/", COPYDIR_FILES | COPYDIR_MOVE), 0);
+    EXPECT_EQ(Text("Map/M_3_4.map"), "keep me");
+}
+
+TEST_F(CopyDirTest, DestinationInsideTheSourceIsNotCopiedIntoItself)
+{
+    MakeDirs("Data/Backup");
+    ASSERT_EQ(CopyDir("./Data/", "./Data/Backup/", COPYDIR_FILES), 1);
+    EXPECT_EQ(Text("Data/Backup/Prefs.vek"), "prefs");
+    EXPECT_FALSE(Exists("Data/Backup/Backup"));
+}
+
+TEST(GetSysLanguage, FromTheShellEnvironment)
+{
+    struct Row {
+        const char *lang;  // null: unset
+        const char *expected;
+    } rows[] = {
+        {"de_DE.UTF-8", "German"},
+        {"de_AT", "German"},
+        {"en_GB.UTF-8", "-"},
+        {nullptr, "-"},
+    };
+    const char *saved = std::getenv("LANG");
+    std::string keep = saved ? saved : "";
+    for (const Row &r : rows) {
+        SCOPED_TRACE(r.lang ? r.lang : "(unset)");
+        if (r.lang) {
+            setenv("LANG", r.lang, 1);
+        } else {
+            unsetenv("LANG");
+        }
+        EXPECT_STREQ(GetSysLanguage(), r.expected);
+    }
+    if (saved) setenv("LANG", keep.c_str(), 1);
+    else unsetenv("LANG");
+}

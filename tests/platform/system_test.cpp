@@ -1,0 +1,48 @@
+// The fatal end and the system information.
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "common/testutil.h"
+#include "platform/system.h"
+
+using namespace vektest;
+
+TEST(Error, PrintsReleasesAndEndsWithStatusOne)
+{
+    ScratchDir dir;
+    std::fflush(stdout);
+    pid_t pid = fork();
+    if (pid == 0) {
+        int fd = open("out.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(fd, 1);
+        FreeVec(AllocVec(16, 0));
+        Error("Kein Speicher %s", "ignored argument");
+    }
+    int st = 0;
+    waitpid(pid, &st, 0);
+    ASSERT_TRUE(WIFEXITED(st));
+    EXPECT_EQ(WEXITSTATUS(st), 1);
+    Bytes b = ReadBytes("out.txt");
+    std::string out(b.begin(), b.end());
+    EXPECT_EQ(out.rfind("FATAL ERROR.", 0), 0u) << out;
+    EXPECT_NE(out.find(std::string(89, '#') + "\nSHUTDOWN SHUTDOWN"), std::string::npos) << out;
+    EXPECT_NE(out.find("MemAllocatedCounter "), std::string::npos);
+    EXPECT_NE(out.find("MemFreedCounter     "), std::string::npos);
+    EXPECT_EQ(out.find("ignored argument"), std::string::npos);
+}
+
+TEST(CheckSystem, FillsTheSystemInformation)
+{
+    StdoutCapture cap;
+    UserSystem.Sfx.IsEnabled = 1;
+    UserSystem.SoundMask = 0;
+    CheckSystem();
+    std::string out = cap.Take();
+    EXPECT_STREQ(UserSystem.WindowsTyp, "LINUX");
+    EXPECT_STREQ(UserSystem.Version, "Version LINUX");
+    EXPECT_STREQ(UserSystem.RegOwner, "UNKNOWN");
+    EXPECT_EQ(UserSystem.SoundMask, 0x6Du);
+    EXPECT_NE(out.find("Prozessor    :   LITTLEENDIAN\nHersteller   :   x86\n"), std::string::npos) << out;
+}
