@@ -38,9 +38,7 @@ int main(int argc, char **argv)
     std::printf("CheckPrefs()\n");
 
     // A set run marker means the last run did not reach its end.
-    ULONG marker = CheckPrefs(24, PREFS_READ, 0);
-    if (marker != PREFS_FAIL && marker != 0) PlayerInfo.Event = 2;
-    CheckPrefs(24, PREFS_WRITE, 1);
+    SetRunMarker();
 
     if (Start_TCP_IP() != 0) {
         const char *music = Wuerfel(1) == 0 ? "./Mods/VekMain.xm" : "./Mods/VekMain2.xm";
@@ -59,7 +57,7 @@ int main(int argc, char **argv)
     }
 
     FreeCache(3);
-    CheckPrefs(24, PREFS_WRITE, 0);
+    ClearRunMarker();
     FreeRoredIdezTab();
     ExitSystem();
     return 0;

@@ -1,7 +1,74 @@
-// Dice, byte order and small game services.
+// Small services the whole game calls: byte order, dice, the date stamp of
+// letters, the price of a good, the names of the computer races and the
+// mouse pointer.
 #pragma once
 #include <SDL/SDL.h>
+#include <ctime>
 #include "platform/types.h"
 
-ULONG Wuerfel(ULONG n);          // a whole number from 0 to n inclusive
-SDL_Cursor *GetSDLMouse();       // the system cursor from the built-in pointer picture, or null
+// Byte order. The file formats are big-endian; SwapLong and SwapWord convert
+// between them and the host (no change on a big-endian host), SwapPCAmiga and
+// SwapPCAmiga2 reverse bytes on every host because callers use them only where
+// a conversion is due.
+ULONG SwapLong(ULONG value);
+UWORD SwapWord(UWORD value);
+void SwapPCAmiga(void *buffer, UWORD count, int mode);   // mode 1: 32-bit values, else 16-bit
+void SwapPCAmiga2(void *buffer, ULONG count, int mode);  // the same with a 32-bit count
+// The next four bytes of the file, most significant first. Missing bytes read
+// as 0 and set *ok to 0 (when given), since every value is legal data.
+ULONG FileReadLong(BPTR file, int *ok = nullptr);
+
+// Dice: a whole number from 0 to n inclusive, seeded from the clock at the
+// first roll. WuerfelSeed fixes the sequence (tests, replays).
+ULONG Wuerfel(ULONG n);
+void WuerfelSeed(unsigned int seed);
+
+// Date stamp of letters: "09-Dec-2026 00:11:51", 20 characters and the NUL.
+constexpr int DATE_STRING_SIZE = 21;
+void MakeDateString(char *buffer);                          // the local time now
+void FormatDateString(char *buffer, const struct tm &when);  // any given time
+
+// The goods table: one row per goods type, columns as named below. Writable:
+// the market raises the chosen luxury good for the rest of the run.
+constexpr int WAREN_TYPES = 116;
+enum WarenSpalte {
+    WW_MENSCHEN = 0,  // people per unit of output (0: never made by the population rule)
+    WW_TIER = 1,      // weight of animal sources, 0 or 1
+    WW_PFLANZE = 2,   // weight of plant sources
+    WW_MINERAL = 3,   // weight of mineral sources
+    WW_ALCHEMIE = 4,  // research levels needed, 4 to 10 in this order
+    WW_ASTRONOMIE,
+    WW_KAMPFTECHNIK,
+    WW_NATURKUNDE,
+    WW_MEDIZIN,
+    WW_TECHNIK,
+    WW_THEOLOGIE,
+    WW_PREIS = 11,    // base price
+    WW_BILD = 12,     // picture number, 0 none
+    WARENWERTE_SPALTEN = 13
+};
+extern LONG WarenWerte[WAREN_TYPES][WARENWERTE_SPALTEN];
+
+// Price of a good from its base price and the realm's animal, plant and
+// mineral source factors; at least 1. An unknown type is priced at the base.
+ULONG GetWarenPreis(LONG type, LONG basePrice, LONG tier, LONG pflanze, LONG mineral);
+
+// Names of the computer races, IDs -1 to -11: 1 and at most 39 characters
+// plus the NUL in name (40 bytes); 0 and name untouched for any other ID.
+int GetComputerName(LONG id, char *name);
+
+// Mouse pointer. A picture is 32 rows of 32 characters: "X" black, "."
+// white, anything else transparent; the hot spot is the top left corner.
+constexpr int POINTER_SIZE = 32;
+constexpr int POINTER_PLANE_BYTES = POINTER_SIZE * POINTER_SIZE / 8;
+extern const char *const BuiltinPointerPicture[POINTER_SIZE];
+// Packs a picture into the data plane (black) and mask plane (black or
+// white), most significant bit first, 4 bytes a row. A short row is padded
+// with transparent pixels; a null row is transparent.
+void MakePointerPlanes(const char *const rows[POINTER_SIZE], UBYTE data[POINTER_PLANE_BYTES],
+                       UBYTE mask[POINTER_PLANE_BYTES]);
+// A system pointer from a picture, or null; the caller frees it with SDL_FreeCursor.
+SDL_Cursor *GetSDLMouse(const char *const rows[POINTER_SIZE] = BuiltinPointerPicture);
+// Chooses between the software pointer (the colour pointer file "./Pics/SDLCursor01.chk",
+// system pointer hidden) and the system pointer (any other name). The file is not read. 1.
+int GetMouse(const char *fileName);

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/files.h"
+#include "platform/misc.h"
 
 const char Version[] = "$VER: vekclient V0.58Z1 (Nov 26 2010/19:02:27)";
 
@@ -206,7 +207,36 @@ void CheckSystem()
 
 int SetupSystem()
 {
-    int result = 1;
+    if (!std::strcmp(GetSysLanguage(), "German") && SetupSystemHooks.OpenGameCatalog)
+        SetupSystemHooks.OpenGameCatalog();
+
+    // Options: a missing or short file is rebuilt from the defaults and read back.
+    UserSystem.VekFlags &= ~VEKFLAG_OPTIONS_REBUILT;
+    if (!OptionenPrefsLoad()) {
+        OptionPrefsDefault();
+        if (!OptionenPrefsSave()) {
+            std::printf("SetupSystem:000\n");
+            return 0;
+        }
+        if (!OptionenPrefsLoad()) {
+            std::printf("SetupSystem:001\n");
+            return 0;
+        }
+    }
+
+    GetMouse(UserSystem.OP.ColorCursor ? "./Pics/SDLCursor01.chk" : "./Pics/SDLCursor02.chk");
+
+    UserSystem.TCPIP_ID = (char)UserSystem.OP.TCPIP_ID;
+    if (SetupSystemHooks.IsCD && SetupSystemHooks.IsCD()) UserSystem.SoundMask |= 4;
+
+    ULONG value = 0;
+    PlayerInfo.SpielerID = CheckPrefsRead(9, &value) ? value : 0;
+
+    if (SetupSystemHooks.ReadReceivedPoolInfo && Lock("./Data/POP3In/GameChunk.vek", ACCESS_READ))
+        SetupSystemHooks.ReadReceivedPoolInfo();
+    if (SetupSystemHooks.EnsureTownFiles && CheckPrefsRead(0, &value) && value == 2)
+        SetupSystemHooks.EnsureTownFiles();
+
     // Graphics and sound index into memory.
     ExitSystem();
     ULONG gfxLen = GetFileSize("./Data/Path"), sfxLen = GetFileSize("./Data/SfxPath");
@@ -215,6 +245,24 @@ int SetupSystem()
     UserSystem.GfxPathLength = UserSystem.GfxPathPtr ? gfxLen : 0;
     UserSystem.SfxPathLength = UserSystem.SfxPathPtr ? sfxLen : 0;
     UserSystem.CachePath = UserSystem.GfxPathPtr && UserSystem.SfxPathPtr;
+
+    // Game name and e-mail address; the record's fields keep 39 characters and the NUL.
+    int result = 1;
+    char *text = CheckPrefsReadText(10);
+    if (text) {
+        std::snprintf(PlayerInfo.Spielname, sizeof PlayerInfo.Spielname, "%s", text);
+        FreeVec(text);
+    } else {
+        std::printf("SetupSystem:002\n");
+        result = 0;
+    }
+    text = CheckPrefsReadText(8);
+    if (!text) {
+        std::printf("SetupSystem:003\n");
+        return 0;
+    }
+    std::snprintf(PlayerInfo.Email, sizeof PlayerInfo.Email, "%s", text);
+    FreeVec(text);
     return result;
 }
 
