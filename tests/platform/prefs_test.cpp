@@ -458,7 +458,7 @@ TEST_F(PrefsTest, OptionDefaultsFollowTheDevicesOfThisRun)
 {
     UserSystem.SoundMask = 0xFD;
     OptionPrefsDefault();
-    EXPECT_EQ(UserSystem.OP.SoundBits, 0xFDu);
+    EXPECT_EQ(+UserSystem.OP.SoundBits, 0xFDu);
     EXPECT_EQ(UserSystem.SoundStatus, 0xFDu);
 
     UserSystem.SoundMask = 0x91;
@@ -466,7 +466,7 @@ TEST_F(PrefsTest, OptionDefaultsFollowTheDevicesOfThisRun)
     OptionPrefsDefault();
     EXPECT_EQ(UserSystem.SoundMask, 0x95u);
     EXPECT_EQ(UserSystem.SoundStatus, 0x15u | 0xC0u);
-    EXPECT_EQ(UserSystem.OP.SoundBits, 0xFDu);
+    EXPECT_EQ(+UserSystem.OP.SoundBits, 0xFDu);
 }
 
 TEST_F(PrefsTest, OptionsRoundTripWithADistinctValueInEveryField)
@@ -477,12 +477,12 @@ TEST_F(PrefsTest, OptionsRoundTripWithADistinctValueInEveryField)
     ASSERT_EQ(OptionenPrefsSave(), 1);
     std::memset(&UserSystem.OP, 0, sizeof UserSystem.OP);
     ASSERT_EQ(OptionenPrefsLoad(), 1);
-    EXPECT_EQ(UserSystem.OP.SoundBits, before.SoundBits);
-    EXPECT_EQ(UserSystem.OP.CDDeviceUnit, before.CDDeviceUnit);
-    EXPECT_EQ(UserSystem.OP.AHI_Frequency, before.AHI_Frequency);
-    EXPECT_EQ(UserSystem.OP.Modem_io_BrkTime, before.Modem_io_BrkTime);
-    EXPECT_EQ(UserSystem.OP.ModemProtocol, before.ModemProtocol);
-    EXPECT_EQ(UserSystem.OP.ColorCursor, before.ColorCursor);
+    EXPECT_EQ(+UserSystem.OP.SoundBits, +before.SoundBits);
+    EXPECT_EQ(+UserSystem.OP.CDDeviceUnit, +before.CDDeviceUnit);
+    EXPECT_EQ(+UserSystem.OP.AHI_Frequency, +before.AHI_Frequency);
+    EXPECT_EQ(+UserSystem.OP.Modem_io_BrkTime, +before.Modem_io_BrkTime);
+    EXPECT_EQ(+UserSystem.OP.ModemProtocol, +before.ModemProtocol);
+    EXPECT_EQ(+UserSystem.OP.ColorCursor, +before.ColorCursor);
     EXPECT_EQ(std::memcmp(UserSystem.OP.InterPassword, before.InterPassword, 39), 0);
     EXPECT_EQ(UserSystem.OP.InterPassword[39], 0) << "texts are terminated after loading";
     EXPECT_EQ(UserSystem.OP.ModemResetString[39], 0);
@@ -528,7 +528,7 @@ TEST_F(PrefsTest, OptionsFileSizes)
         const bool message =
             cap.Take().find("OptionenPrefsLoad: Ladefehler: Filegröße stimmt nicht!") != std::string::npos;
         EXPECT_EQ(message, row.message);
-        EXPECT_EQ(UserSystem.OP.ColorCursor, row.colorCursor);
+        EXPECT_EQ(+UserSystem.OP.ColorCursor, row.colorCursor);
         EXPECT_STREQ(UserSystem.OP.ModemResetString, row.reset);
     }
 
@@ -582,7 +582,7 @@ TEST_F(SetupSystemTest, FreshWorkingDirectory)
     EXPECT_EQ(ReadBytes(PREFS).size(), 250u);
     EXPECT_TRUE(UserSystem.VekFlags & VEKFLAG_OPTIONS_REBUILT);
     EXPECT_EQ(UserSystem.TCPIP_ID, 4);
-    EXPECT_EQ(UserSystem.OP.SoundBits, 0xFDu);
+    EXPECT_EQ(+UserSystem.OP.SoundBits, 0xFDu);
     EXPECT_NE(out.find("Routine: GetMouse(./Pics/SDLCursor02.chk)"), std::string::npos) << out;
     EXPECT_EQ(out.find("Ladefehler"), std::string::npos) << "a missing options file is made silently";
     EXPECT_STREQ(PlayerInfo.Spielname, "");
