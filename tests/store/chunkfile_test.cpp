@@ -57,7 +57,7 @@ TEST(LoadChunk2Mem, TakesTheFirstChunkOfItsId)
     WriteBytes("pool", Cat({Text("EROR", "x"), Land(111), Land(222)}));
     auto *land = (st_LAND *)LoadChunk2Mem(ID_LAND, "pool");
     ASSERT_NE(land, nullptr);
-    EXPECT_EQ(land->AnzGold, 111u);
+    EXPECT_EQ(+land->AnzGold, 111u);
     FreeVec(land);
     EXPECT_EQ(LoadChunk2Mem(ID_KORN, "pool"), nullptr);
     StdoutCapture cap;
@@ -73,8 +73,8 @@ TEST(LoadChunk2Mem, AShorterRecordReadsWithItsMissingFieldsZero)
     WriteBytes("pool", land);
     auto *p = (uint8_t *)LoadChunk2Mem(ID_LAND, "pool");
     ASSERT_NE(p, nullptr);
-    EXPECT_EQ(((st_LAND *)p)->Head.Length, 80u);
-    EXPECT_EQ(((st_LAND *)p)->AnzGold, 5u);
+    EXPECT_EQ(+((st_LAND *)p)->Head.Length, 80u);
+    EXPECT_EQ(+((st_LAND *)p)->AnzGold, 5u);
     for (size_t i = 92; i < sizeof(st_LAND) + 1; ++i) ASSERT_EQ(p[i], 0) << i;
     FreeVec(p);
 }
@@ -142,7 +142,7 @@ TEST(LoadChunk2Mem, HostileFiles)
         auto *p = (st_ChunkHead *)LoadChunk2Mem(r.wanted, "pool");
         EXPECT_EQ(p != nullptr, r.found);
         if (p) {
-            EXPECT_EQ(p->Length, r.length);
+            EXPECT_EQ(+p->Length, r.length);
             FreeVec(p);
         }
     }
@@ -154,8 +154,8 @@ TEST(LoadChunk2Mem, ZeroLengthChunkIsZeroFilledToItsRecord)
     WriteBytes("pool", FileChunk("GEBA", "V001", {}));
     auto *g = (st_GEBA *)LoadChunk2Mem(ID_GEBA, "pool");
     ASSERT_NE(g, nullptr);
-    EXPECT_EQ(g->Head.Length, 0u);
-    EXPECT_EQ(g->AnzGeb, 0) << "the count lies inside the buffer";
+    EXPECT_EQ(+g->Head.Length, 0u);
+    EXPECT_EQ(+g->AnzGeb, 0) << "the count lies inside the buffer";
     EXPECT_EQ(GetChunkEntryCount(g), 0u);
     FreeVec(g);
 }
@@ -197,14 +197,14 @@ TEST(AllocChunk, SmalAndForsOnly)
 {
     auto *smal = (st_SMAL *)AllocChunk(CN_SMAL, 10, 1);
     ASSERT_NE(smal, nullptr);
-    EXPECT_EQ(smal->Head.ChunkID, ID_SMAL);
-    EXPECT_EQ(smal->Head.Version, VERSION_V001);
-    EXPECT_EQ(smal->Head.Length, 272u + 10);
+    EXPECT_EQ(+smal->Head.ChunkID, ID_SMAL);
+    EXPECT_EQ(+smal->Head.Version, VERSION_V001);
+    EXPECT_EQ(+smal->Head.Length, 272u + 10);
     FreeChunk(smal);
     auto *fors = (st_FORS *)AllocChunk(CN_FORS, 99, 2);
     ASSERT_NE(fors, nullptr);
-    EXPECT_EQ(fors->Head.Version, MakeChunkID("V002"));
-    EXPECT_EQ(fors->Head.Length, 16u);
+    EXPECT_EQ(+fors->Head.Version, MakeChunkID("V002"));
+    EXPECT_EQ(+fors->Head.Length, 16u);
     FreeChunk(fors);
     for (ULONG n : {(ULONG)CN_INFO, (ULONG)CN_MOVE, (ULONG)CN_MAX, 1000u}) EXPECT_EQ(AllocChunk(n, 0, 1), nullptr) << n;
     EXPECT_EQ(AllocChunk(CN_SMAL, 0xFFFFFFFFu, 1), nullptr);

@@ -194,16 +194,16 @@ TEST(ChunkLayouts, MoveGoldenBytes)
     WriteBytes("move.dat", Bytes(golden, golden + sizeof golden));
     auto *move = (st_MOVE *)LoadChunk2Mem(ID_MOVE, "move.dat");
     ASSERT_NE(move, nullptr);
-    EXPECT_EQ(move->Head.Length, 20u);
-    EXPECT_EQ(move->AnzFiguren, 1);
+    EXPECT_EQ(+move->Head.Length, 20u);
+    EXPECT_EQ(+move->AnzFiguren, 1);
     auto *fig = (st_MOVE_EXT *)(move + 1);
-    EXPECT_EQ(fig->SpielerID, 7u);
-    EXPECT_EQ(fig->FigurArt, 10);
-    EXPECT_EQ(fig->FigurNummer, 258);
-    EXPECT_EQ(fig->X_Pos, 300u);
-    EXPECT_EQ(fig->Y_Pos, 65536u);
-    EXPECT_EQ(fig->Kommando, 5);
-    EXPECT_EQ(fig->Bewegungspunkte, 6);
+    EXPECT_EQ(+fig->SpielerID, 7u);
+    EXPECT_EQ(+fig->FigurArt, 10);
+    EXPECT_EQ(+fig->FigurNummer, 258);
+    EXPECT_EQ(+fig->X_Pos, 300u);
+    EXPECT_EQ(+fig->Y_Pos, 65536u);
+    EXPECT_EQ(+fig->Kommando, 5);
+    EXPECT_EQ(+fig->Bewegungspunkte, 6);
     ASSERT_EQ(SaveChunk2File("again.dat", move), 1);
     EXPECT_EQ(ReadBytes("again.dat"), Bytes(golden, golden + sizeof golden));
     FreeVec(move);
@@ -258,8 +258,8 @@ TEST(ChunkLayouts, ArmyWithNestedRecordsAndSaboteurTail)
     ASSERT_NE(army, nullptr);
     EXPECT_EQ(Bytes(army, army + host.size()), host);
     auto *arhd = (st_ARHD *)(army + 16);
-    EXPECT_EQ(arhd->Head.ChunkID, ID_ARHD);
-    EXPECT_EQ(arhd->ArmeeHeader.ArmeeTypAnzahl, 2u);
+    EXPECT_EQ(+arhd->Head.ChunkID, ID_ARHD);
+    EXPECT_EQ(+arhd->ArmeeHeader.ArmeeTypAnzahl, 2u);
     EXPECT_STREQ(arhd->ArmeeHeader.Name, "Legio");
     ASSERT_EQ(SaveChunk2File("again.dat", army), 1);
     EXPECT_EQ(ReadBytes("again.dat"), file);
@@ -334,11 +334,11 @@ TEST(ChunkLayouts, MoveCountTooLargeForItsLength)
                        "Anzahl Figuren 3 berechnet 2\n"),
               std::string::npos)
         << out;
-    EXPECT_EQ(move->AnzFiguren, 3) << "the stored count is kept";
+    EXPECT_EQ(+move->AnzFiguren, 3) << "the stored count is kept";
     auto *fig = (st_MOVE_EXT *)(move + 1);
     for (int i = 0; i < 2; ++i) {
-        EXPECT_EQ(fig[i].SpielerID, 0x01020304u);
-        EXPECT_EQ(fig[i].Y_Pos, 0x0D0E0F10u);
+        EXPECT_EQ(+fig[i].SpielerID, 0x01020304u);
+        EXPECT_EQ(+fig[i].Y_Pos, 0x0D0E0F10u);
     }
     EXPECT_EQ(GetChunkEntryCount(move), 2u);
     FreeVec(move);

@@ -436,16 +436,16 @@ TEST_F(Pool, ReadersTakeTheOutgoingPoolFirst)
     WriteBytes(POOL_IN, ThreePool());
     auto *land = (st_LAND *)LoadCurrentChunk(ID_LAND);
     ASSERT_NE(land, nullptr);
-    EXPECT_EQ(land->AnzGold, 500u);
+    EXPECT_EQ(+land->AnzGold, 500u);
     FreeVec(land);
     ASSERT_EQ(AddChunkPool(Host(Land(42)).data(), POOL_OUT), 1);
     land = (st_LAND *)LoadCurrentChunk(ID_LAND);
     ASSERT_NE(land, nullptr);
-    EXPECT_EQ(land->AnzGold, 42u);
+    EXPECT_EQ(+land->AnzGold, 42u);
     FreeVec(land);
     auto *korn = (st_KORN *)LoadCurrentChunk(ID_KORN);
     ASSERT_NE(korn, nullptr);
-    EXPECT_EQ(korn->Quartal, 3);
+    EXPECT_EQ(+korn->Quartal, 3);
     FreeVec(korn);
     EXPECT_EQ(LoadCurrentChunk(ID_ARMY), nullptr);
 }
