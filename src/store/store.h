@@ -66,3 +66,18 @@ int ReadPlayerInfoFromPool();
 // hex digits into buffer, *length = 12; 1 or 0). Null or a failure leaves
 // the address zero.
 extern BOOL (*PoolMacAddressHook)(char *buffer, ULONG *length);
+
+// ---- player names and buildings ----
+
+// The name of a player into name (at least 40 bytes, cleared by the caller;
+// at most 39 characters): a computer race, else from the player list
+// "./Data/SpielerList.vek". An ID not in the list gets the "unknown" text;
+// with ask it is also requested from the server through the ANFR chunk of
+// the outgoing pool (once per ID). 1, or 0 when the list cannot be loaded
+// (name untouched) or the request could not be stored.
+BOOL GetPlayerName(ULONG id, char *name, int ask);
+// The name of a player from a loaded player list (ANTW chunk) or null: 1 when
+// found or a computer race, else 0 with the "unknown" text.
+BOOL GetPlayerName_GetName(ULONG id, char *name, const st_ANTW *list);
+// 1 when the GEBA chunk holds a building of that number in that town.
+BOOL CheckOtherBuilding(const st_GEBA *geba, UWORD Gebaeude, UWORD StadtID);
