@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -59,13 +60,19 @@ void SwapRaw(const uint8_t *data, size_t size)
 
 }  // namespace
 
-std::string gPool;  // in a private directory in memory
+std::string gDir;   // a private directory in memory, removed at exit
+std::string gPool;
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
     static char dir[] = "/dev/shm/vekfuzz.XXXXXX";
     if (!mkdtemp(dir)) std::abort();
-    gPool = std::string(dir) + "/pool.vek";
+    gDir = dir;
+    gPool = gDir + "/pool.vek";
+    std::atexit([] {
+        std::error_code ec;
+        std::filesystem::remove_all(gDir, ec);
+    });
     if (!std::freopen("/dev/null", "w", stdout)) std::abort();
     return 0;
 }
