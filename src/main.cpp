@@ -9,10 +9,13 @@
 #include "platform/misc.h"
 #include "platform/prefs.h"
 #include "platform/system.h"
+#include "store/store.h"
 
 int main(int argc, char **argv)
 {
     setvbuf(stdout, nullptr, _IOLBF, 0);
+    SetupSystemHooks.ReadReceivedPoolInfo = ReadPlayerInfoFromPool;
+    PoolMacAddressHook = GetMacAddress;
     SetDefaults();
     PrintBanner();
     if (!CheckByteOrder()) return 1;

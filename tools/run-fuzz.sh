@@ -13,5 +13,5 @@ for src in fuzz/*.cpp; do
   mkdir -p "build-fuzz/corpus-$name"
   seeds=()
   [ -d "fuzz/seeds/$name" ] && seeds=("fuzz/seeds/$name")
-  (cd build-fuzz && ./"$name" -max_total_time="$secs" -rss_limit_mb=2048 "corpus-$name" "${seeds[@]/#/../}" 2>&1 | tail -n 5)
+  (cd build-fuzz && ./fuzz/"$name" -max_total_time="$secs" -rss_limit_mb=2048 "corpus-$name" "${seeds[@]/#/../}" 2>&1 | tail -n 5)
 done

@@ -51,6 +51,22 @@ APTR LoadFile2Mem(const char *name, ULONG memFlags)
     return nullptr;
 }
 
+namespace {
+
+// The rename itself survives a power cut only once the directory is on disk.
+void SyncDirectoryOf(const char *name)
+{
+    std::string dir = name;
+    size_t slash = dir.rfind('/');
+    dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : dir.substr(0, slash));
+    int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0) return;
+    fsync(fd);
+    ::close(fd);
+}
+
+}  // namespace
+
 int WriteFileAtomic(const char *name, const void *buffer, ULONG length, int mode)
 {
     std::string tmp = std::string(name) + ".XXXXXX";
@@ -78,7 +94,10 @@ int WriteFileAtomic(const char *name, const void *buffer, ULONG length, int mode
     }
     bool ok = left == 0 && fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
-    if (ok && std::rename(tmp.c_str(), name) == 0) return (int)length;
+    if (ok && std::rename(tmp.c_str(), name) == 0) {
+        SyncDirectoryOf(name);
+        return (int)length;
+    }
     ::unlink(tmp.c_str());
     return left ? (int)(length - left) : -1;
 }
