@@ -2,9 +2,12 @@
 // the same on every run: vekdemo <folder>.
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
+
+#include "platform/strings.h"
 
 namespace {
 
@@ -75,6 +78,89 @@ uint32_t Icon(int x, int y)
     return (dx * dx + dy * dy > 12 * 12) ? 0xD8A830 : 0x3050A0;
 }
 
+void PutBE(Bytes &b, uint32_t v)
+{
+    for (int i = 3; i >= 0; --i) b.push_back((uint8_t)(v >> (8 * i)));
+}
+
+void PutChunk(Bytes &b, const char *id, const Bytes &data)
+{
+    b.insert(b.end(), id, id + 4);
+    PutBE(b, (uint32_t)data.size());
+    b.insert(b.end(), data.begin(), data.end());
+    if (data.size() & 1) b.push_back(0);
+}
+
+Bytes TextChunk(const char *text) { return Bytes(text, text + std::strlen(text) + 1); }
+
+struct CatalogText {
+    UWORD ID;
+    const char *Text;  // Latin-1
+};
+
+// A German catalog (IFF CTLG): author, version, language and the texts by ID.
+// Each text's length counts its closing zero byte, so every padded text ends
+// with one.
+Bytes Catalog(const std::vector<CatalogText> &texts)
+{
+    Bytes strs;
+    for (const CatalogText &t : texts) {
+        uint32_t len = (uint32_t)std::strlen(t.Text) + 1;
+        PutBE(strs, t.ID);
+        PutBE(strs, len);
+        strs.insert(strs.end(), t.Text, t.Text + len);
+        while (strs.size() % 4) strs.push_back(0);
+    }
+    Bytes body;
+    body.insert(body.end(), {'C', 'T', 'L', 'G'});
+    PutChunk(body, "AUTH", TextChunk("Kavoria Demo"));
+    PutChunk(body, "FVER", TextChunk("$VER: demo 1.0"));
+    PutChunk(body, "LANG", TextChunk("deutsch"));
+    PutChunk(body, "STRS", strs);
+    Bytes file{'F', 'O', 'R', 'M'};
+    PutBE(file, (uint32_t)body.size());
+    file.insert(file.end(), body.begin(), body.end());
+    return file;
+}
+
+// A few German texts, so that the catalog path is exercised with the demo data.
+bool WriteCatalogs(const std::string &dir)
+{
+    const std::vector<CatalogText> game = {
+        {_VEK_SCREENMODEREQUESTER_TEXT.ID, "Bildschirmmodus w\344hlen"},
+        {_VEK_SCREENMODEREQUESTER_ABBRUCH.ID, "Abbruch !"},
+        {_VEK_SCREENMODEREQUESTER_OK.ID, "Ok !"},
+        {_VEK_NVC_TITEL.ID, "Beraternachricht"},
+        {_VEK_NVC_NOONLINE.ID, "Leider konnten wir nicht online gehen!"},
+        {_VEK_RESITBAR_OPTIONS.ID, "Optionen"},
+        {_VEK_TITEL_NEU.ID, "neu"},
+        {_VEK_TITEL_LADEN.ID, "laden"},
+        {_VEK_TITEL_SPEICHERN.ID, "speichern"},
+        {_VEK_TITEL1.ID, "Lord"},
+        {_VEK_TITEL2.ID, "Baron"},
+        {_VEK_TITEL3.ID, "Vicomte"},
+        {_VEK_TITEL4.ID, "Graf"},
+        {_VEK_TITEL5.ID, "Marquis"},
+        {_VEK_TITEL6.ID, "Herzog"},
+        {_VEK_TITEL7.ID, "Erzherzog"},
+        {_VEK_TITEL8.ID, "K\366nig"},
+        {_VEK_TITEL9.ID, "Kaiser"},
+        {_VEK_WAREN_KORN.ID, "Korn"},
+        {_VEK_ORKS.ID, "Orks"},
+    };
+    const std::vector<CatalogText> stories = {
+        {_BT_TITLE.ID, "Die Erz\344hlung des Barden"},
+        {_BT_ERSTETAG.ID,
+         "Kommt n\344her, Herr, setzt Euch ans Feuer. Heute hat Euer Volk die ersten H\374tten "
+         "gebaut, und am Abend brannte das erste Feuer in der Mitte der neuen Stadt.\n\n"
+         "Vergesst nie: Das Vertrauen Eures Volkes ist der Grund, auf dem jedes Reich gebaut "
+         "wird. \247($1,-1)\247\247"},
+    };
+    const std::string path = dir + "/catalogs/deutsch/";
+    return WriteFile(path + "VekBrowser.catalog", Catalog(game)) &&
+           WriteFile(path + "RoredIdez.catalog", Catalog(stories));
+}
+
 }  // namespace
 
 int main(int argc, char **argv)
@@ -84,8 +170,9 @@ int main(int argc, char **argv)
         return 2;
     }
     const std::string root = argv[1];
-    for (const char *dir : {"", "/Pics", "/Data"}) mkdir((root + dir).c_str(), 0775);
+    for (const char *dir : {"", "/Pics", "/Data", "/catalogs", "/catalogs/deutsch"})
+        mkdir((root + dir).c_str(), 0775);
     bool ok = WriteFile(root + "/Pics/CursorSDL.chk", Bmp24(32, 32, Arrow)) &&
-              WriteFile(root + "/Pics/icon.chk", Bmp24(32, 32, Icon));
+              WriteFile(root + "/Pics/icon.chk", Bmp24(32, 32, Icon)) && WriteCatalogs(root);
     return ok ? 0 : 1;
 }

@@ -3476,7 +3476,7 @@ LocStr VekStrings[VEK_STRING_COUNT] = {
     {1549,
      "Your stewards will look after the grain.\n"
      "\n"
-     "The land around your town feeds it. On the map you see the hexes that belong to your realm. Click on one of your hexes with the right mouse button and choose \"cultivation\": there you decide how many workers bring in the harvest, cut wood and break stone on that land.\n"
+     "The land around your town feeds it. On the map you see the hexes that belong to your realm. Open the menu of one of your hexes and choose \"cultivation\": there you decide how many workers bring in the harvest, cut wood and break stone on that land.\n"
      "\n"
      "If you prefer, the stewards distribute the workers automatically. Give it a try on one of your fields."},
     // _VEK_TUTORIAL6
@@ -3640,7 +3640,7 @@ LocStr VekStrings[VEK_STRING_COUNT] = {
      "\n"
      "Click on a figure to choose it: the info box shows its kind, its owner and its points of movement. The order menu lists what the figure can do on its hex. For a move or an attack, choose the target hex within the marked area.\n"
      "\n"
-     "Click on a hex to see its terrain, its owner and its animal, plant and mineral resources. On your own land the hex menu lets you name the place and set the workers of its fields.\n"
+     "Click on a hex to see its terrain, its owner and its animal, plant and mineral resources. Where none of your figures stands, the hex menu lets you give the place a name and, on your own land, set the workers of its fields.\n"
      "\n"
      "The lists at the side show your armies, ships, settlers, caravans and scouts, and your towns. From a town you raise new settlers, caravans and scouts, as long as it has a town hall and more than 10000 inhabitants.\n"
      "\n"
