@@ -3235,7 +3235,7 @@ LocStr VekStrings[VEK_STRING_COUNT] = {
     // _VEK_KARTE_NODUELLONTHISHEX
     {1449, "There is no foreign scout on this hex to duel with!"},
     // _VEK_KARTE_NOARMEEONTHISHEX
-    {1450, "There is no foreign army or town on this hex!"},
+    {1450, "There is nothing of another ruler on this hex that our army could attack!"},
     // _VEK_KARTE_NOSHIPONTHISHEX
     {1451, "There is no foreign ship on this hex!"},
     // _VEK_KARTE_NOOWNARMEEONTHISHEX
