@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/catalog.h"
+#include "platform/strings.h"
 
 ULONG SwapLong(ULONG value)
 {
@@ -261,21 +261,21 @@ ULONG GetWarenPreis(LONG type, LONG basePrice, LONG tier, LONG pflanze, LONG min
 namespace {
 
 struct ComputerRace {
-    UWORD stringId;       // entry of the game string table
-    const char *builtin;  // the text when the table has none
+    const LocStr *string;  // entry of the game string table
+    const char *builtin;   // the text when the table has none
 };
 
 // IDs -1 to -11 in order.
 const ComputerRace computerRaces[] = {
-    {653, "unknown"},  {982, "orcs"},     {983, "imps"},     {984, "goblins"},
-    {985, "elves"},    {986, "dwarfes"},  {987, "halflings"}, {988, "gnomes"},
-    {1276, "Dragons"}, {1277, "Undead"}, {1278, "Pirates"},
+    {&_VEK_UNBEKANNT, "unknown"}, {&_VEK_ORKS, "orcs"},       {&_VEK_KOBOLDE, "imps"},
+    {&_VEK_GOBLINS, "goblins"},   {&_VEK_ELFEN, "elves"},     {&_VEK_ZWERGE, "dwarfes"},
+    {&_VEK_HALBLINGE, "halflings"}, {&_VEK_GNOME, "gnomes"},  {&_VEK_DRACHEN, "Dragons"},
+    {&_VEK_UNTOTE, "Undead"},     {&_VEK_PIRATEN, "Pirates"},
 };
 
-const char *GameString(UWORD id, const char *builtin)
+const char *GameString(const LocStr *string, const char *builtin)
 {
-    if (id < VEK_STRING_COUNT && VekStrings[id].ID == id && VekStrings[id].Str) return VekStrings[id].Str;
-    return builtin;
+    return string->Str ? string->Str : builtin;
 }
 
 }  // namespace
@@ -284,7 +284,7 @@ int GetComputerName(LONG id, char *name)
 {
     if (id > -1 || id < -11 || !name) return 0;
     const ComputerRace &race = computerRaces[-id - 1];
-    std::strncpy(name, GameString(race.stringId, race.builtin), 39);
+    std::strncpy(name, GameString(race.string, race.builtin), 39);
     name[39] = 0;
     return 1;
 }
