@@ -1419,7 +1419,7 @@ LocStr VekStrings[VEK_STRING_COUNT] = {
     // _VEK_INITSCREEN_VEKINITOK
     {681, "Kavoria is initialized!"},
     // _VEK_INITSCREEN_NEUESPIELZUEGE
-    {682, "Now the first turn of your realm is read. Good luck, my Lord!"},
+    {682, "Now the first turn of your realm is being read. Good luck, my Lord!"},
     // _VEK_INITSCREEN_VEKINITFAILED
     {683, "Your realm could not be set up! Please fetch the answer of the game server once more."},
     // _VEK_INITSCREEN_POPSERVER
@@ -2074,7 +2074,7 @@ LocStr VekStrings[VEK_STRING_COUNT] = {
     // _VEK_KASERNE_RUESTUNGENTFERNEN
     {975, "Do you really want to take away all weapons and armour of this part?"},
     // _VEK_KASERNE_CHOOSEWEAPON1OR2
-    {976, "Please show the first or the second weapon, the shield, the helmet or the armour of the part, then remove it."},
+    {976, "Type and exhaustion cannot be removed. Show a weapon, the shield, the helmet or the armour of the part, then remove it."},
     // _VEK_KASERNE_THISPARTHASNOWEAPON
     {977, "This part carries no first weapon!"},
     // _VEK_KASERNE_THISPARTHASNOWEAPON2
