@@ -53,6 +53,22 @@ bool BothEightBit(const BitMap *a, const BitMap *b)
     return bytes(a) == 1 && bytes(b) == 1;
 }
 
+template <int B>
+void CopyKeyedRow(const UBYTE *sp, UBYTE *dp, LONG w, ULONG key, bool leftward)
+{
+    if (leftward) {
+        for (LONG col = w - 1; col >= 0; col--) {
+            const ULONG v = GetPixel<B>(sp + (size_t)col * B);
+            if (v != key) PutPixel<B>(dp + (size_t)col * B, v);
+        }
+        return;
+    }
+    for (LONG col = 0; col < w; col++, sp += B, dp += B) {
+        const ULONG v = GetPixel<B>(sp);
+        if (v != key) PutPixel<B>(dp, v);
+    }
+}
+
 // Copies r between two locked pixel memories of the same pixel size; with
 // keyed set, source pixels equal to key are skipped. Overlapping rectangles
 // of the same memory are copied in the order that reads before it writes.
@@ -70,10 +86,11 @@ void CopyPixels(const PixelAccess &s, const PixelAccess &d, const BlitRect &r, b
             std::memmove(dp, sp, rowBytes);
             continue;
         }
-        for (LONG j = 0; j < r.w; j++) {
-            const LONG col = leftward ? r.w - 1 - j : j;
-            const ULONG v = LoadPixel(sp + (size_t)col * s.bpp, s.bpp);
-            if (v != key) StorePixel(dp + (size_t)col * d.bpp, d.bpp, v);
+        switch (d.bpp) {
+        case 1: CopyKeyedRow<1>(sp, dp, r.w, key, leftward); break;
+        case 2: CopyKeyedRow<2>(sp, dp, r.w, key, leftward); break;
+        case 3: CopyKeyedRow<3>(sp, dp, r.w, key, leftward); break;
+        default: CopyKeyedRow<4>(sp, dp, r.w, key, leftward); break;
         }
     }
 }

@@ -56,6 +56,43 @@ ULONG TextCount(const char *text, ULONG count)
     return end ? (ULONG)((const char *)end - text) : count;
 }
 
+struct GlyphInk {
+    const ULONG *colours;  // a colour font's pixels by index, else null
+    ULONG fg, bg;
+    bool jam2;
+};
+
+// One glyph with its left column at gx and its top row at top, clipped to the
+// pixel memory (top is never negative).
+template <int B>
+void DrawGlyph(const PixelAccess &pa, const TextFont *font, CharLocEntry loc, LONG gx, LONG top, LONG rows,
+               const GlyphInk &ink)
+{
+    const LONG c0 = gx < 0 ? -gx : 0;
+    const LONG c1 = gx + loc.Width > pa.w ? pa.w - gx : loc.Width;
+    if (c0 >= c1) return;
+    // Locals, so that the stores through dst cannot make the compiler reload them.
+    const ULONG fg = ink.fg, bg = ink.bg;
+    const ULONG *colours = ink.colours;
+    const bool jam2 = ink.jam2;
+    const size_t pitch = font->BitmapBreite;
+    for (LONG row = 0; row < rows; row++) {
+        const UBYTE *src = font->Data + (size_t)row * pitch + loc.Offset;
+        UBYTE *dst = PixelAt(pa, gx + c0, top + row);
+        if (jam2 && !colours) {  // the common case, without branches per pixel
+            for (LONG col = c0; col < c1; col++, dst += B) PutPixel<B>(dst, src[col] ? fg : bg);
+            continue;
+        }
+        for (LONG col = c0; col < c1; col++, dst += B) {
+            const UBYTE b = src[col];
+            if (b)
+                PutPixel<B>(dst, colours ? colours[b] : fg);
+            else if (jam2)
+                PutPixel<B>(dst, bg);
+        }
+    }
+}
+
 }  // namespace
 
 TextFont *OpenDiskFont(const char *filename)
@@ -250,13 +287,12 @@ LONG Text(RastPort *rp, const char *text, ULONG count)
         std::printf("Text: Konnte Speicher des Ziel-Surfaces nicht ermitteln!\n");
         return 0;
     }
-    const bool colour = font->Typ == FONT_TYP_COLO;
-    const bool jam2 = rp->DrawMode == JAM2;
-    const ULONG fg = PenPixel(pa.bpp, rp->FgPen);
-    const ULONG bg = PenPixel(pa.bpp, rp->BgPen);
-    ULONG palette[256];
-    if (colour)
-        for (int i = 0; i < 256; i++) palette[i] = PenPixel(pa.bpp, (UWORD)i);
+    GlyphInk ink = {nullptr, PenPixel(pa.bpp, rp->FgPen), PenPixel(pa.bpp, rp->BgPen), rp->DrawMode == JAM2};
+    ULONG colours[256];
+    if (font->Typ == FONT_TYP_COLO) {
+        for (int i = 0; i < 256; i++) colours[i] = PenPixel(pa.bpp, (UWORD)i);
+        ink.colours = colours;
+    }
     const LONG rows = font->tf_YSize < pa.h - top ? font->tf_YSize : pa.h - top;
 
     LONG x = x0, left = x0, right = x0;
@@ -277,17 +313,11 @@ LONG Text(RastPort *rp, const char *text, ULONG count)
         if (loc.Width == 0) continue;
         if (gx < left) left = gx;
         if (gx + loc.Width > right) right = gx + loc.Width;
-        for (LONG row = 0; row < rows; row++) {
-            const UBYTE *src = font->Data + (size_t)row * font->BitmapBreite + loc.Offset;
-            for (LONG col = 0; col < loc.Width; col++) {
-                const LONG px = gx + col;
-                if (px < 0 || px >= pa.w) continue;
-                const UBYTE b = src[col];
-                if (b)
-                    StorePixel(PixelAt(pa, px, top + row), pa.bpp, colour ? palette[b] : fg);
-                else if (jam2)
-                    StorePixel(PixelAt(pa, px, top + row), pa.bpp, bg);
-            }
+        switch (pa.bpp) {
+        case 1: DrawGlyph<1>(pa, font, loc, gx, top, rows, ink); break;
+        case 2: DrawGlyph<2>(pa, font, loc, gx, top, rows, ink); break;
+        case 3: DrawGlyph<3>(pa, font, loc, gx, top, rows, ink); break;
+        default: DrawGlyph<4>(pa, font, loc, gx, top, rows, ink); break;
         }
     }
     UnlockBits(&pa);
