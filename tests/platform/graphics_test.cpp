@@ -474,6 +474,29 @@ TEST_P(Graphics, BltBitMapWithoutBitMaps)
     FreeBitMap(src);
 }
 
+TEST_P(Graphics, BlitsThroughRastPorts)
+{
+    BitMap *src = Offscreen(4, 4, 0x42);
+    RastPort srp;
+    InitRastPort(&srp);
+    srp.BitMap = src;
+    BitMap *dst = Offscreen(8, 8, 0x21);
+    RastPort drp;
+    InitRastPort(&drp);
+    drp.BitMap = dst;
+    EXPECT_EQ(ClipBlit(&srp, 1, 1, &drp, 5, 6, 4, 4, 0xC0), 1);
+    EXPECT_EQ(BoundsOf(dst, 0x42), (Rect{5, 6, 3, 2}));
+    EXPECT_EQ(ClipBlit(nullptr, 0, 0, &drp, 0, 0, 4, 4, 0xC0), 0);
+    EXPECT_EQ(ClipBlit(&srp, 0, 0, nullptr, 0, 0, 4, 4, 0xC0), 0);
+
+    EXPECT_EQ(BltBitMapRastPort(src, 0, 0, &drp, 0, 0, 2, 2, 0xC0), 1);
+    EXPECT_EQ(PixelAt(dst, 1, 1), 0x42u);
+    EXPECT_EQ(BltBitMapRastPort(src, 0, 0, nullptr, 7, 8, 2, 2, 0xC0), 1);
+    EXPECT_EQ(PixelAt(screen->BobBitMap(), 8, 9), 0x42u) << "a null RastPort is the display's";
+    FreeBitMap(src);
+    FreeBitMap(dst);
+}
+
 TEST(EightBit, BlitsKeepPaletteIndicesWhenPalettesDiffer)
 {
     SdlScreen screen(8);
