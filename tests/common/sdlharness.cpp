@@ -6,13 +6,6 @@
 #include "platform/pixfmt.h"
 #include "platform/system.h"
 
-// sdl12-compat leaks a few small blocks in every SDL_SetVideoMode (seen with
-// a three-line program); keep LeakSanitizer to our own allocations.
-extern "C" const char *__lsan_default_suppressions()
-{
-    return "leak:libSDL2-2.0.so\n";
-}
-
 namespace vektest {
 
 namespace {
