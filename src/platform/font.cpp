@@ -77,8 +77,8 @@ void DrawGlyph(const PixelAccess &pa, const TextFont *font, CharLocEntry loc, LO
     const bool jam2 = ink.jam2;
     const size_t pitch = font->BitmapBreite;
     for (LONG row = 0; row < rows; row++) {
-        const UBYTE *src = font->Data + (size_t)row * pitch + loc.Offset;
-        UBYTE *dst = PixelAt(pa, gx + c0, top + row);
+        const UBYTE *__restrict src = font->Data + (size_t)row * pitch + loc.Offset;
+        UBYTE *__restrict dst = PixelAt(pa, gx + c0, top + row);
         if (jam2 && !colours) {  // the common case, without branches per pixel
             for (LONG col = c0; col < c1; col++, dst += B) PutPixel<B>(dst, src[col] ? fg : bg);
             continue;
