@@ -4,6 +4,7 @@
 // row lower; the odd/even rule lives in HexNachbar alone.
 #pragma once
 #include "platform/types.h"
+#include "store/figurart.h"
 
 constexpr LONG WELT_BREITE = 12800;  // hex columns of the world
 constexpr LONG WELT_HOEHE = 6400;    // hex rows of the world
@@ -51,32 +52,6 @@ enum GelaendeKlasse {
 };
 constexpr UWORD MAX_HEX_GRAFIK = 91;  // highest hex graphic number in use
 
-// Figure kinds; values from 50 up name figure pictures, not kinds.
-enum FigurArt : UWORD {
-    FID_KUNDSCHAFTER = 0,
-    FID_LEICHTE_INFANTRIE = 1,
-    FID_MITTLERE_INFANTRIE = 2,
-    FID_SCHWERE_INFANTRIE = 3,
-    FID_LEICHTE_KAVALLERIE = 4,
-    FID_MITTLERE_KAVALLERIE = 5,
-    FID_SCHWERE_KAVALLERIE = 6,
-    FID_LEICHTE_ARTILLERIE = 7,
-    FID_MITTLERE_ARTILLERIE = 8,
-    FID_SCHWERE_ARTILLERIE = 9,
-    FID_SIEDLER = 10,
-    FID_MAGIER = 11,
-    FID_KLERIKER = 12,
-    FID_GEOLOGE = 13,
-    FID_HANDELSSCHIFF_KLEIN = 14,
-    FID_HANDELSSCHIFF_MITTEL = 15,
-    FID_HANDELSSCHIFF_GROSS = 16,
-    FID_KRIEGSSCHIFF_KLEIN = 17,
-    FID_KRIEGSSCHIFF_MITTEL = 18,
-    FID_KRIEGSSCHIFF_GROSS = 19,
-    FID_KARAWANE = 20,
-    FID_ARMEE = 30,
-    FID_SCHIFFE = 31,
-};
 
 UWORD GetTypeOfHex(UWORD Art);          // class 0 ... 11; unknown graphics print and give 0
 UWORD IsRuine(UWORD Art);               // 1 for the ruin graphics 4 and 35 ... 38

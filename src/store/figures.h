@@ -1,21 +1,27 @@
-// Figures on the map: the figure record of the MOVE chunk and the routines
-// that add, remove and rewrite figures in the figure file ./Data/MapPrefs.vek.
+// Figures on the map: the routines that find a free figure number and add,
+// remove and rewrite figures in the figure file ./Data/MapPrefs.vek (an MREF
+// chunk followed by the MOVE chunk).
 #pragma once
-#include <cstddef>
 #include "platform/types.h"
+#include "store/chunks.h"
+#include "store/figurart.h"
+#include "store/lists.h"
 
-#pragma pack(push, 1)
-struct st_MOVE_EXT {
-    ULONG SpielerID;        // 0  owner's player ID
-    UWORD FigurArt;         // 4  figure kind
-    UWORD FigurNummer;      // 6  the owner's number of the figure, from 1
-    ULONG X_Pos;            // 8  absolute hex column, 0 ... 12,799
-    ULONG Y_Pos;            // 12 absolute hex row, 0 ... 6,399
-    UBYTE Kommando;         // 16 order; 7 = carried on a ship
-    UBYTE Bewegungspunkte;  // 17 movement points left
-};
-#pragma pack(pop)
-static_assert(sizeof(st_MOVE_EXT) == 18);
-static_assert(offsetof(st_MOVE_EXT, Kommando) == 16);
+inline constexpr const char MAPPREFS_FILE[] = "./Data/MapPrefs.vek";
+constexpr UBYTE KOMMANDO_AN_BORD = 7;   // carried on a ship: not on the map itself
+constexpr UWORD FIGUR_FEHLER = 0xFFFF;  // AddFigur2MapPrefs failed
+constexpr LONG FIGUREN_ALLE = -1;       // RemoveFigurFromMapPrefs: every matching figure
+constexpr LONG FIGUR_NICHT_AN_BORD = -2;  // RemoveFigurFromMapPrefs: the first one not aboard
+constexpr ULONG LISTE_FIGUREN = 19;     // list type of figure lists
 
-constexpr UBYTE KOMMANDO_AN_BORD = 7;  // carried on a ship: not on the map itself
+// The smallest number from 1 that no figure of the player carries; 1 for a
+// null or empty chunk; 0 when every number is taken.
+UWORD GetFigurID(const st_MOVE *Move);
+// Adds a figure of the player at (XPos, YPos); its number, or FIGUR_FEHLER.
+UWORD AddFigur2MapPrefs(const char *PrefsFile, UWORD FigurArt, ULONG XPos, ULONG YPos);
+// Removes figures of the player at (XPos, YPos): AnzahlID -1 all of the kind
+// (30: kinds 1-9, 31: kinds 14-19), -2 the first not aboard, n the one
+// numbered n. 1 when the file was rewritten, 0 on failure (file unchanged).
+int RemoveFigurFromMapPrefs(const char *PrefsFile, UWORD FigurArt, ULONG XPos, ULONG YPos, LONG AnzahlID);
+// Rewrites the figure file's MOVE chunk from a figure list; 1 or 0.
+int WriteList2MapPrefs(ListHeader *FigurList);

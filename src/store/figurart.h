@@ -1,0 +1,30 @@
+// The kinds of figures on the map.
+#pragma once
+#include "platform/types.h"
+
+// Figure kinds; values from 50 up name figure pictures, not kinds.
+enum FigurArt : UWORD {
+    FID_KUNDSCHAFTER = 0,
+    FID_LEICHTE_INFANTRIE = 1,
+    FID_MITTLERE_INFANTRIE = 2,
+    FID_SCHWERE_INFANTRIE = 3,
+    FID_LEICHTE_KAVALLERIE = 4,
+    FID_MITTLERE_KAVALLERIE = 5,
+    FID_SCHWERE_KAVALLERIE = 6,
+    FID_LEICHTE_ARTILLERIE = 7,
+    FID_MITTLERE_ARTILLERIE = 8,
+    FID_SCHWERE_ARTILLERIE = 9,
+    FID_SIEDLER = 10,
+    FID_MAGIER = 11,
+    FID_KLERIKER = 12,
+    FID_GEOLOGE = 13,
+    FID_HANDELSSCHIFF_KLEIN = 14,
+    FID_HANDELSSCHIFF_MITTEL = 15,
+    FID_HANDELSSCHIFF_GROSS = 16,
+    FID_KRIEGSSCHIFF_KLEIN = 17,
+    FID_KRIEGSSCHIFF_MITTEL = 18,
+    FID_KRIEGSSCHIFF_GROSS = 19,
+    FID_KARAWANE = 20,
+    FID_ARMEE = 30,
+    FID_SCHIFFE = 31,
+};
