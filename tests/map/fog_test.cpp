@@ -217,7 +217,7 @@ TEST(Fog, RandomWorldsAgreeWithHexDistance)
         w.Fertig();
         std::set<std::pair<LONG, LONG>> eigeneFiguren, eigeneStaedte;
         for (const st_MOVE_EXT &f : w.figuren) {
-            if (f.SpielerID == kIch && f.Kommando != KOMMANDO_AN_BORD) eigeneFiguren.insert({f.X_Pos, f.Y_Pos});
+            if (f.SpielerID == kIch && f.Kommando != KOMMANDO_AN_BORD) eigeneFiguren.insert({(LONG)f.X_Pos, (LONG)f.Y_Pos});
         }
         for (LONG y = 0; y < FENSTER_HOEHE; ++y) {
             for (LONG x = 0; x < FENSTER_BREITE; ++x) {

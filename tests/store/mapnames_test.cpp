@@ -12,6 +12,9 @@
 
 namespace {
 
+// The records are packed: checks read their numbers with a unary plus, as
+// values, never through a misaligned reference.
+
 using vektest::Bytes;
 
 void LE(Bytes &b, ULONG v, int breite)
@@ -83,12 +86,12 @@ TEST_F(Listendateien, MapNamesWholeRecordsOnly)
     ASSERT_EQ(ScanMapNames2List(l), 1);
     std::vector<st_TOWN_EXT> namen = Records<st_TOWN_EXT>(l);
     ASSERT_EQ(namen.size(), 2u);
-    EXPECT_EQ(namen[0].XPos, 12799);
-    EXPECT_EQ(namen[0].YPos, 6399);
+    EXPECT_EQ(+namen[0].XPos, 12799);
+    EXPECT_EQ(+namen[0].YPos, 6399);
     EXPECT_STREQ(namen[0].Name, "Nordkap");
-    EXPECT_EQ(namen[0].Level, 3);
-    EXPECT_EQ(namen[0].StadtVolk, 0x01020304u);
-    EXPECT_EQ(namen[0].StadtID, 0x0506);
+    EXPECT_EQ(+namen[0].Level, 3);
+    EXPECT_EQ(+namen[0].StadtVolk, 0x01020304u);
+    EXPECT_EQ(+namen[0].StadtID, 0x0506);
     EXPECT_STREQ(namen[1].Name, "Furt");
 
     ASSERT_EQ(SaveMapNamesList(l), 1);
@@ -132,11 +135,11 @@ TEST_F(Listendateien, ShipAddOnsRoundTrip)
     std::vector<ShipAddOn> v = Records<ShipAddOn>(l);
     ASSERT_EQ(v.size(), 2u);
     EXPECT_STREQ(v[0].Name, "Seeadler");
-    EXPECT_EQ(v[0].SchiffsID, 0x1234);
-    EXPECT_EQ(v[0].ReparaturDauer, 3);
-    EXPECT_EQ(v[0].Special1, 0x0A0B0C0Du);
-    EXPECT_EQ(v[0].Special2, 2u);
-    EXPECT_EQ(v[0].Special3, 0xFFFFFFFFu);
+    EXPECT_EQ(+v[0].SchiffsID, 0x1234);
+    EXPECT_EQ(+v[0].ReparaturDauer, 3);
+    EXPECT_EQ(+v[0].Special1, 0x0A0B0C0Du);
+    EXPECT_EQ(+v[0].Special2, 2u);
+    EXPECT_EQ(+v[0].Special3, 0xFFFFFFFFu);
     ASSERT_EQ(SaveShipAddOnList(l), 1);
     EXPECT_EQ(vektest::ReadBytes(SHIPADDON_FILE), datei);
 
@@ -248,16 +251,16 @@ TEST_F(Listendateien, LettersByMaskAndRecipient)
     EXPECT_EQ(ScanSmals2List(alle, "./Data/MailIn", kMaske, 0), 1u);
     ASSERT_EQ(alle->Elemente, 1u);
     SmalListEntry *b = Briefe(alle)[0];
-    EXPECT_EQ(b->Date, 4082704496u);
+    EXPECT_EQ(+b->Date, 4082704496u);
     EXPECT_STREQ(b->TitelZeile, "Alrik      : Handel mit Salz");
     EXPECT_STREQ(b->DateString, "09-Dec-2026 12:34:56");
     EXPECT_STREQ(b->Betreff, "Handel mit Salz");
     EXPECT_STREQ(b->AbsenderName, "Alrik");
     EXPECT_STREQ(b->EmpfaengerName, "Alle");
     EXPECT_STREQ(b->ChunkFilename, "./Data/MailIn/E0000001_07.smal");
-    EXPECT_EQ(b->AbsenderID, 3);
-    EXPECT_EQ(b->EmpfaengerID, -1);
-    ASSERT_NE(b->MailPtr, nullptr);
+    EXPECT_EQ(+b->AbsenderID, 3);
+    EXPECT_EQ(+b->EmpfaengerID, -1);
+    ASSERT_NE(+b->MailPtr, nullptr);
     EXPECT_STREQ(b->MailPtr, "Guten Tag!");
 
     ListHeader *meine = CreateList(LISTE_BRIEFE);
@@ -293,7 +296,7 @@ TEST_F(Listendateien, BrokenLettersAreSkipped)
     ASSERT_EQ(ScanSmals2List(l, "./Data/MailIn", kMaske, 0), 2u);
     ASSERT_EQ(l->Elemente, 2u);
     for (SmalListEntry *b : Briefe(l)) {
-        ASSERT_NE(b->MailPtr, nullptr);
+        ASSERT_NE(+b->MailPtr, nullptr);
         EXPECT_STREQ(b->MailPtr, std::string(b->Betreff) == "gut" ? "text" : "");
     }
     DeleteList(l, 1);
