@@ -46,6 +46,12 @@ struct ButtonData {
     const char *LocaleID;
 };
 
+// A four-letter return code as a loaded GadgetData holds it: MakeGadgetID("EXIT").
+constexpr ULONG MakeGadgetID(const char (&s)[5])
+{
+    return (ULONG)(UBYTE)s[0] << 24 | (ULONG)(UBYTE)s[1] << 16 | (ULONG)(UBYTE)s[2] << 8 | (ULONG)(UBYTE)s[3];
+}
+
 // Records without texts or links keep the file layout in host order.
 #pragma pack(push, 1)
 struct StringInputInfo {
