@@ -62,7 +62,7 @@ int SaveScreenshot(char *name, size_t size);
 constexpr int CURSOR_MAX_LENGTH = 20;    // pixels saved under the cursor line
 
 struct VekCursor {
-    UWORD X, Y;                // position on the display port
+    UWORD X, Y;                // top of the cursor line on the display port
     UWORD BrightColor, DarkColor;
     UWORD Length;              // height of the cursor line, at most CURSOR_MAX_LENGTH
     UWORD Width;
@@ -74,44 +74,69 @@ struct VekCursor {
     UWORD Pos_X;               // index of the cursor in the text
     UWORD Pos_Y;               // line of the cursor
     UWORD PosXLineY;           // index where the cursor's line starts
-    UWORD LineLength;          // pixel width of the cursor's line up to the cursor
+    UWORD LineLength;          // pixels from the line start to the cursor
     UWORD OffsetLines;
     UWORD MaxVisibleLines;
     UWORD CharCounter;         // characters in the text
-    UWORD LineCounter;         // line breaks in the text
+    UWORD LineCounter;         // line feeds in the text
     const char *VerifyPtr;     // the text buffer the cursor belongs to
     UBYTE Modus;
     UBYTE Special;
     UBYTE Char;
     BOOL CursorProcess;        // the blink timer runs
-    UBYTE SaveChunky[CURSOR_MAX_LENGTH];  // palette indices under the cursor line
+    BOOL BackSaved;            // Back holds the pixels under the cursor at (X, Y)
+    UBYTE Back[CURSOR_MAX_LENGTH];  // palette indices under the cursor line
 };
 
 extern VekCursor VekCursorStruktur;
+
+// What the cursor and the editor draw with on the display port. A null entry
+// draws nothing (and a null CharWidth measures 0); start-up fills them in
+// from the graphics code.
+struct TextEntryPainter {
+    UWORD (*CharWidth)(UBYTE c);             // width of c in the display font
+    UWORD (*FontHeight)();                   // rows of the display font
+    UWORD (*FontBaseline)();
+    void (*Fill)(LONG x0, LONG y0, LONG x1, LONG y1, UWORD pen);  // corners included
+    void (*DrawText)(LONG x, LONG baseline, const char *text, ULONG count, UWORD pen);
+    UWORD (*ReadPen)(LONG x, LONG y);        // palette index of a pixel
+    void (*WritePen)(LONG x, LONG y, UWORD pen);
+    void (*Present)(LONG x, LONG y, LONG w, LONG h);
+};
+extern TextEntryPainter TextEntryPaint;
 
 VekCursor *SetCursor(UWORD x, UWORD y, UWORD length, UWORD bright, UWORD dark);  // all 0 hides it
 VekCursor *SetNewCursor(UWORD startX, UWORD startY, UWORD x, UWORD y, UWORD length, UWORD bright, UWORD dark);
 void SetCursorStartPos(VekCursor *cursor, UWORD x, UWORD y);
 void CursorClearValues(VekCursor *cursor);
 void ClearCursor(VekCursor *cursor);
-void DrawCursor();
+void DrawCursor();                       // one blink step; GetKey calls it on the blink event
 Uint32 CursorTimerCallback(Uint32 interval, void *parameter);
 
 // ---- Text entry ---------------------------------------------------------------
+// text and widths are parallel buffers of at least maxInput + 1 bytes: widths[i]
+// is the pixel width of text[i], 0 for a line feed. Lines end at a line feed or
+// where the next character would pass maxPixel.
 
-// Applies one key to the text (insert, backspace, delete, line feed, real
-// cursor keys) and redraws; returns maxPixel x cursor line + pixel width of
-// the cursor's line. text and widths hold at least maxInput + 1 bytes.
+// Applies one key: typed characters are inserted (wrapping the last word to a
+// new line at the end of the text), 8 deletes backwards, 10 and 13 break the
+// line, and the real cursor keys (KeyExtended) move the cursor. Redraws what
+// changed. Returns maxPixel x cursor line + pixels from the line start to the cursor.
 ULONG StringInput(ULONG ch, char *text, UBYTE *widths, VekCursor *cursor, UWORD maxInput, UWORD maxPixel,
                   UWORD lines);
 // Inserts ch with its width at the cursor, or removes the character there when
-// ch is 0; 0 when the text is full or the line has no room.
+// ch is 0. 0 when the text already holds maxInput characters or the cursor's
+// line has no room for the width.
 int EditStrings(UBYTE ch, UBYTE width, char *text, UBYTE *widths, VekCursor *cursor, UWORD maxInput,
                 UWORD maxPixel);
+// Redraws the lines from the cursor's line down, at most `lines` lines.
 void RedrawThisLine(VekCursor *cursor, const char *text, UWORD maxPixel, UWORD maxInput, UWORD lines);
-ULONG GetCursorStringPos(const UBYTE *widths, UWORD maxPixel);
+ULONG GetCursorStringPos(const UBYTE *widths, UWORD maxPixel);     // width of the last wrapped line
 ULONG GetLastLineCursorStringPos(const char *text, const UBYTE *widths, UWORD maxPixel, ULONG *index);
 ULONG CalcSizeOfLastLine(const VekCursor *cursor, const char *text, const UBYTE *widths);
+// Start index of line `line` (-1 when the text has fewer lines) and its pixel
+// width in *pixelEnd; with best, the index in that line nearest the cursor's X.
 LONG CalcLinePos(const char *text, const UBYTE *widths, const VekCursor *cursor, UWORD maxPixel, UWORD line,
-                 BOOL best, LONG *pixelEnd);
+                 BOOL best, ULONG *pixelEnd);
+// Sets Pos_X, Pos_Y and PosXLineY from the cursor's X and Y; returns its pixel offset in the line.
 ULONG CalcCurrentCursorPosition(const char *text, const UBYTE *widths, VekCursor *cursor, UWORD maxPixel);
