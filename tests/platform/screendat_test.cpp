@@ -196,7 +196,7 @@ TEST_F(ScreenDatTest, EveryKindDecodesIntoItsNativeRecord)
 
     const GebaeudeAbhaengigkeiten &b = r->GebaeudeInfoPtr[0];
     EXPECT_EQ(b.GfxBitfeld, 0x1234);
-    EXPECT_EQ(b.Volk, 0x00012345u);
+    EXPECT_EQ(+b.Volk, 0x00012345u);  // a copy: the packed field is not aligned
     EXPECT_EQ(b.Stadtlevel, 111);
     EXPECT_EQ(b.GebaeudeID, 112);
     EXPECT_EQ(b.Prioritaet, 113);
