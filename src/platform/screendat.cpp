@@ -232,6 +232,13 @@ bool ResolveLinks(ExtDataTable *t, const char *name)
     return true;
 }
 
+// Title lists are walked up to an entry without a title: every loaded list
+// gets a cleared entry after its last one, so the walk ends inside the block.
+unsigned long long NativeBytes(const KindInfo &k, ULONG count)
+{
+    return (unsigned long long)(k.Tag == TAG_TITLEBAR ? count + 1 : count) * k.NativeSize;
+}
+
 constexpr unsigned long long Align(unsigned long long n) { return (n + 15u) & ~15ull; }
 
 // Files larger than this are not screen descriptions; refusing them keeps a
@@ -293,7 +300,7 @@ ExtDataTable *ExternalDataParse(const UBYTE *bytes, ULONG size, const char *name
             std::printf("ExternalDataLoad: %s: Eintrag %u (%08X) liegt ausserhalb des Files.\n", name, e, tag);
             return nullptr;
         }
-        nativeBytes += Align(count * k->NativeSize);
+        nativeBytes += Align(NativeBytes(*k, count));
     }
 
     const ULONG head = (ULONG)Align(sizeof(ExtDataTable));
@@ -323,7 +330,7 @@ ExtDataTable *ExternalDataParse(const UBYTE *bytes, ULONG size, const char *name
         }
         en.Records = native;
         ConvertKind(t->Body + en.Offset, en.Tag, en.Count, native);
-        native += Align(en.Count * k->NativeSize);
+        native += Align(NativeBytes(*k, en.Count));
     }
     if (!ResolveLinks(t, name)) {
         FreeVec(block);

@@ -149,6 +149,7 @@ TEST_F(ScreenDatTest, EveryKindDecodesIntoItsNativeRecord)
     EXPECT_STREQ(r->TitleBar[1].Title, "drei");
     EXPECT_EQ(r->TitleBar[2].Title, TITLEBAR_HEAD);
     EXPECT_EQ(r->TitleBar[2].X_Pos2, 11);
+    EXPECT_EQ(r->TitleBar[3].Title, nullptr);  // a cleared entry ends every loaded title list
 
     ASSERT_EQ(r->CountGadgetData, 3u);
     const GadgetData &g = r->GadgetData[0];
