@@ -6,7 +6,9 @@
 #include <cstdio>
 
 #include "platform/amiga.h"
+#include "platform/gfx_local.h"
 #include "platform/input.h"
+#include "platform/printing.h"
 #include "platform/system.h"
 
 GadgetCacheSlot GadgetCacheArray[GADGET_CACHE_SLOTS];
@@ -204,4 +206,55 @@ GadgetData *CheckGadgets(RastPort *rp, ScreenRegion *region, ULONG code)
     default:
         return nullptr;
     }
+}
+
+namespace {
+
+const char *CTOldTitleString = nullptr;   // the title shown now, or null
+const TitleBar *CTOldTitleList = nullptr;  // the list it belongs to
+
+}  // namespace
+
+void CheckTitleBar(const TitleBar *list, TextFont *font, UWORD pen)
+{
+    RastPort *rp = DisplayRastPort();
+    if (!rp) {
+        std::printf("CheckTitleBar:Der übergebene RastPort war nicht VALID\n");
+        return;
+    }
+    if (!list) return;
+    // A title shown for another list is not on this screen.
+    if (list != CTOldTitleList) CTOldTitleString = nullptr;
+    CTOldTitleList = list;
+
+    UWORD x0 = 200, y0 = 11, x1 = 442, y1 = 27;
+    const TitleBar *t = list;
+    if (t->Title == TITLEBAR_HEAD) {
+        x0 = t->X_Pos1, y0 = t->Y_Pos1, x1 = t->X_Pos2, y1 = t->Y_Pos2;
+        ++t;
+    }
+    const ULONG pen0 = GetAPen(rp);
+    bool over = false;
+    for (; t->Title; ++t) {
+        if (!MouseInBox(t->X_Pos1, t->X_Pos2, t->Y_Pos1, t->Y_Pos2)) continue;
+        over = true;
+        if (t->Title == CTOldTitleString) continue;
+        TextFont *oldFont = rp->Font;
+        const UWORD oldHeight = rp->TxHeight, oldBaseline = rp->TxBaseline;
+        const UBYTE oldMode = rp->DrawMode;
+        SetFont(rp, font);
+        SetDrMd(rp, JAM1);
+        PrintText(rp, x0, y0, x1, y1, t->Title, pen, 0, PT_FILL | PT_CENTER | PT_BASELINE | PT_VCENTER);
+        rp->Font = oldFont;
+        rp->TxHeight = oldHeight;
+        rp->TxBaseline = oldBaseline;
+        SetDrMd(rp, oldMode);
+        CTOldTitleString = t->Title;
+    }
+    if (!over && CTOldTitleString) {
+        SetAPen(rp, pen);
+        RectFill(rp, x0, y0, x1, y1);
+        CTOldTitleString = nullptr;
+    }
+    SetAPen(rp, pen0);
 }

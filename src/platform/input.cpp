@@ -7,6 +7,7 @@
 #include <ctime>
 #include <sys/stat.h>
 
+#include "platform/graphics.h"
 #include "platform/system.h"
 
 MousePos MousePosition = {-1, -1};
@@ -19,17 +20,6 @@ LONG Mouse_CurrentScreenID_old = -1;
 void (*GetKeyClickHook)() = nullptr;
 
 namespace {
-
-// SDL 1.2 ignores a rectangle that runs past the surface: clip first.
-void UpdateClipped(SDL_Surface *s, Sint32 x, Sint32 y, Sint32 w, Sint32 h)
-{
-    if (!s) return;
-    if (x < 0) w += x, x = 0;
-    if (y < 0) h += y, y = 0;
-    if (x + w > s->w) w = s->w - x;
-    if (y + h > s->h) h = s->h - y;
-    if (w > 0 && h > 0) SDL_UpdateRect(s, x, y, (Uint32)w, (Uint32)h);
-}
 
 // Copies pixels between surfaces of the same pixel size without any colour
 // mapping (8-bit surfaces may carry different palettes), clipped to both.
@@ -77,8 +67,9 @@ void DrawSoftwarePointer(int x, int y)
     RawCopy(view, x, y, MousePointerCopy, 0, 0, MousePointer->w, MousePointer->h);
     SDL_Rect to = SDLMouseRect;
     SDL_BlitSurface(MousePointer, nullptr, view, &to);
-    UpdateClipped(view, SDLMouseRectOld.x, SDLMouseRectOld.y, SDLMouseRectOld.w, SDLMouseRectOld.h);
-    UpdateClipped(view, SDLMouseRect.x, SDLMouseRect.y, SDLMouseRect.w, SDLMouseRect.h);
+    if (SDLMouseRectOld.w && SDLMouseRectOld.h)  // (0, 0, 0, 0) would be the whole display
+        UpdateRectangle(SDLMouseRectOld.x, SDLMouseRectOld.y, SDLMouseRectOld.w, SDLMouseRectOld.h);
+    UpdateRectangle(SDLMouseRect.x, SDLMouseRect.y, SDLMouseRect.w, SDLMouseRect.h);
     SDLMouseRectOld = SDLMouseRect;
     Mouse_CurrentScreenID_old = currentScreenID;
 }
@@ -189,7 +180,7 @@ ULONG GetKey(ULONG flags)
         }
         switch (ev.type) {
         case SDL_ACTIVEEVENT:
-            if (ev.active.gain && (ev.active.state & SDL_APPACTIVE)) UpdateClipped(SDLViewSurface, 0, 0, 0x7FFF, 0x7FFF);
+            if (ev.active.gain && (ev.active.state & SDL_APPACTIVE)) UpdateRectangle(0, 0, 0, 0);
             break;
         case SDL_KEYDOWN: {
             std::printf("Taste\n");

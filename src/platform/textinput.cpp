@@ -7,11 +7,102 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/gfx_local.h"
 #include "platform/input.h"
+#include "platform/pixfmt.h"
+#include "platform/printing.h"
 #include "platform/system.h"
 
 VekCursor VekCursorStruktur;
-TextEntryPainter TextEntryPaint;
+
+namespace {
+
+// ---- Drawing on the display port -----------------------------------------------
+// Every routine leaves pen, draw mode and pen position of the port as it found them.
+
+UWORD DisplayCharWidth(UBYTE c)
+{
+    const char ch = (char)c;
+    return TextLength(DisplayRastPort(), &ch, 1);
+}
+
+UWORD DisplayFontHeight()
+{
+    const RastPort *rp = DisplayRastPort();
+    return rp && rp->Font ? rp->TxHeight : 0;
+}
+
+UWORD DisplayFontBaseline()
+{
+    const RastPort *rp = DisplayRastPort();
+    return rp && rp->Font ? rp->TxBaseline : 0;
+}
+
+void DisplayFill(LONG x0, LONG y0, LONG x1, LONG y1, UWORD pen)
+{
+    RastPort *rp = DisplayRastPort();
+    if (!rp) return;
+    const ULONG old = GetAPen(rp);
+    SetAPen(rp, pen);
+    RectFill(rp, x0, y0, x1, y1);
+    SetAPen(rp, old);
+}
+
+void DisplayDrawText(LONG x, LONG baseline, const char *text, ULONG count, UWORD pen)
+{
+    RastPort *rp = DisplayRastPort();
+    if (!rp) return;
+    const ULONG old = GetAPen(rp);
+    const UBYTE mode = rp->DrawMode;
+    const UWORD cx = rp->cp_x, cy = rp->cp_y;
+    SetAPen(rp, pen);
+    SetDrMd(rp, JAM1);
+    Move(rp, x, baseline);
+    Text(rp, text, count);
+    SetAPen(rp, old);
+    SetDrMd(rp, mode);
+    rp->cp_x = cx;
+    rp->cp_y = cy;
+}
+
+// Above 8 bits the pixel is turned back into the first palette index of its colour.
+UWORD DisplayReadPen(LONG x, LONG y)
+{
+    RastPort *rp = DisplayRastPort();
+    if (!rp || !rp->BitMap) return 0;
+    const ULONG v = ReadPixel(rp, x, y);
+    const ULONG bpp = GetKavorGfxAttr(rp->BitMap, 8);
+    if (bpp <= 1) return (UWORD)v;
+    UBYTE index = 0;
+    if (bpp == 2) {
+        const UWORD w = (UWORD)v;
+        Convert2Chunky(VekDisplay.VekScreen_ScreenFormat, &index, (const UBYTE *)&w);
+    } else {
+        Convert2Chunky(VekDisplay.VekScreen_ScreenFormat, &index, (const UBYTE *)&v);
+    }
+    return index;
+}
+
+void DisplayWritePen(LONG x, LONG y, UWORD pen)
+{
+    RastPort *rp = DisplayRastPort();
+    if (!rp) return;
+    const ULONG old = GetAPen(rp);
+    SetAPen(rp, pen);
+    WritePixel(rp, x, y);
+    SetAPen(rp, old);
+}
+
+void DisplayPresent(LONG x, LONG y, LONG w, LONG h)
+{
+    const RastPort *rp = DisplayRastPort();
+    if (rp && rp->BitMap) PresentRect(rp->BitMap, x, y, w, h);
+}
+
+}  // namespace
+
+TextEntryPainter TextEntryPaint = {DisplayCharWidth, DisplayFontHeight, DisplayFontBaseline, DisplayFill,
+                                   DisplayDrawText,  DisplayReadPen,    DisplayWritePen,     DisplayPresent};
 
 namespace {
 
@@ -212,7 +303,7 @@ VekCursor *SetCursor(UWORD x, UWORD y, UWORD length, UWORD bright, UWORD dark)
     c->BrightColor = bright;
     c->DarkColor = dark;
     c->Counter = 0;
-    c->Flag = 1;
+    c->Flag = bright == GetAPen(DisplayRastPort()) ? 0 : 1;
     if (c->Start_X == 0) {
         c->Start_X = c->X = x;
         if (c->Start_Y == 0) c->Start_Y = y;

@@ -92,6 +92,7 @@ protected:
     {
         std::memset(screen, kDark, sizeof screen);
         log.clear();
+        if (!saved_.CharWidth) saved_ = TextEntryPaint;
         TextEntryPaint = kFake;
         VekCursorStruktur = {};
         std::memset(text_, 0, sizeof text_);
@@ -100,7 +101,7 @@ protected:
     void TearDown() override
     {
         ClearCursor(&VekCursorStruktur);
-        TextEntryPaint = {};
+        TextEntryPaint = saved_;
     }
     VekCursor *NewField()
     {
@@ -127,6 +128,7 @@ protected:
 
     char text_[64];
     UBYTE widths_[64];
+    TextEntryPainter saved_{};  // the display's painter
 };
 
 TEST_F(TextInputTest, KeystrokeSequences)
