@@ -12,7 +12,9 @@
 #include "platform/system.h"
 
 GadgetCacheSlot GadgetCacheArray[GADGET_CACHE_SLOTS];
-GadgetPainter GadgetPaint;
+// The picture blits and the screen save and restore come from the picture
+// code; until start-up sets them, gadgets react but draw nothing.
+GadgetPainter GadgetPaint = {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, FreeKavorBitMap};
 
 namespace {
 

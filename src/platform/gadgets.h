@@ -28,7 +28,7 @@ struct GadgetCacheSlot {
 extern GadgetCacheSlot GadgetCacheArray[GADGET_CACHE_SLOTS];
 
 // Picture and screen services the gadgets draw with. A null entry draws or
-// saves nothing; start-up fills them in from the graphics code.
+// saves nothing; start-up fills in what the picture code provides.
 struct GadgetPainter {
     LONG (*BlitObjekt)(RastPort *rp, UWORD gfx, LONG x, LONG y, LONG w, LONG h);
     LONG (*BlitObjektMask)(RastPort *rp, UWORD gfx, ULONG key, LONG x, LONG y, LONG w, LONG h);

@@ -87,6 +87,7 @@ class GadgetsTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        if (!saved_) saved_ = new GadgetPainter(GadgetPaint);
         drawn.clear();
         openSaves = 0;
         std::memset(fakeScreen, 0, sizeof fakeScreen);
@@ -112,7 +113,8 @@ protected:
     {
         FreeAllGadgets();
         EXPECT_EQ(openSaves, 0);
-        GadgetPaint = {};
+        GadgetPaint = *saved_;
+        delete saved_;
     }
     // Feeds one code at a mouse position; the four letters of the result, or "-".
     std::string Feed(ULONG code, LONG x, LONG y)
@@ -128,6 +130,7 @@ protected:
     Rechteck rects_[2];
     GadgetData gadgets_[8];
     ScreenRegion region_;
+    GadgetPainter *saved_ = nullptr;  // what the program draws with
 };
 
 struct Step {

@@ -251,6 +251,32 @@ TEST_F(TextInputTest, WrappingRedrawsTheLinesThatChanged)
     EXPECT_EQ(screen[50][113], kDark);    // and is gone from the first
 }
 
+TEST_F(TextInputTest, EditStringsInsertsAndRemovesAtTheCursor)
+{
+    VekCursor c{};
+    std::strcpy(text_, "abd");
+    std::memcpy(widths_, "\5\5\5", 3);
+    c.Pos_X = 2;
+    EXPECT_EQ(EditStrings('c', 5, text_, widths_, &c, 4, 30), 1);
+    EXPECT_STREQ(text_, "abcd");
+    EXPECT_EQ(EditStrings('x', 5, text_, widths_, &c, 4, 30), 0);  // holds maxInput characters
+    EXPECT_EQ(EditStrings('x', 5, text_, widths_, &c, 10, 20), 0);  // the line has no room
+    EXPECT_EQ(EditStrings(0, 0, text_, widths_, &c, 4, 30), 1);     // removing works on a full text
+    EXPECT_STREQ(text_, "abd");
+    EXPECT_EQ(Widths(), WidthsOf("abd"));
+    c.Pos_X = 3;
+    EXPECT_EQ(EditStrings(0, 0, text_, widths_, &c, 4, 30), 0);     // nothing under the cursor
+}
+
+TEST_F(TextInputTest, RedrawThisLineDrawsFromTheCursorsLineDown)
+{
+    VekCursor *c = NewField();
+    c->Pos_Y = 1;
+    RedrawThisLine(c, "ab\ncd\nef\ngh", 30, 20, 2);
+    EXPECT_EQ(log, (std::vector<std::string>{"fill 100,61-129,71", "text 100,69 cd", "fill 100,72-129,82",
+                                             "text 100,80 ef"}));
+}
+
 TEST_F(TextInputTest, NullBuffersAreRefused)
 {
     StdoutCapture cap;
