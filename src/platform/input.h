@@ -90,9 +90,8 @@ struct VekCursor {
 
 extern VekCursor VekCursorStruktur;
 
-// What the cursor and the editor draw with on the display port. A null entry
-// draws nothing (and a null CharWidth measures 0); start-up fills them in
-// from the graphics code.
+// What the cursor and the editor draw with. The defaults draw on the display
+// port with its font; a null entry draws nothing (a null CharWidth measures 0).
 struct TextEntryPainter {
     UWORD (*CharWidth)(UBYTE c);             // width of c in the display font
     UWORD (*FontHeight)();                   // rows of the display font

@@ -10,7 +10,7 @@
 #include "platform/gfx_local.h"
 #include "platform/input.h"
 #include "platform/pixfmt.h"
-#include "platform/printing.h"
+#include "platform/font.h"
 #include "platform/system.h"
 
 VekCursor VekCursorStruktur;
