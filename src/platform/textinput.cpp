@@ -303,7 +303,8 @@ VekCursor *SetCursor(UWORD x, UWORD y, UWORD length, UWORD bright, UWORD dark)
     c->BrightColor = bright;
     c->DarkColor = dark;
     c->Counter = 0;
-    c->Flag = bright == GetAPen(DisplayRastPort()) ? 0 : 1;
+    const RastPort *rp = DisplayRastPort();
+    c->Flag = rp && bright == GetAPen(rp) ? 0 : 1;
     if (c->Start_X == 0) {
         c->Start_X = c->X = x;
         if (c->Start_Y == 0) c->Start_Y = y;
