@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/catalog.h"
 #include "platform/files.h"
 #include "platform/misc.h"
 
@@ -207,8 +208,7 @@ void CheckSystem()
 
 int SetupSystem()
 {
-    if (!std::strcmp(GetSysLanguage(), "German") && SetupSystemHooks.OpenGameCatalog)
-        SetupSystemHooks.OpenGameCatalog();
+    if (!std::strcmp(GetSysLanguage(), "German")) OpenGlobalCatalog();
 
     // Options: a missing or short file is rebuilt from the defaults and read back.
     UserSystem.VekFlags &= ~VEKFLAG_OPTIONS_REBUILT;
@@ -320,7 +320,7 @@ void ShutdownSystem()
     std::printf("SHUTDOWN SHUTDOWN SHUTDOWN SHUTDOWN SHUTDOWN SHUTDOWN SHUTDOWN SHUTDOWN SHUTDOWN SHUTDOWN\n");
     if (FreeMovieBaseHook) FreeMovieBaseHook();
     ExitSystem();
-    if (CloseGlobalCatalogHook) CloseGlobalCatalogHook();
+    CloseGlobalCatalog();
     CloseLibraries();
     std::printf("MemAllocatedCounter %u\n", MemAllocatedCounter.load());
     std::printf("MemFreedCounter     %u\n", MemFreedCounter.load());
