@@ -6,6 +6,7 @@
 #include "map/map.h"
 #include "media/media.h"
 #include "net/net.h"
+#include "platform/catalog.h"
 #include "platform/misc.h"
 #include "platform/prefs.h"
 #include "platform/system.h"
@@ -63,5 +64,6 @@ int main(int argc, char **argv)
     ClearRunMarker();
     FreeRoredIdezTab();
     ExitSystem();
+    CloseGlobalCatalog();
     return 0;
 }

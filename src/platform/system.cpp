@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/catalog.h"
+#include "platform/catalog.h"
 #include "platform/files.h"
 #include "platform/misc.h"
 
@@ -25,7 +26,6 @@ const LocStr **GlobalRoredIdezTab = nullptr;
 APTR GfxCacheArray[GFX_CACHE_SLOTS];
 APTR SfxCacheArray[SFX_CACHE_SLOTS];
 void (*FreeMovieBaseHook)() = nullptr;
-void (*CloseGlobalCatalogHook)() = nullptr;
 void (*ScreenSemaphoreExitHook)() = nullptr;
 SetupHooks SetupSystemHooks{};
 
@@ -281,6 +281,9 @@ constexpr int STORY_COUNT = 45;
 void MakeRoredIdezTab()
 {
     GlobalRoredIdezTab = (const LocStr **)AllocVec(STORY_COUNT * sizeof(LocStr *), MEMF_CLEAR);
+    for (int id = 0; id < STORY_COUNT; ++id)
+        for (const LocStr &s : RoredIdezStrings)
+            if (s.ID == id) GlobalRoredIdezTab[id] = &s;
 }
 
 void FreeRoredIdezTab()

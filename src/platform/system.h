@@ -105,12 +105,10 @@ extern APTR SfxCacheArray[SFX_CACHE_SLOTS];
 // Upper subsystems register their release routines here so that the fatal
 // path can reach them without the platform depending on them.
 extern void (*FreeMovieBaseHook)();
-extern void (*CloseGlobalCatalogHook)();
 extern void (*ScreenSemaphoreExitHook)();
 
 // Steps of SetupSystem that belong to upper subsystems; main registers them.
 struct SetupHooks {
-    int (*OpenGameCatalog)();          // the German catalog for the game strings; 1 or 0
     int (*ReadReceivedPoolInfo)();     // PlayerInfo Misc, RestRunden, Quartal from the received pool
     int (*EnsureTownFiles)();          // town list and a valid town file when a game is set up
     int (*IsCD)();                     // 1 when a CD drive answers

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include "common/testutil.h"
+#include "platform/catalog.h"
 #include "platform/system.h"
 
 using namespace vektest;
@@ -45,4 +46,17 @@ TEST(CheckSystem, FillsTheSystemInformation)
     EXPECT_STREQ(UserSystem.RegOwner, "UNKNOWN");
     EXPECT_EQ(UserSystem.SoundMask, 0x6Du);
     EXPECT_NE(out.find("Prozessor    :   LITTLEENDIAN\nHersteller   :   x86\n"), std::string::npos) << out;
+}
+
+TEST(MakeRoredIdezTab, PointsAtTheStoryTitlesByID)
+{
+    MakeRoredIdezTab();
+    ASSERT_NE(GlobalRoredIdezTab, nullptr);
+    for (int id = 0; id < BT_STRING_COUNT; ++id) {
+        ASSERT_NE(GlobalRoredIdezTab[id], nullptr) << id;
+        EXPECT_EQ(GlobalRoredIdezTab[id]->ID, id);
+    }
+    EXPECT_EQ(GlobalRoredIdezTab[0], &RoredIdezStrings[0]);
+    FreeRoredIdezTab();
+    EXPECT_EQ(GlobalRoredIdezTab, nullptr);
 }
