@@ -158,7 +158,7 @@ def auth(server, session, envelope, mechanism, data):
     if ok:
         with open(os.path.join(out, "auth.log"), "a") as f:
             f.write(mechanism + "\n")
-    return AuthResult(success=ok)
+    return AuthResult(success=ok, handled=False)
 
 c = Controller(Handler(), hostname="127.0.0.1", port=port, authenticator=auth,
                auth_require_tls=False, auth_required=True)

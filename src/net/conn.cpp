@@ -54,18 +54,12 @@ void SdlClose(void *ctx)
 
 const char *SdlError(void *) { return SDLNet_GetError(); }
 
-// Name look-up through the resolver's thread-safe call, so that the probe
-// thread and a protocol on the main thread may resolve at the same time.
 BOOL Resolve(const char *host, UWORD port, IPaddress *ip)
 {
-    struct addrinfo hints{}, *res = nullptr;
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    if (getaddrinfo(host, nullptr, &hints, &res) != 0 || !res) return 0;
-    auto *sin = (struct sockaddr_in *)res->ai_addr;
-    ip->host = sin->sin_addr.s_addr;  // network order, as SDL_net keeps it
+    ULONG address = 0;
+    if (!(NetResolveHook ? NetResolveHook : NetResolveName)(host, &address)) return 0;
+    ip->host = address;  // network order, as SDL_net keeps it
     SDLNet_Write16(port, &ip->port);
-    freeaddrinfo(res);
     return 1;
 }
 
@@ -119,6 +113,21 @@ BOOL DropPendingLF(VekConn *c)
 }
 
 }  // namespace
+
+BOOL (*NetResolveHook)(const char *host, ULONG *address) = nullptr;
+
+// The resolver's thread-safe call, so that the probe thread and a protocol on
+// the main thread may resolve at the same time.
+BOOL NetResolveName(const char *host, ULONG *address)
+{
+    struct addrinfo hints{}, *res = nullptr;
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    if (!host || !*host || getaddrinfo(host, nullptr, &hints, &res) != 0 || !res) return 0;
+    *address = ((struct sockaddr_in *)res->ai_addr)->sin_addr.s_addr;
+    freeaddrinfo(res);
+    return 1;
+}
 
 BOOL NetSplitServer(const char *server, char *host, ULONG hostMax, UWORD *port, UWORD defaultPort)
 {

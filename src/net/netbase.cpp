@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <netdb.h>
 #include <string>
 #include <thread>
 
@@ -41,13 +40,9 @@ bool Resolves(const std::string &server)
 {
     char host[64];
     UWORD port;
+    ULONG address;
     if (!NetSplitServer(server.c_str(), host, sizeof host, &port, 80)) return false;
-    struct addrinfo hints{}, *res = nullptr;
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    if (getaddrinfo(host, nullptr, &hints, &res) != 0 || !res) return false;
-    freeaddrinfo(res);
-    return true;
+    return (NetResolveHook ? NetResolveHook : NetResolveName)(host, &address);
 }
 
 // The probe's ready flag is shared with the thread, which may outlive the

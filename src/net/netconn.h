@@ -42,6 +42,10 @@ struct VekConn {
 // hostMax - 1 characters) and port; 0 for an empty or over-long host or a
 // bad port. NetConnect: 1 connected, else 0 with *why = 1 (host unknown) or
 // 2 (connection refused).
+// Name look-up (IPv4, network byte order): the system's resolver unless a
+// replacement is set (tests keep every look-up on the machine).
+BOOL NetResolveName(const char *host, ULONG *address);
+extern BOOL (*NetResolveHook)(const char *host, ULONG *address);
 BOOL NetSplitServer(const char *server, char *host, ULONG hostMax, UWORD *port, UWORD defaultPort);
 VekConn *NetConnect(const char *host, UWORD port, int *why);
 VekConn *NetConnOpen(const NetTransport &transport);  // a connection over any transport
