@@ -29,9 +29,9 @@ have() {
   esac
 }
 
-wait_port() {  # port, pid to watch (or empty); 15 s at most
+wait_port() {  # port, pid to watch (or empty), seconds (15 by default)
   local i
-  for i in $(seq 1 150); do
+  for i in $(seq 1 $(( ${3:-15} * 10 ))); do
     if (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null; then return 0; fi
     if [ -n "${2:-}" ] && ! kill -0 "$2" 2>/dev/null; then return 1; fi
     sleep 0.1
@@ -126,9 +126,13 @@ match from any for domain "game.test" action "deliver"
 EOF
   chown -R dovecot:dovecot "$rig/dovecot/mail"
   /usr/sbin/smtpd -n -f "$d/smtpd.conf" > "$d/check.log" 2>&1 || { cat "$d/check.log"; return 1; }
-  setsid /usr/sbin/smtpd -d -f "$d/smtpd.conf" > "$d/smtpd.log" 2>&1 < /dev/null &
+  # One opensmtpd per machine: it keeps a fixed control socket and spool. The
+  # server inherits the lock and holds it until it ends; others wait their turn.
+  ( exec 9>/tmp/vek-opensmtpd.lock
+    flock -w 50 9 || { echo "netrig: opensmtpd stays busy" >&2; exit 3; }
+    exec setsid /usr/sbin/smtpd -d -f "$d/smtpd.conf" ) > "$d/smtpd.log" 2>&1 < /dev/null &
   echo $! > "$rig/opensmtpd.pid"
-  wait_port "$port" "$!" || { cat "$d/smtpd.log"; return 1; }
+  wait_port "$port" "$!" 60 || { cat "$d/smtpd.log"; return 1; }
 }
 
 start_aiosmtpd() {

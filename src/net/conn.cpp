@@ -422,8 +422,7 @@ int VekNet::recv(VekConn *socket, void *buffer, int length, int)
 
 namespace {
 
-BOOL ReplyIO(VekConn *socket, ULONG timeoutMs, const void *io, ULONG ioLen, char **ret, BOOL recvReply,
-             const char *allocText)
+BOOL ReplyIO(VekConn *socket, ULONG timeoutMs, const void *io, ULONG ioLen, char **ret, BOOL recvReply)
 {
     if (!socket) return 0;
     if (io && ioLen) {
@@ -435,10 +434,7 @@ BOOL ReplyIO(VekConn *socket, ULONG timeoutMs, const void *io, ULONG ioLen, char
         }
     }
     if (!recvReply) return 1;
-    if (!ret) {
-        std::printf("%s", allocText);
-        return 0;
-    }
+    if (!ret) return 0;
     ULONG saved = socket->TimeoutMs;
     if (timeoutMs) socket->TimeoutMs = timeoutMs;
     UBYTE piece[NETCONN_BUFFER];
@@ -455,15 +451,13 @@ BOOL ReplyIO(VekConn *socket, ULONG timeoutMs, const void *io, ULONG ioLen, char
 
 BOOL TCPIP_IO(APTR, VekConn *Socket, const void *IOBuffer, ULONG IOBufferLen, char **ReturnBuffer, BOOL Recv)
 {
-    return ReplyIO(Socket, 0, IOBuffer, IOBufferLen, ReturnBuffer, Recv,
-                   "TCPIP_IO: Konnte die Grösse des Eingangspuffers nicht alookieren...\n");
+    return ReplyIO(Socket, 0, IOBuffer, IOBufferLen, ReturnBuffer, Recv);
 }
 
 BOOL TCPIP_IO_Timeout(APTR, VekConn *Socket, APTR, ULONG TimeOut, const void *IOBuffer, ULONG IOBufferLen,
                       char **ReturnBuffer, BOOL Recv)
 {
-    return ReplyIO(Socket, TimeOut ? TimeOut : 1, IOBuffer, IOBufferLen, ReturnBuffer, Recv,
-                   "TCPIP_IO: Konnte die Grösse des Eingangspuffers nicht allokieren...\n");
+    return ReplyIO(Socket, TimeOut ? TimeOut : 1, IOBuffer, IOBufferLen, ReturnBuffer, Recv);
 }
 
 ULONG TCPIP_RecvAll(APTR, VekConn *Socket, void *Buffer, ULONG BufferLen)

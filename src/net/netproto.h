@@ -57,6 +57,7 @@ struct Pop3Machine {
     UBYTE *Msg;
     ULONG MsgLen, MsgCap;
     char SavedName[512];
+    BOOL Unflushed;              // files saved since the last flush to disk
     char Code[POP3_CODE_MAX];    // the first error of the session, or "OK"
     ULONG Saved, Deleted;        // counts, for the diagnostics
 };

@@ -12,7 +12,6 @@
 
 #include "net/netproto.h"
 #include "platform/amiga.h"
-#include "platform/files.h"
 
 namespace {
 
@@ -65,7 +64,19 @@ void Send(Pop3Machine *m, UWORD next, UWORD want, const char *format, ...)
     m->D.Want = want;
 }
 
-void Quit(Pop3Machine *m) { Send(m, P_QUIT, NETWANT_LINE, "QUIT"); }
+BOOL FlushSaved(Pop3Machine *m);
+
+void Quit(Pop3Machine *m)
+{
+    if (!FlushSaved(m)) {
+        // Without the QUIT the server forgets this session's deletions.
+        std::printf("GetEMail:Gespeicherte Mails nicht auf die Platte gebracht, nichts wird gelöscht!\n");
+        Fail(m, "Konnte die Mails nicht sicher speichern");
+        m->D.Want = NETWANT_DONE;
+        return;
+    }
+    Send(m, P_QUIT, NETWANT_LINE, "QUIT");
+}
 
 void NextMessage(Pop3Machine *m)
 {
@@ -93,25 +104,51 @@ ULONG ParseNumber(const char *s, const char **end)
     return (ULONG)v;
 }
 
-// The message must be on disk for good before the server may delete it:
-// the file is written beside, flushed and renamed, then the folder flushed.
+// Writes the mail beside its final name and renames it: a file of that name
+// is always whole. Flushing waits for the end of the session (FlushSaved).
 BOOL SaveMessage(Pop3Machine *m)
 {
     std::snprintf(m->SavedName, sizeof m->SavedName, "%s%s.email", m->Path ? m->Path : "", m->Subject);
     if (!CheckPathName(m->SavedName, sizeof m->SavedName)) return 0;
-    int written = WriteFileAtomic(m->SavedName, m->Msg, m->MsgLen, -1);
-    if (written < 0) std::printf("GetEMail:Konnte File nicht anlegen\n");
-    if (written < 0 || (ULONG)written != m->MsgLen) return 0;
-    std::string dir = m->SavedName;
+    std::string tmp = std::string(m->SavedName) + ".XXXXXX";
+    int fd = mkstemp(tmp.data());
+    if (fd < 0) {
+        std::printf("GetEMail:Konnte File nicht anlegen\n");
+        return 0;
+    }
+    mode_t mask = umask(0);
+    umask(mask);
+    fchmod(fd, 0666 & ~mask);
+    ULONG done = 0;
+    while (done < m->MsgLen) {
+        ssize_t n = ::write(fd, m->Msg + done, m->MsgLen - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += (ULONG)n;
+    }
+    BOOL ok = ::close(fd) == 0 && done == m->MsgLen;
+    if (ok && std::rename(tmp.c_str(), m->SavedName) == 0) {
+        m->Unflushed = 1;
+        return 1;
+    }
+    ::unlink(tmp.c_str());
+    return 0;
+}
+
+// A DELE takes effect only with the QUIT that ends the session, so the saved
+// mails are flushed to the disk once, right before it. 1 when on disk.
+BOOL FlushSaved(Pop3Machine *m)
+{
+    if (!m->Unflushed) return 1;
+    std::string dir = m->Path ? m->Path : "";
     size_t slash = dir.rfind('/');
     dir = slash == std::string::npos ? "." : dir.substr(0, slash + 1);
     int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY);
-    if (fd >= 0) {
-        BOOL ok = fsync(fd) == 0 || errno == EINVAL;
-        ::close(fd);
-        if (!ok) return 0;
-    }
-    return 1;
+    if (fd < 0) return 0;
+    BOOL ok = syncfs(fd) == 0;
+    ::close(fd);
+    m->Unflushed = 0;
+    return ok;
 }
 
 void HeaderLine(Pop3Machine *m, const NetInput *in)

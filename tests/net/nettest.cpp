@@ -51,10 +51,14 @@ int ScriptPull(void *ctx, UBYTE *buffer, ULONG max, ULONG)
     Step &st = s->steps.front();
     switch (st.kind) {
     case Step::Data: {
-        size_t n = st.bytes.size() < max ? st.bytes.size() : max;
-        std::memcpy(buffer, st.bytes.data(), n);
-        st.bytes.erase(0, n);
-        if (st.bytes.empty()) s->steps.pop_front();
+        size_t left = st.bytes.size() - s->frontTaken;
+        size_t n = left < max ? left : max;
+        std::memcpy(buffer, st.bytes.data() + s->frontTaken, n);
+        s->frontTaken += n;
+        if (s->frontTaken == st.bytes.size()) {
+            s->steps.pop_front();
+            s->frontTaken = 0;
+        }
         return (int)n;
     }
     case Step::Timeout: s->steps.pop_front(); return NETPULL_TIMEOUT;
@@ -240,7 +244,7 @@ std::string Rig::Start(const std::string &kind, int port)
 {
     if (dir_.empty()) return "no rig folder";
     std::string log = dir_ + "/start-" + kind + ".log";
-    std::string cmd = "timeout 60 " + NetRigScript() + " start " + kind + " " + dir_ + " " + std::to_string(port) +
+    std::string cmd = "timeout 120 " + NetRigScript() + " start " + kind + " " + dir_ + " " + std::to_string(port) +
                       " >" + log + " 2>&1";
     int rc = std::system(cmd.c_str());
     if (rc == 0) return "";

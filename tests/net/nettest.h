@@ -28,6 +28,7 @@ struct Script {
     std::string sent;          // everything the client sent
     size_t failSendAfter = std::string::npos;  // sends beyond this many bytes fail
     int pulls = 0;
+    size_t frontTaken = 0;     // bytes of the first step already delivered
 };
 // A connection over the script; the script must outlive it.
 VekConn *ScriptConn(Script &script);
