@@ -13,6 +13,7 @@
 
 #include "net/netconn.h"
 #include "platform/amiga.h"
+#include "platform/strings.h"
 #include "platform/system.h"
 
 // The operator's web and game servers are not known to the program: they are
@@ -120,7 +121,8 @@ BOOL CheckInetConnection()
 
 BOOL GoOnline()
 {
-    APTR box = NetChiefOpenHook ? NetChiefOpenHook("Try to go online...") : nullptr;
+    const char *trying = _VEK_GOONLINE_TEXT6.Str ? _VEK_GOONLINE_TEXT6.Str : "Try to go online...";
+    APTR box = NetChiefOpenHook ? NetChiefOpenHook(trying) : nullptr;
     BOOL online = CheckInetConnection();
     if (box && NetChiefCloseHook) NetChiefCloseHook(box);
     if (online) {
