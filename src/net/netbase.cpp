@@ -13,6 +13,7 @@
 
 #include "net/netconn.h"
 #include "platform/amiga.h"
+#include "platform/catalog.h"
 #include "platform/strings.h"
 #include "platform/system.h"
 
@@ -121,8 +122,7 @@ BOOL CheckInetConnection()
 
 BOOL GoOnline()
 {
-    const char *trying = _VEK_GOONLINE_TEXT6.Str ? _VEK_GOONLINE_TEXT6.Str : "Try to go online...";
-    APTR box = NetChiefOpenHook ? NetChiefOpenHook(trying) : nullptr;
+    APTR box = NetChiefOpenHook ? NetChiefOpenHook(GetString(&_VEK_GOONLINE_TEXT6)) : nullptr;
     BOOL online = CheckInetConnection();
     if (box && NetChiefCloseHook) NetChiefCloseHook(box);
     if (online) {
