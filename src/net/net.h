@@ -4,9 +4,37 @@
 #include "platform/types.h"
 
 struct IRCChannel;
+struct VekConn;  // one TCP connection with its buffered reader (net/netconn.h)
+
+// Addresses of the operator's services and the limits of every connection.
+// A server is a host name, optionally followed by ":" and a port.
+struct NetConfig {
+    char ProbeHost1[64];      // two well-known hosts whose names resolve when the net is up
+    char ProbeHost2[64];
+    char WebServer[64];       // the operator's web server (web scripts, forum base URL)
+    char GameServer[256];     // the game server's packet service, port 10000 by default
+    ULONG ReceiveTimeoutMs;   // longest wait for data on a connection
+    UWORD ProbeWaits;         // reachability probe: number of waits ...
+    UWORD ProbeWaitTicks;     // ... of this many 20 ms ticks each
+};
+extern NetConfig NetCfg;
+// Takes VEK_PROBE_HOSTS ("host1,host2"), VEK_WEB_SERVER, VEK_GAME_SERVER and
+// VEK_NET_TIMEOUT (seconds) from the environment over the built-in values.
+void NetConfigLoad();
+
+// Advisor boxes of the screen toolkit, registered by the program; without
+// them the texts only go to standard output.
+extern APTR (*NetChiefOpenHook)(const char *text);   // non-modal box, or null
+extern void (*NetChiefCloseHook)(APTR box);
+extern void (*NetChiefMessageHook)(const char *text); // modal box with Ok
 
 LONG Start_TCP_IP();                 // -1 no stack chosen, 1 otherwise
 LONG Quit_TCP_IP();                  // -1 no stack chosen, else 0
+BOOL GoOnline();                     // 1 online, 0 the net is unreachable
+BOOL GoOffline();                    // 1; the online state stays as it is
+BOOL CheckInetConnection();          // reachability probe: 1 reachable, 0 not
+extern BOOL Vek_WasOnline;
+
 IRCChannel *StartIRCPanel();         // the chat panel's channel, or null
 void Send2IRCPanel(int command);     // 0 stop, 1 show, 2 hide, 3 hand to chat screen, 4 take back
 void EndIRCPanel(IRCChannel *channel);
@@ -16,3 +44,78 @@ LONG LagerScreen();                  // screen 61, the update download
 // The first network interface's hardware address as 12 lower-case hex digits
 // (no NUL) into buffer; *length = 12. 1, or 0 with nothing written.
 BOOL GetMacAddress(char *buffer, ULONG *length);
+
+// ---- Connection helpers shared by the protocols --------------------------
+namespace VekNet {
+// Sends length bytes: the count sent (less than length = failure), or -1
+// without touching the connection for length 0 or a null buffer.
+int send(VekConn *socket, const void *buffer, int length, int flags);
+// One receive of at most length bytes (buffered bytes first): the count,
+// 0 or less on failure, -1 without touching the connection for bad arguments.
+int recv(VekConn *socket, void *buffer, int length, int flags);
+}  // namespace VekNet
+
+// Sends IOBufferLen bytes of IOBuffer (when given); with Recv reads one reply
+// piece into a new NUL-terminated buffer at *ReturnBuffer (caller frees). 1 or 0.
+BOOL TCPIP_IO(APTR Library, VekConn *Socket, const void *IOBuffer, ULONG IOBufferLen, char **ReturnBuffer,
+              BOOL Recv);
+// The same, waiting at most TimeOut ms for the reply; the connection keeps
+// its own socket set, so SocketSet plays no part.
+BOOL TCPIP_IO_Timeout(APTR Library, VekConn *Socket, APTR SocketSet, ULONG TimeOut, const void *IOBuffer,
+                      ULONG IOBufferLen, char **ReturnBuffer, BOOL Recv);
+// Receives until BufferLen bytes stand in Buffer; the count received.
+ULONG TCPIP_RecvAll(APTR Library, VekConn *Socket, void *Buffer, ULONG BufferLen);
+ULONG TCPIP_GetIOSize(APTR Library, VekConn *Socket);                // 1
+ULONG TCPIP_GetIOSizeTime(APTR Library, VekConn *Socket, ULONG Time);  // 1
+
+// ---- Web scripts ---------------------------------------------------------
+// One HTTP/1.0 GET of the absolute URL Side from server url (host[:port],
+// port 80): the whole reply, NUL-terminated (caller frees), or null.
+char *CallPHP(const char *url, const char *Side);
+// Blanks as "%20", line feeds as "%0a", carriage returns dropped: a new
+// text (caller frees), or null.
+char *ConvertASCToPHPString(const char *String);
+
+// ---- Mail ----------------------------------------------------------------
+// Sends one mail text by SMTP: "ok" or the text that stopped the dialogue,
+// in a new buffer of 1000 bytes (caller frees); null only without memory.
+// SMTPAuth is NUL, user, NUL, password, or null for no login.
+char *SendEmail(const char *Host, const char *FromEmail, const char *ToEmail, const char *BodyEmail,
+                const char *SMTPAuth);
+ULONG MailError(VekConn *Socket);  // prints the connection's error text; 0
+// Base64 of inlen bytes: 0, or -2 when outmax is below the length (nothing
+// written). The length goes to *outlen when given.
+int encode64(const char *in, unsigned inlen, char *out, unsigned outmax, unsigned *outlen);
+
+// Fetches game mails by POP3 (see pop3.cpp): "ok", or the first error of the
+// session; the text lives until the next session.
+const char *GetEmail(const char *Host, const char *UserName, const char *Passwort, const char *FirstChar,
+                     const char *Path, BOOL DeleteOther, BOOL DeleteOwn);
+// Makes the file name unique by appending ".1", ".2", ...; 1, or 0 when no
+// free name fits into size bytes.
+BOOL CheckPathName(char *PathName, ULONG size);
+
+// ---- Game-server packet protocol ----------------------------------------
+struct Vek_TCPData {
+    UWORD Modus;            // session mode, 0
+    UWORD Counter;          // spare, 0
+    BOOL Quit;              // spare, 0
+    char IPAdresse[256];    // the game server (host[:port], port 10000 by default)
+    VekConn *MainSocket;    // the open connection
+    VekConn *SubSocket;     // never opened
+    ULONG SpielerID;        // the player's id
+    APTR Buffer;            // data to send
+    ULONG BufferLen;        // its length in bytes
+    char FileName[256];     // spare
+    char Dir[64];           // target directory with trailing "/"
+};
+constexpr UWORD GAMESERVER_PORT = 10000;
+
+// A job: Connect, SetSID, one of Put/Msg/Get/Mal, Quit (also after a failure).
+BOOL SendPacket_Connect(Vek_TCPData *data);  // opens MainSocket, "+HEL", "+VER 0.01"
+BOOL SendPacket_SetSID(Vek_TCPData *data);   // "+SID <SpielerID>"
+BOOL SendPacket_Put(Vek_TCPData *data);      // hands in a game mail
+BOOL SendPacket_Msg(Vek_TCPData *data);      // hands in a letter
+BOOL SendPacket_Get(Vek_TCPData *data);      // fetches the game mail into Dir
+BOOL SendPacket_Mal(Vek_TCPData *data);      // fetches all waiting letters into Dir
+BOOL SendPacket_Quit(Vek_TCPData *data);     // "+QUI"; closes MainSocket in every case

@@ -1,0 +1,195 @@
+#!/usr/bin/env bash
+# Starts and stops real mail servers on loopback for the network tests and the
+# mail benchmark. Every server runs from a rig folder of its own, listens on
+# 127.0.0.1 at the port given, and is stopped by the process id recorded here.
+#
+#   netrig.sh start dovecot   RIG PORT        POP3, user "player" / "secret"
+#   netrig.sh start opensmtpd RIG PORT        SMTP without login, delivering
+#                                             player@game.test into the
+#                                             dovecot mailbox of the same RIG
+#   netrig.sh start aiosmtpd  RIG PORT        SMTP with AUTH PLAIN/LOGIN
+#                                             (player / secret); each mail is
+#                                             written to RIG/aiosmtpd/N.eml
+#   netrig.sh stop RIG                        stops every server of RIG
+#   netrig.sh have dovecot|opensmtpd|aiosmtpd exit 0 when the server is installed
+#
+# Exit status 0 when the server answers on its port, 2 when it is not
+# installed, 1 on any other failure (the server's log is printed).
+set -u
+
+cmd=${1:-}; kind=${2:-}; rig=${3:-}; port=${4:-}
+PY=/usr/bin/python3   # Debian's Python carries the aiosmtpd module
+
+have() {
+  case "$1" in
+    dovecot) [ -x /usr/sbin/dovecot ] && [ -d /usr/lib/dovecot ] && [ -x /usr/lib/dovecot/pop3-login ] ;;
+    opensmtpd) [ -x /usr/sbin/smtpd ] ;;
+    aiosmtpd) [ -x "$PY" ] && "$PY" -c 'import aiosmtpd' 2>/dev/null ;;
+    *) return 1 ;;
+  esac
+}
+
+wait_port() {  # port, pid to watch (or empty), seconds (15 by default)
+  local i
+  for i in $(seq 1 $(( ${3:-15} * 10 ))); do
+    if (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null; then return 0; fi
+    if [ -n "${2:-}" ] && ! kill -0 "$2" 2>/dev/null; then return 1; fi
+    sleep 0.1
+  done
+  return 1
+}
+
+stop_pid() {  # pid file; waits up to 10 s for the process to end
+  local f=$1 pid i
+  [ -f "$f" ] || return 0
+  pid=$(cat "$f" 2>/dev/null)
+  rm -f "$f"
+  [ -n "$pid" ] || return 0
+  kill "$pid" 2>/dev/null || return 0
+  for i in $(seq 1 100); do
+    kill -0 "$pid" 2>/dev/null || return 0
+    sleep 0.1
+  done
+  kill -9 "$pid" 2>/dev/null
+  return 0
+}
+
+mailbox_setup() {
+  mkdir -p "$rig/dovecot/mail/player/Maildir/new" "$rig/dovecot/mail/player/Maildir/cur" \
+           "$rig/dovecot/mail/player/Maildir/tmp"
+}
+
+start_dovecot() {
+  local d=$rig/dovecot
+  mkdir -p "$d/run/state"
+  mailbox_setup
+  printf 'player:{PLAIN}secret\n' > "$d/users"
+  cat > "$d/dovecot.conf" <<EOF
+protocols = pop3
+listen = 127.0.0.1
+base_dir = $d/run
+state_dir = $d/run/state
+log_path = $d/dovecot.log
+ssl = no
+disable_plaintext_auth = no
+auth_mechanisms = plain login
+default_internal_user = dovecot
+default_internal_group = dovecot
+default_login_user = dovenull
+first_valid_uid = 1
+first_valid_gid = 1
+passdb {
+  driver = passwd-file
+  args = scheme=PLAIN username_format=%u $d/users
+}
+userdb {
+  driver = static
+  args = uid=dovecot gid=dovecot home=$d/mail/%u
+}
+mail_location = maildir:$d/mail/%u/Maildir
+pop3_uidl_format = %08Xu%08Xv
+service pop3-login {
+  inet_listener pop3 {
+    address = 127.0.0.1
+    port = $port
+  }
+  chroot =
+}
+service anvil {
+  chroot =
+}
+service imap-login {
+  chroot =
+}
+EOF
+  chmod 755 "$rig" "$d"
+  chown -R dovecot:dovecot "$d/mail"
+  /usr/sbin/dovecot -c "$d/dovecot.conf" || { cat "$d/dovecot.log" 2>/dev/null; return 1; }
+  local i
+  for i in $(seq 1 50); do [ -s "$d/run/master.pid" ] && break; sleep 0.1; done
+  cp "$d/run/master.pid" "$rig/dovecot.pid" 2>/dev/null
+  wait_port "$port" "$(cat "$rig/dovecot.pid" 2>/dev/null)" || { cat "$d/dovecot.log" 2>/dev/null; return 1; }
+}
+
+start_opensmtpd() {
+  local d=$rig/smtpd
+  mkdir -p "$d"
+  mailbox_setup
+  chmod 755 "$rig"
+  [ -d "$rig/dovecot" ] && chmod 755 "$rig/dovecot"
+  printf 'player@game.test dovecot\n' > "$d/vusers"
+  cat > "$d/smtpd.conf" <<EOF
+table vusers file:$d/vusers
+listen on 127.0.0.1 port $port
+action "deliver" maildir "$rig/dovecot/mail/player/Maildir" virtual <vusers>
+match from any for domain "game.test" action "deliver"
+EOF
+  chown -R dovecot:dovecot "$rig/dovecot/mail"
+  /usr/sbin/smtpd -n -f "$d/smtpd.conf" > "$d/check.log" 2>&1 || { cat "$d/check.log"; return 1; }
+  # One opensmtpd per machine: it keeps a fixed control socket and spool. The
+  # server inherits the lock and holds it until it ends; others wait their turn.
+  ( exec 9>/tmp/vek-opensmtpd.lock
+    flock -w 50 9 || { echo "netrig: opensmtpd stays busy" >&2; exit 3; }
+    exec setsid /usr/sbin/smtpd -d -f "$d/smtpd.conf" ) > "$d/smtpd.log" 2>&1 < /dev/null &
+  echo $! > "$rig/opensmtpd.pid"
+  wait_port "$port" "$!" 60 || { cat "$d/smtpd.log"; return 1; }
+}
+
+start_aiosmtpd() {
+  local d=$rig/aiosmtpd
+  mkdir -p "$d"
+  cat > "$d/server.py" <<'EOF'
+import os, signal, sys, threading
+from aiosmtpd.controller import Controller
+from aiosmtpd.smtp import AuthResult
+
+out, port = sys.argv[1], int(sys.argv[2])
+count = [0]
+
+class Handler:
+    async def handle_DATA(self, server, session, envelope):
+        count[0] += 1
+        name = os.path.join(out, "%d.eml" % count[0])
+        with open(name + ".tmp", "wb") as f:
+            f.write(envelope.original_content or envelope.content)
+        with open(name + ".env", "w") as f:
+            f.write("%s\n%s\n" % (envelope.mail_from, "\n".join(envelope.rcpt_tos)))
+        os.rename(name + ".tmp", name)
+        return "250 OK"
+
+def auth(server, session, envelope, mechanism, data):
+    ok = data.login == b"player" and data.password == b"secret"
+    if ok:
+        with open(os.path.join(out, "auth.log"), "a") as f:
+            f.write(mechanism + "\n")
+    return AuthResult(success=ok, handled=False)
+
+c = Controller(Handler(), hostname="127.0.0.1", port=port, authenticator=auth,
+               auth_require_tls=False, auth_required=True)
+c.start()
+done = threading.Event()
+signal.signal(signal.SIGTERM, lambda *a: done.set())
+done.wait()
+c.stop()
+EOF
+  setsid "$PY" "$d/server.py" "$d" "$port" > "$d/server.log" 2>&1 < /dev/null &
+  echo $! > "$rig/aiosmtpd.pid"
+  wait_port "$port" "$!" || { cat "$d/server.log"; return 1; }
+}
+
+case "$cmd" in
+  have) have "$kind"; exit $? ;;
+  start)
+    [ -n "$rig" ] && [ -n "$port" ] || { echo "usage: $0 start KIND RIG PORT" >&2; exit 1; }
+    have "$kind" || { echo "netrig: $kind is not installed" >&2; exit 2; }
+    mkdir -p "$rig"
+    rig=$(cd "$rig" && pwd)
+    "start_$kind" || exit 1
+    exit 0 ;;
+  stop)
+    rig=$kind
+    [ -n "$rig" ] && [ -d "$rig" ] || exit 0
+    for s in opensmtpd aiosmtpd dovecot; do stop_pid "$rig/$s.pid"; done
+    exit 0 ;;
+  *) echo "usage: $0 start|stop|have ..." >&2; exit 1 ;;
+esac
