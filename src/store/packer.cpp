@@ -36,7 +36,6 @@ static_assert(kEndLineLength == 41);
 constexpr size_t kLineChars = 77;  // stream characters per line, after its ';'
 constexpr size_t kBlock = 64;      // stream characters per letter mask
 
-// ---- Checksum ------------------------------------------------------------
 
 // Running state of the sum: the open group, how many values it holds, and
 // which of exclusive-or, addition and subtraction combines the next group.
@@ -121,7 +120,6 @@ inline ULONG FinishSum(SumState &s)
     return s.sum;
 }
 
-// ---- Characters --------------------------------------------------------------
 
 inline bool IsBlank(UBYTE c) { return c == '\r' || c == '\n' || c == ' '; }
 
@@ -200,7 +198,6 @@ inline uint64_t CountBits(uint64_t x)
 
 inline uint64_t BlockMask(size_t rest) { return rest >= kBlock ? ~0ull : (1ull << rest) - 1; }
 
-// ---- Letters ---------------------------------------------------------------
 
 void PutLetters(UBYTE *out, ULONG value, int count)
 {
@@ -221,7 +218,6 @@ bool GetLetters(const UBYTE *in, int count, ULONG *value)
     return true;
 }
 
-// ---- Implode ---------------------------------------------------------------
 
 void CountBytes(const UBYTE *p, size_t n, uint64_t counts[256])
 {
@@ -282,7 +278,6 @@ UBYTE *EncodeData(UBYTE *o, size_t room, const uint32_t code[256], const UBYTE *
     return o;
 }
 
-// ---- Explode ---------------------------------------------------------------
 
 // Gathers the stream from p (just after the first ';') into out: every
 // character up to the ";;" mark except blanks and lone ';'. Returns the
@@ -317,17 +312,16 @@ uint64_t CountUnits(const UBYTE *s, size_t len, bool *cut)
     return units;
 }
 
-// The restored byte for each pair of stream characters, indexed by the
-// first character plus 256 times the second: a letter pair gives its byte, a
-// substitute its byte whatever follows; bit 8 marks a first character that is
-// neither (only unit starts are looked up, so a letter is always followed by
-// a letter there).
-constexpr uint16_t kForeign = 0x100;
+// The restored byte for each two stream characters, indexed by the first
+// plus 256 times the second: a letter pair gives its byte, a substitute its
+// byte whatever follows. Bit 8 marks the rest: a first character that is
+// neither, and a letter whose partner is no letter.
+constexpr uint16_t kFault = 0x100;
 
 void MakeDecodeTable(uint16_t *t, const UBYTE *table, ULONG subCount)
 {
     uint16_t *row = t;
-    for (int c = 0; c < 256; ++c) row[c] = kForeign;
+    for (int c = 0; c < 256; ++c) row[c] = kFault;
     for (ULONG k = 0; k < subCount; ++k) row[(UBYTE)kAltChars[k]] = table[k];
     for (int second = 1; second < 256; ++second) std::memcpy(t + 256 * second, row, 256 * sizeof(uint16_t));
     for (int hi = 0; hi < 16; ++hi)
@@ -339,9 +333,9 @@ inline uint16_t LookUp(const uint16_t *t, const UBYTE *p)
     return t[p[0] | (p[1] << 8)];
 }
 
-// Restores the data from the stream's data part; the units are known to
-// match the declared length. Returns EXPLODE_OK, or the first fault in the
-// order of the stream.
+// Restores the data from the stream's data part (the stream has a block of
+// zeros after its end); the units are known to match the declared length.
+// Returns EXPLODE_OK, or the first fault in the order of the stream.
 ULONG DecodeData(const uint16_t *t, const UBYTE *s, size_t len, UBYTE *out, uint64_t cap)
 {
     uint64_t n = 0, carry = 0;
@@ -349,33 +343,40 @@ ULONG DecodeData(const uint16_t *t, const UBYTE *s, size_t len, UBYTE *out, uint
         const UBYTE *b = s + i;
         const uint64_t mask = BlockMask(len - i);
         const uint64_t letters = LetterMask(b) & mask;
-        const uint64_t carryIn = carry;
-        const uint64_t starts = PairStarts(letters, carryIn);
+        const uint64_t starts = PairStarts(letters, carry);
         const uint64_t units = starts | (~letters & mask);
-        // A pair begun at bit 63 takes its partner from the next block (the
-        // stream has room after its end); a partner that is no letter shows there.
-        const bool lone = (carryIn && !(letters & 1)) || (starts & ~(letters >> 1) & mask & ~(1ull << 63));
-        const uint64_t n0 = n;
+        // A pair begun on the block's last place takes its partner from the
+        // next block's first.
         carry = starts >> 63;
-        if (!lone && cap - n >= kBlock) {
+        if (cap - n >= kBlock) {
             uint16_t flags = 0;
             UBYTE *o = out + n;
-            for (uint64_t walk = units; walk; walk &= walk - 1) {
-                uint16_t v = LookUp(t, b + std::countr_zero(walk));
-                flags |= v;
-                *o++ = (UBYTE)v;
+            if (!letters && mask == ~0ull) {
+                // Substitutes only (runs of zeros and small numbers): one unit per character.
+                for (size_t j = 0; j < kBlock; ++j) {
+                    uint16_t v = t[b[j]];
+                    flags |= v;
+                    o[j] = (UBYTE)v;
+                }
+                o += kBlock;
+            } else {
+                for (uint64_t walk = units; walk; walk &= walk - 1) {
+                    uint16_t v = LookUp(t, b + std::countr_zero(walk));
+                    flags |= v;
+                    *o++ = (UBYTE)v;
+                }
             }
-            n = (uint64_t)(o - out);
-            if (!(flags & kForeign)) continue;
+            if (!(flags & kFault)) {
+                n = (uint64_t)(o - out);
+                continue;
+            }
         }
         // The careful way, unit by unit, naming the first fault of the block.
-        n = n0;
-        if (carryIn && !(letters & 1)) return EXPLODE_MALFORMED;  // the pair begun before has no partner
         for (uint64_t walk = units; walk; walk &= walk - 1) {
             unsigned j = (unsigned)std::countr_zero(walk);
-            if (IsLetter(b[j]) && (i + j + 1 >= len || !IsLetter(b[j + 1]))) return EXPLODE_MALFORMED;
+            if (IsLetter(b[j]) && !IsLetter(b[j + 1])) return EXPLODE_MALFORMED;
             uint16_t v = LookUp(t, b + j);
-            if (v & kForeign) return EXPLODE_SUBST;
+            if (v & kFault) return EXPLODE_SUBST;
             if (n >= cap) return EXPLODE_SIZE;
             out[n++] = (UBYTE)v;
         }

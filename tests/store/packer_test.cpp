@@ -130,7 +130,6 @@ ULONG HeaderTextSum(const std::string &text)
     return v;
 }
 
-// ---- Checksums -------------------------------------------------------------
 
 TEST(PackerCheckSum, DataModeVectors)
 {
@@ -196,7 +195,6 @@ TEST(PackerCheckSum, TextModeStopsAtItsLength)
     EXPECT_EQ(CalcCheckSum(block.data(), 2, 1), 0u);
 }
 
-// ---- Packing ---------------------------------------------------------------
 
 TEST(PackerImplode, WorkedExampleAbc)
 {
@@ -317,7 +315,6 @@ TEST(PackerImplode, PrintsTheSubstituteCount)
     FreeVec(m.VekMailData);
 }
 
-// ---- Unpacking ---------------------------------------------------------------
 
 TEST(PackerExplode, NullOrEmptyTextIsLeftAlone)
 {
@@ -440,6 +437,35 @@ TEST(PackerExplode, DamagedTextsReportTheirFault)
     }
 }
 
+// A fault must be found wherever it falls among the decoder's blocks of
+// characters, also on a block's last place where a pair would reach into the next.
+TEST(PackerExplode, FaultsFoundAtEveryPosition)
+{
+    for (int lead : {0, 3}) {  // three equal bytes first shift the pairs to odd places
+        Bytes data(lead, 0xAA);
+        Bytes rest = Range(0, 150);
+        data.insert(data.end(), rest.begin(), rest.end());
+        const std::string text = Pack(data);
+        const std::string head = text.substr(0, 39), endLine = text.substr(text.size() - 41);
+        std::string stream;
+        for (char c : text.substr(39, text.size() - 39 - 41))
+            if (c != ';' && c != '\r' && c != '\n') stream += c;
+        const size_t first = stream.find('Q') + 1 + lead;  // the first data pair
+        for (size_t pair = 0; pair < 140; ++pair) {
+            SCOPED_TRACE(testing::Message() << "lead " << lead << " pair " << pair);
+            size_t at = first + 2 * pair;
+            // Two pairs become a lone letter and a substitute: same units, one fault.
+            std::string lone = stream;
+            lone.replace(at, 4, std::string(1, lone[at]) + "!");
+            EXPECT_EQ(Unpack(Reseal(head + Layout(lone) + endLine)), EXPLODE_MALFORMED);
+            // One pair becomes a character that is no substitute.
+            std::string foreign = stream;
+            foreign.replace(at, 2, "{");
+            EXPECT_EQ(Unpack(Reseal(head + Layout(foreign) + endLine)), EXPLODE_SUBST);
+        }
+    }
+}
+
 TEST(PackerExplode, SizeMismatchNamesBothSizes)
 {
     std::string text = Pack({'a', 'b', 'c'});
@@ -468,7 +494,6 @@ TEST(PackerExplode, EveryCutBeforeTheEndMarkFails)
     }
 }
 
-// ---- Round trips -------------------------------------------------------------
 
 TEST(PackerRoundTrip, RandomPoolsUpToOneMegabyte)
 {
