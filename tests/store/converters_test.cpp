@@ -26,6 +26,9 @@ struct MemoryBalance {
     bool Balanced() const { return MemAllocatedCounter.load() - allocated == MemFreedCounter.load() - freed; }
 };
 
+// A packed field as a value, so that no reference binds to it unaligned.
+template <class T> T Val(T v) { return v; }
+
 void SetHost32(Bytes &b, size_t at, uint32_t v) { std::memcpy(&b[at], &v, 4); }
 void SetHost16(Bytes &b, size_t at, uint16_t v) { std::memcpy(&b[at], &v, 2); }
 
@@ -142,50 +145,50 @@ const std::vector<Pair> &Pairs()
          [](ListHeader *l, const void *c) { return ScanFigur2List(l, (const st_MOVE *)c); },
          [](ListHeader *l) { return (void *)MakeMoveChunkFromList(l); },
          [](ListHeader *l, const Golden &g) {
-             EXPECT_EQ(At<FigurListEntry>(l, 0)->Figur.SpielerID, g.values[0][0]);
-             EXPECT_EQ(At<FigurListEntry>(l, 0)->Figur.FigurNummer, g.values[0][2]);
-             EXPECT_EQ(At<FigurListEntry>(l, 1)->Figur.Bewegungspunkte, g.values[1][6]);
+             EXPECT_EQ(Val(At<FigurListEntry>(l, 0)->Figur.SpielerID), g.values[0][0]);
+             EXPECT_EQ(Val(At<FigurListEntry>(l, 0)->Figur.FigurNummer), g.values[0][2]);
+             EXPECT_EQ(Val(At<FigurListEntry>(l, 1)->Figur.Bewegungspunkte), g.values[1][6]);
          }},
         {"WARE", ID_WARE, LT_WARE, 2, kWareSpec, false,
          [](ListHeader *l, const void *c) { return ScanWare2List(l, (const st_WARE *)c); },
          [](ListHeader *l) { return (void *)MakeWareChunkFromList(l); },
          [](ListHeader *l, const Golden &g) {
-             EXPECT_EQ(At<WareListEntry>(l, 0)->Ware.Info, g.values[0][0]);
-             EXPECT_EQ(At<WareListEntry>(l, 0)->Ware.WarenTyp, g.values[0][2]);
-             EXPECT_EQ(At<WareListEntry>(l, 1)->Ware.Zustand, g.values[1][9]);
+             EXPECT_EQ(Val(At<WareListEntry>(l, 0)->Ware.Info), g.values[0][0]);
+             EXPECT_EQ(Val(At<WareListEntry>(l, 0)->Ware.WarenTyp), g.values[0][2]);
+             EXPECT_EQ(Val(At<WareListEntry>(l, 1)->Ware.Zustand), g.values[1][9]);
          }},
         {"SHIP", ID_SHIP, LT_SCHIFF, 4, ShipSpec(), false,
          [](ListHeader *l, const void *c) { return ScanShip2List(l, (const st_SHIP *)c); },
          [](ListHeader *l) { return (void *)MakeShipChunkFromList(l); },
          [](ListHeader *l, const Golden &g) {
-             EXPECT_EQ(At<ShipListEntry>(l, 0)->Schiff.SchiffsID, g.values[0][0]);
-             EXPECT_EQ(At<ShipListEntry>(l, 0)->Schiff.Figur2.X_Pos, g.values[0][5 + 7 + 3]);
-             EXPECT_EQ(At<ShipListEntry>(l, 1)->Schiff.Figur3.Bewegungspunkte, g.values[1][25]);
+             EXPECT_EQ(Val(At<ShipListEntry>(l, 0)->Schiff.SchiffsID), g.values[0][0]);
+             EXPECT_EQ(Val(At<ShipListEntry>(l, 0)->Schiff.Figur2.X_Pos), g.values[0][5 + 7 + 3]);
+             EXPECT_EQ(Val(At<ShipListEntry>(l, 1)->Schiff.Figur3.Bewegungspunkte), g.values[1][25]);
          }},
         {"HERB", ID_HERB, LT_HERB, 4, kHerbSpec, true,
          [](ListHeader *l, const void *c) { return ScanHerb2List(l, (const st_HERB *)c); },
          [](ListHeader *l) { return (void *)MakeHerbChunkFromList(l); },
          [](ListHeader *l, const Golden &g) {
-             EXPECT_EQ(At<HerbListEntry>(l, 0)->Herb.X_Pos, g.values[0][0]);
-             EXPECT_EQ(At<HerbListEntry>(l, 0)->Herb.Art, g.values[0][2]);
-             EXPECT_EQ(At<HerbListEntry>(l, 1)->Herb.Anzahl, g.values[1][4]);
+             EXPECT_EQ(Val(At<HerbListEntry>(l, 0)->Herb.X_Pos), g.values[0][0]);
+             EXPECT_EQ(Val(At<HerbListEntry>(l, 0)->Herb.Art), g.values[0][2]);
+             EXPECT_EQ(Val(At<HerbListEntry>(l, 1)->Herb.Anzahl), g.values[1][4]);
          }},
         {"VERT", ID_VERT, LT_VERTRAG, 4, kVertSpec, true,
          [](ListHeader *l, const void *c) { return ScanVertrag2List(l, (const st_VERT *)c); },
          [](ListHeader *l) { return (void *)MakeVertragChunkFromList(l); },
          [](ListHeader *l, const Golden &g) {
-             EXPECT_EQ(At<VertragListEntry>(l, 0)->Vertrag.VertragsArt, g.values[0][0]);
-             EXPECT_EQ(At<VertragListEntry>(l, 0)->Vertrag.Dauer, g.values[0][6]);
-             EXPECT_EQ(At<VertragListEntry>(l, 1)->Vertrag.Zustand, g.values[1][9]);
+             EXPECT_EQ(Val(At<VertragListEntry>(l, 0)->Vertrag.VertragsArt), g.values[0][0]);
+             EXPECT_EQ(Val(At<VertragListEntry>(l, 0)->Vertrag.Dauer), g.values[0][6]);
+             EXPECT_EQ(Val(At<VertragListEntry>(l, 1)->Vertrag.Zustand), g.values[1][9]);
          }},
         {"SPEZ", ID_SPEZ, LT_SPEZIALIST, 4, SpezSpec(), true,
          [](ListHeader *l, const void *c) { return ScanSpezialisten2List(l, (const st_SPEZ *)c); },
          [](ListHeader *l) { return (void *)MakeSpezialistenChunkFromList(l); },
          [](ListHeader *l, const Golden &g) {
              EXPECT_STREQ(At<SpezialistenListEntry>(l, 0)->Spezialist.Name, "Name 1");
-             EXPECT_EQ(At<SpezialistenListEntry>(l, 0)->Spezialist.ID, g.values[0][1]);
-             EXPECT_EQ(At<SpezialistenListEntry>(l, 0)->Spezialist.Loyalitaet, g.values[0][16]);
-             EXPECT_EQ(At<SpezialistenListEntry>(l, 1)->Spezialist.Item[18], g.values[1][38]);
+             EXPECT_EQ(Val(At<SpezialistenListEntry>(l, 0)->Spezialist.ID), g.values[0][1]);
+             EXPECT_EQ(Val(At<SpezialistenListEntry>(l, 0)->Spezialist.Loyalitaet), g.values[0][16]);
+             EXPECT_EQ(Val(At<SpezialistenListEntry>(l, 1)->Spezialist.Item[18]), g.values[1][38]);
          }},
         {"ANTW", ID_ANTW, LT_SPIELER, 4, kAntwSpec, false,
          [](ListHeader *l, const void *c) { return ScanSpieler2List(l, (const st_ANTW *)c); },
@@ -234,8 +237,8 @@ TEST(Converters, ScanningAppendsToWhatTheListHolds)
     EXPECT_EQ(l->ActNode, first);
     st_WARE *built = MakeWareChunkFromList(l);
     ASSERT_NE(built, nullptr);
-    EXPECT_EQ(built->AnzWaren, 4);
-    EXPECT_EQ(built->Head.Length, 2u + 4 * 36);
+    EXPECT_EQ(Val(built->AnzWaren), 4);
+    EXPECT_EQ(Val(built->Head.Length), 2u + 4 * 36);
     FreeVec(built);
     DeleteList(l, 0);
 }
@@ -333,10 +336,10 @@ TEST(Converters, PlayerAnswersOfOtherTypesHoldNoNames)
     ASSERT_EQ(ScanSpieler2List(l, (const st_ANTW *)Chunk(ID_ANTW, 4, 1, records, 1).data()), 1);
     st_ANTW *built = MakeSpielerChunkFromList(l, 7);
     ASSERT_NE(built, nullptr);
-    EXPECT_EQ(built->Antwort.Typ, 7);
-    EXPECT_EQ(built->Antwort.Anzahl, 1u);
-    EXPECT_EQ(built->Antwort.Length, 84u);
-    EXPECT_EQ(built->Head.Length, 10u + 84);
+    EXPECT_EQ(Val(built->Antwort.Typ), 7);
+    EXPECT_EQ(Val(built->Antwort.Anzahl), 1u);
+    EXPECT_EQ(Val(built->Antwort.Length), 84u);
+    EXPECT_EQ(Val(built->Head.Length), 10u + 84);
     FreeVec(built);
     DeleteList(l, 0);
 }
@@ -346,10 +349,10 @@ TEST(Converters, BuildingKeepsTheCursorAndRefusesTooManyRecords)
     ListHeader *wares = CreateList(LT_WARE);
     st_WARE *empty = MakeWareChunkFromList(wares);
     ASSERT_NE(empty, nullptr);
-    EXPECT_EQ(empty->Head.ChunkID, ID_WARE);
-    EXPECT_EQ(empty->Head.Version, VERSION_V001);
-    EXPECT_EQ(empty->Head.Length, 2u);
-    EXPECT_EQ(empty->AnzWaren, 0);
+    EXPECT_EQ(Val(empty->Head.ChunkID), ID_WARE);
+    EXPECT_EQ(Val(empty->Head.Version), VERSION_V001);
+    EXPECT_EQ(Val(empty->Head.Length), 2u);
+    EXPECT_EQ(Val(empty->AnzWaren), 0);
     FreeVec(empty);
     DeleteList(wares, 0);
 
@@ -369,11 +372,11 @@ TEST(Converters, BuildingKeepsTheCursorAndRefusesTooManyRecords)
     st_MOVE *built = MakeMoveChunkFromList(figures);
     std::string text = lines.Take();
     ASSERT_NE(built, nullptr);
-    EXPECT_EQ(built->AnzFiguren, 0xFFFF);
-    EXPECT_EQ(built->Head.Length, 2u + 18 * 0xFFFF);
+    EXPECT_EQ(Val(built->AnzFiguren), 0xFFFF);
+    EXPECT_EQ(Val(built->Head.Length), 2u + 18 * 0xFFFF);
     EXPECT_EQ(figures->ActNode, cursor);
     const auto *last = (const st_MOVE_EXT *)((const UBYTE *)built + sizeof(st_MOVE) + 18 * 0xFFFE);
-    EXPECT_EQ(last->FigurNummer, 0xFFFE);
+    EXPECT_EQ(Val(last->FigurNummer), 0xFFFE);
     EXPECT_NE(text.find("MakeMoveChunkFromList: Anzahl Figuren 65535\nLänge des Chunks 11fff0\n"
                         "Anzahl Elemente im CHunk :65535\n"),
               std::string::npos);
@@ -501,16 +504,16 @@ TEST(Armies, GoldenChunkToListAndBack)
     ASSERT_NE(armies, nullptr);
     ASSERT_EQ(armies->Elemente, 2u);
     const ArmeeList *first = At<ArmeeList>(armies, 0), *second = At<ArmeeList>(armies, 1);
-    EXPECT_EQ(first->Army.ArmeeID, 11u);
-    EXPECT_EQ(first->Army.Vertrauen, 91u);
+    EXPECT_EQ(Val(first->Army.ArmeeID), 11u);
+    EXPECT_EQ(Val(first->Army.Vertrauen), 91u);
     EXPECT_STREQ(second->Army.Name, "Suedheer");
     ListHeader *parts = first->ArmyListEntryHeader;
     ASSERT_NE(parts, nullptr);
     EXPECT_EQ(parts->Typ, LT_ARMEETEIL);
     ASSERT_EQ(parts->Elemente, 2u);
-    EXPECT_EQ(At<ArmeeListEntry>(parts, 1)->ArmyEntry.SaboteurAnzahl, 2u);
-    EXPECT_EQ(At<ArmeeListEntry>(parts, 1)->ArmyEntry.RuestungsKlasse, 71u);
-    EXPECT_EQ(At<ArmeeListEntry>(parts, 0)->SaboteurListHeader, nullptr);
+    EXPECT_EQ(Val(At<ArmeeListEntry>(parts, 1)->ArmyEntry.SaboteurAnzahl), 2u);
+    EXPECT_EQ(Val(At<ArmeeListEntry>(parts, 1)->ArmyEntry.RuestungsKlasse), 71u);
+    EXPECT_EQ(Val(At<ArmeeListEntry>(parts, 0)->SaboteurListHeader), nullptr);
     EXPECT_EQ(second->ArmyListEntryHeader->Elemente, 1u);
 
     st_ARMY *built = MakeArmyChunkFromList(armies);
@@ -774,7 +777,7 @@ TEST(Players, MergeReplacesSameIdAndDropsThePlaceholder)
     // The merged list goes back out as an ANTW chunk of the survivors.
     st_ANTW *chunk = MakeSpielerChunkFromList(stored, 1);
     ASSERT_NE(chunk, nullptr);
-    EXPECT_EQ(chunk->Antwort.Anzahl, 5u);
+    EXPECT_EQ(Val(chunk->Antwort.Anzahl), 5u);
     FreeVec(chunk);
     DeleteList(fresh, 0);
     DeleteList(stored, 0);
