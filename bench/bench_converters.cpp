@@ -28,7 +28,7 @@ void BM_FiguresToListAndBack(benchmark::State &state)
 {
     const std::vector<UBYTE> chunk = FigureChunk((ULONG)state.range(0));
     for (auto _ : state) {
-        ListHeader *l = CreateList(LT_FIGUR);
+        ListHeader *l = CreateList(LISTE_FIGUREN);
         ScanFigur2List(l, (const st_MOVE *)chunk.data());
         st_MOVE *built = MakeMoveChunkFromList(l);
         benchmark::DoNotOptimize(built);
@@ -42,12 +42,12 @@ BENCHMARK(BM_FiguresToListAndBack)->Arg(1000)->Arg(65535);
 void BM_ArmiesToListAndBack(benchmark::State &state)
 {
     // Armies of four parts each, built once through the list code itself.
-    ListHeader *armies = CreateList(LT_ARMEE);
+    ListHeader *armies = CreateList(LISTE_ARMEEN);
     for (LONG a = 0; a < state.range(0); ++a) {
         auto *army = (ArmeeList *)AllocVec(armies->TypSize, MEMF_CLEAR);
         army->Army.ArmeeID = (ULONG)a;
         army->Army.ArmeeTypAnzahl = 4;
-        ListHeader *parts = CreateList(LT_ARMEETEIL);
+        ListHeader *parts = CreateList(LISTE_ARMEETEILE);
         for (int p = 0; p < 4; ++p) {
             auto *part = (ArmeeListEntry *)AllocVec(parts->TypSize, MEMF_CLEAR);
             part->ArmyEntry.Typ = 1 + p % 3;

@@ -43,20 +43,20 @@ struct Kind {
 };
 
 const Kind kKinds[] = {
-    {ID_MOVE, LT_FIGUR, [](ListHeader *l, const void *c) { return ScanFigur2List(l, (const st_MOVE *)c); },
+    {ID_MOVE, LISTE_FIGUREN, [](ListHeader *l, const void *c) { return ScanFigur2List(l, (const st_MOVE *)c); },
      [](ListHeader *l) { return (void *)MakeMoveChunkFromList(l); }},
-    {ID_WARE, LT_WARE, [](ListHeader *l, const void *c) { return ScanWare2List(l, (const st_WARE *)c); },
+    {ID_WARE, LISTE_WAREN, [](ListHeader *l, const void *c) { return ScanWare2List(l, (const st_WARE *)c); },
      [](ListHeader *l) { return (void *)MakeWareChunkFromList(l); }},
-    {ID_SHIP, LT_SCHIFF, [](ListHeader *l, const void *c) { return ScanShip2List(l, (const st_SHIP *)c); },
+    {ID_SHIP, LISTE_SCHIFFE, [](ListHeader *l, const void *c) { return ScanShip2List(l, (const st_SHIP *)c); },
      [](ListHeader *l) { return (void *)MakeShipChunkFromList(l); }},
-    {ID_HERB, LT_HERB, [](ListHeader *l, const void *c) { return ScanHerb2List(l, (const st_HERB *)c); },
+    {ID_HERB, LISTE_HERB, [](ListHeader *l, const void *c) { return ScanHerb2List(l, (const st_HERB *)c); },
      [](ListHeader *l) { return (void *)MakeHerbChunkFromList(l); }},
-    {ID_VERT, LT_VERTRAG, [](ListHeader *l, const void *c) { return ScanVertrag2List(l, (const st_VERT *)c); },
+    {ID_VERT, LISTE_VERTRAEGE, [](ListHeader *l, const void *c) { return ScanVertrag2List(l, (const st_VERT *)c); },
      [](ListHeader *l) { return (void *)MakeVertragChunkFromList(l); }},
-    {ID_SPEZ, LT_SPEZIALIST,
+    {ID_SPEZ, LISTE_SPEZIALISTEN,
      [](ListHeader *l, const void *c) { return ScanSpezialisten2List(l, (const st_SPEZ *)c); },
      [](ListHeader *l) { return (void *)MakeSpezialistenChunkFromList(l); }},
-    {ID_ANTW, LT_SPIELER, [](ListHeader *l, const void *c) { return ScanSpieler2List(l, (const st_ANTW *)c); },
+    {ID_ANTW, LISTE_SPIELER, [](ListHeader *l, const void *c) { return ScanSpieler2List(l, (const st_ANTW *)c); },
      [](ListHeader *l) { return (void *)MakeSpielerChunkFromList(l, 1); }},
 };
 

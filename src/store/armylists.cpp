@@ -20,7 +20,7 @@ constexpr ULONG kSaboteurBytes = 12;
 ListHeader *Parts(const ArmeeList *army)
 {
     ListHeader *parts = army->ArmyListEntryHeader;
-    return parts && parts->Typ == LT_ARMEETEIL ? parts : nullptr;
+    return parts && parts->Typ == LISTE_ARMEETEILE ? parts : nullptr;
 }
 
 template <class F> void ForEach(ListHeader *l, F fn)
@@ -30,7 +30,7 @@ template <class F> void ForEach(ListHeader *l, F fn)
     for (ULONG i = 0; i < l->Elemente && n; ++i, n = n->Next) fn(n);
 }
 
-bool IsArmyList(const ListHeader *l) { return l && l->Typ == LT_ARMEE; }
+bool IsArmyList(const ListHeader *l) { return l && l->Typ == LISTE_ARMEEN; }
 
 ListNode *NewNode(const ListHeader *l, size_t bytes)
 {
@@ -81,7 +81,7 @@ bool ReadArmies(const UBYTE *c, ListHeader *armies)
             }
             ListHeader *parts = army->ArmyListEntryHeader;
             if (!parts) {
-                parts = CreateList(LT_ARMEETEIL);
+                parts = CreateList(LISTE_ARMEETEILE);
                 army->ArmyListEntryHeader = parts;
             }
             auto *part = (ArmeeListEntry *)NewNode(parts, sizeof(ArmeeListEntry));
@@ -106,7 +106,7 @@ ListHeader *ScanArmy2List(const st_ARMY *Chunk)
         std::printf("ScanArmy2List: Der Chunk ist nicht VALID!\n");
         return nullptr;
     }
-    ListHeader *armies = CreateList(LT_ARMEE);
+    ListHeader *armies = CreateList(LISTE_ARMEEN);
     if (!armies) {
         std::printf("ScanArmy2List: Konnte die Armee Liste nicht erstellen!\n");
         return nullptr;
@@ -183,7 +183,7 @@ void DeleteArmyList(ListHeader *List)
                 std::printf("DeleteArmyList: ArmyPtr->Army.ArmeeTypAnzahl %u\n", army->Army.ArmeeTypAnzahl);
                 std::printf("DeleteArmyList: ArmyEntryPtr->ArmyListEntryHeader %u\n", parts->Elemente);
             }
-            if (parts->Typ == LT_ARMEETEIL) {
+            if (parts->Typ == LISTE_ARMEETEILE) {
                 ForEach(parts, [army](ListNode *p) {
                     ListHeader *saboteurs = ((const ArmeeListEntry *)p)->SaboteurListHeader;
                     if (!saboteurs) return;

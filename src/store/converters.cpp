@@ -34,23 +34,23 @@ struct PairDef {
 };
 
 const PairDef kFigur = {"ScanFigur2List", "MakeFigurChunkFromList", "MakeMoveChunkFromList", "Figuren", nullptr,
-                        "Figur", ID_MOVE, LT_FIGUR, sizeof(st_MOVE), 12, 2, sizeof(st_MOVE_EXT),
+                        "Figur", ID_MOVE, LISTE_FIGUREN, sizeof(st_MOVE), 12, 2, sizeof(st_MOVE_EXT),
                         sizeof(FigurListEntry)};
 const PairDef kWare = {"ScanWare2List", "MakeWareChunkFromList", nullptr, nullptr, nullptr, "Ware", ID_WARE,
-                       LT_WARE, sizeof(st_WARE), 12, 2, sizeof(st_WARE_EXT), sizeof(WareListEntry)};
+                       LISTE_WAREN, sizeof(st_WARE), 12, 2, sizeof(st_WARE_EXT), sizeof(WareListEntry)};
 const PairDef kShip = {"ScanShip2List", "MakeShipChunkFromList", nullptr, nullptr, nullptr, "Ship", ID_SHIP,
-                       LT_SCHIFF, sizeof(st_SHIP), 12, 4, sizeof(st_SHIP_EXT), sizeof(ShipListEntry)};
+                       LISTE_SCHIFFE, sizeof(st_SHIP), 12, 4, sizeof(st_SHIP_EXT), sizeof(ShipListEntry)};
 const PairDef kHerb = {"ScanHerb2List", "MakeHerbChunkFromList", "MakeHerbChunkFromList", "Herb", "Herb", "Herb",
-                       ID_HERB, LT_HERB, sizeof(st_HERB), 12, 4, sizeof(st_HERB_EXT), sizeof(HerbListEntry)};
+                       ID_HERB, LISTE_HERB, sizeof(st_HERB), 12, 4, sizeof(st_HERB_EXT), sizeof(HerbListEntry)};
 const PairDef kVertrag = {"ScanVertrag2List", "MakeVertragChunkFromList", "MakeVertragChunkFromList", "Verträge",
-                          "Verträge", "Vertrag", ID_VERT, LT_VERTRAG, sizeof(st_VERT), 12, 4, sizeof(st_VERT_EXT),
+                          "Verträge", "Vertrag", ID_VERT, LISTE_VERTRAEGE, sizeof(st_VERT), 12, 4, sizeof(st_VERT_EXT),
                           sizeof(VertragListEntry)};
 const PairDef kSpezialisten = {"ScanSpezialisten2List", "MakeSpezialistenChunkFromList",
                                "MakeSpezialistenChunkFromList", "Spezialisten", "Spezialisten", "Spezialisten",
-                               ID_SPEZ, LT_SPEZIALIST, sizeof(st_SPEZ), 12, 4, sizeof(st_SPEZ_EXT),
+                               ID_SPEZ, LISTE_SPEZIALISTEN, sizeof(st_SPEZ), 12, 4, sizeof(st_SPEZ_EXT),
                                sizeof(SpezialistenListEntry)};
 const PairDef kSpieler = {"ScanSpieler2List", "MakeSpielerChunkFromList", "MakeSpielerChunkFromList", "Spieler",
-                          nullptr, "Spieler", ID_ANTW, LT_SPIELER, sizeof(st_ANTW), 14, 4, sizeof(st_ANTW_EXT_1),
+                          nullptr, "Spieler", ID_ANTW, LISTE_SPIELER, sizeof(st_ANTW), 14, 4, sizeof(st_ANTW_EXT_1),
                           sizeof(SpielerListEntry)};
 
 static_assert(sizeof(SpezialistenListEntry) >= sizeof(ListNode) + 196);
@@ -194,7 +194,7 @@ st_ANTW *MakeSpielerChunkFromList(ListHeader *List, UWORD Typ) { return (st_ANTW
 
 void AddSpielerList2SpielerList(ListHeader *Target, ListHeader *Add)
 {
-    if (!Target || !Add || Target->Typ != LT_SPIELER || Add->Typ != LT_SPIELER) {
+    if (!Target || !Add || Target->Typ != LISTE_SPIELER || Add->Typ != LISTE_SPIELER) {
         std::printf("AddSpielerList2SpielerList : Liste fehlt oder hat den falschen Typ !\n");
         return;
     }

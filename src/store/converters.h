@@ -6,11 +6,12 @@
 #include <cstddef>
 #include "platform/types.h"
 #include "store/chunks.h"
+#include "store/figures.h"
 #include "store/lists.h"
 
-// List types of the records below.
-constexpr ULONG LT_SPIELER = 1, LT_ARMEE = 3, LT_ARMEETEIL = 4, LT_WAFFEN = 6, LT_WARE = 7, LT_VERTRAG = 9,
-                LT_SCHIFF = 10, LT_SPEZIALIST = 15, LT_HERB = 16, LT_FIGUR = 19;
+// List types of the records below (figures: LISTE_FIGUREN).
+constexpr ULONG LISTE_SPIELER = 1, LISTE_ARMEEN = 3, LISTE_ARMEETEILE = 4, LISTE_WAFFEN = 6, LISTE_WAREN = 7,
+                LISTE_VERTRAEGE = 9, LISTE_SCHIFFE = 10, LISTE_SPEZIALISTEN = 15, LISTE_HERB = 16;
 
 // ---- list nodes: the node head, then the record ----
 
@@ -88,7 +89,8 @@ static_assert(offsetof(ShipListEntry, Schiff) == sizeof(ListNode) && offsetof(He
 static_assert(offsetof(VertragListEntry, Vertrag) == sizeof(ListNode));
 static_assert(offsetof(SpezialistenListEntry, Spezialist) == sizeof(ListNode));
 static_assert(offsetof(SpielerListEntry, SpielerID) == sizeof(ListNode));
-static_assert(offsetof(ArmeeList, Army) == sizeof(ListNode) && sizeof(ArmeeList) == sizeof(ListNode) + 52 + sizeof(void *));
+static_assert(offsetof(ArmeeList, Army) == sizeof(ListNode));
+static_assert(sizeof(ArmeeList) == sizeof(ListNode) + 52 + sizeof(void *));
 static_assert(offsetof(ArmeeListEntry, ArmyEntry) == sizeof(ListNode));
 static_assert(sizeof(ArmeeListEntry) == sizeof(ListNode) + 44 + sizeof(void *));
 static_assert(offsetof(WaffenListEntry, Waffe) == sizeof(ListNode));

@@ -1,6 +1,7 @@
 // The weapon table and the weapon records made from the stock of weapon
 // wares: every weapon, shield, armour and helmet with the ware it is traded
 // as, its damage at three distances and their reach.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -100,7 +101,7 @@ const Waffen *WeaponOfWare(ULONG warenTyp)
 BOOL ConvertWare2Waffe(ListHeader *WareList, ListHeader *WaffenList)
 {
     if (!WareList || WareList->Elemente == 0) return 1;
-    if (WareList->Typ != LT_WARE || !WaffenList || WaffenList->Typ != LT_WAFFEN) {
+    if (WareList->Typ != LISTE_WAREN || !WaffenList || WaffenList->Typ != LISTE_WAFFEN) {
         std::printf("ConvertWare2Waffe : Liste fehlt oder hat den falschen Typ !\n");
         return 0;
     }
@@ -112,7 +113,7 @@ BOOL ConvertWare2Waffe(ListHeader *WareList, ListHeader *WaffenList)
         if (!weapon) continue;
         std::printf("ConvertWare2Waffe: Folgender Warentyp wurde gefunden %u\n", ware.WarenTyp);
         std::printf("ConvertWare2Waffe: Folgender Waffentyp wurde gefunden %u\n", weapon->Id);
-        ULONG size = WaffenList->TypSize > sizeof(WaffenListEntry) ? WaffenList->TypSize : (ULONG)sizeof(WaffenListEntry);
+        const ULONG size = std::max<ULONG>(WaffenList->TypSize, sizeof(WaffenListEntry));
         auto *entry = (WaffenListEntry *)AllocVec(size, MEMF_CLEAR);
         entry->Waffe = *weapon;
         entry->Waffe.Anzahl = ware.WarenAnzahl;

@@ -141,7 +141,7 @@ struct Pair {
 const std::vector<Pair> &Pairs()
 {
     static const std::vector<Pair> pairs = {
-        {"MOVE", ID_MOVE, LT_FIGUR, 2, kMoveSpec, false,
+        {"MOVE", ID_MOVE, LISTE_FIGUREN, 2, kMoveSpec, false,
          [](ListHeader *l, const void *c) { return ScanFigur2List(l, (const st_MOVE *)c); },
          [](ListHeader *l) { return (void *)MakeMoveChunkFromList(l); },
          [](ListHeader *l, const Golden &g) {
@@ -149,7 +149,7 @@ const std::vector<Pair> &Pairs()
              EXPECT_EQ(Val(At<FigurListEntry>(l, 0)->Figur.FigurNummer), g.values[0][2]);
              EXPECT_EQ(Val(At<FigurListEntry>(l, 1)->Figur.Bewegungspunkte), g.values[1][6]);
          }},
-        {"WARE", ID_WARE, LT_WARE, 2, kWareSpec, false,
+        {"WARE", ID_WARE, LISTE_WAREN, 2, kWareSpec, false,
          [](ListHeader *l, const void *c) { return ScanWare2List(l, (const st_WARE *)c); },
          [](ListHeader *l) { return (void *)MakeWareChunkFromList(l); },
          [](ListHeader *l, const Golden &g) {
@@ -157,7 +157,7 @@ const std::vector<Pair> &Pairs()
              EXPECT_EQ(Val(At<WareListEntry>(l, 0)->Ware.WarenTyp), g.values[0][2]);
              EXPECT_EQ(Val(At<WareListEntry>(l, 1)->Ware.Zustand), g.values[1][9]);
          }},
-        {"SHIP", ID_SHIP, LT_SCHIFF, 4, ShipSpec(), false,
+        {"SHIP", ID_SHIP, LISTE_SCHIFFE, 4, ShipSpec(), false,
          [](ListHeader *l, const void *c) { return ScanShip2List(l, (const st_SHIP *)c); },
          [](ListHeader *l) { return (void *)MakeShipChunkFromList(l); },
          [](ListHeader *l, const Golden &g) {
@@ -165,7 +165,7 @@ const std::vector<Pair> &Pairs()
              EXPECT_EQ(Val(At<ShipListEntry>(l, 0)->Schiff.Figur2.X_Pos), g.values[0][5 + 7 + 3]);
              EXPECT_EQ(Val(At<ShipListEntry>(l, 1)->Schiff.Figur3.Bewegungspunkte), g.values[1][25]);
          }},
-        {"HERB", ID_HERB, LT_HERB, 4, kHerbSpec, true,
+        {"HERB", ID_HERB, LISTE_HERB, 4, kHerbSpec, true,
          [](ListHeader *l, const void *c) { return ScanHerb2List(l, (const st_HERB *)c); },
          [](ListHeader *l) { return (void *)MakeHerbChunkFromList(l); },
          [](ListHeader *l, const Golden &g) {
@@ -173,7 +173,7 @@ const std::vector<Pair> &Pairs()
              EXPECT_EQ(Val(At<HerbListEntry>(l, 0)->Herb.Art), g.values[0][2]);
              EXPECT_EQ(Val(At<HerbListEntry>(l, 1)->Herb.Anzahl), g.values[1][4]);
          }},
-        {"VERT", ID_VERT, LT_VERTRAG, 4, kVertSpec, true,
+        {"VERT", ID_VERT, LISTE_VERTRAEGE, 4, kVertSpec, true,
          [](ListHeader *l, const void *c) { return ScanVertrag2List(l, (const st_VERT *)c); },
          [](ListHeader *l) { return (void *)MakeVertragChunkFromList(l); },
          [](ListHeader *l, const Golden &g) {
@@ -181,7 +181,7 @@ const std::vector<Pair> &Pairs()
              EXPECT_EQ(Val(At<VertragListEntry>(l, 0)->Vertrag.Dauer), g.values[0][6]);
              EXPECT_EQ(Val(At<VertragListEntry>(l, 1)->Vertrag.Zustand), g.values[1][9]);
          }},
-        {"SPEZ", ID_SPEZ, LT_SPEZIALIST, 4, SpezSpec(), true,
+        {"SPEZ", ID_SPEZ, LISTE_SPEZIALISTEN, 4, SpezSpec(), true,
          [](ListHeader *l, const void *c) { return ScanSpezialisten2List(l, (const st_SPEZ *)c); },
          [](ListHeader *l) { return (void *)MakeSpezialistenChunkFromList(l); },
          [](ListHeader *l, const Golden &g) {
@@ -190,7 +190,7 @@ const std::vector<Pair> &Pairs()
              EXPECT_EQ(Val(At<SpezialistenListEntry>(l, 0)->Spezialist.Loyalitaet), g.values[0][16]);
              EXPECT_EQ(Val(At<SpezialistenListEntry>(l, 1)->Spezialist.Item[18]), g.values[1][38]);
          }},
-        {"ANTW", ID_ANTW, LT_SPIELER, 4, kAntwSpec, false,
+        {"ANTW", ID_ANTW, LISTE_SPIELER, 4, kAntwSpec, false,
          [](ListHeader *l, const void *c) { return ScanSpieler2List(l, (const st_ANTW *)c); },
          [](ListHeader *l) { return (void *)MakeSpielerChunkFromList(l, 1); },
          [](ListHeader *l, const Golden &g) {
@@ -228,7 +228,7 @@ TEST(Converters, ScanningAppendsToWhatTheListHolds)
 {
     Golden g = Records(kWareSpec, 2);
     const Bytes chunk = Chunk(ID_WARE, 2, 2, g.records);
-    ListHeader *l = CreateList(LT_WARE);
+    ListHeader *l = CreateList(LISTE_WAREN);
     ASSERT_EQ(ScanWare2List(l, (const st_WARE *)chunk.data()), 1);
     ListNode *first = l->FirstNode;
     ASSERT_EQ(ScanWare2List(l, (const st_WARE *)chunk.data()), 1);
@@ -241,6 +241,13 @@ TEST(Converters, ScanningAppendsToWhatTheListHolds)
     EXPECT_EQ(Val(built->Head.Length), 2u + 4 * 36);
     FreeVec(built);
     DeleteList(l, 0);
+}
+
+// Sets the count field (16-bit counts take the low half).
+static void SetCount(Bytes &c, const Pair &p, uint32_t v)
+{
+    if (p.countWidth == 2) SetHost16(c, 12, (uint16_t)v);
+    else SetHost32(c, p.id == ID_ANTW ? 14 : 12, v);
 }
 
 // Every scan refuses what it cannot read and then leaves the list alone; a
@@ -261,10 +268,10 @@ TEST(Converters, HostileChunksAreRefusedOrCut)
         {"payload shorter than the count", [](Bytes &c, const Pair &p) { SetHost32(c, 8, p.countWidth - 1); }, false,
          false, Refused, 0, "zu kurz"},
         {"empty payload", [](Bytes &c, const Pair &) { SetHost32(c, 8, 0); }, false, false, Refused, 0, "zu kurz"},
-        {"count one too many", [](Bytes &c, const Pair &p) { p.countWidth == 2 ? SetHost16(c, 12, 3) : SetHost32(c, p.id == ID_ANTW ? 14 : 12, 3); },
-         false, true, Cut, 2, "nur Platz für 2 von 3"},
-        {"huge count", [](Bytes &c, const Pair &p) { p.countWidth == 2 ? SetHost16(c, 12, 0xFFFF) : SetHost32(c, p.id == ID_ANTW ? 14 : 12, 0xFFFFFFFF); },
-         false, true, Cut, 2, "nur Platz für 2 von"},
+        {"count one too many", [](Bytes &c, const Pair &p) { SetCount(c, p, 3); }, false, true, Cut, 2,
+         "nur Platz für 2 von 3"},
+        {"huge count", [](Bytes &c, const Pair &p) { SetCount(c, p, 0xFFFFFFFF); }, false, true, Cut, 2,
+         "nur Platz für 2 von"},
         {"length ends inside the second record",
          [](Bytes &c, const Pair &) { uint32_t len; std::memcpy(&len, &c[8], 4); SetHost32(c, 8, len - 1); }, false,
          true, Cut, 1, "nur Platz für 1 von 2"},
@@ -297,7 +304,7 @@ TEST(Converters, HostileChunksAreRefusedOrCut)
         ListHeader *l = CreateList(p.listTyp);
         EXPECT_EQ(p.scan(l, nullptr), 0);
         EXPECT_EQ(p.scan(nullptr, Chunk(p.id, p.countWidth, 0, {}).data()), 0);
-        ListHeader *other = CreateList(p.listTyp == LT_WARE ? LT_FIGUR : LT_WARE);
+        ListHeader *other = CreateList(p.listTyp == LISTE_WAREN ? LISTE_FIGUREN : LISTE_WAREN);
         EXPECT_EQ(p.scan(other, Chunk(p.id, p.countWidth, 0, {}).data()), 0);
         EXPECT_EQ(p.make(other), nullptr);
         EXPECT_EQ(p.make(nullptr), nullptr);
@@ -314,7 +321,7 @@ TEST(Converters, HerbCountMustMatchTheLength)
         SCOPED_TRACE(anzahl);
         Bytes chunk = Chunk(ID_HERB, 4, anzahl, records);
         ASSERT_EQ(chunk.size(), 12u + 28);
-        ListHeader *l = CreateList(LT_HERB);
+        ListHeader *l = CreateList(LISTE_HERB);
         vektest::StdoutCapture out;
         EXPECT_EQ(ScanHerb2List(l, (const st_HERB *)chunk.data()), anzahl == 2 ? 1 : 0);
         std::string text = out.Take();
@@ -328,7 +335,7 @@ TEST(Converters, HerbCountMustMatchTheLength)
 TEST(Converters, PlayerAnswersOfOtherTypesHoldNoNames)
 {
     Bytes records = Records(kAntwSpec, 1).records;
-    ListHeader *l = CreateList(LT_SPIELER);
+    ListHeader *l = CreateList(LISTE_SPIELER);
     vektest::StdoutCapture out;
     EXPECT_EQ(ScanSpieler2List(l, (const st_ANTW *)Chunk(ID_ANTW, 4, 1, records, 2).data()), 0);
     EXPECT_NE(out.Take().find("TYP:2"), std::string::npos);
@@ -346,7 +353,7 @@ TEST(Converters, PlayerAnswersOfOtherTypesHoldNoNames)
 
 TEST(Converters, BuildingKeepsTheCursorAndRefusesTooManyRecords)
 {
-    ListHeader *wares = CreateList(LT_WARE);
+    ListHeader *wares = CreateList(LISTE_WAREN);
     st_WARE *empty = MakeWareChunkFromList(wares);
     ASSERT_NE(empty, nullptr);
     EXPECT_EQ(Val(empty->Head.ChunkID), ID_WARE);
@@ -356,7 +363,7 @@ TEST(Converters, BuildingKeepsTheCursorAndRefusesTooManyRecords)
     FreeVec(empty);
     DeleteList(wares, 0);
 
-    ListHeader *figures = CreateList(LT_FIGUR);
+    ListHeader *figures = CreateList(LISTE_FIGUREN);
     for (ULONG i = 0; i < 0x10000; ++i) {
         auto *f = (FigurListEntry *)AllocVec(figures->TypSize, MEMF_CLEAR);
         f->Figur.FigurNummer = (UWORD)i;
@@ -432,13 +439,13 @@ ArmeeEntry PartRecord(const PartSpec &p, ULONG k)
 // An army list built by hand, as a barracks screen would.
 ListHeader *ArmyList(const std::vector<ArmySpec> &armies)
 {
-    ListHeader *l = CreateList(LT_ARMEE);
+    ListHeader *l = CreateList(LISTE_ARMEEN);
     ULONG k = 0;
     for (const ArmySpec &a : armies) {
         auto *node = (ArmeeList *)AllocVec(l->TypSize, MEMF_CLEAR);
         node->Army = ArmyRecord(a, (ULONG)a.parts.size());
         if (!a.parts.empty()) {
-            ListHeader *parts = CreateList(LT_ARMEETEIL);
+            ListHeader *parts = CreateList(LISTE_ARMEETEILE);
             for (const PartSpec &p : a.parts) {
                 auto *part = (ArmeeListEntry *)AllocVec(parts->TypSize, MEMF_CLEAR);
                 part->ArmyEntry = PartRecord(p, k++);
@@ -509,7 +516,7 @@ TEST(Armies, GoldenChunkToListAndBack)
     EXPECT_STREQ(second->Army.Name, "Suedheer");
     ListHeader *parts = first->ArmyListEntryHeader;
     ASSERT_NE(parts, nullptr);
-    EXPECT_EQ(parts->Typ, LT_ARMEETEIL);
+    EXPECT_EQ(parts->Typ, LISTE_ARMEETEILE);
     ASSERT_EQ(parts->Elemente, 2u);
     EXPECT_EQ(Val(At<ArmeeListEntry>(parts, 1)->ArmyEntry.SaboteurAnzahl), 2u);
     EXPECT_EQ(Val(At<ArmeeListEntry>(parts, 1)->ArmyEntry.RuestungsKlasse), 71u);
@@ -533,32 +540,34 @@ TEST(Armies, GoldenChunkToListAndBack)
 
 TEST(Armies, ChunksThatDoNotMatchTheirCountsGiveNoList)
 {
+    // Offsets in the golden chunk: the first army's head, its first part, the
+    // second army's head; each row puts one 32-bit value somewhere.
     const size_t firstHead = 16, firstPart = firstHead + 64, secondHead = firstPart + 2 * 56;
+    const size_t length = 8, armies = 12, subLength = 8, partCount = 36;
     struct Row {
         const char *name;
-        void (*mutate)(Bytes &c);
+        size_t at;
+        uint32_t value;
         const char *message;  // besides the closing failure line
     } rows[] = {
-        {"unknown first sub-record", [](Bytes &c) { SetHost32(c, firstHead, ID_KORN); }, "Fataler Fehler in den ARMY-DATEN"},
-        {"part before any army", [](Bytes &c) { SetHost32(c, firstHead, ID_AREN); }, "Unerwarteter Armeeteil"},
-        {"sub-record longer than the chunk", [](Bytes &c) { SetHost32(c, firstHead + 8, 1000); }, "ragt über"},
-        {"army head shorter than its record", [](Bytes &c) { SetHost32(c, firstHead + 8, 40); }, "Unerwarteter Armeekopf"},
-        {"part shorter than its record", [](Bytes &c) { SetHost32(c, firstPart + 8, 43); }, "Unerwarteter Armeeteil"},
-        {"more parts claimed than follow", [](Bytes &c) { SetHost32(c, firstHead + 36, 3); }, "Unerwarteter Armeekopf"},
-        {"fewer parts claimed than follow", [](Bytes &c) { SetHost32(c, firstHead + 36, 1); }, "Unerwarteter Armeeteil"},
-        {"huge part count", [](Bytes &c) { SetHost32(c, firstHead + 36, 0xFFFFFFFF); }, "Unerwarteter Armeekopf"},
-        {"more armies claimed than follow", [](Bytes &c) { SetHost32(c, 12, 3); }, "Fataler Fehler"},
-        {"huge army count", [](Bytes &c) { SetHost32(c, 12, 0xFFFFFFFF); }, "Fataler Fehler"},
-        {"payload ends inside the last part",
-         [](Bytes &c) { SetHost32(c, 8, (uint32_t)(secondHead + 64 + 20 - 12)); }, "ragt über"},
-        {"payload ends after the last army head",
-         [](Bytes &c) { SetHost32(c, 8, (uint32_t)(secondHead + 64 - 12)); }, "endet vor"},
+        {"unknown first sub-record", firstHead, ID_KORN, "Fataler Fehler in den ARMY-DATEN"},
+        {"part before any army", firstHead, ID_AREN, "Unerwarteter Armeeteil"},
+        {"sub-record longer than the chunk", firstHead + subLength, 1000, "ragt über"},
+        {"army head shorter than its record", firstHead + subLength, 40, "Unerwarteter Armeekopf"},
+        {"part shorter than its record", firstPart + subLength, 43, "Unerwarteter Armeeteil"},
+        {"more parts claimed than follow", firstHead + partCount, 3, "Unerwarteter Armeekopf"},
+        {"fewer parts claimed than follow", firstHead + partCount, 1, "Unerwarteter Armeeteil"},
+        {"huge part count", firstHead + partCount, 0xFFFFFFFF, "Unerwarteter Armeekopf"},
+        {"more armies claimed than follow", armies, 3, "Fataler Fehler"},
+        {"huge army count", armies, 0xFFFFFFFF, "Fataler Fehler"},
+        {"payload ends inside the last part", length, (uint32_t)(secondHead + 64 + 20 - 12), "ragt über"},
+        {"payload ends after the last army head", length, (uint32_t)(secondHead + 64 - 12), "endet vor"},
     };
     for (const Row &r : rows) {
         SCOPED_TRACE(r.name);
         MemoryBalance memory;
         Bytes chunk = ArmyChunk(kTwoArmies);
-        r.mutate(chunk);
+        SetHost32(chunk, r.at, r.value);
         vektest::StdoutCapture out;
         EXPECT_EQ(ScanArmy2List((const st_ARMY *)chunk.data()), nullptr);
         std::string text = out.Take();
@@ -643,7 +652,7 @@ TEST(Armies, BuildingFollowsThePartsListsAndRefusesOverlongChunks)
     DeleteArmyList(bare);
 
     EXPECT_EQ(MakeArmyChunkFromList(nullptr), nullptr);
-    ListHeader *wares = CreateList(LT_WARE);
+    ListHeader *wares = CreateList(LISTE_WAREN);
     EXPECT_EQ(MakeArmyChunkFromList(wares), nullptr);
     DeleteList(wares, 0);
     EXPECT_TRUE(memory.Balanced());
@@ -653,7 +662,7 @@ TEST(Armies, DeletingFreesPartsAndSaboteurLists)
 {
     MemoryBalance memory;
     ListHeader *armies = ArmyList(kTwoArmies);
-    ListHeader *saboteurs = CreateList(LT_WARE);  // its contents are not the army code's business
+    ListHeader *saboteurs = CreateList(LISTE_WAREN);  // its contents are not the army code's business
     InsertNode(saboteurs, (ListNode *)AllocVec(saboteurs->TypSize, MEMF_CLEAR), LIST_LAST, 0);
     At<ArmeeListEntry>(At<ArmeeList>(armies, 0)->ArmyListEntryHeader, 1)->SaboteurListHeader = saboteurs;
     At<ArmeeList>(armies, 1)->Army.ArmeeTypAnzahl = 4;
@@ -738,7 +747,7 @@ namespace {
 
 ListHeader *Players(std::initializer_list<std::pair<ULONG, const char *>> players)
 {
-    ListHeader *l = CreateList(LT_SPIELER);
+    ListHeader *l = CreateList(LISTE_SPIELER);
     for (const auto &p : players) {
         auto *e = (SpielerListEntry *)AllocVec(l->TypSize, MEMF_CLEAR);
         e->SpielerID = p.first;
@@ -826,7 +835,7 @@ TEST(Weapons, OwnStockOfWeaponWaresBecomesWeapons)
         {5, 99, 30, 1},   // stone: no weapon
         {5, 12, 25, 77},  // tunic
     };
-    ListHeader *wares = CreateList(LT_WARE);
+    ListHeader *wares = CreateList(LISTE_WAREN);
     for (const Stock &s : stock) {
         auto *e = (WareListEntry *)AllocVec(wares->TypSize, MEMF_CLEAR);
         e->Ware.Info = s.info;
@@ -835,7 +844,7 @@ TEST(Weapons, OwnStockOfWeaponWaresBecomesWeapons)
         e->Ware.Zustand = s.zustand;
         InsertNode(wares, (ListNode *)e, LIST_LAST, 0);
     }
-    ListHeader *weapons = CreateList(LT_WAFFEN);
+    ListHeader *weapons = CreateList(LISTE_WAFFEN);
     vektest::StdoutCapture out;
     EXPECT_EQ(ConvertWare2Waffe(wares, weapons), 1);
     std::string text = out.Take();
@@ -851,7 +860,7 @@ TEST(Weapons, OwnStockOfWeaponWaresBecomesWeapons)
                         "ConvertWare2Waffe: Folgender Waffentyp wurde gefunden 12\n"),
               std::string::npos);
 
-    ListHeader *empty = CreateList(LT_WARE);
+    ListHeader *empty = CreateList(LISTE_WAREN);
     EXPECT_EQ(ConvertWare2Waffe(empty, nullptr), 1);
     EXPECT_EQ(ConvertWare2Waffe(wares, nullptr), 0);
     EXPECT_EQ(ConvertWare2Waffe(wares, wares), 0);
