@@ -33,21 +33,21 @@ void SetHost32(Bytes &b, size_t at, uint32_t v) { std::memcpy(&b[at], &v, 4); }
 void SetHost16(Bytes &b, size_t at, uint16_t v) { std::memcpy(&b[at], &v, 2); }
 
 // Field widths of a record in order; a negative width is a text of that many bytes.
-using Spec = std::vector<int>;
-const Spec kMoveSpec = {4, 2, 2, 4, 4, 1, 1};
-const Spec kWareSpec = {2, 4, 4, 4, 4, 4, 4, 4, 4, 2};
-const Spec kHerbSpec = {4, 4, 1, 1, 2};
-const Spec kVertSpec = {2, 4, 4, 4, 4, 2, 2, 4, 4, 2};
-const Spec kAntwSpec = {4, -80};
-Spec ShipSpec()
+using Widths = std::vector<int>;
+const Widths kMoveWidths = {4, 2, 2, 4, 4, 1, 1};
+const Widths kWareWidths = {2, 4, 4, 4, 4, 4, 4, 4, 4, 2};
+const Widths kHerbWidths = {4, 4, 1, 1, 2};
+const Widths kVertWidths = {2, 4, 4, 4, 4, 2, 2, 4, 4, 2};
+const Widths kAntwWidths = {4, -80};
+Widths ShipWidths()
 {
-    Spec s = {2, 2, 2, 4, 4};
-    for (int i = 0; i < 3; ++i) s.insert(s.end(), kMoveSpec.begin(), kMoveSpec.end());
+    Widths s = {2, 2, 2, 4, 4};
+    for (int i = 0; i < 3; ++i) s.insert(s.end(), kMoveWidths.begin(), kMoveWidths.end());
     return s;
 }
-Spec SpezSpec()
+Widths SpezWidths()
 {
-    Spec s = {-80, 4, 4, 4, 2};
+    Widths s = {-80, 4, 4, 4, 2};
     s.insert(s.end(), 12, 1);
     s.insert(s.end(), {4, 4, 4});
     s.insert(s.end(), 19, 4);
@@ -59,13 +59,13 @@ struct Golden {
     Bytes records;
     std::vector<std::vector<uint32_t>> values;  // [record][field]; texts 0
 };
-Golden Records(const Spec &spec, int count)
+Golden Records(const Widths &widths, int count)
 {
     Golden g;
     uint32_t k = 1;
     for (int r = 0; r < count; ++r) {
         g.values.emplace_back();
-        for (int w : spec) {
+        for (int w : widths) {
             uint32_t v = 0;
             if (w < 0) {
                 std::string text = "Name " + std::to_string(k++);
@@ -131,7 +131,7 @@ struct Pair {
     const char *name;
     ULONG id, listTyp;
     int countWidth;
-    Spec spec;
+    Widths widths;
     bool checksCount;  // count must equal what the length holds
     ScanFn scan;
     MakeFn make;
@@ -141,7 +141,7 @@ struct Pair {
 const std::vector<Pair> &Pairs()
 {
     static const std::vector<Pair> pairs = {
-        {"MOVE", ID_MOVE, LISTE_FIGUREN, 2, kMoveSpec, false,
+        {"MOVE", ID_MOVE, LISTE_FIGUREN, 2, kMoveWidths, false,
          [](ListHeader *l, const void *c) { return ScanFigur2List(l, (const st_MOVE *)c); },
          [](ListHeader *l) { return (void *)MakeMoveChunkFromList(l); },
          [](ListHeader *l, const Golden &g) {
@@ -149,7 +149,7 @@ const std::vector<Pair> &Pairs()
              EXPECT_EQ(Val(At<FigurListEntry>(l, 0)->Figur.FigurNummer), g.values[0][2]);
              EXPECT_EQ(Val(At<FigurListEntry>(l, 1)->Figur.Bewegungspunkte), g.values[1][6]);
          }},
-        {"WARE", ID_WARE, LISTE_WAREN, 2, kWareSpec, false,
+        {"WARE", ID_WARE, LISTE_WAREN, 2, kWareWidths, false,
          [](ListHeader *l, const void *c) { return ScanWare2List(l, (const st_WARE *)c); },
          [](ListHeader *l) { return (void *)MakeWareChunkFromList(l); },
          [](ListHeader *l, const Golden &g) {
@@ -157,7 +157,7 @@ const std::vector<Pair> &Pairs()
              EXPECT_EQ(Val(At<WareListEntry>(l, 0)->Ware.WarenTyp), g.values[0][2]);
              EXPECT_EQ(Val(At<WareListEntry>(l, 1)->Ware.Zustand), g.values[1][9]);
          }},
-        {"SHIP", ID_SHIP, LISTE_SCHIFFE, 4, ShipSpec(), false,
+        {"SHIP", ID_SHIP, LISTE_SCHIFFE, 4, ShipWidths(), false,
          [](ListHeader *l, const void *c) { return ScanShip2List(l, (const st_SHIP *)c); },
          [](ListHeader *l) { return (void *)MakeShipChunkFromList(l); },
          [](ListHeader *l, const Golden &g) {
@@ -165,7 +165,7 @@ const std::vector<Pair> &Pairs()
              EXPECT_EQ(Val(At<ShipListEntry>(l, 0)->Schiff.Figur2.X_Pos), g.values[0][5 + 7 + 3]);
              EXPECT_EQ(Val(At<ShipListEntry>(l, 1)->Schiff.Figur3.Bewegungspunkte), g.values[1][25]);
          }},
-        {"HERB", ID_HERB, LISTE_HERB, 4, kHerbSpec, true,
+        {"HERB", ID_HERB, LISTE_HERB, 4, kHerbWidths, true,
          [](ListHeader *l, const void *c) { return ScanHerb2List(l, (const st_HERB *)c); },
          [](ListHeader *l) { return (void *)MakeHerbChunkFromList(l); },
          [](ListHeader *l, const Golden &g) {
@@ -173,7 +173,7 @@ const std::vector<Pair> &Pairs()
              EXPECT_EQ(Val(At<HerbListEntry>(l, 0)->Herb.Art), g.values[0][2]);
              EXPECT_EQ(Val(At<HerbListEntry>(l, 1)->Herb.Anzahl), g.values[1][4]);
          }},
-        {"VERT", ID_VERT, LISTE_VERTRAEGE, 4, kVertSpec, true,
+        {"VERT", ID_VERT, LISTE_VERTRAEGE, 4, kVertWidths, true,
          [](ListHeader *l, const void *c) { return ScanVertrag2List(l, (const st_VERT *)c); },
          [](ListHeader *l) { return (void *)MakeVertragChunkFromList(l); },
          [](ListHeader *l, const Golden &g) {
@@ -181,7 +181,7 @@ const std::vector<Pair> &Pairs()
              EXPECT_EQ(Val(At<VertragListEntry>(l, 0)->Vertrag.Dauer), g.values[0][6]);
              EXPECT_EQ(Val(At<VertragListEntry>(l, 1)->Vertrag.Zustand), g.values[1][9]);
          }},
-        {"SPEZ", ID_SPEZ, LISTE_SPEZIALISTEN, 4, SpezSpec(), true,
+        {"SPEZ", ID_SPEZ, LISTE_SPEZIALISTEN, 4, SpezWidths(), true,
          [](ListHeader *l, const void *c) { return ScanSpezialisten2List(l, (const st_SPEZ *)c); },
          [](ListHeader *l) { return (void *)MakeSpezialistenChunkFromList(l); },
          [](ListHeader *l, const Golden &g) {
@@ -190,7 +190,7 @@ const std::vector<Pair> &Pairs()
              EXPECT_EQ(Val(At<SpezialistenListEntry>(l, 0)->Spezialist.Loyalitaet), g.values[0][16]);
              EXPECT_EQ(Val(At<SpezialistenListEntry>(l, 1)->Spezialist.Item[18]), g.values[1][38]);
          }},
-        {"ANTW", ID_ANTW, LISTE_SPIELER, 4, kAntwSpec, false,
+        {"ANTW", ID_ANTW, LISTE_SPIELER, 4, kAntwWidths, false,
          [](ListHeader *l, const void *c) { return ScanSpieler2List(l, (const st_ANTW *)c); },
          [](ListHeader *l) { return (void *)MakeSpielerChunkFromList(l, 1); },
          [](ListHeader *l, const Golden &g) {
@@ -209,7 +209,7 @@ TEST(Converters, GoldenChunkToListAndBackToTheSameBytes)
         for (int records : {2, 0}) {
             SCOPED_TRACE(std::string(p.name) + " with " + std::to_string(records) + " records");
             MemoryBalance memory;
-            Golden g = Records(p.spec, records);
+            Golden g = Records(p.widths, records);
             const Bytes chunk = Chunk(p.id, p.countWidth, (uint32_t)records, g.records);
             ListHeader *l = CreateList(p.listTyp);
             ASSERT_EQ(p.scan(l, chunk.data()), 1);
@@ -226,7 +226,7 @@ TEST(Converters, GoldenChunkToListAndBackToTheSameBytes)
 
 TEST(Converters, ScanningAppendsToWhatTheListHolds)
 {
-    Golden g = Records(kWareSpec, 2);
+    Golden g = Records(kWareWidths, 2);
     const Bytes chunk = Chunk(ID_WARE, 2, 2, g.records);
     ListHeader *l = CreateList(LISTE_WAREN);
     ASSERT_EQ(ScanWare2List(l, (const st_WARE *)chunk.data()), 1);
@@ -288,7 +288,7 @@ TEST(Converters, HostileChunksAreRefusedOrCut)
             if ((r.onlyCheckedKinds && !p.checksCount) || (r.onlyUncheckedKinds && p.checksCount)) continue;
             SCOPED_TRACE(std::string(p.name) + ": " + r.name);
             MemoryBalance memory;
-            Bytes chunk = Chunk(p.id, p.countWidth, 2, Records(p.spec, 2).records);
+            Bytes chunk = Chunk(p.id, p.countWidth, 2, Records(p.widths, 2).records);
             r.mutate(chunk, p);
             ListHeader *l = CreateList(p.listTyp);
             vektest::StdoutCapture out;
@@ -316,7 +316,7 @@ TEST(Converters, HostileChunksAreRefusedOrCut)
 TEST(Converters, HerbCountMustMatchTheLength)
 {
     // Length 28 holds two 12-byte records after the count, whatever else follows.
-    const Bytes records = Records(kHerbSpec, 2).records;
+    const Bytes records = Records(kHerbWidths, 2).records;
     for (uint32_t anzahl : {3u, 2u}) {
         SCOPED_TRACE(anzahl);
         Bytes chunk = Chunk(ID_HERB, 4, anzahl, records);
@@ -334,7 +334,7 @@ TEST(Converters, HerbCountMustMatchTheLength)
 
 TEST(Converters, PlayerAnswersOfOtherTypesHoldNoNames)
 {
-    Bytes records = Records(kAntwSpec, 1).records;
+    Bytes records = Records(kAntwWidths, 1).records;
     ListHeader *l = CreateList(LISTE_SPIELER);
     vektest::StdoutCapture out;
     EXPECT_EQ(ScanSpieler2List(l, (const st_ANTW *)Chunk(ID_ANTW, 4, 1, records, 2).data()), 0);
@@ -395,16 +395,16 @@ TEST(Converters, BuildingKeepsTheCursorAndRefusesTooManyRecords)
 
 namespace {
 
-struct PartSpec {
+struct PartDef {
     ULONG typ, waffeI, ruestung, anzahl, saboteure;
 };
-struct ArmySpec {
+struct ArmyDef {
     ULONG armeeID;
     const char *name;
-    std::vector<PartSpec> parts;
+    std::vector<PartDef> parts;
 };
 
-Armee ArmyRecord(const ArmySpec &a, ULONG parts)
+Armee ArmyRecord(const ArmyDef &a, ULONG parts)
 {
     Armee r{};
     r.PosX = 100 + a.armeeID;
@@ -419,7 +419,7 @@ Armee ArmyRecord(const ArmySpec &a, ULONG parts)
     return r;
 }
 
-ArmeeEntry PartRecord(const PartSpec &p, ULONG k)
+ArmeeEntry PartRecord(const PartDef &p, ULONG k)
 {
     ArmeeEntry e{};
     e.Typ = p.typ;
@@ -437,16 +437,16 @@ ArmeeEntry PartRecord(const PartSpec &p, ULONG k)
 }
 
 // An army list built by hand, as a barracks screen would.
-ListHeader *ArmyList(const std::vector<ArmySpec> &armies)
+ListHeader *ArmyList(const std::vector<ArmyDef> &armies)
 {
     ListHeader *l = CreateList(LISTE_ARMEEN);
     ULONG k = 0;
-    for (const ArmySpec &a : armies) {
+    for (const ArmyDef &a : armies) {
         auto *node = (ArmeeList *)AllocVec(l->TypSize, MEMF_CLEAR);
         node->Army = ArmyRecord(a, (ULONG)a.parts.size());
         if (!a.parts.empty()) {
             ListHeader *parts = CreateList(LISTE_ARMEETEILE);
-            for (const PartSpec &p : a.parts) {
+            for (const PartDef &p : a.parts) {
                 auto *part = (ArmeeListEntry *)AllocVec(parts->TypSize, MEMF_CLEAR);
                 part->ArmyEntry = PartRecord(p, k++);
                 InsertNode(parts, (ListNode *)part, LIST_LAST, 0);
@@ -464,18 +464,18 @@ void PutRecord(Bytes &b, const void *record, size_t size)
 }
 
 // The ARMY chunk in host order, written record by record.
-Bytes ArmyChunk(const std::vector<ArmySpec> &armies)
+Bytes ArmyChunk(const std::vector<ArmyDef> &armies)
 {
     Bytes payload;
     PutHost32(payload, (uint32_t)armies.size());
     ULONG k = 0, saboteure = 0;
-    for (const ArmySpec &a : armies) {
+    for (const ArmyDef &a : armies) {
         PutHost32(payload, ID_ARHD);
         PutHost32(payload, VERSION_V001);
         PutHost32(payload, 52);
         Armee r = ArmyRecord(a, (ULONG)a.parts.size());
         PutRecord(payload, &r, sizeof r);
-        for (const PartSpec &p : a.parts) {
+        for (const PartDef &p : a.parts) {
             PutHost32(payload, ID_AREN);
             PutHost32(payload, VERSION_V001);
             PutHost32(payload, 44);
@@ -494,7 +494,7 @@ Bytes ArmyChunk(const std::vector<ArmySpec> &armies)
 }
 
 // Two armies: parts with 1 and 2 saboteurs, then one part without.
-const std::vector<ArmySpec> kTwoArmies = {
+const std::vector<ArmyDef> kTwoArmies = {
     {11, "Nordheer", {{2, 5, 19, 120, 1}, {3, 6, 17, 80, 2}}},
     {12, "Suedheer", {{1, 12, 0, 40, 0}}},
 };
@@ -684,7 +684,7 @@ TEST(Armies, KindFollowsThePartsInOrder)
     constexpr ULONG ART = 1, INF = 2, KAV = 3;
     struct Row {
         const char *name;
-        std::vector<PartSpec> parts;  // typ, WaffeI, Ruestung
+        std::vector<PartDef> parts;  // typ, WaffeI, Ruestung
         ULONG kind;
     } rows[] = {
         {"no parts", {}, 0},
