@@ -48,7 +48,9 @@ const std::vector<TypeTable> &Types()
     static const std::vector<TypeTable> types = {
         {1, 2, 84, Widths({4, 80})},
         {3, 10, 56, Widths({4, 4, 4, 4, 4, 4, 4, 4, 20, p})},
-        {4, 10, 48, Join({Repeat(12, 4), Widths({p})})},
+        // An army part: the 44-byte ArmeeEntry, then the saboteur list pointer,
+        // which must have the host's width like any other pointer field.
+        {4, 10, 48, Join({Repeat(11, 4), Widths({p, p})})},
         {6, 14, 56, Repeat(14, 4)},
         {7, 10, 36, Widths({2, 4, 4, 4, 4, 4, 4, 4, 4, 2})},
         {9, 10, 32, Widths({2, 4, 4, 4, 4, 2, 2, 4, 4, 2})},
