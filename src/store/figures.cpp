@@ -2,6 +2,7 @@
 // MOVE chunk with every known figure. Every change writes the MREF bytes and
 // the new MOVE chunk as a complete new file that replaces the old one.
 #include "store/figures.h"
+#include "store/converters.h"
 
 #include <cstdio>
 #include <cstring>
@@ -86,35 +87,6 @@ UWORD FreieNummer(const st_MOVE *Move, ULONG *eigene)
     return 0;
 }
 
-ListHeader *FigurenListe(const st_MOVE *m)
-{
-    ListHeader *liste = CreateList(LISTE_FIGUREN);
-    if (!liste) return nullptr;
-    ULONG n = GetChunkEntryCount(m);
-    for (ULONG i = 0; i < n; ++i) {
-        ListNode *node = (ListNode *)AllocVec(liste->TypSize, MEMF_CLEAR);
-        if (!node) {
-            DeleteList(liste, 1);
-            return nullptr;
-        }
-        std::memcpy(NodeData(node), Figur(m, i), sizeof(st_MOVE_EXT));
-        InsertNode(liste, node, LIST_LAST, 0);
-    }
-    return liste;
-}
-
-st_MOVE *MoveChunkAusListe(ListHeader *liste)
-{
-    if (!liste || liste->Typ != LISTE_FIGUREN || liste->Elemente > kMaxFiguren) return nullptr;
-    st_MOVE *m = NeuerMoveChunk(VERSION_V001, liste->Elemente);
-    if (!m) return nullptr;
-    st_MOVE_EXT *ziel = (st_MOVE_EXT *)((UBYTE *)m + sizeof(st_MOVE));
-    ListNode *node = liste->FirstNode;
-    for (ULONG i = 0; i < liste->Elemente; ++i, node = node->Next)
-        std::memcpy(ziel + i, NodeData(node), sizeof(st_MOVE_EXT));
-    return m;
-}
-
 }  // namespace
 
 UWORD GetFigurID(const st_MOVE *Move)
@@ -166,7 +138,11 @@ int RemoveFigurFromMapPrefs(const char *PrefsFile, UWORD FigurArt, ULONG XPos, U
         std::printf("RemoveFigurFromMapPrefs: Konnte MOVE-Chunk nicht in Speicher laden!\n");
         return 0;
     }
-    ListHeader *liste = FigurenListe(alt);
+    ListHeader *liste = CreateList(LISTE_FIGUREN);
+    if (liste && !ScanFigur2List(liste, alt)) {
+        DeleteList(liste, 1);
+        liste = nullptr;
+    }
     FreeVec(alt);
     if (!liste) {
         std::printf("RemoveFigurFromMapPrefs: Konnte Liste nicht anlegen !\n");
@@ -212,7 +188,7 @@ int RemoveFigurFromMapPrefs(const char *PrefsFile, UWORD FigurArt, ULONG XPos, U
     if (!fertig && FigurArt != FID_ARMEE && FigurArt != FID_SCHIFFE)
         std::printf("RemoveFigurFromMapPrefs: Fataler Fehler ! Konnte gesuchte Figur nicht entfernen !\n");
 
-    st_MOVE *neu = MoveChunkAusListe(liste);
+    st_MOVE *neu = MakeMoveChunkFromList(liste);
     DeleteList(liste, 1);
     if (!neu) {
         std::printf("RemoveFigurFromMapPrefs: Konnte neuen Move-Chunk nicht anlegen!\n");
@@ -225,7 +201,7 @@ int RemoveFigurFromMapPrefs(const char *PrefsFile, UWORD FigurArt, ULONG XPos, U
 
 int WriteList2MapPrefs(ListHeader *FigurList)
 {
-    st_MOVE *neu = MoveChunkAusListe(FigurList);
+    st_MOVE *neu = MakeMoveChunkFromList(FigurList);
     if (!neu) {
         std::printf("AddFigur2MapPrefs : Konnte neuen Move-Chunk nicht anlegen!\n");
         return 0;

@@ -352,18 +352,26 @@ private:
     std::string display_;
 };
 
-TEST(PointerX11, SystemPointerFromTheBuiltinPicture)
+// Runs the pointer check against a private server; 10 when SDL could not use it.
+int PointerOnPrivateServer()
 {
     XServer x;
-    ASSERT_FALSE(x.display().empty()) << "Xvfb did not start";
+    if (x.display().empty()) return 10;
     // In a child that ends with _exit: the X libraries SDL loads and unloads
     // leave blocks the leak checker could not even name.
     pid_t pid = fork();
     if (pid == 0) {
         setenv("DISPLAY", x.display().c_str(), 1);
         setenv("SDL_VIDEODRIVER", "x11", 1);
-        if (SDL_Init(SDL_INIT_VIDEO) != 0) _exit(10);
-        if (!SDL_SetVideoMode(64, 64, 8, SDL_SWSURFACE)) _exit(11);
+        for (int tries = 0;; ++tries) {
+            if (SDL_Init(SDL_INIT_VIDEO) == 0 && SDL_SetVideoMode(64, 64, 8, SDL_SWSURFACE)) break;
+            if (tries == 10) {
+                std::fprintf(stderr, "SDL on the private server: %s\n", SDL_GetError());
+                _exit(10);
+            }
+            SDL_Quit();
+            usleep(100000);
+        }
         SDL_Cursor *c = GetSDLMouse();
         if (!c) _exit(12);
         SDL_SetCursor(c);
@@ -374,8 +382,16 @@ TEST(PointerX11, SystemPointerFromTheBuiltinPicture)
     }
     int st = 0;
     waitpid(pid, &st, 0);
-    ASSERT_TRUE(WIFEXITED(st));
-    EXPECT_EQ(WEXITSTATUS(st), 0) << "10 SDL_Init, 11 video mode, 12 no cursor, 13 cursor not set";
+    return WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
+}
+
+TEST(PointerX11, SystemPointerFromTheBuiltinPicture)
+{
+    // A server that came up unusable (seen now and then on a loaded machine)
+    // is replaced by a fresh one.
+    int result = 10;
+    for (int server = 0; server < 3 && result == 10; ++server) result = PointerOnPrivateServer();
+    EXPECT_EQ(result, 0) << "10 no usable display, 12 no cursor, 13 cursor not set";
 }
 
 TEST_F(PointerSdl, ColourPointerHidesTheSystemPointer)
