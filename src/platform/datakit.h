@@ -1,0 +1,588 @@
+// Facts about the files made outside the program that the client and the
+// demo-data generator must agree on: the role and size of every picture
+// number, the screen description file of every screen with the gadget codes
+// the screen acts on, and the identifiers and key rule of animations with
+// scrambled headers. Everything here is compile-time data; a picture number
+// with two roles fails the build.
+#pragma once
+#include <cstddef>
+#include "platform/types.h"
+
+namespace datakit {
+
+// ---- Picture numbers ------------------------------------------------------
+
+constexpr UWORD PICTURE_COUNT = 1615;   // records of ./Data/Path
+constexpr UWORD FIGURE_FRAME_HEIGHT = 54;  // one frame of a figure or object strip
+constexpr UWORD HEX_WIDTH = 64;
+constexpr UWORD HEX_HEIGHT = 56;
+constexpr UWORD SCREEN_WIDTH = 640;
+constexpr UWORD SCREEN_HEIGHT = 480;
+constexpr ULONG FORMAT_RAW = 4;         // format flag: the bytes are data, never converted
+
+enum class PicRole : UBYTE {
+    Spare,     // no role yet: a small labelled picture so that every record loads
+    Screen,    // a screen's full-size background (its screen number, or a page of one)
+    Backdrop,  // other full-size pictures: slides, battle details, the high-colour map frame
+    Dialog,    // background of a requester or box
+    Picture,   // an element a screen draws at a place of its own
+    Button,    // a button face that a screen draws itself
+    Face,      // pool of gadget faces for the screen description files
+    Hex,       // a terrain hex in some season, in or out of sight
+    Figure,    // first strip of a figure kind: 8 frames of turning
+    Walk,      // walking strip of a figure kind in one direction: 24 frames
+    Ambient,   // an object strip of the map's motion effect
+    Ware,      // picture of a ware, the last column of the goods table
+    Still,     // still of a building on the building screen
+    TownPart,  // sky, lower town and foreground of a town level
+    TownSlot,  // a building or scenery picture placed by a town slot
+    Overlay,   // small masked marks on the map
+    Mask,      // raw data: bytes the client reads as a table, never converted
+};
+
+struct PicRange {
+    UWORD first, last;  // inclusive
+    PicRole role;
+    UWORD width, height;  // height of one frame for strips
+    UWORD frames;         // 1, or the frames of a strip stored one below the other
+    ULONG flags;          // format flags of the index record
+    const char *name;     // what the picture shows; also its file name stem
+};
+
+// Every assigned range in ascending order; numbers outside them are spare.
+inline constexpr PicRange PictureRanges[] = {
+    {1, 1, PicRole::Screen, 640, 480, 1, 0, "Titel"},
+    {2, 2, PicRole::Screen, 640, 480, 1, 0, "Residenz"},
+    {3, 3, PicRole::Screen, 640, 480, 1, 0, "Karte"},
+    {4, 4, PicRole::Overlay, 64, 56, 1, 0, "Hexrahmen"},
+    {5, 30, PicRole::Hex, 64, 56, 1, 0, "Hex"},
+    {31, 31, PicRole::Mask, 8, 56, 1, FORMAT_RAW, "Hexmaske"},
+    {32, 32, PicRole::Screen, 640, 480, 1, 0, "Anmeldung"},
+    {33, 33, PicRole::Screen, 640, 480, 1, 0, "Berichte"},
+    {34, 34, PicRole::Screen, 640, 480, 1, 0, "Diplomatie"},
+    {35, 35, PicRole::Screen, 640, 480, 1, 0, "Forschung"},
+    {36, 36, PicRole::Screen, 640, 480, 1, 0, "Nachrichten"},
+    {38, 38, PicRole::Screen, 640, 480, 1, 0, "Spezialisten"},
+    {39, 39, PicRole::Screen, 640, 480, 1, 0, "Stadt"},
+    {40, 40, PicRole::Screen, 640, 480, 1, 0, "Stammbaum"},
+    {41, 41, PicRole::Screen, 640, 480, 1, 0, "Statistik"},
+    {42, 42, PicRole::Screen, 640, 480, 1, 0, "Steuern"},
+    {43, 43, PicRole::Screen, 640, 480, 1, 0, "Bau"},
+    {45, 45, PicRole::Dialog, 516, 390, 1, 0, "Briefe"},
+    {56, 56, PicRole::Screen, 640, 480, 1, 0, "Kornlager"},
+    {57, 58, PicRole::Button, 32, 16, 1, 0, "Schalter"},
+    {59, 59, PicRole::Screen, 640, 480, 1, 0, "Taverne"},
+    {61, 61, PicRole::Screen, 640, 480, 1, 0, "Lager"},
+    {66, 66, PicRole::Dialog, 304, 120, 1, 0, "Ratgeber"},
+    {69, 69, PicRole::Dialog, 352, 352, 1, 0, "Aktualisierung"},
+    {77, 77, PicRole::Dialog, 320, 385, 1, 0, "Teilnehmer"},
+    {100, 101, PicRole::Button, 43, 41, 1, 0, "Teilnehmer"},
+    {108, 108, PicRole::Screen, 640, 480, 1, 0, "Handel"},
+    {109, 109, PicRole::Picture, 115, 95, 1, 0, "Fortschritt"},
+    {110, 110, PicRole::Picture, 48, 90, 1, 0, "Fackel"},
+    {115, 116, PicRole::Button, 43, 41, 1, 0, "Barde"},
+    {123, 126, PicRole::Button, 16, 16, 1, 0, "Pfeil"},
+    {133, 133, PicRole::Screen, 640, 480, 1, 0, "Optionen Klang"},
+    {134, 134, PicRole::Screen, 640, 480, 1, 0, "Optionen Post"},
+    {142, 142, PicRole::Dialog, 304, 119, 1, 0, "Eingabe"},
+    {143, 148, PicRole::Button, 22, 20, 1, 0, "Knopf"},
+    {151, 151, PicRole::Screen, 640, 480, 1, 0, "Credits"},
+    {152, 152, PicRole::Screen, 640, 480, 1, 0, "Kaserne"},
+    {153, 154, PicRole::Button, 86, 16, 1, 0, "Ok"},
+    {155, 155, PicRole::Dialog, 516, 390, 1, 0, "Kornverteilung"},
+    {156, 157, PicRole::Picture, 40, 20, 1, 0, "Korn"},
+    {158, 159, PicRole::Picture, 100, 8, 1, 0, "Balken"},
+    {160, 160, PicRole::Picture, 7, 13, 1, 0, "Marke"},
+    {162, 162, PicRole::Dialog, 516, 390, 1, 0, "Forschungsfeld"},
+    {163, 169, PicRole::Picture, 195, 155, 1, 0, "Fachgebiet"},
+    {170, 183, PicRole::Picture, 80, 60, 1, 0, "Stufe"},
+    {184, 190, PicRole::Picture, 19, 30, 1, 0, "Kolben"},
+    {192, 198, PicRole::Picture, 7, 12, 1, 0, "Punkt"},
+    {199, 201, PicRole::Dialog, 516, 390, 1, 0, "Kasernenauftrag"},
+    {202, 251, PicRole::TownSlot, 48, 40, 1, 0, "Haus"},
+    {252, 252, PicRole::TownPart, 640, 123, 1, 0, "Himmel"},
+    {254, 254, PicRole::TownPart, 640, 357, 1, 0, "Unterstadt"},
+    {255, 255, PicRole::TownPart, 640, 123, 1, 0, "Regenhimmel"},
+    {263, 264, PicRole::Picture, 190, 30, 1, 0, "Wahl"},
+    {273, 276, PicRole::Screen, 640, 480, 1, 0, "Diplomatie Seite"},
+    {278, 278, PicRole::Screen, 640, 480, 1, 0, "Geheim"},
+    {283, 283, PicRole::Picture, 128, 64, 1, 0, "Bericht"},
+    {285, 288, PicRole::Button, 40, 24, 1, 0, "Blaettern"},
+    {293, 293, PicRole::Dialog, 507, 381, 1, 0, "Textkasten"},
+    {294, 295, PicRole::Button, 40, 24, 1, 0, "Seite"},
+    {296, 306, PicRole::Picture, 27, 28, 1, 0, "Stein"},
+    {307, 322, PicRole::Button, 48, 24, 1, 0, "Rune"},
+    {323, 323, PicRole::Dialog, 306, 420, 1, 0, "Runenbrett"},
+    {324, 324, PicRole::Backdrop, 640, 480, 1, 0, "Diashow"},
+    {329, 329, PicRole::Backdrop, 640, 480, 1, 0, "Diashow"},
+    {331, 339, PicRole::Backdrop, 640, 480, 1, 0, "Diashow"},
+    {340, 340, PicRole::Dialog, 195, 220, 1, 0, "Auswahl"},
+    {341, 343, PicRole::Picture, 111, 76, 1, 0, "Markt"},
+    {344, 345, PicRole::Still, 224, 200, 1, 0, "Gebaeude"},
+    {346, 346, PicRole::Dialog, 304, 119, 1, 0, "Justiz"},
+    {347, 347, PicRole::Dialog, 304, 165, 1, 0, "Zoll"},
+    {348, 348, PicRole::Dialog, 304, 223, 1, 0, "Rohstoffe"},
+    {349, 349, PicRole::Dialog, 304, 119, 1, 0, "Grundsteuer"},
+    {350, 353, PicRole::Picture, 215, 20, 1, 0, "Steuerzeile"},
+    {354, 354, PicRole::Picture, 8, 12, 1, 0, "Kerbe"},
+    {355, 355, PicRole::Dialog, 240, 48, 1, 0, "Schalterkopf"},
+    {356, 356, PicRole::Dialog, 240, 30, 1, 0, "Schalterzeile"},
+    {357, 357, PicRole::Dialog, 240, 56, 1, 0, "Schalterfuss"},
+    {358, 358, PicRole::TownPart, 640, 100, 1, 0, "Vordergrund"},
+    {363, 377, PicRole::Still, 224, 200, 1, 0, "Gebaeude"},
+    {378, 378, PicRole::Overlay, 16, 16, 1, 0, "Rohstoff"},
+    {379, 379, PicRole::Dialog, 400, 300, 1, 0, "Legende"},
+    {380, 380, PicRole::Figure, 64, 54, 8, 0, "Figur"},
+    {381, 386, PicRole::Walk, 64, 54, 24, 0, "Figur"},
+    {390, 390, PicRole::Ware, 160, 120, 1, 0, "Ware"},
+    {399, 399, PicRole::Ware, 160, 120, 1, 0, "Ware"},
+    {400, 438, PicRole::TownSlot, 48, 40, 1, 0, "Haus"},
+    {439, 440, PicRole::Overlay, 8, 8, 1, 0, "Grenze"},
+    {441, 441, PicRole::Figure, 64, 54, 8, 0, "Figur"},
+    {442, 447, PicRole::Walk, 64, 54, 24, 0, "Figur"},
+    {448, 449, PicRole::Picture, 80, 12, 1, 0, "Menuezeile"},
+    {450, 450, PicRole::Figure, 64, 54, 8, 0, "Figur"},
+    {451, 456, PicRole::Walk, 64, 54, 24, 0, "Figur"},
+    {457, 457, PicRole::Figure, 64, 54, 8, 0, "Figur"},
+    {458, 463, PicRole::Walk, 64, 54, 24, 0, "Figur"},
+    {464, 466, PicRole::Picture, 304, 108, 1, 0, "Ernte"},
+    {467, 469, PicRole::Picture, 272, 108, 1, 0, "Speicher"},
+    {470, 470, PicRole::Picture, 32, 32, 1, 0, "Regenfarben"},
+    {471, 471, PicRole::Overlay, 64, 56, 1, 0, "Bewegung"},
+    {472, 472, PicRole::Backdrop, 640, 480, 1, 0, "Schlacht"},
+    {473, 492, PicRole::Hex, 64, 56, 1, 0, "Hex"},
+    {493, 493, PicRole::Ambient, 64, 54, 10, 0, "Objekt"},
+    {494, 497, PicRole::Still, 224, 200, 1, 0, "Gebaeude"},
+    {498, 498, PicRole::Backdrop, 640, 480, 1, 0, "Schlacht"},
+    {499, 499, PicRole::Screen, 640, 480, 1, 0, "Anarchie"},
+    {505, 505, PicRole::Screen, 640, 480, 1, 0, "Barde"},
+    {506, 506, PicRole::Dialog, 507, 425, 1, 0, "Geschichte"},
+    {507, 518, PicRole::Button, 40, 24, 1, 0, "Seitenzahl"},
+    {519, 519, PicRole::Screen, 640, 480, 1, 0, "Hafen"},
+    {520, 520, PicRole::Dialog, 516, 390, 1, 0, "Schiffe"},
+    {521, 521, PicRole::Picture, 282, 178, 1, 0, "Werft"},
+    {522, 522, PicRole::Figure, 64, 54, 8, 0, "Figur"},
+    {523, 528, PicRole::Walk, 64, 54, 24, 0, "Figur"},
+    {529, 529, PicRole::Figure, 64, 54, 8, 0, "Figur"},
+    {530, 535, PicRole::Walk, 64, 54, 24, 0, "Figur"},
+    {536, 536, PicRole::Figure, 64, 54, 8, 0, "Figur"},
+    {537, 542, PicRole::Walk, 64, 54, 24, 0, "Figur"},
+    {543, 543, PicRole::Figure, 64, 54, 8, 0, "Figur"},
+    {544, 549, PicRole::Walk, 64, 54, 24, 0, "Figur"},
+    {550, 550, PicRole::Figure, 64, 54, 8, 0, "Figur"},
+    {551, 556, PicRole::Walk, 64, 54, 24, 0, "Figur"},
+    {557, 557, PicRole::Figure, 64, 54, 8, 0, "Figur"},
+    {558, 563, PicRole::Walk, 64, 54, 24, 0, "Figur"},
+    {565, 565, PicRole::Still, 224, 200, 1, 0, "Gebaeude"},
+    {566, 744, PicRole::Face, 0, 0, 1, 0, "Knopf"},
+    {745, 747, PicRole::Screen, 640, 480, 1, 0, "Stadt"},
+    {748, 748, PicRole::TownPart, 640, 123, 1, 0, "Himmel"},
+    {749, 749, PicRole::TownPart, 640, 357, 1, 0, "Unterstadt"},
+    {750, 750, PicRole::TownPart, 640, 123, 1, 0, "Regenhimmel"},
+    {751, 751, PicRole::TownPart, 640, 123, 1, 0, "Himmel"},
+    {752, 752, PicRole::TownPart, 640, 357, 1, 0, "Unterstadt"},
+    {753, 753, PicRole::TownPart, 640, 123, 1, 0, "Regenhimmel"},
+    {754, 754, PicRole::TownPart, 640, 123, 1, 0, "Himmel"},
+    {755, 755, PicRole::TownPart, 640, 357, 1, 0, "Unterstadt"},
+    {756, 756, PicRole::TownPart, 640, 123, 1, 0, "Regenhimmel"},
+    {757, 757, PicRole::TownPart, 640, 100, 1, 0, "Vordergrund"},
+    {758, 759, PicRole::Button, 64, 62, 1, 0, "Bauen"},
+    {760, 761, PicRole::Button, 48, 46, 1, 0, "Name"},
+    {762, 762, PicRole::TownPart, 640, 100, 1, 0, "Vordergrund"},
+    {763, 764, PicRole::Button, 64, 62, 1, 0, "Bauen"},
+    {765, 766, PicRole::Button, 48, 46, 1, 0, "Name"},
+    {767, 767, PicRole::TownPart, 640, 100, 1, 0, "Vordergrund"},
+    {768, 769, PicRole::Button, 64, 62, 1, 0, "Bauen"},
+    {770, 771, PicRole::Button, 48, 46, 1, 0, "Name"},
+    {772, 787, PicRole::Still, 224, 200, 1, 0, "Gebaeude"},
+    {788, 788, PicRole::Figure, 64, 54, 8, 0, "Figur"},
+    {789, 794, PicRole::Walk, 64, 54, 24, 0, "Figur"},
+    {795, 795, PicRole::Figure, 64, 54, 8, 0, "Figur"},
+    {796, 801, PicRole::Walk, 64, 54, 24, 0, "Figur"},
+    {802, 802, PicRole::Figure, 64, 54, 8, 0, "Figur"},
+    {803, 808, PicRole::Walk, 64, 54, 24, 0, "Figur"},
+    {809, 809, PicRole::Figure, 64, 54, 8, 0, "Figur"},
+    {810, 815, PicRole::Walk, 64, 54, 24, 0, "Figur"},
+    {816, 816, PicRole::Figure, 64, 54, 8, 0, "Figur"},
+    {817, 822, PicRole::Walk, 64, 54, 24, 0, "Figur"},
+    {823, 823, PicRole::Figure, 64, 54, 8, 0, "Figur"},
+    {824, 829, PicRole::Walk, 64, 54, 24, 0, "Figur"},
+    {830, 830, PicRole::Figure, 64, 54, 8, 0, "Figur"},
+    {831, 836, PicRole::Walk, 64, 54, 24, 0, "Figur"},
+    {837, 837, PicRole::Backdrop, 640, 480, 1, 0, "Schlacht"},
+    {838, 838, PicRole::Ambient, 64, 54, 18, 0, "Objekt"},
+    {839, 839, PicRole::Ambient, 64, 54, 24, 0, "Objekt"},
+    {840, 864, PicRole::Hex, 64, 56, 1, 0, "Hex"},
+    {865, 865, PicRole::Dialog, 160, 240, 1, 0, "Figurenliste"},
+    {866, 869, PicRole::Picture, 80, 24, 1, 0, "Kartenmenue"},
+    {870, 870, PicRole::Mask, 128, 128, 1, FORMAT_RAW, "Kartenform"},
+    {871, 875, PicRole::Picture, 80, 24, 1, 0, "Kartenmenue"},
+    {876, 876, PicRole::Screen, 640, 480, 1, 0, "Kroenung"},
+    {877, 877, PicRole::Picture, 640, 238, 1, 0, "Thronsaal"},
+    {878, 883, PicRole::Picture, 160, 120, 1, 0, "Krone"},
+    {884, 890, PicRole::Ambient, 64, 54, 24, 0, "Objekt"},
+    {891, 918, PicRole::Hex, 64, 56, 1, 0, "Hex"},
+    {919, 919, PicRole::Screen, 640, 480, 1, 0, "Luxus"},
+    {928, 928, PicRole::Ware, 160, 120, 1, 0, "Ware"},
+    {939, 1033, PicRole::Hex, 64, 56, 1, 0, "Hex"},
+    {1034, 1036, PicRole::Button, 52, 43, 1, 0, "Post"},
+    {1037, 1040, PicRole::Hex, 64, 56, 1, 0, "Hex"},
+    {1041, 1041, PicRole::Dialog, 400, 300, 1, 0, "Arbeiter"},
+    {1042, 1081, PicRole::Hex, 64, 56, 1, 0, "Hex"},
+    {1082, 1082, PicRole::Picture, 32, 37, 1, 0, "Siegel"},
+    {1085, 1085, PicRole::Screen, 640, 480, 1, 0, "Goetter"},
+    {1086, 1095, PicRole::Picture, 64, 64, 1, 0, "Gott"},
+    {1096, 1096, PicRole::Picture, 64, 64, 1, 0, "Spezialist"},
+    {1097, 1097, PicRole::Figure, 64, 54, 8, 0, "Figur"},
+    {1098, 1103, PicRole::Walk, 64, 54, 24, 0, "Figur"},
+    {1104, 1123, PicRole::TownSlot, 48, 40, 1, 0, "Haus"},
+    {1124, 1124, PicRole::Ware, 160, 120, 1, 0, "Ware"},
+    {1138, 1138, PicRole::Dialog, 400, 300, 1, 0, "Reparatur"},
+    {1140, 1140, PicRole::Dialog, 640, 96, 1, 0, "Plauderei"},
+    {1141, 1141, PicRole::Screen, 640, 480, 1, 0, "Optionen Zeiger"},
+    {1142, 1142, PicRole::Backdrop, 700, 538, 1, 0, "Kartenrahmen"},
+    {1143, 1143, PicRole::Picture, 200, 100, 1, 0, "Kartenleiste"},
+    {1144, 1147, PicRole::Picture, 32, 32, 1, 0, "Ecke"},
+    {1148, 1148, PicRole::Picture, 256, 16, 1, 0, "Kante"},
+    {1149, 1149, PicRole::Picture, 16, 256, 1, 0, "Kante"},
+    {1150, 1150, PicRole::Picture, 164, 178, 1, 0, "Kompass"},
+    {1151, 1151, PicRole::Picture, 100, 50, 1, 0, "Kartenleiste"},
+    {1153, 1153, PicRole::Button, 59, 40, 1, 0, "Hoch"},
+    {1155, 1155, PicRole::Button, 59, 40, 1, 0, "Rechts"},
+    {1157, 1157, PicRole::Button, 59, 40, 1, 0, "Runter"},
+    {1159, 1159, PicRole::Button, 59, 40, 1, 0, "Links"},
+    {1160, 1165, PicRole::Picture, 40, 20, 1, 0, "Anzeige"},
+    {1166, 1166, PicRole::Mask, 128, 128, 1, FORMAT_RAW, "Kartenform"},
+    {1167, 1167, PicRole::Picture, 300, 100, 1, 0, "Kartenleiste"},
+    {1168, 1178, PicRole::Button, 120, 40, 1, 0, "Kartenknopf"},
+    {1181, 1264, PicRole::Hex, 64, 56, 1, 0, "Hex"},
+    {1265, 1265, PicRole::Picture, 64, 56, 1, 0, "Markierung"},
+    {1266, 1275, PicRole::Backdrop, 640, 480, 1, 0, "Diashow"},
+    {1276, 1277, PicRole::Overlay, 16, 16, 1, 0, "Besitzer"},
+    {1291, 1292, PicRole::Overlay, 16, 16, 1, 0, "Klasse"},
+    {1300, 1415, PicRole::Ware, 160, 120, 1, 0, "Ware"},
+    {1416, 1613, PicRole::Face, 0, 0, 1, 0, "Knopf"},
+    {1614, 1614, PicRole::Picture, 256, 16, 1, 0, "Kartenleiste"},
+    {1615, 1615, PicRole::Picture, 256, 32, 1, 0, "Kartenleiste"},
+};
+
+constexpr bool PictureRangesSound()
+{
+    UWORD next = 1;
+    for (const PicRange &r : PictureRanges) {
+        if (r.first < next || r.last < r.first || r.last > PICTURE_COUNT) return false;
+        if (r.role != PicRole::Face && (r.width == 0 || r.height == 0 || r.frames == 0)) return false;
+        next = (UWORD)(r.last + 1);
+    }
+    return true;
+}
+static_assert(PictureRangesSound(), "picture ranges overlap, are out of order or lack a size");
+
+// The range that holds picture n, or null for a spare number.
+constexpr const PicRange *PictureRange(UWORD n)
+{
+    for (const PicRange &r : PictureRanges)
+        if (n >= r.first && n <= r.last) return &r;
+    return nullptr;
+}
+
+constexpr PicRole PictureRole(UWORD n)
+{
+    const PicRange *r = PictureRange(n);
+    return r ? r->role : PicRole::Spare;
+}
+
+// Picture numbers the Parts fix; the ranges above must hold each in its role.
+static_assert(PictureRole(66) == PicRole::Dialog && PictureRole(142) == PicRole::Dialog &&
+              PictureRole(153) == PicRole::Button && PictureRole(154) == PicRole::Button &&
+              PictureRole(293) == PicRole::Dialog && PictureRole(340) == PicRole::Dialog);
+static_assert(PictureRole(31) == PicRole::Mask && PictureRole(870) == PicRole::Mask &&
+              PictureRole(1166) == PicRole::Mask);
+static_assert(PictureRole(390) == PicRole::Ware && PictureRole(399) == PicRole::Ware &&
+              PictureRole(928) == PicRole::Ware && PictureRole(1124) == PicRole::Ware);
+
+// Raw tables stored as pictures: graphic 31 is 56 rows of two big-endian
+// words whose first word marks the unconverted state; 870 and 1166 hold one
+// byte per hex position, 128 to a row.
+constexpr UBYTE HEXMASK_MARK[4] = {0x00, 0x01, 0xFF, 0xFF};
+
+// ---- Screen description files -------------------------------------------
+
+// Kinds of record, by their bit in a screen's mask.
+enum LayoutKind : UBYTE {
+    KIND_TITLEBAR = 0,
+    KIND_GADGET = 1,
+    KIND_LOCALETEXTBOX = 2,
+    KIND_STRINGINPUTBOX = 3,
+    KIND_STRINGINPUTINFO = 4,
+    KIND_STATUSBOX = 5,
+    KIND_BOXINFO = 6,
+    KIND_TEXTDATA = 7,
+    KIND_BUTTONDATA = 8,
+    KIND_RECHTECK = 9,
+    KIND_PUNKT = 10,
+    KIND_SLOTS = 11,
+    KIND_COUNT = 12,
+};
+
+inline constexpr ULONG LayoutTag[KIND_COUNT] = {
+    0xABBDBEAD, 0xB8BBBEAB, 0xB3ABA7AB, 0xB6B1AFAA, 0xACB6B1B9, 0xACABBEAB,
+    0xBDB6B1B9, 0xABBAA7AB, 0xBDAAABB1, 0xADBABCAB, 0xAFB1ABAC, 0xABB0A8B1,
+};
+inline constexpr UBYTE LayoutRecordSize[KIND_COUNT] = {12, 24, 12, 16, 10, 14, 12, 8, 16, 8, 4, 60};
+
+constexpr UWORD LAYOUT_MAX_ENTRIES = 24;
+constexpr UWORD LAYOUT_MAX_GADGETS = 40;
+constexpr UWORD TOWN_SLOTS = 235;
+
+// Layout flags.
+constexpr UBYTE LAYOUT_RELATIVE = 0x01;      // gadgets are relative to the box's picture, not the screen
+constexpr UBYTE LAYOUT_TITLE_AREA = 0x02;    // title record 0 is a click area, not a gadget's title
+constexpr UBYTE LAYOUT_RECT0_SIZE = 0x04;    // rectangle 0 holds a width and height in X1, Y1
+constexpr UBYTE LAYOUT_LASTPOINT_SIZE = 0x08;  // the last point holds the symbol's width and height
+constexpr UBYTE LAYOUT_FULL_AREA_LAST = 0x10;  // the last gadget is the map area under all others
+
+// One screen description file. Counts are the records the screen relies on;
+// every file also holds at least one record of each kind a screen may ask
+// for, so that a mask the Parts do not give cannot fail the load.
+struct ScreenLayout {
+    const char *file;     // name in ./Data/screendat/
+    UWORD screen;         // screen number that loads it; 0 for shared boxes
+    ULONG mask;           // kinds the screen asks for; 0 where the Parts name none
+    UWORD picture;        // the picture the layout lies on; 0 for none
+    UWORD originX, originY;  // where that picture lies on the screen
+    UBYTE numbered;       // the first gadgets return 0, 1, 2 ... instead of letters
+    const char *codes;    // return codes in gadget order, four characters each, '|' between
+    UBYTE titles, locales, inputs, inputInfos, statusBoxes, texts, buttons, rects, points;
+    UBYTE flags;
+};
+
+inline constexpr ScreenLayout ScreenLayouts[] = {
+    {"BTTextBox.dat", 505, 0, 506, 64, 38, 0, "UP00|DO00|SL00|INFO|EXIT|GAD1|GAD2|GAD3|GAD4|GAD5|GAD6", 0, 0, 0, 0,
+     0, 0, 0, 0, 0, 0},
+    {"Bau.dat", 43, 39, 43, 0, 0, 0, "RE00|LE00|OK00|ABRI|BA00|INFO|OKOK|EXIT|SL00|UP00|UP01",
+     0, 2, 0, 0, 7, 0, 0, 0, 0, 0},
+    {"Berichte.dat", 33, 0, 33, 0, 0, 0, "BU00|BU01|BU02|BU03|BU04|BU05|UP00|DO00|SL00|EXIT", 0, 0, 0, 0, 0, 0, 0, 0, 0,
+     0},
+    {"ChooseBox.dat", 0, 0, 340, 0, 0, 0, "CH00|UP00|DO00|REQ0|INFO|OKOK|EXIT", 0, 0, 0, 0, 0, 0, 0, 1, 0,
+     LAYOUT_RELATIVE},
+    {"Diplomatie0.dat", 34, 515, 273, 0, 0, 0, "DO10|UP10|SL10|TX10|EXIT", 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+    {"Diplomatie1.dat", 34, 575, 274, 0, 0, 0,
+     "BL01|BR01|BL02|BR02|BL03|BR03|ST20|ST21|ST22|BU20|BU21|BU22|BU23|DO20|UP20|SL20|DO21|UP21|SL21|TX20|TX21|EXIT",
+     0, 0, 0, 0, 0, 0, 0, 2, 0, 0},
+    {"Diplomatie2.dat", 34, 519, 275, 0, 0, 0,
+     "BU30|BU31|BU32|CH30|CH31|DO30|UP30|SL30|DO31|UP31|SL31|TX30|TX31|EXIT", 0, 0, 0, 0, 0, 0, 0, 2, 0, 0},
+    {"Diplomatie3.dat", 34, 519, 276, 0, 0, 0, "BU31|LE30|RE30|TX30|DO30|UP30|SL30|EXIT", 0, 0, 0, 0, 0, 0, 0, 2, 0,
+     0},
+    {"Diplomatie5.dat", 34, 519, 276, 0, 0, 0,
+     "TX40|CH40|LE40|RE40|BU41|CH41|CH42|DO40|UP40|SL40|DO41|UP41|SL41|EXIT", 0, 0, 0, 0, 0, 0, 0, 4, 0, 0},
+    {"DiplomatieMain.dat", 34, 3, 34, 0, 0, 0, "CH00|CH01|CH02|CH03|CH04|EXIT", 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+    {"Forschung.dat", 35, 0, 35, 0, 0, 7, "EXIT", 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+    {"ForschungReq.dat", 35, 0, 162, 62, 45, 0, "UP00|DO00|SL00|INFO|OKOK|EXIT", 0, 8, 0, 0, 0, 0, 0, 8, 7, 0},
+    {"Geheim.dat", 278, 3, 278, 0, 0, 0, "EXIT", 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+    {"Goetter.dat", 1085, 0, 1085, 0, 0, 0, "GOE0|GOE1|GOE2|GOE3|GOE4|GOE5|GOE6|GOE7|GOE8|GOE9|EING|OKOK|EXIT", 0, 1,
+     0, 1, 0, 0, 0, 0, 11, LAYOUT_LASTPOINT_SIZE},
+    {"Hafen.dat", 519, 3, 519, 0, 0, 0, "KONT|SCHI|REPA|MAP0|STAD", 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+    {"HafenSchiffeReq.dat", 519, 519, 520, 62, 45, 0, "B100|B101|D100|U100|S100|D101|U101|S101|OK00|EXIT", 0, 0, 0,
+     0, 0, 0, 0, 0, 0, 0},
+    {"HafenSchiffsRepReq.dat", 519, 519, 1138, 120, 90, 0, "B100|L100|R100|OK00|INFO|D100|U100|S100|EXIT", 0, 0, 0,
+     0, 0, 0, 0, 6, 0, 0},
+    {"Handel.dat", 108, 0, 108, 0, 0, 0,
+     "CH00|CH10|CH20|LE00|RE00|LE10|RE10|LE11|RE11|LE20|RE20|LE21|RE21|BOX1|BOX2|BOX3|BOX4|BOX5|OK00|OK01|OK20|"
+     "SX00|SX01|SX20|SX21|UP00|DO00|SL00|UP11|DO11|SL10|UP20|DO20|SL20|IN00|OKOK|EXIT",
+     0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+    {"Info_Stadt.dat", 39, 0x800, 0, 0, 0, 0, "", 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+    {"KarawaneReq.dat", 3, 530, 1041, 120, 90, 0, "DO00|EXIT|INPU|LEFT|OKOK|REQU|RIGH|SLID|UP00|INFO", 0, 0, 0,
+     0, 0, 0, 0, 1, 0, LAYOUT_RECT0_SIZE},
+    {"Karte.dat", 3, 518, 3, 0, 0, 0,
+     "MAP1|UPGO|DOWN|LEFT|RIGH|UPG1|DOW1|SL01|SLUP|SLDO|SLMO|FIGU|FORW|BUT1|BUT2|BUT3|BUT4|BUT5|GREN|ROHS|SYMB|INFO|"
+     "EXIT|MAP0",
+     0, 1, 0, 0, 0, 0, 0, 8, 0, LAYOUT_FULL_AREA_LAST},
+    {"Karte1024.dat", 3, 518, 0, 0, 0, 0,
+     "MAP1|UPGO|DOWN|LEFT|RIGH|UPG1|DOW1|SL01|SLUP|SLDO|SLMO|FIGU|FORW|BUT1|BUT2|BUT3|BUT4|BUT5|GREN|ROHS|SYMB|INFO|"
+     "EXIT|MAP0",
+     0, 1, 0, 0, 0, 0, 0, 8, 0, LAYOUT_FULL_AREA_LAST},
+    {"KarteArbeiterReq.dat", 3, 530, 1041, 120, 90, 0, "AUTO|BOX1|BOX2|BOX3|INFO|EXIT", 0, 0, 0, 3, 0, 0, 0, 34, 0,
+     0},
+    {"KarteArbeiterReq1024.dat", 3, 530, 0, 120, 90, 0, "AUTO|BOX1|BOX2|BOX3|INFO|EXIT", 0, 0, 0, 3, 0, 0, 0, 34, 0,
+     0},
+    {"KarteMenu2.dat", 3, 514, 865, 480, 120, 0,
+     "FORW|FIGU|UPG1|DOW1|SL01|SLUP|SLDO|BUT1|BUT2|BUT3|BUT4|BUT5|SLMO", 0, 0, 0, 0, 0, 0, 0, 3, 0, 0},
+    {"Kaserne.dat", 152, 0, 152, 0, 0, 0, "ARTI|INFA|KAVA|TRAI|SCHM|GEHE|KART|STAD", 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+    {"KaserneReq1.dat", 152, 0, 199, 66, 68, 0,
+     "L100|R100|L101|R101|ST01|U100|D100|S100|U101|D101|S101|B100|B101|B102|B103|B104|B105|B106|INF1|OK01|EXIT", 0,
+     0, 0, 1, 5, 0, 0, 6, 0, 0},
+    {"KaserneReq2.dat", 152, 0, 200, 66, 68, 0, "L200|R200|B200|B201|U200|D200|S200|U201|D201|S201|INF2|OK02|EXIT",
+     0, 0, 0, 0, 2, 0, 0, 6, 0, 0},
+    {"KaserneReq3.dat", 152, 0, 201, 66, 68, 0, "B100|B101|CYCL|U300|D300|S300|U301|D301|S301|INF3|OK03|EXIT", 0, 0,
+     0, 0, 1, 0, 0, 6, 0, 0},
+    {"KornLager.dat", 56, 3, 56, 0, 0, 0, "EXIT|TOWN", 0, 0, 0, 0, 0, 0, 0, 0, 0, LAYOUT_TITLE_AREA},
+    {"KornLagerReq.dat", 56, 55, 155, 62, 45, 0, "UP00|DO00|UP01|DO01|UP02|DO02|BOX1|BOX2|BOX3|INFO|OKOK|EXIT", 0, 0,
+     0, 3, 12, 0, 0, 0, 0, 0},
+    {"Lager.dat", 61, 1027, 61, 0, 0, 0, "CH00|EXIT", 0, 0, 0, 0, 0, 0, 0, 0, 10, 0},
+    {"LagerReq.dat", 61, 3, 69, 144, 64, 0, "OKOK|EXIT", 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+    {"Luxus.dat", 919, 1591, 919, 0, 0, 0, "CH00|LE00|RE00|BOX1|ROH0|ROH1|ROH2|SX00|UP00|DO00|SL00|IN00|OKOK|EXIT",
+     0, 8, 0, 0, 5, 0, 0, 11, 3, 0},
+    {"Nachrichten.dat", 36, 0, 36, 0, 0, 0, "BU00|BU01|BU02|FORW|BACK|AUGE|UP00|DO00|SL00|INFO|EXIT", 0, 3, 0, 0, 0,
+     0, 0, 6, 0, 0},
+    {"Optionen0.dat", 133, 411, 133, 0, 0, 0,
+     "BU00|BU01|BU02|BU03|BU04|BU05|BU06|BU07|SL00|SL01|ST01|INFO|NEXT|PREV|OKOK|EXIT", 0, 0, 5, 0, 0, 13, 8, 0, 0,
+     0},
+    {"Optionen1.dat", 134, 411, 134, 0, 0, 0,
+     "BU10|BU11|BU12|BU13|BU14|BU18|BU19|IRCP|ST10|ST11|ST12|ST13|ST14|ST15|ST16|INFO|NEXT|PREV|OKOK|EXIT", 0, 0, 7,
+     0, 0, 0, 8, 0, 0, 0},
+    {"Optionen3.dat", 1141, 387, 1141, 0, 0, 0, "CURS|INFO|NEXT|PREV|OKOK|EXIT", 0, 0, 0, 0, 0, 0, 1, 0, 0, 0},
+    {"Residenz1.dat", 2, 515, 2, 0, 0, 0,
+     "DIPL|DOWN|EXIT|MAP |MESS|OPTI|REGI|REPO|RESA|SPEC|STAT|TAX |TOWN|TREE|UPL ", 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+    {"RuneStone.dat", 59, 0, 323, 167, 30, 0, "RUN1|RUN2|RUN3|RUN4|RUN5|RUN6|RUN7|RUN8|RESE|OKOK|INFO|EXIT", 0, 0, 0,
+     0, 0, 0, 0, 0, 7, 0},
+    {"Spezialisten.dat", 38, 0, 38, 0, 0, 0, "BOX1|BOX2|NEXT|LAST|UP00|DO00|SL00|UP01|DO01|SL01|OKOK|EXIT", 0, 23, 0,
+     0, 8, 0, 0, 4, 1, 0},
+    {"Stadt.dat", 39, 3, 39, 0, 0, 0, "BAUS|EXIT|NAME|HAFE|HARE|KASE|KOLA|MAPL|RESI|TAVE", 0, 0, 0, 0, 0, 0, 0, 0, 0,
+     0},
+    {"Stadt2.dat", 39, 3, 745, 0, 0, 0, "BAUS|EXIT|NAME|HAFE|HARE|KASE|KOLA|MAPL|RESI|TAVE", 0, 0, 0, 0, 0, 0, 0, 0,
+     0, 0},
+    {"Stadt3.dat", 39, 3, 746, 0, 0, 0, "BAUS|EXIT|NAME|HAFE|HARE|KASE|KOLA|MAPL|RESI|TAVE", 0, 0, 0, 0, 0, 0, 0, 0,
+     0, 0},
+    {"Stadt4.dat", 39, 3, 747, 0, 0, 0, "BAUS|EXIT|NAME|HAFE|HARE|KASE|KOLA|MAPL|RESI|TAVE", 0, 0, 0, 0, 0, 0, 0, 0,
+     0, 0},
+    {"Stammbaum.dat", 40, 0, 40, 0, 0, 0, "EXIT", 0, 4, 0, 0, 0, 0, 0, 0, 0, 0},
+    {"Statistik.dat", 41, 0, 41, 0, 0, 0, "OK01|XX01|LAST|BACK|FORW|INFB|INFO|EXIT|LS01|LS02", 0, 0, 0, 0, 0, 0, 0, 5,
+     0, 0},
+    {"StatistikLegende.dat", 41, 0, 379, 120, 90, 0, "EXLG|EXIT|FORW|OK01|XX01", 0, 0, 0, 0, 0, 0, 0, 1, 0, 0},
+    {"Steuern.dat", 42, 3, 42, 0, 0, 0, "GRUN|JUS1|JUS2|ZOLL|HILF|ZEHN|KIRC|INFO|EXIT", 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+    {"SteuernReq1.dat", 42, 39, 346, 168, 180, 0, "EXIT", 0, 0, 0, 0, 2, 0, 0, 0, 0, 0},
+    {"SteuernReq2.dat", 42, 55, 347, 168, 157, 0, "INPU|EXIT", 0, 0, 0, 1, 3, 0, 0, 0, 0, 0},
+    {"SteuernReq3.dat", 42, 39, 348, 168, 128, 0, "EXIT", 0, 0, 0, 0, 5, 0, 0, 0, 0, 0},
+    {"SteuernReq4.dat", 42, 39, 349, 168, 180, 0, "EXIT", 0, 0, 0, 0, 1, 0, 0, 0, 0, 0},
+    {"SteuernReq5.dat", 42, 55, 347, 168, 157, 0, "INPU|EXIT", 0, 0, 0, 1, 3, 0, 0, 0, 0, 0},
+    {"Taverne.dat", 59, 3, 59, 0, 0, 0, "CHAT|NETW|STOR|TEST|TOWN|WUER|EXIT", 2, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+    {"TaverneOffchatReq.dat", 59, 519, 45, 62, 45, 0,
+     "TF01|B000|B001|B002|B003|U000|D000|S000|INF1|EXIT|BU40|BU41", 0, 0, 0, 0, 0, 0, 0, 7, 0, 0},
+    {"Titel.dat", 1, 3, 1, 0, 0, 0, "NEU0|LOAD|SAVE|BATL|NORM|OPTI", 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+};
+
+constexpr size_t SCREEN_LAYOUT_COUNT = sizeof(ScreenLayouts) / sizeof(ScreenLayouts[0]);
+
+constexpr bool ConstLess(const char *a, const char *b)
+{
+    while (*a && *a == *b) ++a, ++b;
+    return (UBYTE)*a < (UBYTE)*b;
+}
+
+// Codes are four characters with '|' between; the table is sorted by file name.
+constexpr bool ScreenLayoutsSound()
+{
+    for (size_t i = 0; i < SCREEN_LAYOUT_COUNT; ++i) {
+        const ScreenLayout &l = ScreenLayouts[i];
+        if (i > 0 && !ConstLess(ScreenLayouts[i - 1].file, l.file)) return false;
+        size_t n = 0;
+        while (l.codes[n]) ++n;
+        if (n != 0 && (n + 1) % 5 != 0) return false;
+        for (size_t k = 4; k < n; k += 5)
+            if (l.codes[k] != '|') return false;
+        const size_t gadgets = (n == 0 ? 0 : (n + 1) / 5) + l.numbered;
+        if (gadgets > LAYOUT_MAX_GADGETS) return false;
+        if (l.picture && PictureRole(l.picture) != PicRole::Screen && PictureRole(l.picture) != PicRole::Dialog)
+            return false;
+    }
+    return true;
+}
+static_assert(ScreenLayoutsSound(), "screen layouts must be sorted by file with well-formed codes");
+
+constexpr size_t LayoutGadgetCount(const ScreenLayout &l)
+{
+    size_t n = 0;
+    while (l.codes[n]) ++n;
+    return (n == 0 ? 0 : (n + 1) / 5) + l.numbered;
+}
+
+// Return code of gadget i of a layout: four letters, the first in the high byte.
+constexpr ULONG LayoutGadgetCode(const ScreenLayout &l, size_t i)
+{
+    if (i < l.numbered) return (ULONG)i;
+    const char *c = l.codes + 5 * (i - l.numbered);
+    return (ULONG)(UBYTE)c[0] << 24 | (ULONG)(UBYTE)c[1] << 16 | (ULONG)(UBYTE)c[2] << 8 | (ULONG)(UBYTE)c[3];
+}
+
+// The layout of a file, or null.
+constexpr const ScreenLayout *FindScreenLayout(const char *file)
+{
+    for (const ScreenLayout &l : ScreenLayouts) {
+        const char *a = l.file, *b = file;
+        while (*a && *a == *b) ++a, ++b;
+        if (*a == 0 && *b == 0) return &l;
+    }
+    return nullptr;
+}
+
+static_assert(LayoutGadgetCount(*FindScreenLayout("Karte1024.dat")) >= 24);
+static_assert(LayoutGadgetCode(*FindScreenLayout("Karte1024.dat"), 13) == 0x42555431);  // "BUT1"
+static_assert(LayoutGadgetCode(*FindScreenLayout("Karte1024.dat"), 23) == 0x4D415030);  // "MAP0"
+static_assert(LayoutGadgetCode(*FindScreenLayout("KarteMenu2.dat"), 7) == 0x42555431);  // "BUT1"
+static_assert(LayoutGadgetCode(*FindScreenLayout("BTTextBox.dat"), 5) == 0x47414431);   // "GAD1"
+static_assert(LayoutGadgetCode(*FindScreenLayout("Residenz1.dat"), 3) == 0x4D415020);   // "MAP "
+static_assert(LayoutGadgetCode(*FindScreenLayout("Forschung.dat"), 6) == 6);
+
+// ---- Animations with scrambled chunk headers ----------------------------
+
+// Key of the first frame header, and again whenever a looping movie restarts.
+constexpr UWORD ANIM_START_KEY = 7391;
+
+constexpr ULONG AnimFourCC(const char (&s)[5])
+{
+    return (ULONG)(UBYTE)s[0] << 24 | (ULONG)(UBYTE)s[1] << 16 | (ULONG)(UBYTE)s[2] << 8 | (ULONG)(UBYTE)s[3];
+}
+
+// In a scrambled file every chunk carries, once unscrambled, the bitwise
+// complement of its four letters instead of the letters themselves; a reader
+// accepts either.
+constexpr ULONG AnimScrambledId(ULONG fourcc) { return ~fourcc; }
+
+inline constexpr ULONG AnimChunkKinds[] = {
+    AnimFourCC("FORM"), AnimFourCC("BMHD"), AnimFourCC("BODY"), AnimFourCC("ANHD"), AnimFourCC("DLTA"),
+    AnimFourCC("CMAP"), AnimFourCC("LRGB"), AnimFourCC("CAMG"), AnimFourCC("SXHD"), AnimFourCC("SBDY"),
+};
+
+// The four letters a scrambled identifier stands for, or the identifier itself.
+constexpr ULONG AnimPlainId(ULONG id)
+{
+    for (ULONG k : AnimChunkKinds)
+        if (id == AnimScrambledId(k)) return k;
+    return id;
+}
+
+constexpr ULONG AnimRotl(ULONG v, unsigned n) { return n == 0 ? v : (v << n) | (v >> (32 - n)); }
+
+constexpr ULONG AnimStage(ULONG word, UWORD key, unsigned negateBit, unsigned rotateShift)
+{
+    if (key >> negateBit & 1) word = 0u - word;
+    return AnimRotl(word, (key >> rotateShift) & 7);
+}
+
+// Unscrambles one chunk's identifier and length in place.
+constexpr void AnimDecrypt2(UWORD key, ULONG &id, ULONG &length)
+{
+    const ULONG s1 = AnimStage(id, key, 0, 1);
+    const ULONG s2 = AnimStage((s1 & 0xFFFF) << 16 | length >> 16, key, 4, 5);
+    const ULONG s3 = AnimStage((s2 & 0xFFFF) << 16 | (length & 0xFFFF), key, 8, 9);
+    id = (s1 & 0xFFFF0000) | s2 >> 16;
+    length = s3;
+}
+
+// The key after a frame whose payload begins with firstWord (its form type).
+// The control value is the low byte of the current key rotated left by four
+// within 16 bits: its bit 0 negates the word, bits 1-3 rotate it left.
+constexpr UWORD AnimNextKey(UWORD key, ULONG firstWord)
+{
+    const UWORD rotated = (UWORD)(key << 4 | key >> 12);
+    const UBYTE control = (UBYTE)rotated;
+    ULONG w = firstWord;
+    if (control & 1) w = 0u - w;
+    w = AnimRotl(w, (control >> 1) & 7);
+    return (UWORD)w;
+}
+
+static_assert(AnimNextKey(ANIM_START_KEY, AnimFourCC("ILBM")) == 0xBDB3);
+
+}  // namespace datakit

@@ -1,0 +1,280 @@
+// Where the gadgets and boxes of every screen description file lie, and which
+// face picture each gadget shows. The screen files and the background
+// pictures are both drawn from these plans, so a background outlines exactly
+// the gadgets its file describes.
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <set>
+
+#include "kit.h"
+
+namespace vekdemo {
+
+namespace {
+
+using namespace datakit;
+
+constexpr int FACE_W = 56, FACE_H = 18;    // every labelled face
+constexpr int ARROW = 16;                  // the arrow faces 123-126
+constexpr int MARGIN = 8;
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+std::string CodeText(uint32_t code)
+{
+    std::string s(4, ' ');
+    for (int i = 0; i < 4; ++i) s[i] = (char)(code >> (24 - 8 * i));
+    return s;
+}
+
+// Lists, sliders, text and input fields: hidden areas the screen draws itself.
+bool IsArea(const std::string &c)
+{
+    static const std::set<std::string> named = {"INPU", "FIGU", "SLID", "SLMO", "REQU"};
+    if (named.count(c)) return true;
+    if (IsDigit(c[2]) && IsDigit(c[3])) {
+        const std::string p = c.substr(0, 2);
+        if (p == "SL" || p == "TX" || p == "TF" || p == "LS" || p == "SX" || p == "ST" || p == "IN" || p == "CH")
+            return true;
+    }
+    if (c[0] == 'S' && IsDigit(c[1]) && IsDigit(c[2]) && IsDigit(c[3])) return true;
+    const std::string p3 = c.substr(0, 3);
+    return (p3 == "REQ" || p3 == "MAP" || p3 == "BOX") && IsDigit(c[3]);
+}
+
+// Scroll arrows: up 1, down 2, else 0.
+int ArrowKind(const std::string &c)
+{
+    if (c == "UPG1" || c == "SLUP" || (c.compare(0, 2, "UP") == 0 && IsDigit(c[2]) && IsDigit(c[3])) ||
+        (c[0] == 'U' && IsDigit(c[1]) && IsDigit(c[2]) && IsDigit(c[3])))
+        return 1;
+    if (c == "DOW1" || c == "SLDO" || (c.compare(0, 2, "DO") == 0 && IsDigit(c[2]) && IsDigit(c[3])) ||
+        (c[0] == 'D' && IsDigit(c[1]) && IsDigit(c[2]) && IsDigit(c[3])))
+        return 2;
+    return 0;
+}
+
+// Faces the Parts fix: story page buttons and rune buttons.
+bool FixedFace(const std::string &c, uint16_t &up, uint16_t &down, int &w, int &h)
+{
+    if (c.compare(0, 3, "GAD") == 0 && c[3] >= '1' && c[3] <= '6') {
+        up = 294, down = 295, w = 40, h = 24;
+        return true;
+    }
+    if (c.compare(0, 3, "RUN") == 0 && c[3] >= '1' && c[3] <= '8') {
+        up = (uint16_t)(307 + 2 * (c[3] - '1')), down = (uint16_t)(up + 1), w = 48, h = 24;
+        return true;
+    }
+    return false;
+}
+
+uint32_t TextId(size_t layoutIndex, int kind, size_t i)
+{
+    return (uint32_t)((37 + layoutIndex * 29 + (size_t)kind * 131 + i) % 1581);
+}
+
+Box PictureBox(const ScreenLayout &l)
+{
+    int w = 400, h = 300;
+    if (const PicRange *r = l.picture ? PictureRange(l.picture) : nullptr) w = r->width, h = r->height;
+    else if (l.originX == 0 && l.originY == 0) w = 800, h = 600;  // a layout for the high-colour display
+    if (l.flags & LAYOUT_RELATIVE) return {0, 0, w, h};
+    return {l.originX, l.originY, l.originX + w, l.originY + h};
+}
+
+// Puts n boxes of size w x h in rows inside band, left to right.
+std::vector<Box> Flow(const Box &band, size_t n, int w, int h, int gap)
+{
+    std::vector<Box> out;
+    const int perRow = std::max(1, (band.w() + gap) / (w + gap));
+    for (size_t i = 0; i < n; ++i) {
+        const int col = (int)(i % perRow), row = (int)(i / perRow);
+        int x = band.x0 + col * (w + gap), y = band.y0 + row * (h + gap);
+        if (y + h > band.y1) y = band.y1 - h - (int)(row % 3) * 2;  // a crowded band stacks its last rows
+        out.push_back({x, y, x + w, y + h});
+    }
+    return out;
+}
+
+LayoutPlan PlanOne(size_t index, const ScreenLayout &l)
+{
+    LayoutPlan p;
+    p.layout = &l;
+    p.area = PictureBox(l);
+    const size_t count = LayoutGadgetCount(l);
+    if (count == 0 && (l.mask & (1u << KIND_SLOTS))) return p;  // the town slot template has only slots
+
+    // Sort the gadgets into areas, arrows and faced buttons, keeping file order.
+    std::vector<size_t> areas, arrows, buttons;
+    const bool fullLast = l.flags & LAYOUT_FULL_AREA_LAST;
+    p.gadgets.resize(count);
+    for (size_t i = 0; i < count; ++i) {
+        GadgetPlan &g = p.gadgets[i];
+        g.code = LayoutGadgetCode(l, i);
+        const std::string c = CodeText(g.code);
+        g.label = i < l.numbered ? "#" + std::to_string(i) : c;
+        g.flags = 0;
+        if (fullLast && i + 1 == count) {
+            g.hidden = true;
+        } else if (i >= l.numbered && IsArea(c)) {
+            g.hidden = true;
+            areas.push_back(i);
+        } else if (i >= l.numbered && ArrowKind(c)) {
+            arrows.push_back(i);
+        } else {
+            buttons.push_back(i);
+        }
+        if (g.hidden) g.flags |= 0x02;
+    }
+
+    const int heading = p.area.h() >= 400 ? 36 : 22;  // the picture's name stays clear
+    const Box inner{p.area.x0 + MARGIN, p.area.y0 + MARGIN + heading, p.area.x1 - MARGIN, p.area.y1 - MARGIN};
+    // Buttons fill rows from the bottom up.
+    int faceW = FACE_W, faceH = FACE_H;
+    const int perRow = std::max(1, (inner.w() + 4) / (faceW + 4));
+    const int buttonRows = (int)((buttons.size() + perRow - 1) / perRow);
+    Box buttonBand{inner.x0, inner.y1 - buttonRows * (faceH + 4) + 4, inner.x1, inner.y1};
+    for (size_t k = 0; k < buttons.size(); ++k) {
+        GadgetPlan &g = p.gadgets[buttons[k]];
+        int w = faceW, h = faceH;
+        uint16_t up, down;
+        if (FixedFace(g.label, up, down, w, h)) g.up = up, g.down = down;
+        const int col = (int)(k % perRow), row = (int)(k / perRow);
+        const int x = buttonBand.x0 + col * (faceW + 4), y = buttonBand.y0 + row * (faceH + 4);
+        g.box = {x, y, x + w, y + h};
+    }
+    // Areas share the upper part; arrows follow in a row beneath them.
+    const int arrowRows = arrows.empty() ? 0 : 1;
+    Box upper{inner.x0, inner.y0, inner.x1, std::max(inner.y0 + 24, buttonBand.y0 - 8 - arrowRows * (ARROW + 4))};
+    Box records{upper.x0, upper.y0 + upper.h() / 2, upper.x1, upper.y1};
+    if (!areas.empty()) {
+        const int cols = (int)std::min<size_t>(areas.size(), 4);
+        const int rows = (int)((areas.size() + cols - 1) / cols);
+        const int cellW = std::max(24, (upper.w() + 6) / cols - 6);
+        const int cellH = std::max(12, (upper.h() / 2 + 6) / rows - 6);
+        for (size_t k = 0; k < areas.size(); ++k) {
+            const int x = upper.x0 + (int)(k % cols) * (cellW + 6), y = upper.y0 + (int)(k / cols) * (cellH + 6);
+            p.gadgets[areas[k]].box = {x, y, x + cellW, y + cellH};
+        }
+    } else {
+        records.y0 = upper.y0;
+    }
+    const std::vector<Box> arrowBoxes =
+        Flow({inner.x0, upper.y1 + 4, inner.x1, upper.y1 + 4 + ARROW}, arrows.size(), ARROW, ARROW, 4);
+    for (size_t k = 0; k < arrows.size(); ++k) {
+        GadgetPlan &g = p.gadgets[arrows[k]];
+        const bool up = ArrowKind(g.label) == 1;
+        g.up = up ? 123 : 125;
+        g.down = up ? 124 : 126;
+        g.flags |= 0x01;  // scroll arrows repeat while held
+        g.box = arrowBoxes[k];
+    }
+    if (fullLast) p.gadgets.back().box = p.area;
+
+    // Hover titles: one per visible gadget, then the record that ends the list.
+    if (l.flags & LAYOUT_TITLE_AREA)
+        p.titles.push_back({{records.x0, records.y0, records.x1, records.y1}, TextId(index, KIND_TITLEBAR, 99)});
+    for (size_t i = 0; i < count; ++i)
+        if (!p.gadgets[i].hidden) p.titles.push_back({p.gadgets[i].box, TextId(index, KIND_TITLEBAR, i)});
+    while (p.titles.size() < std::max<size_t>(l.titles, 1)) p.titles.push_back({records, TextId(index, 0, 50 + p.titles.size())});
+    p.titles.push_back({{inner.x0, p.area.y0 + 4, inner.x1, p.area.y0 + 20}, 0});
+
+    // The other records, small boxes in the band between areas and buttons.
+    struct Want {
+        LayoutKind kind;
+        size_t n;
+        int w, h;
+    } wants[] = {
+        {KIND_LOCALETEXTBOX, l.locales, 64, 12},  {KIND_STRINGINPUTBOX, l.inputs, 96, 12},
+        {KIND_STRINGINPUTINFO, l.inputInfos, 96, 12}, {KIND_STATUSBOX, l.statusBoxes, 48, 12},
+        {KIND_TEXTDATA, l.texts, 64, 12},         {KIND_BUTTONDATA, l.buttons, 32, 16},
+        {KIND_RECHTECK, l.rects, 40, 24},         {KIND_PUNKT, l.points, 4, 4},
+    };
+    size_t total = 0;
+    for (Want &w : wants) total += (w.n = std::max<size_t>(w.n, 1));
+    const std::vector<Box> slots = Flow(records, total, 96, 16, 4);
+    size_t next = 0;
+    for (const Want &w : wants) {
+        for (size_t i = 0; i < w.n; ++i, ++next) {
+            RecordPlan r;
+            r.box = {slots[next].x0, slots[next].y0, slots[next].x0 + w.w, slots[next].y0 + w.h};
+            r.box.x1 = std::min(r.box.x1, p.area.x1 - 1);
+            r.box.y1 = std::min(r.box.y1, p.area.y1 - 1);
+            r.text = TextId(index, w.kind, i);
+            switch (w.kind) {
+            case KIND_STRINGINPUTBOX:
+            case KIND_STRINGINPUTINFO: r.a = 20, r.b = (uint16_t)r.box.w(); break;
+            case KIND_STATUSBOX: r.a = pen::White, r.b = pen::Readout; break;
+            case KIND_BUTTONDATA: r.a = 0, r.b = (uint16_t)(i % 8); break;
+            default: break;
+            }
+            p.kinds[w.kind].push_back(r);
+        }
+    }
+    if (l.flags & LAYOUT_RECT0_SIZE) {
+        RecordPlan &r = p.kinds[KIND_RECHTECK][0];
+        r.box = {0, 0, 360, 200};
+    }
+    if (l.flags & LAYOUT_LASTPOINT_SIZE) {
+        RecordPlan &r = p.kinds[KIND_PUNKT].back();
+        r.box = {64, 64, 64, 64};
+    }
+    return p;
+}
+
+Plans BuildPlans()
+{
+    Plans plans;
+    for (size_t i = 0; i < SCREEN_LAYOUT_COUNT; ++i) plans.layouts.push_back(PlanOne(i, ScreenLayouts[i]));
+
+    // Faces from the pool: first the pair every hidden gadget points at, then
+    // one pair per label, in label order.
+    std::vector<uint16_t> pool;
+    for (uint16_t n = 1; n <= PICTURE_COUNT; ++n)
+        if (PictureRole(n) == PicRole::Face) pool.push_back(n);
+    std::set<std::string> labels;
+    for (const LayoutPlan &p : plans.layouts)
+        for (const GadgetPlan &g : p.gadgets)
+            if (!g.hidden && g.up == 0) labels.insert(g.label);
+    using Pair = std::pair<uint16_t, uint16_t>;
+    std::map<std::string, Pair> faceOf;
+    size_t next = 0;
+    auto take = [&](const std::string &label, int w, int h) {
+        if (next + 2 > pool.size()) {
+            std::fprintf(stderr, "vekdemo: the face pool holds %zu pictures, too few\n", pool.size());
+            return Pair{0, 0};
+        }
+        plans.faces.push_back({pool[next], w, h, label, false});
+        plans.faces.push_back({pool[next + 1], w, h, label, true});
+        next += 2;
+        return Pair{pool[next - 2], pool[next - 1]};
+    };
+    const Pair areaFace = take("", FACE_W, FACE_H);
+    for (const std::string &label : labels) faceOf[label] = take(label, FACE_W, FACE_H);
+    for (LayoutPlan &p : plans.layouts)
+        for (GadgetPlan &g : p.gadgets) {
+            if (g.up != 0) continue;
+            const Pair f = g.hidden ? areaFace : faceOf[g.label];
+            g.up = f.first;
+            g.down = f.second;
+        }
+    return plans;
+}
+
+}  // namespace
+
+const Plans &GetPlans()
+{
+    static const Plans plans = BuildPlans();
+    return plans;
+}
+
+const FaceSpec *FindFace(uint16_t n)
+{
+    for (const FaceSpec &f : GetPlans().faces)
+        if (f.number == n) return &f;
+    return nullptr;
+}
+
+}  // namespace vekdemo
