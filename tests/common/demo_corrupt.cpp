@@ -3,6 +3,7 @@
 // put it together again, so that only the intended rule is broken.
 #include "common/demo_corrupt.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <stdexcept>
 
@@ -276,69 +277,107 @@ Bytes AnimChunkLengthZero(const Bytes &b) { return EditAnim(b, [](std::vector<Fr
 Bytes AnimWrongKey(const Bytes &b) { return EditAnim(b, [](std::vector<Frame> &) {}, ANIM_START_KEY + 1); }
 Bytes AnimPlain(const Bytes &b) { return EditAnim(b, [](std::vector<Frame> &) {}, 0); }
 
+// Chunk pools: INFO at 0, the second chunk at 52.
+Bytes PoolCut(const Bytes &b) { return Cut(b, b.size() - 5); }
+Bytes PoolLengthPastEnd(const Bytes &b) { Bytes o = b; Set32(o, 52 + 8, 0xFFFFFFF4); return o; }
+Bytes PoolNotInfoFirst(const Bytes &b) { Bytes o = b; o.at(3) = 'X'; return o; }
+Bytes PoolUnknownChunk(const Bytes &b) { Bytes o = b; std::copy_n("XXXX", 4, o.begin() + 52); return o; }
+Bytes PoolChunkTwice(const Bytes &b)
+{
+    Bytes o = b;
+    const size_t third = 52 + 12 + Get32(o, 52 + 8);
+    std::copy_n(o.begin() + 52, 4, o.begin() + (long)third);
+    return o;
+}
+Bytes PoolBitWithoutChunk(const Bytes &b) { Bytes o = b; Set32(o, 16, Get32(o, 16) | 1u << 27); return o; }
+Bytes Empty(const Bytes &) { return {}; }
+Bytes Cut11(const Bytes &b) { return Cut(b, 11); }
+
+// The realm's own files.
+Bytes MapTileShort(const Bytes &b) { return Cut(b, b.size() - 1); }
+Bytes FigureCountPastChunk(const Bytes &b)
+{
+    Bytes o = b;
+    o.at(41) = (uint8_t)(o.at(41) + 1);  // one figure more than the chunk holds
+    return o;
+}
+Bytes FigureFileWithoutMref(const Bytes &b) { Bytes o = b; o.at(3) = 'X'; return o; }
+
 // Start-up.
 Bytes Garbage(const Bytes &) { return Bytes(1000, 0x55); }
 
 const std::vector<CorruptVariant> variants = {
-    {"index", "count above 1615", "Data/Path", IndexCountTooHigh},
-    {"index", "records cut off", "Data/Path", IndexRecordsCut},
-    {"index", "path offset past the file", "Data/Path", IndexPathPastEnd},
-    {"index", "last path without its NUL", "Data/Path", IndexPathWithoutNul},
-    {"index", "record carries another number", "Data/Path", IndexWrongNumber},
-    {"index", "picture size beyond its file", "Data/Path", IndexSizeTooLarge},
-    {"index", "empty index", "Data/Path", IndexEmpty},
-    {"index", "picture file missing", "Pics/Residenz.chk", nullptr},
-    {"index", "picture file short", "Pics/Residenz.chk", ShortByOne},
-    {"index", "colour map missing", "Pics/Kavoria.cma", nullptr},
-    {"index", "colour map short", "Pics/Kavoria.cma", ColourMapShort},
-    {"index", "hex mask already converted", "Bobs/Karte/Hexmaske_0031.chk", MaskSwapped},
-    {"sound", "count below the sounds in use", "Data/SfxPath", SoundCountLow},
-    {"sound", "name offset past the file", "Data/SfxPath", SoundNamePastEnd},
-    {"sound", "empty name", "Data/SfxPath", SoundNameEmpty},
-    {"sound", "odd length", "Data/SfxPath", SoundOddLength},
-    {"sound", "rate 0", "Data/SfxPath", SoundRateZero},
-    {"sound", "sample shorter than its length", "Sfx/Ton_3.raw", SampleShort},
-    {"sound", "sample missing", "Sfx/Klick.raw", nullptr},
-    {"font", "no FONT tag", "Fonts/XHelvetica11.fnt", FontBadTag},
-    {"font", "fourth tag is not DATA", "Fonts/XHelvetica11.fnt", FontNoData},
-    {"font", "last character below the first", "Fonts/XHelvetica11.fnt", FontHiBelowLo},
-    {"font", "glyph past the bitmap", "Fonts/XHelvetica11.fnt", FontGlyphPastBitmap},
-    {"font", "bitmap cut short", "Fonts/XHelvetica11.fnt", FontBitmapCut},
-    {"font", "font missing", "Fonts/KavorC1.fnt", nullptr},
-    {"screen", "cut off in the entries", "Data/screendat/Titel.dat", ScreenCut},
-    {"screen", "25 entries", "Data/screendat/Titel.dat", ScreenEntries25},
-    {"screen", "huge entry count", "Data/screendat/Titel.dat", ScreenEntriesHuge},
-    {"screen", "offset past the file", "Data/screendat/Titel.dat", ScreenOffsetPastEnd},
-    {"screen", "count past the file", "Data/screendat/Titel.dat", ScreenCountPastEnd},
-    {"screen", "41 gadgets", "Data/screendat/Handel.dat", ScreenGadgetCount41},
-    {"screen", "link past the file", "Data/screendat/Titel.dat", ScreenLinkPastEnd},
-    {"screen", "gadgets missing", "Data/screendat/Titel.dat", ScreenOnlyTitles},
-    {"screen", "no gadget records", "Data/screendat/Titel.dat", ScreenNoGadgets},
-    {"screen", "text ID past the game strings", "Data/screendat/Titel.dat", ScreenTextIdTooHigh},
-    {"screen", "title list without its end", "Data/screendat/Titel.dat", ScreenTitlesNotEnded},
-    {"screen", "one town slot short", "Data/screendat/Info_Stadt.dat", SlotsOneShort},
-    {"screen", "file missing", "Data/screendat/ChooseBox.dat", nullptr},
-    {"catalog", "no FORM", "catalogs/deutsch/VekBrowser.catalog", CatalogNoForm},
-    {"catalog", "no CTLG", "catalogs/deutsch/VekBrowser.catalog", CatalogNoCtlg},
-    {"catalog", "FORM size past the file", "catalogs/deutsch/VekBrowser.catalog", CatalogSizePastEnd},
-    {"catalog", "no LANG chunk", "catalogs/deutsch/VekBrowser.catalog", CatalogNoLang},
-    {"catalog", "string entry past its chunk", "catalogs/deutsch/VekBrowser.catalog", CatalogEntryPastChunk},
-    {"catalog", "string without its NUL", "catalogs/deutsch/RoredIdez.catalog", CatalogTextWithoutNul},
-    {"anim", "BODY before BMHD", "Anims/Brunnen.cban", AnimBodyFirst},
-    {"anim", "depth 7", "Anims/Brunnen.cban", AnimDepth7},
-    {"anim", "width not a multiple of 8", "Anims/Brunnen.cban", AnimWidth60},
-    {"anim", "BODY cut short", "Anims/Brunnen.cban", AnimBodyShort},
-    {"anim", "ByteRun1 run past the row", "Anims/Brunnen.cban", AnimRunPastRow},
-    {"anim", "DLTA offset past its payload", "Anims/Brunnen.cban", AnimDeltaOffsetPastPayload},
-    {"anim", "DLTA skips past the height", "Anims/Brunnen.cban", AnimDeltaSkipPastHeight},
-    {"anim", "LRGB overfills the colour table", "Anims/TitelWasserfall.cban", AnimColourTableOverfilled},
-    {"anim", "CMAP short", "Anims/Brunnen.cban", AnimColourMapShort},
-    {"anim", "chunk length 0", "Anims/Brunnen.cban", AnimChunkLengthZero},
-    {"anim", "scrambled with another key", "Anims/Brunnen.cban", AnimWrongKey},
-    {"anim", "plain file", "Anims/Brunnen.cban", AnimPlain},
-    {"anim", "animation missing", "Anims/Credits.cban", nullptr},
-    {"startup", "pointer picture missing", "Pics/CursorSDL.chk", nullptr},
-    {"startup", "garbage module", "Mods/VekMain.xm", Garbage},
+    {"index", "count above 1615", "Data/Path", IndexCountTooHigh, true},
+    {"index", "records cut off", "Data/Path", IndexRecordsCut, true},
+    {"index", "path offset past the file", "Data/Path", IndexPathPastEnd, true},
+    {"index", "last path without its NUL", "Data/Path", IndexPathWithoutNul, true},
+    {"index", "record carries another number", "Data/Path", IndexWrongNumber, true},
+    {"index", "picture size beyond its file", "Data/Path", IndexSizeTooLarge, false},
+    {"index", "empty index", "Data/Path", IndexEmpty, true},
+    {"index", "picture file missing", "Pics/Residenz.chk", nullptr, true},
+    {"index", "picture file short", "Pics/Residenz.chk", ShortByOne, false},
+    {"index", "colour map missing", "Pics/Kavoria.cma", nullptr, true},
+    {"index", "colour map short", "Pics/Kavoria.cma", ColourMapShort, false},
+    {"index", "hex mask already converted", "Bobs/Karte/Hexmaske_0031.chk", MaskSwapped, false},
+    {"sound", "count below the sounds in use", "Data/SfxPath", SoundCountLow, true},
+    {"sound", "name offset past the file", "Data/SfxPath", SoundNamePastEnd, true},
+    {"sound", "empty name", "Data/SfxPath", SoundNameEmpty, true},
+    {"sound", "odd length", "Data/SfxPath", SoundOddLength, false},
+    {"sound", "rate 0", "Data/SfxPath", SoundRateZero, true},
+    {"sound", "sample shorter than its length", "Sfx/Ton_3.raw", SampleShort, true},
+    {"sound", "sample missing", "Sfx/Klick.raw", nullptr, true},
+    {"font", "no FONT tag", "Fonts/XHelvetica11.fnt", FontBadTag, true},
+    {"font", "fourth tag is not DATA", "Fonts/XHelvetica11.fnt", FontNoData, true},
+    {"font", "last character below the first", "Fonts/XHelvetica11.fnt", FontHiBelowLo, true},
+    {"font", "glyph past the bitmap", "Fonts/XHelvetica11.fnt", FontGlyphPastBitmap, true},
+    {"font", "bitmap cut short", "Fonts/XHelvetica11.fnt", FontBitmapCut, true},
+    {"font", "font missing", "Fonts/KavorC1.fnt", nullptr, true},
+    {"screen", "cut off in the entries", "Data/screendat/Titel.dat", ScreenCut, true},
+    {"screen", "25 entries", "Data/screendat/Titel.dat", ScreenEntries25, true},
+    {"screen", "huge entry count", "Data/screendat/Titel.dat", ScreenEntriesHuge, true},
+    {"screen", "offset past the file", "Data/screendat/Titel.dat", ScreenOffsetPastEnd, true},
+    {"screen", "count past the file", "Data/screendat/Titel.dat", ScreenCountPastEnd, true},
+    {"screen", "41 gadgets", "Data/screendat/Handel.dat", ScreenGadgetCount41, true},
+    {"screen", "link past the file", "Data/screendat/Titel.dat", ScreenLinkPastEnd, true},
+    {"screen", "gadgets missing", "Data/screendat/Titel.dat", ScreenOnlyTitles, true},
+    {"screen", "no gadget records", "Data/screendat/Titel.dat", ScreenNoGadgets, true},
+    {"screen", "text ID past the game strings", "Data/screendat/Titel.dat", ScreenTextIdTooHigh, false},
+    {"screen", "title list without its end", "Data/screendat/Titel.dat", ScreenTitlesNotEnded, false},
+    {"screen", "one town slot short", "Data/screendat/Info_Stadt.dat", SlotsOneShort, false},
+    {"screen", "file missing", "Data/screendat/ChooseBox.dat", nullptr, true},
+    {"catalog", "no FORM", "catalogs/deutsch/VekBrowser.catalog", CatalogNoForm, true},
+    {"catalog", "no CTLG", "catalogs/deutsch/VekBrowser.catalog", CatalogNoCtlg, true},
+    {"catalog", "FORM size past the file", "catalogs/deutsch/VekBrowser.catalog", CatalogSizePastEnd, true},
+    {"catalog", "no LANG chunk", "catalogs/deutsch/VekBrowser.catalog", CatalogNoLang, true},
+    {"catalog", "string entry past its chunk", "catalogs/deutsch/VekBrowser.catalog", CatalogEntryPastChunk, true},
+    {"catalog", "string without its NUL", "catalogs/deutsch/RoredIdez.catalog", CatalogTextWithoutNul, true},
+    {"anim", "BODY before BMHD", "Anims/Brunnen.cban", AnimBodyFirst, true},
+    {"anim", "depth 7", "Anims/Brunnen.cban", AnimDepth7, true},
+    {"anim", "width not a multiple of 8", "Anims/Brunnen.cban", AnimWidth60, true},
+    {"anim", "BODY cut short", "Anims/Brunnen.cban", AnimBodyShort, true},
+    {"anim", "ByteRun1 run past the row", "Anims/Brunnen.cban", AnimRunPastRow, true},
+    {"anim", "DLTA offset past its payload", "Anims/Brunnen.cban", AnimDeltaOffsetPastPayload, true},
+    {"anim", "DLTA skips past the height", "Anims/Brunnen.cban", AnimDeltaSkipPastHeight, true},
+    {"anim", "LRGB overfills the colour table", "Anims/TitelWasserfall.cban", AnimColourTableOverfilled, true},
+    {"anim", "CMAP short", "Anims/Brunnen.cban", AnimColourMapShort, true},
+    {"anim", "chunk length 0", "Anims/Brunnen.cban", AnimChunkLengthZero, true},
+    {"anim", "scrambled with another key", "Anims/Brunnen.cban", AnimWrongKey, true},
+    {"anim", "plain file", "Anims/Brunnen.cban", AnimPlain, true},
+    {"anim", "animation missing", "Anims/Credits.cban", nullptr, true},
+    {"pool", "cut in its last chunk", "Data/POP3In/GameChunk.vek", PoolCut, true},
+    {"pool", "length past the end", "Data/POP3In/GameChunk.vek", PoolLengthPastEnd, true},
+    {"pool", "first chunk not INFO", "Data/POP3In/GameChunk.vek", PoolNotInfoFirst, true},
+    {"pool", "unknown chunk", "Data/POP3In/GameChunk.vek", PoolUnknownChunk, true},
+    {"pool", "a chunk twice", "Data/POP3In/GameChunk.vek", PoolChunkTwice, true},
+    {"pool", "bit without its chunk", "Data/POP3In/GameChunk.vek", PoolBitWithoutChunk, true},
+    {"pool", "empty pool", "Data/POP3Out/GameChunk.vek", Empty, true},
+    {"pool", "11-byte pool", "Data/POP3Out/GameChunk.vek", Cut11, true},
+    {"map", "map tile short", "Map/M_1_1.map", MapTileShort, false},
+    {"map", "knowledge tile short", "Map/B_1_1.map", MapTileShort, false},
+    {"map", "figure count past the chunk", "Data/MapPrefs.vek", FigureCountPastChunk, false},
+    {"map", "figure file without MREF", "Data/MapPrefs.vek", FigureFileWithoutMref, true},
+    {"startup", "pointer picture missing", "Pics/CursorSDL.chk", nullptr, true},
+    {"startup", "garbage module", "Mods/VekMain.xm", Garbage, true},
 };
 
 }  // namespace

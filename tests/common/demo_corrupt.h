@@ -11,10 +11,13 @@
 namespace vektest {
 
 struct CorruptVariant {
-    const char *format;  // "index", "sound", "font", "screen", "catalog", "anim", "startup"
+    const char *format;  // "index", "sound", "font", "screen", "catalog", "anim", "pool", "map", "startup"
     const char *name;    // what is wrong, for SCOPED_TRACE
     const char *file;    // path below the demo folder
     Bytes (*mutate)(const Bytes &valid);  // the broken bytes; null removes the file
+    bool refused;        // a loader that keeps the format's rules refuses the file; false
+                         // where it loads and the fault shows in its use (a short read
+                         // leaves zeros, a text or list end the caller checks)
 };
 
 const std::vector<CorruptVariant> &CorruptVariants();

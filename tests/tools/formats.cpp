@@ -473,6 +473,50 @@ std::string DecodeAnim(const Bytes &b, bool scrambled, AnimResult &out)
     return "";
 }
 
+std::string ReadPool(const Bytes &b, std::vector<std::string> &ids)
+{
+    static const char *const known[] = {"INIT", "INFO", "MOVE", "BMAP", "IMAP", "PMAP", "MREF", "PREF", "EROR", "MAIL",
+                                        "SMAL", "PPRF", "KORN", "LAND", "WARE", "BAUE", "GEBA", "TAXE", "FORS", "TOWN",
+                                        "ARMY", "ANFR", "ANTW", "KRIG", "VERT", "SHIP", "SPEZ", "HERB"};
+    ids.clear();
+    if (b.size() < 52) return "pool shorter than its INFO chunk";
+    if (std::string(b.begin(), b.begin() + 4) != "INFO" || BE32(b, 8) != 40) return "first chunk is not INFO";
+    uint32_t bits = 0;
+    size_t pos = 0;
+    while (pos < b.size()) {
+        if (pos + 12 > b.size()) return "chunk head past the end";
+        const std::string id(b.begin() + pos, b.begin() + pos + 4);
+        const uint64_t len = BE32(b, pos + 8);
+        if (pos + 12 + len > b.size()) return "chunk " + id + " past the end";
+        int num = -1;
+        for (int k = 0; k < 28; ++k)
+            if (id == known[k]) num = k;
+        if (num < 0) return "unknown chunk";
+        if (bits & (1u << num)) return "chunk " + id + " twice";
+        bits |= 1u << num;
+        ids.push_back(id);
+        pos += 12 + len;
+    }
+    if (BE32(b, 16) != bits) return "INFO's chunk bits differ from the chunks present";
+    return "";
+}
+
+std::string CheckMapFiles(const std::string &root)
+{
+    for (int x = 0; x < 3; ++x)
+        for (int y = 0; y < 3; ++y) {
+            const std::string tile = "_" + std::to_string(x) + "_" + std::to_string(y) + ".map";
+            if (vektest::ReadBytes(root + "/Map/M" + tile).size() != 70400) return "map tile M" + tile + " not 70,400 bytes";
+            if (vektest::ReadBytes(root + "/Map/B" + tile).size() != 400) return "knowledge tile B" + tile + " not 400 bytes";
+        }
+    const Bytes f = vektest::ReadBytes(root + "/Data/MapPrefs.vek");
+    if (f.size() < 42 || std::string(f.begin(), f.begin() + 4) != "MREF" || BE32(f, 8) != 16) return "no MREF first";
+    if (std::string(f.begin() + 28, f.begin() + 32) != "MOVE") return "no MOVE after MREF";
+    const uint32_t len = BE32(f, 36), n = BE16(f, 40);
+    if (len != 2 + 18 * n || f.size() != 40 + (size_t)len) return "figure count does not fit the chunk";
+    return "";
+}
+
 std::string CheckBmp(const Bytes &b, int &w, int &h)
 {
     if (b.size() < 54 || b[0] != 'B' || b[1] != 'M') return "no BM";

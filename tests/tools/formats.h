@@ -80,6 +80,16 @@ struct AnimResult {
 // Plays a file through: unscrambling from the start key when scrambled is set.
 std::string DecodeAnim(const Bytes &file, bool scrambled, AnimResult &out);
 
+// ---- Chunk pools and the realm's own files --------------------------------
+
+// INFO first (40 bytes of payload), chunks back to back to the end of the
+// file, every ID known and present once, and INFO's chunk bits naming exactly
+// the chunks present. ids gets the four-letter IDs in file order.
+std::string ReadPool(const Bytes &pool, std::vector<std::string> &ids);
+// Map tiles of 70,400 bytes, knowledge tiles of 400, and the figure file: an
+// MREF chunk, then a MOVE chunk whose count fits its length and the file.
+std::string CheckMapFiles(const std::string &root);
+
 // ---- BMP --------------------------------------------------------------------------
 
 std::string CheckBmp(const Bytes &file, int &w, int &h);

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "kit.h"
+#include "platform/strings.h"
 
 namespace vekdemo {
 
@@ -12,29 +13,36 @@ namespace {
 
 using Entry = std::pair<uint32_t, std::string>;
 
-// IDs of the game string table (table positions).
+// Catalog entries name table positions (which equal the IDs except for two
+// swapped neighbours).
+uint32_t Pos(const LocStr &s) { return (uint32_t)(&s - VekStrings); }
+
 std::vector<Entry> GameStrings()
 {
     std::vector<Entry> s = {
-        {0, "Bildschirmmodus w\xE4hlen"},
-        {1, "Abbruch !"},
-        {2, "Ok !"},
-        {84, "Hofmeister"},
-        {85, "Leider konnte keine Verbindung aufgebaut werden!"},
-        {817, "Korn"},
-        {1154, "Dieser Teil des Spiels wird noch ausgebaut. Bitte haben Sie Geduld."},
-        {1566, "Erforschen"},
-        {1567, "Verlies"},
+        {Pos(_VEK_SCREENMODEREQUESTER_TEXT), "Bildschirmmodus w\xE4hlen"},
+        {Pos(_VEK_SCREENMODEREQUESTER_ABBRUCH), "Abbruch !"},
+        {Pos(_VEK_SCREENMODEREQUESTER_OK), "Ok !"},
+        {Pos(_VEK_NVC_TITEL), "Beraternachricht"},
+        {Pos(_VEK_NVC_NOONLINE), "Leider konnten wir nicht online gehen!"},
+        {Pos(_VEK_RESITBAR_OPTIONS), "Optionen"},
+        {Pos(_VEK_TITEL_NEU), "neu"},
+        {Pos(_VEK_TITEL_LADEN), "laden"},
+        {Pos(_VEK_TITEL_SPEICHERN), "speichern"},
+        {Pos(_VEK_WAREN_KORN), "Korn"},
+        {Pos(_VEK_ZUKUNFT_ERWEITERT), "Dieser Teil des Spiels wird noch ausgebaut. Bitte haben Sie Geduld."},
+        {Pos(_VEK_KARTE_BEFEHL_ERFORSCHEN), "erforschen"},
+        {Pos(_VEK_DUNGEON), "Verlies"},
     };
-    const char *titles[] = {"Herr", "Baron", "Vicomte", "Graf", "Markgraf", "Herzog", "Erzherzog", "K\xF6nig",
+    const char *titles[] = {"Lord", "Baron", "Vicomte", "Graf", "Marquis", "Herzog", "Erzherzog", "K\xF6nig",
                             "Kaiser"};
-    for (uint32_t i = 0; i < 9; ++i) s.push_back({657 + i, titles[i]});
+    for (uint32_t i = 0; i < 9; ++i) s.push_back({Pos(_VEK_TITEL1) + i, titles[i]});
     const char *peoples[] = {"Orks", "Kobolde", "Goblins", "Elfen", "Zwerge", "Halblinge", "Gnome"};
-    for (uint32_t i = 0; i < 7; ++i) s.push_back({982 + i, peoples[i]});
+    for (uint32_t i = 0; i < 7; ++i) s.push_back({Pos(_VEK_ORKS) + i, peoples[i]});
     const char *luxury[] = {"Balsam", "Bernstein", "Brokat", "Edelsteine", "Elfenbein", "Gew\xFCrze",
                             "Marmor", "Myrrhe", "\xD6l", "Pergament", "Pelze", "Schmuck", "Seide",
                             "Teppiche", "Weihrauch", "Zucker"};
-    for (uint32_t i = 0; i < 16; ++i) s.push_back({1291 + i, luxury[i]});
+    for (uint32_t i = 0; i < 16; ++i) s.push_back({Pos(_VEK_WAREN_BALSAM) + i, luxury[i]});
     const char *tips[] = {
         "Tipp: Ein gef\xFCllter Kornspeicher h\xE4lt das Volk bei Laune.",
         "Tipp: Gro\xDF""e St\xE4""dte brauchen einen Marktplatz.",
@@ -46,21 +54,26 @@ std::vector<Entry> GameStrings()
         "Tipp: Ein Vertrag mit dem Nachbarn sch\xFCtzt die Grenze.",
         "Tipp: Spezialisten kosten Lohn, jedes Quartal.",
     };
-    for (uint32_t i = 0; i < 9; ++i) s.push_back({1480 + i, tips[i]});
+    for (uint32_t i = 0; i < 9; ++i) s.push_back({Pos(_VEK_TIPPS1) + i, tips[i]});
     for (uint32_t i = 0; i < 18; ++i)
-        s.push_back({1545 + i, "Anleitung " + std::to_string(i + 1) + ": \xDC" "ber die Regeln des Reiches."});
+        s.push_back({Pos(_VEK_TUTORIAL1) + i, "Anleitung " + std::to_string(i + 1) + ": \xDC" "ber die Regeln des Reiches."});
     std::sort(s.begin(), s.end());
     return s;
 }
 
-// Story k: pages ended by the page mark, link buttons, one picture, one pen
-// change and one change of the grain stores, as the bard's box reads them.
+// The stories: pages ended by the page mark, link buttons, a picture, a pen
+// change and a change of the grain stores, as the bard's box reads them.
 std::vector<Entry> Stories()
 {
-    std::vector<Entry> s = {{0, "Die Geschichten des Barden"}};
-    for (uint32_t k = 1; k <= 44; ++k) {
+    std::vector<Entry> s = {
+        {0, "Die Erz\xE4hlung des Barden"},
+        {1, "Kommt n\xE4her, Herr, setzt Euch ans Feuer. \xA7(#1,8,8,120,90)Heute hat Euer Volk die ersten "
+            "H\xFCtten gebaut, und am Abend brannte das erste Feuer in der Mitte der neuen Stadt. \xA7($1,>)\xA7\xA7"
+            "(!12)Vergesst nie: Das Vertrauen Eures Volkes ist der Grund, auf dem jedes Reich gebaut wird. "
+            "\xA7($1,-1)\xA7\xA7"},
+    };
+    for (uint32_t k = 2; k < BT_STRING_COUNT; ++k) {
         std::string t = "Geschichte " + std::to_string(k) + ". ";
-        if (k == 1) t += "\xA7(#1,8,8,120,90)";
         t += "Es war einmal ein Reich am gro\xDF" "en Flu\xDF, und der Barde sang von seinen F\xFCrsten. ";
         t += "\xA7($1,>)\xA7\xA7";
         t += "(!12)Die zweite Seite erz\xE4hlt, was danach geschah. ";

@@ -1,0 +1,190 @@
+// The demo realm read back by the client's own store and map routines: the
+// chunk pools, the figure file, the single-chunk files, the map tiles round
+// the capital, the ship names and the letters.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+
+#include "common/testutil.h"
+#include "formats.h"
+#include "map/hex.h"
+#include "map/mapinfo.h"
+#include "platform/amiga.h"
+#include "platform/system.h"
+#include "shared.h"
+#include "store/figures.h"
+#include "store/lists.h"
+#include "store/mapnames.h"
+#include "store/store.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Runs inside the demo set, as the client does; the player is number 7.
+class DemoRealm : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        old_ = fs::current_path();
+        fs::current_path(SharedDemoSet());
+        player_ = PlayerInfo.SpielerID;
+        PlayerInfo.SpielerID = 7;
+    }
+    void TearDown() override
+    {
+        PlayerInfo.SpielerID = player_;
+        fs::current_path(old_);
+    }
+    fs::path old_;
+    ULONG player_ = 0;
+};
+
+template <class T> struct Chunk {
+    T *p;
+    Chunk(ULONG id, const char *file) : p((T *)LoadChunk2Mem(id, file)) {}
+    ~Chunk() { FreeVec(p); }
+};
+
+}  // namespace
+
+TEST_F(DemoRealm, ReceivedPoolHoldsEveryChunkItsBitsName)
+{
+    const ULONG ids[] = {ID_KORN, ID_LAND, ID_FORS, ID_TAXE, ID_GEBA, ID_WARE, ID_VERT, ID_MOVE, ID_SPEZ, ID_KRIG, ID_ANTW};
+    ULONG bits = ChunkBit(CN_INFO);
+    for (ULONG id : ids) {
+        SCOPED_TRACE(id);
+        Chunk<st_ChunkHead> c(id, POOL_IN);
+        ASSERT_NE(c.p, nullptr);
+        bits |= ChunkBit((ULONG)GetChunkID(c.p));
+    }
+    Chunk<st_INFO> info(ID_INFO, POOL_IN);
+    ASSERT_NE(info.p, nullptr);
+    EXPECT_EQ(info.p->ChunkBits, bits) << "a bit for every chunk and none without one";
+    EXPECT_EQ(info.p->SpielerID, 7u);
+    EXPECT_EQ(info.p->RestRunden, 100u);
+    EXPECT_TRUE(IsChunkPresent(bits, POOL_IN));
+    EXPECT_FALSE(IsChunkPresent(ChunkBit(CN_PMAP), POOL_IN)) << "the first-turn chunks belong to another pool";
+
+    Chunk<st_LAND> land(ID_LAND, POOL_IN);
+    EXPECT_GT(land.p->Vertrauen, 200u);
+    EXPECT_EQ(land.p->Reichspunkte, 1);
+    Chunk<st_TAXE> taxe(ID_TAXE, POOL_IN);
+    EXPECT_NE(taxe.p->KirchenPunkte, 0) << "the gods screen needs church points";
+    Chunk<st_MOVE> move(ID_MOVE, POOL_IN);
+    EXPECT_EQ(GetChunkEntryCount(move.p), 14u);
+
+    ASSERT_TRUE(ReadPlayerInfoFromPool());
+    EXPECT_EQ(PlayerInfo.RestRunden, 100u);
+    EXPECT_EQ(PlayerInfo.Quartal, 1);
+}
+
+TEST_F(DemoRealm, OutgoingPoolHoldsArmyShipAndTowns)
+{
+    Chunk<st_ARMY> army(ID_ARMY, POOL_OUT);
+    Chunk<st_SHIP> ship(ID_SHIP, POOL_OUT);
+    Chunk<st_TOWN> town(ID_TOWN, POOL_OUT);
+    ASSERT_TRUE(army.p && ship.p && town.p);
+    EXPECT_EQ(army.p->AnzahlArmeen, 1u);
+    const st_ARHD *head = (const st_ARHD *)(army.p + 1);
+    EXPECT_EQ(head->ArmeeHeader.ArmeeID, 5u);
+    EXPECT_STREQ(head->ArmeeHeader.Name, "Garde");
+    EXPECT_EQ(GetChunkEntryCount(ship.p), 1u);
+    EXPECT_EQ(town.p->Head.Version, VERSION_V002);
+    EXPECT_EQ(GetChunkEntryCount(town.p), 2u);
+}
+
+TEST_F(DemoRealm, FigureFileStartsWithTheCapital)
+{
+    EXPECT_EQ(vektest::ReadBytes(MAPPREFS_FILE).size(), 42u + 18u * 14u);
+    Chunk<st_MREF> mref(ID_MREF, MAPPREFS_FILE);
+    Chunk<st_MOVE> move(ID_MOVE, MAPPREFS_FILE);
+    ASSERT_TRUE(mref.p && move.p);
+    EXPECT_EQ(mref.p->X_Capital, 120u);
+    EXPECT_EQ(mref.p->Y_Capital, 60u);
+    EXPECT_EQ(GetFigurID(move.p), 8) << "the player's figures are numbered 1 to 7";
+}
+
+TEST_F(DemoRealm, SingleChunkFilesReadByTheClient)
+{
+    Chunk<st_GEBA> geba(ID_GEBA, "./Data/Gebaeude.dat");
+    ASSERT_NE(geba.p, nullptr);
+    EXPECT_TRUE(CheckOtherBuilding(geba.p, 15, 1)) << "Nordheim has its residence";
+    EXPECT_TRUE(CheckOtherBuilding(geba.p, 24, 0));
+    EXPECT_FALSE(CheckOtherBuilding(geba.p, 24, 1));
+    char name[40] = {};
+    ASSERT_TRUE(GetPlayerName(8, name, 0));
+    EXPECT_STREQ(name, "Nachbar");
+    Chunk<st_WARE> stock(ID_WARE, "./Data/WarenChunk.vek");
+    ASSERT_NE(stock.p, nullptr);
+    EXPECT_EQ(GetChunkEntryCount(stock.p), 9u);
+}
+
+TEST_F(DemoRealm, MapTilesShowTheCapitalAndItsRing)
+{
+    for (int x = 0; x < 3; ++x)
+        for (int y = 0; y < 3; ++y) {
+            const std::string tile = "_" + std::to_string(x) + "_" + std::to_string(y) + ".map";
+            EXPECT_EQ(vektest::ReadBytes("Map/M" + tile).size(), TEIL_BYTES) << tile;
+            EXPECT_EQ(vektest::ReadBytes("Map/B" + tile).size(), BMAP_TEIL_BYTES) << tile;
+        }
+    // Leaving the map writes its tiles back: read a copy.
+    vektest::ScratchDir scratch;
+    fs::copy(SharedDemoSet() + "/Map", scratch.path() + "/Map");
+    VekMapInfo *map = LadeKarte(MAPSTATUS_BMAP, 1, 1, "./Map");
+    ASSERT_NE(map, nullptr);
+    const HexPos capital{120, 60};
+    const MapEntry *c = FensterHex(map, capital.x, capital.y);
+    EXPECT_EQ(GetTypeOfHex(c->Art), GK_STADT);
+    EXPECT_EQ(c->BesitzerID, 7u);
+    EXPECT_EQ(c->X, 120u);
+    EXPECT_EQ(c->Y, 60u);
+    int water = 0, fit = 0;
+    for (int r = 0; r < HEX_RICHTUNGEN; ++r) {
+        const HexPos n = HexNachbar(capital, r);
+        const MapEntry *e = FensterHex(map, n.x, n.y);
+        if (GetTypeOfHex(e->Art) == GK_WASSER) {
+            ++water;
+        } else {
+            ++fit;
+            EXPECT_EQ(e->Spezial & SPEZIAL_DUNGEON, SPEZIAL_DUNGEON);
+        }
+    }
+    EXPECT_EQ(water, 5);
+    EXPECT_EQ(fit, 1) << "exactly one land neighbour, the dungeon's";
+    EXPECT_EQ(GetTypeOfHex(FensterHex(map, 144, 60)->Art), GK_STADT);
+    EXPECT_EQ(FensterHex(map, 144, 60)->BesitzerID, 8u);
+    EXPECT_EQ(FensterHex(map, 10, 10)->Art, 0) << "nothing known far away";
+    EXPECT_TRUE(GetBMapBit(map, 120, 60));
+    EXPECT_FALSE(GetBMapBit(map, 10, 10));
+    ExitKarte(map);
+}
+
+TEST_F(DemoRealm, ShipNameAndLettersInTheirLists)
+{
+    ListHeader *ships = ScanShipAddOn2List();
+    ASSERT_NE(ships, nullptr);
+    ASSERT_EQ(ships->Elemente, 1u);
+    const ShipAddOn *s = (const ShipAddOn *)NodeData(ships->FirstNode);
+    EXPECT_STREQ(s->Name, "Seestern");
+    EXPECT_EQ(s->SchiffsID, 6);
+    DeleteList(ships, 1);
+    for (int personal : {0, 1}) {
+        ListHeader *letters = CreateList(LISTE_BRIEFE);
+        ASSERT_NE(letters, nullptr);
+        EXPECT_EQ(ScanSmals2List(letters, MAILIN_DIR, "        _  .smal", personal), 1u) << personal;
+        DeleteList(letters, 1);
+    }
+}
+
+TEST_F(DemoRealm, PoolsAndMapFilesKeepTheirFormatRules)
+{
+    std::vector<std::string> in, out;
+    ASSERT_EQ(formats::ReadPool(vektest::ReadBytes(POOL_IN), in), "");
+    ASSERT_EQ(formats::ReadPool(vektest::ReadBytes(POOL_OUT), out), "");
+    EXPECT_EQ(in, (std::vector<std::string>{"INFO", "KORN", "LAND", "FORS", "TAXE", "GEBA", "WARE", "VERT", "MOVE",
+                                            "SPEZ", "KRIG", "ANTW"}));
+    EXPECT_EQ(out, (std::vector<std::string>{"INFO", "ARMY", "SHIP", "TOWN"}));
+    EXPECT_EQ(formats::CheckMapFiles("."), "");
+}
