@@ -279,7 +279,7 @@ constexpr bool PictureRangesSound()
 static_assert(PictureRangesSound(), "picture ranges overlap, are out of order or lack a size");
 
 // The range that holds picture n, or null for a spare number.
-constexpr const PicRange *PictureRange(UWORD n)
+inline const PicRange *PictureRange(UWORD n)
 {
     for (const PicRange &r : PictureRanges)
         if (n >= r.first && n <= r.last) return &r;
@@ -288,11 +288,12 @@ constexpr const PicRange *PictureRange(UWORD n)
 
 constexpr PicRole PictureRole(UWORD n)
 {
-    const PicRange *r = PictureRange(n);
-    return r ? r->role : PicRole::Spare;
+    for (const PicRange &r : PictureRanges)
+        if (n >= r.first && n <= r.last) return r.role;
+    return PicRole::Spare;
 }
 
-// Picture numbers the Parts fix; the ranges above must hold each in its role.
+// Picture numbers the game's code names; the ranges above must hold each in its role.
 static_assert(PictureRole(66) == PicRole::Dialog && PictureRole(142) == PicRole::Dialog &&
               PictureRole(153) == PicRole::Button && PictureRole(154) == PicRole::Button &&
               PictureRole(293) == PicRole::Dialog && PictureRole(340) == PicRole::Dialog);
@@ -344,11 +345,11 @@ constexpr UBYTE LAYOUT_FULL_AREA_LAST = 0x10;  // the last gadget is the map are
 
 // One screen description file. Counts are the records the screen relies on;
 // every file also holds at least one record of each kind a screen may ask
-// for, so that a mask the Parts do not give cannot fail the load.
+// for, so that a mask not known here cannot fail the load.
 struct ScreenLayout {
     const char *file;     // name in ./Data/screendat/
     UWORD screen;         // screen number that loads it; 0 for shared boxes
-    ULONG mask;           // kinds the screen asks for; 0 where the Parts name none
+    ULONG mask;           // kinds the screen asks for; 0 where that is not fixed
     UWORD picture;        // the picture the layout lies on; 0 for none
     UWORD originX, originY;  // where that picture lies on the screen
     UBYTE numbered;       // the first gadgets return 0, 1, 2 ... instead of letters
@@ -505,24 +506,33 @@ constexpr ULONG LayoutGadgetCode(const ScreenLayout &l, size_t i)
     return (ULONG)(UBYTE)c[0] << 24 | (ULONG)(UBYTE)c[1] << 16 | (ULONG)(UBYTE)c[2] << 8 | (ULONG)(UBYTE)c[3];
 }
 
-// The layout of a file, or null.
-constexpr const ScreenLayout *FindScreenLayout(const char *file)
+// Position of a file's layout in the table; SCREEN_LAYOUT_COUNT when absent.
+constexpr size_t ScreenLayoutIndex(const char *file)
 {
-    for (const ScreenLayout &l : ScreenLayouts) {
-        const char *a = l.file, *b = file;
+    for (size_t i = 0; i < SCREEN_LAYOUT_COUNT; ++i) {
+        const char *a = ScreenLayouts[i].file, *b = file;
         while (*a && *a == *b) ++a, ++b;
-        if (*a == 0 && *b == 0) return &l;
+        if (*a == 0 && *b == 0) return i;
     }
-    return nullptr;
+    return SCREEN_LAYOUT_COUNT;
 }
 
-static_assert(LayoutGadgetCount(*FindScreenLayout("Karte1024.dat")) >= 24);
-static_assert(LayoutGadgetCode(*FindScreenLayout("Karte1024.dat"), 13) == 0x42555431);  // "BUT1"
-static_assert(LayoutGadgetCode(*FindScreenLayout("Karte1024.dat"), 23) == 0x4D415030);  // "MAP0"
-static_assert(LayoutGadgetCode(*FindScreenLayout("KarteMenu2.dat"), 7) == 0x42555431);  // "BUT1"
-static_assert(LayoutGadgetCode(*FindScreenLayout("BTTextBox.dat"), 5) == 0x47414431);   // "GAD1"
-static_assert(LayoutGadgetCode(*FindScreenLayout("Residenz1.dat"), 3) == 0x4D415020);   // "MAP "
-static_assert(LayoutGadgetCode(*FindScreenLayout("Forschung.dat"), 6) == 6);
+// The layout of a file, or null.
+inline const ScreenLayout *FindScreenLayout(const char *file)
+{
+    const size_t i = ScreenLayoutIndex(file);
+    return i < SCREEN_LAYOUT_COUNT ? &ScreenLayouts[i] : nullptr;
+}
+
+// Orders the screens rely on: the map's buttons and area, the story box's page
+// buttons, the residence's blank-padded code, the research fields.
+static_assert(LayoutGadgetCount(ScreenLayouts[ScreenLayoutIndex("Karte1024.dat")]) >= 24);
+static_assert(LayoutGadgetCode(ScreenLayouts[ScreenLayoutIndex("Karte1024.dat")], 13) == 0x42555431);  // "BUT1"
+static_assert(LayoutGadgetCode(ScreenLayouts[ScreenLayoutIndex("Karte1024.dat")], 23) == 0x4D415030);  // "MAP0"
+static_assert(LayoutGadgetCode(ScreenLayouts[ScreenLayoutIndex("KarteMenu2.dat")], 7) == 0x42555431);  // "BUT1"
+static_assert(LayoutGadgetCode(ScreenLayouts[ScreenLayoutIndex("BTTextBox.dat")], 5) == 0x47414431);   // "GAD1"
+static_assert(LayoutGadgetCode(ScreenLayouts[ScreenLayoutIndex("Residenz1.dat")], 3) == 0x4D415020);   // "MAP "
+static_assert(LayoutGadgetCode(ScreenLayouts[ScreenLayoutIndex("Forschung.dat")], 6) == 6);
 
 // ---- Animations with scrambled chunk headers ----------------------------
 

@@ -22,7 +22,7 @@ TEST(ClientReadsDemoSet, EveryScreenFileLoadsWithItsScreensMask)
     const std::string dir = SharedDemoSet();
     for (const ScreenLayout &l : ScreenLayouts) {
         SCOPED_TRACE(l.file);
-        // Where the Parts name no mask, ask for every kind a screen may want.
+        // Where the mask is not fixed, ask for every kind a screen may want.
         const ULONG mask = l.mask ? l.mask : 0x7BF;
         const std::string path = dir + "/Data/screendat/" + l.file;
         ScreenRegion *r = GetScreenRegion(path.c_str(), mask);

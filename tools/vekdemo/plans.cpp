@@ -55,7 +55,7 @@ int ArrowKind(const std::string &c)
     return 0;
 }
 
-// Faces the Parts fix: story page buttons and rune buttons.
+// Faces the screens draw themselves: story page buttons and rune buttons.
 bool FixedFace(const std::string &c, uint16_t &up, uint16_t &down, int &w, int &h)
 {
     if (c.compare(0, 3, "GAD") == 0 && c[3] >= '1' && c[3] <= '6') {

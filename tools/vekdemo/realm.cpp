@@ -1,8 +1,8 @@
 // The demo realm, written through the client's own writers so that its files
 // are exactly what the client expects: the numbered and story preferences,
 // the map tiles round the capital, the figure file, the received and the
-// outgoing chunk pools, the single-chunk game files, a ship's name and two
-// letters. Player 7 rules "Demoland" from its capital at (120, 60), in year 1,
+// outgoing chunk pools, the single-chunk game files, a ship's name, two hex
+// names and two letters. Player 7 rules "Demoland" from its capital at (120, 60), in year 1,
 // quarter 1, right after one applied turn. Town files are not part of it yet.
 #include <fcntl.h>
 #include <cstdio>
@@ -275,6 +275,10 @@ bool Add(const void *chunk, const char *pool) { return AddChunkPool(chunk, pool)
 
 bool WritePools()
 {
+    // The pools are built chunk by chunk: start from none, also when the set
+    // is written again over an older one.
+    std::remove(POOL_IN);
+    std::remove(POOL_OUT);
     // The received pool: the server's view of the realm after the last turn.
     st_KORN korn = Zeroed<st_KORN>();
     korn.Head = {ID_KORN, VERSION_V001, sizeof(st_KORN) - 12};
@@ -394,7 +398,8 @@ bool WritePools()
            SaveChunk2File("./Data/WarenChunk.vek", own);
 }
 
-// The ship's name, and two letters from the neighbour: one to all, one to the player.
+// The ship's name, two hex names, and two letters from the neighbour: one to
+// all, one to the player.
 bool WriteShipsAndLetters()
 {
     ListHeader *ships = CreateList(LISTE_SHIPADDON);
@@ -407,6 +412,23 @@ bool WriteShipsAndLetters()
     InsertNode(ships, node, LIST_LAST, 0);
     bool ok = SaveShipAddOnList(ships);
     DeleteList(ships, 1);
+    // Two hexes the player has named.
+    ListHeader *names = CreateList(LISTE_MAPNAMES);
+    if (!names) return false;
+    const struct {
+        HexPos at;
+        const char *name;
+    } named[] = {{{119, 59}, "Drachenh\xF6hle"}, {{124, 58}, "Wei\xDF" "er Fels"}};
+    for (const auto &n : named) {
+        ListNode *node = (ListNode *)AllocVec(names->TypSize, MEMF_CLEAR);
+        st_TOWN_EXT e = Zeroed<st_TOWN_EXT>();
+        e.XPos = (UWORD)n.at.x, e.YPos = (UWORD)n.at.y;
+        Text(e.Name, sizeof e.Name, n.name);
+        std::memcpy(NodeData(node), &e, sizeof e);
+        InsertNode(names, node, LIST_LAST, 0);
+    }
+    ok = SaveMapNamesList(names) && ok;
+    DeleteList(names, 1);
     const struct {
         const char *file, *subject, *to, *text;
         LONG toId;
