@@ -107,6 +107,17 @@ std::vector<SDL_Color> ColourMapColours(const Bytes &cmap)
     return c;
 }
 
+TestPicture WriteTestPicture(ULONG n, ULONG count, int seed, ULONG w, ULONG h)
+{
+    TestPicture t{n, PatternPicture(w, h, seed), PatternColourMap(seed)};
+    const std::string name = "Pics/Full" + std::to_string(n);
+    WriteGfxIndex("Data/Path", count,
+                  {{.n = n, .w = w, .h = h, .pic = "Vek:" + name + ".iff", .cmap = "Vek:" + name + ".pal"}});
+    WriteFile(name + ".chk", t.pixels);
+    WriteFile(name + ".cma", t.cmap);
+    return t;
+}
+
 FadeRecorder::FadeRecorder()
 {
     active = this;

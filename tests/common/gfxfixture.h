@@ -41,6 +41,15 @@ std::vector<SDL_Color> ColourMapColours(const Bytes &cmap);
 // Writes a file, making its directories.
 void WriteFile(const std::string &path, const Bytes &data);
 
+// A full-screen picture n of w x h (640 x 480 by default) with its colour
+// map, in ./Data/Path (count records) and under ./Pics.
+struct TestPicture {
+    ULONG n;
+    Bytes pixels;  // palette indices
+    Bytes cmap;    // 768 bytes
+};
+TestPicture WriteTestPicture(ULONG n, ULONG count = 20, int seed = 0, ULONG w = 640, ULONG h = 480);
+
 // Records palette pushes and fade waits while alive; puts the real ones back
 // afterwards.
 class FadeRecorder {
