@@ -382,4 +382,26 @@ TEST(ScreenSemaphore, UpdatesFromManyThreadsNeverOverlap)
     EXPECT_EQ(SDL_SemValue(ScreenSemaphore()), 1u);
 }
 
+TEST(ScreenSemaphore, LivesUntilTheEndOfSdlAndComesBackAfterIt)
+{
+    ScratchDir dir;
+    SdlScreen screen(8);
+    ASSERT_TRUE(screen.Ok());
+    WriteTestPicture(5);
+    ASSERT_EQ(OpenKavorPic("./Data/Path", 5, PIC_NOFADE), 0);
+    SDL_sem *sem = TitelScreenPtr->Mutex;
+    ASSERT_NE(sem, nullptr);
+    EXPECT_EQ(ScreenSemaphore(), sem);
+    CloseKavorPic(5, 0);
+    EXPECT_EQ(ScreenSemaphore(), sem);  // the record went, the semaphore stays
+    // exitSDL destroys it through the hook; the next use makes a new one.
+    ASSERT_NE(ScreenSemaphoreExitHook, nullptr);
+    ScreenSemaphoreExitHook();
+    SDL_sem *again = ScreenSemaphore();
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(SDL_SemValue(again), 1u);
+    EXPECT_EQ(UpdateRectangle(0, 0, 0, 0), 1);
+    FreeCache(1);
+}
+
 }  // namespace
