@@ -356,6 +356,8 @@ LONG LoadGraphic(const GfxIndex *idx, ULONG n, const GfxEntry &e, const std::str
     } else {
         finalBytes = ScreenBytes();
     }
+    // Pixels reach their BitMap already in their final form, so no BitMap of
+    // 24-bit data (flags 0x10081) is ever made.
     const ULONG finalDepth = finalBytes == 1 ? 8 : sdepth;
     const ULONG allocFlags = 1;
 

@@ -228,7 +228,7 @@ int SetKavorPalette(const char *indexpath, ULONG id, ULONG first, ULONG count, U
     std::printf("SetKavorPalette: start (%s,%i,%i,%i,%i)\n", indexpath ? indexpath : "", (int)id, (int)first,
                 (int)count, (int)beforefade);
     if (count == 0) count = 256;
-    if (first > 255) return 1;
+    if (first > 255) first = 256;  // nothing to copy
     if (count > 256 - first) count = 256 - first;
     GfxIndex idx;
     if (!OpenGfxIndex(indexpath, &idx)) {
