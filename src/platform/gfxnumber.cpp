@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/gadgets.h"
 #include "platform/gfx_local.h"
 #include "platform/palette.h"
 #include "platform/pixfmt.h"
@@ -849,4 +850,26 @@ void BlitTextObjektMask(RastPort *rp, ULONG n, const char *text, LONG x, LONG y,
     SetDrMd(rp, JAM1);
     PrintText(rp, (UWORD)x, (UWORD)y, (UWORD)(x + w), (UWORD)(y + h), text, 0, 7, 37);
     SetDrMd(rp, JAM2);
+}
+
+void UseKavorGadgetPainter()
+{
+    GadgetPaint.BlitObjekt = [](RastPort *rp, UWORD gfx, LONG x, LONG y, LONG w, LONG h) {
+        return BlitObjekt(rp, gfx, x, y, w, h);
+    };
+    GadgetPaint.BlitObjektMask = [](RastPort *rp, UWORD gfx, ULONG key, LONG x, LONG y, LONG w, LONG h) {
+        return BlitObjektMask(rp, gfx, key, x, y, w, h);
+    };
+    GadgetPaint.BlitTextObjekt = [](RastPort *rp, UWORD gfx, const char *text, LONG x, LONG y, LONG w, LONG h) {
+        BlitTextObjekt(rp, gfx, text, x, y, w, h);
+        return (LONG)1;
+    };
+    GadgetPaint.BlitTextObjektMask = [](RastPort *rp, UWORD gfx, const char *text, LONG x, LONG y, LONG w, LONG h,
+                                        ULONG key) {
+        BlitTextObjektMask(rp, gfx, text, x, y, w, h, key);
+        return (LONG)1;
+    };
+    GadgetPaint.ScreenSaveClip = ScreenSaveClip;
+    GadgetPaint.ScreenRestoreClip = ScreenRestoreClip;
+    GadgetPaint.FreeKavorBitMap = FreeKavorBitMap;
 }

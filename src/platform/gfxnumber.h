@@ -111,6 +111,10 @@ LONG BlitObjektMask(RastPort *rp, ULONG n, ULONG key, LONG x, LONG y, LONG w, LO
 void BlitTextObjekt(RastPort *rp, ULONG n, const char *text, LONG x, LONG y, LONG w, LONG h);
 void BlitTextObjektMask(RastPort *rp, ULONG n, const char *text, LONG x, LONG y, LONG w, LONG h, ULONG key);
 
+// Points the gadgets' picture services (GadgetPaint) at the routines above
+// and the screen's rectangle saving; start-up calls it once.
+void UseKavorGadgetPainter();
+
 // Used by the full-screen picture loader: loads graphic n of an open index
 // into its slot as a full-screen picture (no flag lookups, always converted
 // above 8 bits), or takes one more user of it when resident. palData (an

@@ -11,9 +11,11 @@
 #include "common/gfxfixture.h"
 #include "common/sdlharness.h"
 #include "common/testutil.h"
+#include "platform/gadgets.h"
 #include "platform/gfxnumber.h"
 #include "platform/palette.h"
 #include "platform/pixfmt.h"
+#include "platform/screen.h"
 #include "platform/system.h"
 
 using namespace vektest;
@@ -589,6 +591,23 @@ TEST_P(GfxByNumber, MaskedBlitsSkipIndexZeroAndStartAtTheFrame)
     EXPECT_EQ(row(0), (std::vector<ULONG>{pen(5), background, pen(6)}));
     EXPECT_EQ(row(1), (std::vector<ULONG>{background, pen(7), pen(8)}));
     FreeBitMap(target);
+}
+
+TEST_P(GfxByNumber, GadgetsDrawThroughTheseRoutines)
+{
+    const GadgetPainter saved = GadgetPaint;
+    UseKavorGadgetPainter();
+    WriteGfxIndex("Data/Path", 10, {{.n = 2, .w = 2, .h = 1, .pic = "Vek:Pics/g.iff"}});
+    WriteFile("Pics/g.chk", {5, 6});
+    BitMap *target = AllocBitMap(4, 1, (ULONG)Depth(), 1, nullptr);
+    RastPort rp;
+    InitRastPort(&rp);
+    rp.BitMap = target;
+    EXPECT_EQ(GadgetPaint.BlitObjekt(&rp, 2, 1, 0, 0, 0), 1);
+    EXPECT_EQ(PixelAt(target, 2, 0), Depth() == 8 ? 6u : ChunkyPixel(Format(), 6));
+    EXPECT_EQ(GadgetPaint.ScreenSaveClip, ScreenSaveClip);
+    FreeBitMap(target);
+    GadgetPaint = saved;
 }
 
 // Threads that load, draw and close the same number never draw a freed
