@@ -7,6 +7,7 @@
 #include "platform/gfx_local.h"
 #include "platform/palette.h"
 #include "platform/pixfmt.h"
+#include "platform/screen.h"
 #include "platform/system.h"
 
 BOOL bEnableRefreshPrimaryScreen = 1;
@@ -129,11 +130,13 @@ void PresentRect(const BitMap *bmp, LONG x, LONG y, LONG w, LONG h)
     const LONG oy = ((LONG)VekDisplay.VekScreen_Hoehe - 480) / 2 - 30;
     SDL_Rect from = {(Sint16)x, (Sint16)y, (Uint16)w, (Uint16)h};
     SDL_Rect to = {(Sint16)(x + ox), (Sint16)(y + oy), 0, 0};
-    if (SDL_BlitSurface(BobScreen, &from, SDLViewSurface, &to) < 0) {
+    // The copy onto the view and its update go together under the screen semaphore.
+    const int locked = ScreenLock();
+    if (SDL_BlitSurface(BobScreen, &from, SDLViewSurface, &to) < 0)
         std::printf("PresentRect: Blit auf den Bildschirm fehlgeschlagen: %s\n", SDL_GetError());
-        return;
-    }
-    if (to.w && to.h) UpdateRectangle(to.x, to.y, to.w, to.h);
+    else if (to.w && to.h)
+        UpdateRectangleLocked(to.x, to.y, to.w, to.h);
+    if (locked) ScreenUnlock();
 }
 
 BitMap *AllocBitMap(ULONG w, ULONG h, ULONG depth, ULONG flags, const BitMap *friendBm)

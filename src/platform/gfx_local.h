@@ -67,5 +67,8 @@ RastPort *DisplayRastPort();
 // colour in the screen's format (or the default format of that size).
 ULONG PenPixel(int bpp, UWORD pen);
 
+// UpdateRectangle for a caller that holds the screen semaphore.
+int UpdateRectangleLocked(LONG x, LONG y, LONG w, LONG h);
+
 // Intersects (x, y, w, h) with (0, 0, W, H); false when nothing is left.
 bool ClipRect(LONG W, LONG H, LONG *x, LONG *y, LONG *w, LONG *h);
