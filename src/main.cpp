@@ -7,6 +7,7 @@
 #include "media/media.h"
 #include "net/net.h"
 #include "platform/catalog.h"
+#include "platform/gfxnumber.h"
 #include "platform/misc.h"
 #include "platform/prefs.h"
 #include "platform/system.h"
@@ -17,6 +18,7 @@ int main(int argc, char **argv)
     setvbuf(stdout, nullptr, _IOLBF, 0);
     SetupSystemHooks.ReadReceivedPoolInfo = ReadPlayerInfoFromPool;
     PoolMacAddressHook = GetMacAddress;
+    UseKavorGadgetPainter();
     SetDefaults();
     PrintBanner();
     if (!CheckByteOrder()) return 1;

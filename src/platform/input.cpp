@@ -2,6 +2,8 @@
 // kept in game coordinates; on displays larger than the game area they are
 // mapped into the 640 x 480 area that the screens draw on.
 #include "platform/input.h"
+#include "platform/screen.h"
+#include "platform/gfx_local.h"
 
 #include <cstdio>
 #include <ctime>
@@ -56,6 +58,8 @@ void DrawSoftwarePointer(int x, int y)
 {
     SDL_Surface *view = SDLViewSurface;
     if (!view || !MousePointer || !MousePointerCopy) return;
+    // Other threads present into the view too: the whole exchange is one step.
+    const int locked = ScreenLock();
     if (Mouse_CurrentScreenID_old == currentScreenID) {
         RawCopy(MousePointerCopy, 0, 0, view, SDLMouseRectOld.x, SDLMouseRectOld.y, SDLMouseRectOld.w,
                 SDLMouseRectOld.h);
@@ -67,11 +71,13 @@ void DrawSoftwarePointer(int x, int y)
     RawCopy(view, x, y, MousePointerCopy, 0, 0, MousePointer->w, MousePointer->h);
     SDL_Rect to = SDLMouseRect;
     SDL_BlitSurface(MousePointer, nullptr, view, &to);
+    int (*update)(LONG, LONG, LONG, LONG) = locked ? UpdateRectangleLocked : UpdateRectangle;
     if (SDLMouseRectOld.w && SDLMouseRectOld.h)  // (0, 0, 0, 0) would be the whole display
-        UpdateRectangle(SDLMouseRectOld.x, SDLMouseRectOld.y, SDLMouseRectOld.w, SDLMouseRectOld.h);
-    UpdateRectangle(SDLMouseRect.x, SDLMouseRect.y, SDLMouseRect.w, SDLMouseRect.h);
+        update(SDLMouseRectOld.x, SDLMouseRectOld.y, SDLMouseRectOld.w, SDLMouseRectOld.h);
+    update(SDLMouseRect.x, SDLMouseRect.y, SDLMouseRect.w, SDLMouseRect.h);
     SDLMouseRectOld = SDLMouseRect;
     Mouse_CurrentScreenID_old = currentScreenID;
+    if (locked) ScreenUnlock();
 }
 
 // A motion at display position (x, y) with the given button state.
