@@ -104,31 +104,10 @@ protected:
         AddPicture(154, 86, 16);
         AddPicture(77, 40, 40);
         Pattern();
-        before_ = Snap(DisplayBitMap());
-        state_ = Look(Display());
-    }
-    // The port's font, draw mode and pen.
-    struct PortLook {
-        TextFont *Font;
-        UBYTE DrawMode;
-        UWORD FgPen;
-    };
-    static PortLook Look(const RastPort *rp) { return {rp->Font, rp->DrawMode, rp->FgPen}; }
-    // The display as it was before the box, and the port's font, mode and pens.
-    void ExpectUntouched()
-    {
-        EXPECT_TRUE(Snap(DisplayBitMap()) == before_) << "the area behind the box was not put back";
-        EXPECT_EQ(Display()->Font, state_.Font);
-        EXPECT_EQ(Display()->DrawMode, state_.DrawMode);
-        EXPECT_EQ(Display()->FgPen, state_.FgPen);
-        SDL_Event ev;
-        EXPECT_EQ(SDL_PollEvent(&ev), 0) << "input was left over";
+        Remember();
     }
     LONG Gx(LONG x) { return kBoxX + x; }
     LONG Gy(LONG y) { return kBoxY + y; }
-
-    Snapshot before_;
-    PortLook state_{};
 };
 
 struct AnswerCase {

@@ -249,6 +249,24 @@ void DialogTest::Pattern()
         for (LONG x = 0; x < w; x += 4) FillPen(rp, (UBYTE)(1 + (x / 4 * 7 + y / 4 * 13) % 250), x, y, 4, 4);
 }
 
+void DialogTest::Remember()
+{
+    before_ = Snap(DisplayBitMap());
+    look_ = {display_->Font, display_->DrawMode, display_->FgPen};
+}
+
+void DialogTest::ExpectUntouched()
+{
+    EXPECT_TRUE(Snap(DisplayBitMap()) == before_) << "the area behind the dialog was not put back";
+    EXPECT_EQ(display_->Font, look_.Font);
+    EXPECT_EQ(display_->DrawMode, look_.DrawMode);
+    EXPECT_EQ(display_->FgPen, look_.FgPen);
+    SDL_Event ev;
+    EXPECT_EQ(SDL_PollEvent(&ev), 0) << "input was left over";
+    while (SDL_PollEvent(&ev)) {
+    }
+}
+
 namespace {
 
 void Push(SDL_Event &ev) { ASSERT_EQ(SDL_PushEvent(&ev), 0); }

@@ -61,6 +61,17 @@ protected:
     std::string ReadFrom(BitMap *bmp, LONG x, LONG top, UBYTE ink, size_t max = 256);
     // Fills the display with a pattern every pixel of which differs from its neighbours.
     void Pattern();
+    // Remembers the display and its port's font, draw mode and pen; the
+    // check that a dialog gave them back and took all the input it was given.
+    void Remember();
+    void ExpectUntouched();
+    struct PortLook {
+        TextFont *Font;
+        UBYTE DrawMode;
+        UWORD FgPen;
+    };
+    Snapshot before_;
+    PortLook look_{};
 
     // Pictures by number: size; the picture is filled with pen (n & 0xFF).
     void AddPicture(ULONG n, LONG w, LONG h) { pictures_[n] = {w, h}; }
