@@ -274,8 +274,9 @@ char *EingabeBox(char *buffer, UWORD x, UWORD y, const char *prompt, const char 
             break;
         }
         default:
+            // The first click shows the cursor after the text, later ones place it.
             if (newPress && tracker.Held < 0 && InRect(mx, my, b.X + 21, b.Y + 53, b.X + 282, b.Y + 69))
-                PlaceCursor(&b, mx);
+                PlaceCursor(&b, b.CursorShown ? mx : 1 << 20);
             break;
         }
     }

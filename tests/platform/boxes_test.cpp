@@ -127,8 +127,12 @@ TEST_P(EingabeBoxTest, EntriesAndAnswers)
         {"tab is ignored", 0, "a", nullptr, {"\t", "<return>"}, "a", "a"},
         {"no info button without an info text", 0, "a", nullptr, {info, "<return>"}, "a", "a"},
         {"info shows a text box", 0, "a", "More about it", {info, "<escape>", "b", "<return>"}, "ab", "ab"},
-        {"a click in the field places the cursor", 0, "abcd", nullptr, {"click 125 160", "X", "<return>"}, "abXcd",
+        {"the first click in the field shows the cursor after the text", 0, "abcd", nullptr,
+         {"click 125 160", "X", "<return>"}, "abcdX", "abcdX"},
+        {"a later click places it", 0, "abcd", nullptr, {"click 125 160", "click 125 160", "X", "<return>"}, "abXcd",
          "abXcd"},
+        {"a click after typing places it", 0, "abcd", nullptr, {"e", "click 123 160", "\b", "<return>"}, "bcde",
+         "bcde"},
         {"a proposal wider than the field is cut", 0, std::string(300, 'z'), nullptr, {"<return>"},
          "cut", std::string(130, 'z')},
     };
