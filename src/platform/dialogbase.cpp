@@ -6,12 +6,37 @@
 #include "platform/amiga.h"
 #include "platform/dialog_local.h"
 #include "platform/font.h"
+#include "platform/gfxnumber.h"
 #include "platform/input.h"
+#include "platform/screen.h"
 #include "platform/system.h"
 
-// Pictures by number come from the picture code, which start-up registers;
-// until then dialogs that need a picture do not open.
-DialogPainter DialogPaint = {nullptr, nullptr, nullptr, nullptr, nullptr, DialogSaveClip, DialogRestoreClip, Delay};
+namespace {
+
+constexpr const char *kGfxIndex = "./Data/Path";
+
+// A copy of graphic n for the caller alone: the loaded graphic may be shared
+// with other screens and stays as it was; it is released again only when it
+// was loaded for this copy.
+BitMap *CopyGraphic(ULONG n)
+{
+    if (OpenKavorGfx(kGfxIndex, n) != 1) return nullptr;
+    BitMap *src = n >= 1 && n <= GFX_CACHE_SLOTS ? BitMapPtrArray[n - 1] : nullptr;
+    BitMap *copy = src ? AllocBitMap(src->Breite, src->Hoehe, src->Tiefe, src->Flags, nullptr) : nullptr;
+    if (copy && !BltBitMap(src, 0, 0, copy, 0, 0, (LONG)src->Breite, (LONG)src->Hoehe, 0xC0, 0xFF, nullptr)) {
+        FreeBitMap(copy);
+        copy = nullptr;
+    }
+    CloseKavorGfx(n);
+    return copy;
+}
+
+LONG HoldGraphic(ULONG n) { return OpenKavorGfx(kGfxIndex, n) == 1; }
+
+}  // namespace
+
+DialogPainter DialogPaint = {BlitObjekt,      BlitTextObjekt,    CopyGraphic, HoldGraphic,
+                             CloseKavorGfx,   ScreenSaveClip,    ScreenRestoreClip, Delay};
 
 BitMap *AllocDisplayBitMap(ULONG w, ULONG h)
 {
@@ -60,30 +85,6 @@ void RestorePortState(RastPort *rp, const PortState &s)
     rp->BgPen = s.BgPen;
     rp->cp_x = s.CpX;
     rp->cp_y = s.CpY;
-}
-
-BitMap *DialogSaveClip(LONG x, LONG y, LONG w, LONG h)
-{
-    RastPort *rp = DisplayRastPort();
-    if (!rp || !rp->BitMap || w <= 0 || h <= 0) return nullptr;
-    BitMap *saved = AllocBitMap((ULONG)w, (ULONG)h, rp->BitMap->Tiefe, rp->BitMap->Flags, rp->BitMap);
-    if (!saved) return nullptr;
-    if (!BltBitMap(rp->BitMap, x, y, saved, 0, 0, w, h, 0xC0, 0xFF, nullptr)) {
-        FreeBitMap(saved);
-        return nullptr;
-    }
-    return saved;
-}
-
-void DialogRestoreClip(BitMap *saved, LONG x, LONG y, LONG w, LONG h)
-{
-    if (!saved) return;
-    // The blit presents the rectangle where the display shows it.
-    (void)w;
-    (void)h;
-    RastPort *rp = DisplayRastPort();
-    if (rp) BltBitMapRastPort(saved, 0, 0, rp, x, y, (LONG)saved->Breite, (LONG)saved->Hoehe, 0xC0);
-    FreeBitMap(saved);
 }
 
 LONG DlgBlit(RastPort *rp, ULONG gfx, LONG x, LONG y, LONG w, LONG h)

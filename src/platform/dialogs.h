@@ -8,8 +8,10 @@
 
 struct TextFont;
 
-// Picture and screen services the dialogs draw with. A missing entry makes
-// the dialogs that need it fail to open (copies, saving) or draw nothing.
+// Picture and screen services the dialogs draw with: graphics by number from
+// ./Data/Path and the screen's saved rectangles. Tests put their own in; a
+// missing entry makes the dialogs that need it fail to open (copies, saving)
+// or draw nothing.
 struct DialogPainter {
     // Draws graphic n into rp (null: the display port) at (x, y); w or h 0
     // or larger than the graphic mean its own size. 1 drawn.
@@ -30,10 +32,6 @@ struct DialogPainter {
     void (*Delay)(ULONG ticks);  // ticks of 20 ms
 };
 extern DialogPainter DialogPaint;
-
-// Saving and restoring on the graphics core, for DialogPaint.
-BitMap *DialogSaveClip(LONG x, LONG y, LONG w, LONG h);
-void DialogRestoreClip(BitMap *saved, LONG x, LONG y, LONG w, LONG h);
 
 // ---- Advisor message box ---------------------------------------------------
 

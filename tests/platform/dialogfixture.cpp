@@ -9,6 +9,7 @@
 #include "platform/font.h"
 #include "platform/input.h"
 #include "platform/pixfmt.h"
+#include "platform/screen.h"
 #include "platform/system.h"
 
 namespace vektest {
@@ -140,13 +141,13 @@ void DialogTest::SetUp()
         --current_->held_[n];
     };
     DialogPaint.ScreenSaveClip = [](LONG x, LONG y, LONG w, LONG h) -> BitMap * {
-        BitMap *b = DialogSaveClip(x, y, w, h);
+        BitMap *b = ScreenSaveClip(x, y, w, h);
         if (b) ++current_->openSaves_;
         return b;
     };
     DialogPaint.ScreenRestoreClip = [](BitMap *b, LONG x, LONG y, LONG w, LONG h) {
         if (b) --current_->openSaves_;
-        DialogRestoreClip(b, x, y, w, h);
+        ScreenRestoreClip(b, x, y, w, h);
     };
     DialogPaint.Delay = [](ULONG ticks) {
         DialogTest *t = current_;
@@ -165,8 +166,8 @@ void DialogTest::SetUp()
     };
     GadgetPaint.BlitTextObjektMask = [](RastPort *rp, UWORD gfx, const char *, LONG x, LONG y, LONG w, LONG h,
                                         ULONG) -> LONG { return FakeBlit(rp, gfx, x, y, w, h); };
-    GadgetPaint.ScreenSaveClip = DialogSaveClip;
-    GadgetPaint.ScreenRestoreClip = DialogRestoreClip;
+    GadgetPaint.ScreenSaveClip = ScreenSaveClip;
+    GadgetPaint.ScreenRestoreClip = ScreenRestoreClip;
     GadgetPaint.FreeKavorBitMap = FreeBitMap;
     allocs_ = MemAllocatedCounter.load() - MemFreedCounter.load();
 }
