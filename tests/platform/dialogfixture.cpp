@@ -83,6 +83,8 @@ LONG DialogTest::FakeBlit(RastPort *rp, ULONG n, LONG x, LONG y, LONG w, LONG h)
 void DialogTest::SetUp()
 {
     current_ = this;
+    savedDialogPaint_ = DialogPaint;
+    savedGadgetPaint_ = GadgetPaint;
     watchdog_ = std::make_unique<Watchdog>(60);
     dir_ = std::make_unique<ScratchDir>();
     screen_ = std::make_unique<SdlScreen>(Depth());
@@ -109,8 +111,6 @@ void DialogTest::SetUp()
     LeftMouseButtonReleased = 1;
     VekCursorStruktur = {};
 
-    savedDialogPaint_ = DialogPaint;
-    savedGadgetPaint_ = GadgetPaint;
     DialogPaint.BlitObjekt = FakeBlit;
     DialogPaint.BlitTextObjekt = [](RastPort *rp, ULONG n, const char *text, LONG x, LONG y, LONG w, LONG h) {
         current_->calls_.push_back("text " + std::to_string(n) + " " + std::to_string(x) + "," + std::to_string(y) +
