@@ -22,8 +22,8 @@ extern NetConfig NetCfg;
 // VEK_NET_TIMEOUT (seconds) from the environment over the built-in values.
 void NetConfigLoad();
 
-// Advisor boxes of the screen toolkit, registered by the program; without
-// them the texts only go to standard output.
+// The advisor boxes of going online: the toolkit's advisor dialogs by
+// default; tests put their own in to observe them.
 extern APTR (*NetChiefOpenHook)(const char *text);   // non-modal box, or null
 extern void (*NetChiefCloseHook)(APTR box);
 extern void (*NetChiefMessageHook)(const char *text); // modal box with Ok

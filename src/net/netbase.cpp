@@ -15,6 +15,7 @@
 #include "platform/amiga.h"
 #include "platform/catalog.h"
 #include "platform/strings.h"
+#include "platform/dialogs.h"
 #include "platform/system.h"
 
 // The operator's web and game servers are not known to the program: they are
@@ -26,9 +27,18 @@ NetConfig NetCfg = {
 
 BOOL Vek_WasOnline = 1;
 
-APTR (*NetChiefOpenHook)(const char *text) = nullptr;
-void (*NetChiefCloseHook)(APTR box) = nullptr;
-void (*NetChiefMessageHook)(const char *text) = nullptr;
+namespace {
+
+// The advisor's box as every transport screen shows it: picture 66 at (168, 180), pen 7.
+APTR AdvisorOpen(const char *text) { return ChiefMessageOpen(66, 168, 180, 0, 0, 0, 2, text, 7); }
+void AdvisorClose(APTR box) { QuitChiefMessage((ChiefStruktur1 *)box); }
+void AdvisorMessage(const char *text) { ChiefMessage(66, 168, 180, 0, 0, 0, 0, text, 7); }
+
+}  // namespace
+
+APTR (*NetChiefOpenHook)(const char *text) = AdvisorOpen;
+void (*NetChiefCloseHook)(APTR box) = AdvisorClose;
+void (*NetChiefMessageHook)(const char *text) = AdvisorMessage;
 
 namespace {
 
