@@ -45,10 +45,10 @@ std::vector<Entry> GameStrings()
     for (uint32_t i = 0; i < 16; ++i) s.push_back({Pos(_VEK_WAREN_BALSAM) + i, luxury[i]});
     const char *tips[] = {
         "Tipp: Ein gef\xFCllter Kornspeicher h\xE4lt das Volk bei Laune.",
-        "Tipp: Gro\xDF""e St\xE4""dte brauchen einen Marktplatz.",
+        "Tipp: Gro\xDF\x65 St\xE4\x64te brauchen einen Marktplatz.",
         "Tipp: Die G\xF6tter h\xF6ren auf das Vertrauen Ihres Volkes.",
         "Tipp: Kundschafter sehen weiter als Soldaten.",
-        "Tipp: Schiffe laufen nur in St\xE4""dten am Wasser vom Stapel.",
+        "Tipp: Schiffe laufen nur in St\xE4\x64ten am Wasser vom Stapel.",
         "Tipp: Forschung kostet Gold, aber sie lohnt sich.",
         "Tipp: \xA7 12 der Zollordnung: Zoll bringt Gold, aber weniger H\xE4ndler.",
         "Tipp: Ein Vertrag mit dem Nachbarn sch\xFCtzt die Grenze.",
