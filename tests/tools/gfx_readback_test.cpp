@@ -7,6 +7,7 @@
 #include "common/testutil.h"
 #include "platform/datakit.h"
 #include "platform/gfxnumber.h"
+#include "platform/palette.h"
 
 using namespace datakit;
 
@@ -53,3 +54,27 @@ void LoadEveryPicture(int depth)
 
 TEST(ClientReadsDemoSet, EveryPictureLoadsAt8Bits) { LoadEveryPicture(8); }
 TEST(ClientReadsDemoSet, EveryPictureLoadsAt16Bits) { LoadEveryPicture(16); }
+
+TEST(ClientReadsDemoSet, EveryScreenPictureGivesTheSharedPalette)
+{
+    vektest::ScratchDir dir;
+    vektest::MakeDemoData(dir.path());
+    vektest::SdlScreen screen(8);
+    ASSERT_TRUE(screen.Ok());
+    int screens = 0;
+    for (UWORD n = 1; n <= PICTURE_COUNT; ++n) {
+        const PicRange *r = PictureRange(n);
+        if (!r || r->role != PicRole::Screen) continue;
+        SCOPED_TRACE(n);
+        for (SDL_Color &c : KavoriaPalette) c = SDL_Color{1, 2, 3, 0};
+        vektest::StdoutCapture quiet;
+        EXPECT_EQ(SetKavorPalette("./Data/Path", n, 0, 0, 0), 1);
+        quiet.Take();
+        // Entry 0 is the transparent black; the others all differ from it.
+        EXPECT_EQ(KavoriaPalette[0].r + KavoriaPalette[0].g + KavoriaPalette[0].b, 0);
+        for (int i = 1; i < 256; ++i)
+            EXPECT_NE(KavoriaPalette[i].r + KavoriaPalette[i].g + KavoriaPalette[i].b, 0) << i;
+        ++screens;
+    }
+    EXPECT_GE(screens, 30);
+}
