@@ -320,14 +320,14 @@ ULONG ReadCount(const UBYTE *p, UBYTE width, bool toHost)
     return toHost ? LoadBE32(p) : LoadHost32(p);
 }
 
-void ArmyWalk(UBYTE *chunk, ULONG armies, size_t end, bool toHost)
+bool ArmyWalk(UBYTE *chunk, ULONG armies, size_t end, bool toHost)
 {
     size_t at = sizeof(st_ARMY);
     for (ULONG a = 0; a < armies; ++a) {
         if (end < at + sizeof(st_ARHD) || ReadCount(chunk + at, 4, toHost) != ID_ARHD) {
             std::printf("SwapByteOrderInChunk: ARMY-Chunk endet vor Armee %u von %u oder enthaelt einen fremden "
                         "Eintrag, Rest bleibt ungeswappt!\n", a + 1, armies);
-            return;
+            return false;
         }
         ULONG parts = ReadCount(chunk + at + offsetof(st_ARHD, ArmeeHeader.ArmeeTypAnzahl), 4, toHost);
         SwapRecord(chunk, at, kArhd, end);
@@ -336,12 +336,13 @@ void ArmyWalk(UBYTE *chunk, ULONG armies, size_t end, bool toHost)
             if (end < at + sizeof(st_AREN) || ReadCount(chunk + at, 4, toHost) != ID_AREN) {
                 std::printf("SwapByteOrderInChunk: ARMY-Chunk endet vor Teil %u von %u der Armee %u oder enthaelt "
                             "einen fremden Eintrag, Rest bleibt ungeswappt!\n", k + 1, parts, a + 1);
-                return;
+                return false;
             }
             SwapRecord(chunk, at, kAren, end);
             at += sizeof(st_AREN);
         }
     }
+    return true;
 }
 
 // The layout for a chunk of this ID and version, or null with the message.
@@ -363,21 +364,19 @@ const Layout *SelectLayout(ULONG id, ULONG version)
 
 }  // namespace
 
-void SwapPayload(UBYTE *chunk, ULONG id, ULONG version, ULONG length, bool toHost)
+bool SwapPayload(UBYTE *chunk, ULONG id, ULONG version, ULONG length, bool toHost)
 {
     std::printf("Routine: SwapByteOrderInChunk\n");
     const Layout *l = SelectLayout(id, version);
-    if (!l || !kLittleHost) return;
+    if (!l) return false;
+    if (!kLittleHost) return true;
     size_t end = sizeof(st_ChunkHead) + (size_t)length;
     ULONG count = 0;
     if (l->countOffset && (size_t)l->countOffset + l->countWidth <= end)
         count = ReadCount(chunk + l->countOffset, l->countWidth, toHost);
     SwapRecord(chunk, 0, *l->fixed, end);
-    if (l->army) {
-        ArmyWalk(chunk, count, end, toHost);
-        return;
-    }
-    if (!l->entry) return;
+    if (l->army) return ArmyWalk(chunk, count, end, toHost);
+    if (!l->entry) return true;
     size_t first = l->fixed->size;
     ULONG fit = end > first ? (ULONG)((end - first) / l->entry->size) : 0;
     if (count > fit) {
@@ -390,6 +389,7 @@ void SwapPayload(UBYTE *chunk, ULONG id, ULONG version, ULONG length, bool toHos
         count = fit;
     }
     for (ULONG i = 0; i < count; ++i) SwapRecord(chunk, first + (size_t)i * l->entry->size, *l->entry, end);
+    return true;
 }
 
 void ChunkToFileOrder(UBYTE *chunk, ULONG size)

@@ -30,7 +30,10 @@ std::string IdText(ULONG id);
 // id and version are host values; bytes at or beyond 12 + length are never
 // touched, and length must not exceed the buffer. Counts that claim more
 // entries than the payload holds convert only the entries that fit.
-void SwapPayload(UBYTE *chunk, ULONG id, ULONG version, ULONG length, bool toHost);
+// false when the layout is unknown or the ARMY walk met a record that is not
+// ARHD/AREN in the source order (the rest stays as it was, so converting back
+// need not give the same bytes).
+bool SwapPayload(UBYTE *chunk, ULONG id, ULONG version, ULONG length, bool toHost);
 
 // Converts a whole chunk of size bytes (head and payload) into file order
 // in place; the head is read in host order.
