@@ -244,8 +244,8 @@ char *GetDirBuffer(const char *dir, ULONG n)
         std::printf("GetDirBuffer: Locken des Verzeichnisses klappt nicht !\n");
         return nullptr;
     }
+    if (n == 0 || n > 0xFFFFFFFFu / 80) return nullptr;  // n x 80 must not wrap round
     char *buffer = (char *)AllocVec(n * 80, MEMF_CLEAR);
-    if (!buffer) return nullptr;
     std::string pattern = std::string(dir) + "/*";
     std::printf("DeleteDir: Target dir is %s.\n", pattern.c_str());
     WIN32_FIND_DATA r{};

@@ -146,6 +146,7 @@ TEST(DirectoryNames, CountsAndSlots)
     EXPECT_EQ(two[160], 0);
     FreeVec(two);
     EXPECT_EQ(GetDirBuffer("missing", 2), nullptr);
+    EXPECT_EQ(GetDirBuffer("d", 0x0CCCCCCD), nullptr);  // 80 x n would wrap to a tiny block
 }
 
 TEST(DeleteDir, ByPrefixKeepsTheRest)
