@@ -14,7 +14,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "platform/amiga.h"
+#include "platform/memfile.h"
 #include "platform/files.h"
 #include "store/store.h"
 

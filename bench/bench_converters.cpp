@@ -7,7 +7,7 @@
 #include <iostream>
 #include <vector>
 
-#include "platform/amiga.h"
+#include "platform/memfile.h"
 #include "store/converters.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "platform/font.h"
+#include "gfx/font.h"
 
 inline TextFont *BenchFont()
 {

@@ -14,10 +14,10 @@
 #include <unistd.h>
 #include <vector>
 
-#include "platform/gfxnumber.h"
-#include "platform/palette.h"
-#include "platform/pixfmt.h"
-#include "platform/screen.h"
+#include "gfx/gfxnumber.h"
+#include "gfx/palette.h"
+#include "gfx/pixfmt.h"
+#include "gfx/screen.h"
 #include "platform/system.h"
 
 namespace fs = std::filesystem;

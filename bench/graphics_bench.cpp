@@ -13,10 +13,10 @@
 #include <vector>
 
 #include "benchfont.h"
-#include "platform/font.h"
-#include "platform/graphics.h"
-#include "platform/palette.h"
-#include "platform/pixfmt.h"
+#include "gfx/font.h"
+#include "gfx/graphics.h"
+#include "gfx/palette.h"
+#include "gfx/pixfmt.h"
 #include "platform/system.h"
 
 namespace {

@@ -8,9 +8,9 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/gadgets.h"
-#include "platform/input.h"
-#include "platform/screendat.h"
+#include "ui/gadgets.h"
+#include "ui/input.h"
+#include "ui/screendat.h"
 
 namespace {
 

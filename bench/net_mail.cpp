@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "net/net.h"
-#include "platform/amiga.h"
+#include "platform/memfile.h"
 
 extern char **environ;
 

@@ -15,7 +15,7 @@
 #include <openssl/evp.h>
 #endif
 
-#include "platform/amiga.h"
+#include "platform/memfile.h"
 #include "store/packer.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "platform/amiga.h"
+#include "platform/memfile.h"
 #include "store/chunks_local.h"
 #include "store/store.h"
 

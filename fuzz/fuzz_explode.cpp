@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/amiga.h"
+#include "platform/memfile.h"
 #include "store/packer.h"
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)

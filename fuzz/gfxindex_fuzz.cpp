@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/gfxnumber.h"
+#include "gfx/gfxnumber.h"
 #include "platform/system.h"
 
 // A name stays inside the game directory: relative, no ".." piece, not too long.

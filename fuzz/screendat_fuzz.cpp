@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/screendat.h"
+#include "ui/screendat.h"
 
 namespace {
 

@@ -7,9 +7,11 @@
 #include "media/media.h"
 #include "net/net.h"
 #include "platform/catalog.h"
-#include "platform/gfxnumber.h"
-#include "platform/misc.h"
+#include "gfx/gfxnumber.h"
+#include "ui/gadgets.h"
+#include "platform/gamevalues.h"
 #include "platform/prefs.h"
+#include "gfx/sdlinit.h"
 #include "platform/system.h"
 #include "store/store.h"
 

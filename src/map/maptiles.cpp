@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "map/mapinfo.h"
-#include "platform/amiga.h"
+#include "platform/memfile.h"
 #include "platform/files.h"
 
 static_assert(std::endian::native == std::endian::little,

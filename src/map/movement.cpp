@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "map/mapinfo.h"
-#include "platform/amiga.h"
+#include "platform/memfile.h"
 #include "platform/system.h"
 
 namespace {

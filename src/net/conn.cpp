@@ -11,7 +11,7 @@
 #include <netdb.h>
 
 #include "net/net.h"
-#include "platform/amiga.h"
+#include "platform/memfile.h"
 
 namespace {
 

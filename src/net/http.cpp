@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "net/netproto.h"
-#include "platform/amiga.h"
+#include "platform/memfile.h"
 
 namespace {
 

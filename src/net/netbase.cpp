@@ -12,10 +12,10 @@
 #include <thread>
 
 #include "net/netconn.h"
-#include "platform/amiga.h"
+#include "platform/memfile.h"
 #include "platform/catalog.h"
 #include "platform/strings.h"
-#include "platform/dialogs.h"
+#include "ui/dialogs.h"
 #include "platform/system.h"
 
 // The operator's web and game servers are not known to the program: they are

@@ -5,7 +5,7 @@
 #include <sys/stat.h>
 
 #include "net/netproto.h"
-#include "platform/amiga.h"
+#include "platform/memfile.h"
 #include "platform/files.h"
 
 namespace {

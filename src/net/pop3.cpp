@@ -11,7 +11,7 @@
 #include <unistd.h>
 
 #include "net/netproto.h"
-#include "platform/amiga.h"
+#include "platform/memfile.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/amiga.h"
+#include "platform/memfile.h"
 #include "platform/files.h"
 
 Catalog *GlobalCatalog = nullptr;

@@ -1,6 +1,6 @@
 // Whole-file and directory services and the system language.
 #pragma once
-#include "platform/amiga.h"
+#include "platform/memfile.h"
 
 struct WIN32_FIND_DATA {
     char cFileName[255];

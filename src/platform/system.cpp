@@ -10,7 +10,7 @@
 #include "platform/catalog.h"
 #include "platform/catalog.h"
 #include "platform/files.h"
-#include "platform/misc.h"
+#include "platform/pointer.h"
 
 const char Version[] = "$VER: vekclient V0.58Z1 (Nov 26 2010/19:02:27)";
 
@@ -27,6 +27,7 @@ APTR GfxCacheArray[GFX_CACHE_SLOTS];
 APTR SfxCacheArray[SFX_CACHE_SLOTS];
 void (*FreeMovieBaseHook)() = nullptr;
 void (*ScreenSemaphoreExitHook)() = nullptr;
+void (*ExitSDLHook)() = nullptr;
 SetupHooks SetupSystemHooks{};
 
 void SetDefaults()
@@ -366,4 +367,11 @@ LONG ScreenNotBuilt(const char *name, LONG next)
 {
     std::printf("%s: noch nicht eingebaut\n", name);
     return next;
+}
+
+int OpenLibraries() { return 0; }
+
+void CloseLibraries()
+{
+    if (ExitSDLHook) ExitSDLHook();  // idempotent: SDL is closed again at exit
 }

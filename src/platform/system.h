@@ -3,7 +3,7 @@
 #pragma once
 #include <SDL/SDL.h>
 #include <SDL/SDL_mixer.h>
-#include "platform/amiga.h"
+#include "platform/memfile.h"
 #include "platform/prefs.h"
 
 struct RastPort;
@@ -89,16 +89,6 @@ extern ULONG bScreenFadeInDeactivate;
 extern IRCChannel *GChannelPtr;
 extern const LocStr **GlobalRoredIdezTab;
 
-extern SDL_Surface *SDLViewSurface;
-extern SDL_Surface *PrimaryScreen;
-extern SDL_Surface *BobScreen;
-extern SDL_Surface *BobScreen2;
-extern SDL_Surface *DBScreen;
-extern SDL_Surface *MousePointer;
-extern SDL_Surface *MousePointerCopy;
-extern SDL_Cursor *SystemCursor;
-extern SDL_TimerID TickTimer;
-extern SDL_TimerID CursorBlinkTimer;
 extern APTR GfxCacheArray[GFX_CACHE_SLOTS];
 extern APTR SfxCacheArray[SFX_CACHE_SLOTS];
 
@@ -106,6 +96,7 @@ extern APTR SfxCacheArray[SFX_CACHE_SLOTS];
 // path can reach them without the platform depending on them.
 extern void (*FreeMovieBaseHook)();
 extern void (*ScreenSemaphoreExitHook)();
+extern void (*ExitSDLHook)();  // set once SDL is opened, so the fatal path can close it
 
 // Steps of SetupSystem that belong to upper subsystems; main registers them.
 struct SetupHooks {
@@ -122,11 +113,8 @@ int CheckByteOrder();                                 // 1 when the host has thi
 int ReadVekCfg(const char *path);                     // 1 valid or absent, 0 refused (message printed)
 int ParseArguments(int argc, char **argv, int *exitStatus);  // 1 go on, 0 end with *exitStatus
 
-int initSDL();                                        // 1 or 0
-void exitSDL();
-Uint32 GETKEY_TIMEVAL_TimerCallback(Uint32 interval, void *param);
 int OpenLibraries();                                  // 0
-void CloseLibraries();
+void CloseLibraries();                                // closes SDL through ExitSDLHook
 void CheckSystem();
 int SetupSystem();                                    // 1 when game name and e-mail were read
 void ExitSystem();

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/amiga.h"
+#include "platform/memfile.h"
 #include "store/chunks_local.h"
 #include "store/converters.h"
 

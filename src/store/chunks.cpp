@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <sys/stat.h>
 
-#include "platform/amiga.h"
+#include "platform/memfile.h"
 #include "platform/files.h"
 #include "store/chunks_local.h"
 #include "store/store.h"

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/amiga.h"
+#include "platform/memfile.h"
 #include "store/chunks_local.h"
 #include "store/store.h"
 

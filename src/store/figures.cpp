@@ -8,7 +8,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/amiga.h"
+#include "platform/memfile.h"
 #include "platform/files.h"
 #include "platform/system.h"
 #include "store/store.h"

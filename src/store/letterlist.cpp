@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/amiga.h"
+#include "platform/memfile.h"
 #include "platform/files.h"
 #include "platform/system.h"
 #include "store/mapnames.h"

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/amiga.h"
+#include "platform/memfile.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/amiga.h"
+#include "platform/memfile.h"
 #include "platform/files.h"
 
 namespace {

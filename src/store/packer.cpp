@@ -14,7 +14,7 @@
 #include <emmintrin.h>
 #endif
 
-#include "platform/amiga.h"
+#include "platform/memfile.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <sys/stat.h>
 
-#include "platform/amiga.h"
+#include "platform/memfile.h"
 #include "platform/files.h"
 #include "platform/system.h"
 #include "store/chunks_local.h"

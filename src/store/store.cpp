@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/amiga.h"
+#include "platform/memfile.h"
 #include "platform/files.h"
-#include "platform/misc.h"
+#include "platform/gamevalues.h"
 #include "store/chunks_local.h"
 #include "store/store.h"
 

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/amiga.h"
+#include "platform/memfile.h"
 #include "store/converters.h"
 
 // Id, Anzahl, WarenStringID, short min-max, middle min-max, far min-max,

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "common/testutil.h"
-#include "platform/graphics.h"
+#include "gfx/graphics.h"
 
 namespace vektest {
 

@@ -2,8 +2,8 @@
 
 #include <filesystem>
 
-#include "platform/graphics.h"
-#include "platform/palette.h"
+#include "gfx/graphics.h"
+#include "gfx/palette.h"
 
 namespace vektest {
 

@@ -2,8 +2,8 @@
 
 #include <cstdlib>
 
-#include "platform/palette.h"
-#include "platform/pixfmt.h"
+#include "gfx/palette.h"
+#include "gfx/pixfmt.h"
 #include "platform/system.h"
 
 namespace vektest {

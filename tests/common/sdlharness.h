@@ -6,7 +6,7 @@
 #include <mutex>
 #include <vector>
 
-#include "platform/graphics.h"
+#include "gfx/graphics.h"
 
 namespace vektest {
 

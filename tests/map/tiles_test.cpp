@@ -8,7 +8,7 @@
 
 #include "common/testutil.h"
 #include "map/mapinfo.h"
-#include "platform/amiga.h"
+#include "platform/memfile.h"
 #include "platform/system.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include <unistd.h>
 
 #include "net/net.h"
-#include "platform/amiga.h"
+#include "platform/memfile.h"
 
 namespace nettest {
 

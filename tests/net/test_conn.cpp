@@ -8,7 +8,7 @@
 #include "nettest.h"
 #include "net/net.h"
 #include "net/netconn.h"
-#include "platform/amiga.h"
+#include "platform/memfile.h"
 
 using namespace nettest;
 

@@ -10,7 +10,7 @@
 #include "common/testutil.h"
 #include "nettest.h"
 #include "net/netproto.h"
-#include "platform/amiga.h"
+#include "platform/memfile.h"
 
 using namespace nettest;
 using vektest::ScratchDir;

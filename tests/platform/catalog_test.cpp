@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "common/testutil.h"
-#include "platform/amiga.h"
+#include "platform/memfile.h"
 #include "platform/catalog.h"
 
 using namespace vektest;

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "common/testutil.h"
-#include "platform/amiga.h"
+#include "platform/memfile.h"
 #include "platform/prefs.h"
 #include "platform/system.h"
 

@@ -4,7 +4,7 @@
 
 #include "chunkbytes.h"
 #include "common/testutil.h"
-#include "platform/amiga.h"
+#include "platform/memfile.h"
 #include "platform/files.h"
 #include "store/store.h"
 

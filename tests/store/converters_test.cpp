@@ -9,7 +9,7 @@
 
 #include "chunkbytes.h"
 #include "common/testutil.h"
-#include "platform/amiga.h"
+#include "platform/memfile.h"
 #include "store/converters.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "common/testutil.h"
-#include "platform/amiga.h"
+#include "platform/memfile.h"
 #include "platform/system.h"
 #include "store/figures.h"
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "common/testutil.h"
-#include "platform/amiga.h"
+#include "platform/memfile.h"
 #include "platform/system.h"
 #include "store/mapnames.h"
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "common/testutil.h"
-#include "platform/amiga.h"
+#include "platform/memfile.h"
 #include "store/packer.h"
 
 namespace {

@@ -10,8 +10,8 @@
 #include "formats.h"
 #include "platform/catalog.h"
 #include "platform/datakit.h"
-#include "platform/font.h"
-#include "platform/screendat.h"
+#include "gfx/font.h"
+#include "ui/screendat.h"
 #include "platform/strings.h"
 #include "shared.h"
 

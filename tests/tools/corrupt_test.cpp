@@ -14,8 +14,8 @@
 #include "formats.h"
 #include "platform/catalog.h"
 #include "platform/datakit.h"
-#include "platform/font.h"
-#include "platform/screendat.h"
+#include "gfx/font.h"
+#include "ui/screendat.h"
 
 using vektest::Bytes;
 using vektest::ReadBytes;

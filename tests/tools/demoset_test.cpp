@@ -13,9 +13,9 @@
 #include "formats.h"
 #include "shared.h"
 #include "kit.h"
-#include "platform/amiga.h"
+#include "platform/memfile.h"
 #include "platform/datakit.h"
-#include "platform/misc.h"
+#include "platform/gamevalues.h"
 #include "platform/prefs.h"
 
 using namespace datakit;

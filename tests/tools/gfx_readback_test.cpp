@@ -6,8 +6,8 @@
 #include "common/sdlharness.h"
 #include "common/testutil.h"
 #include "platform/datakit.h"
-#include "platform/gfxnumber.h"
-#include "platform/palette.h"
+#include "gfx/gfxnumber.h"
+#include "gfx/palette.h"
 
 using namespace datakit;
 

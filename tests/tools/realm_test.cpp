@@ -10,7 +10,7 @@
 #include "formats.h"
 #include "map/hex.h"
 #include "map/mapinfo.h"
-#include "platform/amiga.h"
+#include "platform/memfile.h"
 #include "platform/system.h"
 #include "shared.h"
 #include "store/figures.h"

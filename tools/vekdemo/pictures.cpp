@@ -6,7 +6,7 @@
 #include <map>
 
 #include "kit.h"
-#include "platform/misc.h"
+#include "platform/gamevalues.h"
 
 namespace vekdemo {
 

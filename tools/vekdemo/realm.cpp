@@ -12,7 +12,7 @@
 #include "kit.h"
 #include "map/hex.h"
 #include "map/mapinfo.h"
-#include "platform/amiga.h"
+#include "platform/memfile.h"
 #include "platform/prefs.h"
 #include "platform/system.h"
 #include "store/figures.h"
