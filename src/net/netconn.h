@@ -9,7 +9,9 @@
 struct NetTransport {
     // > 0 bytes received, 0 closed by the peer, NETPULL_ERROR, NETPULL_TIMEOUT
     int (*Pull)(void *ctx, UBYTE *buffer, ULONG max, ULONG timeoutMs);
-    int (*Push)(void *ctx, const UBYTE *buffer, ULONG length);  // bytes sent
+    // bytes sent, or NETPULL_TIMEOUT when the peer took nothing within the
+    // connection's time limit (the connection is then of no further use)
+    int (*Push)(void *ctx, const UBYTE *buffer, ULONG length);
     void (*Close)(void *ctx);
     const char *(*ErrorText)(void *ctx);                        // detail of the last failure
     void *Ctx;
@@ -27,6 +29,7 @@ enum NetError : UWORD {
     NETERR_TIMEOUT,   // nothing arrived within the connection's time limit
     NETERR_TOOLONG,   // a reply longer than the protocol allows
     NETERR_SEND,      // a send did not go out completely
+    NETERR_SENDTIMEOUT,  // the peer took no data within the connection's time limit
 };
 
 struct VekConn {
@@ -51,6 +54,7 @@ VekConn *NetConnect(const char *host, UWORD port, int *why);
 VekConn *NetConnOpen(const NetTransport &transport);  // a connection over any transport
 void NetClose(VekConn *conn);                          // null accepted
 const char *NetErrorText(VekConn *conn);               // the last failure in words
+const char *NetErrorWords(UWORD error);                // a NetError in words ("Socket-Fehler" for the rest)
 
 // Reader. A line piece is returned in place (valid until the next read):
 // NETLINE_TEXT ends at LF and includes its CR LF; a line longer than the

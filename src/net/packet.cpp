@@ -96,9 +96,7 @@ BOOL PacketAckLength(const char *reply, ULONG replyLen, ULONG max, ULONG *length
         v = v * 10 + (ULONG)(reply[i] - '0');
         if (v > max) return 0;
     }
-    if (i == 5) return 0;
-    for (; i < replyLen; ++i)
-        if (reply[i] != ' ' && reply[i] != '\t') return 0;
+    if (i == 5) return 0;  // whatever follows the number is commentary
     *length = (ULONG)v;
     return 1;
 }

@@ -321,10 +321,7 @@ void Pop3Feed(void *machine, const NetInput *in)
 {
     auto *m = (Pop3Machine *)machine;
     if (in->Kind != NETIN_LINE) {
-        const char *why = in->Error == NETERR_CLOSED    ? "Verbindung vom Server geschlossen"
-                          : in->Error == NETERR_TIMEOUT ? "Zeitüberschreitung beim Empfang"
-                          : in->Error == NETERR_SEND    ? "Senden fehlgeschlagen"
-                                                        : "Socket-Fehler";
+        const char *why = NetErrorWords(in->Error);
         Fail(m, "Socket Error:%s", why);
         if (!m->LoggedIn) std::printf("GetEmail: Login fehlgeschlagen, Benutzername/Passwort überprüfen!\n");
         if (m->State == P_RETRDATA || m->State == P_RETR) std::printf("GetEMail:Fehler Beim Herunterladen der E-Mail!\n");

@@ -223,7 +223,12 @@ void OnReply(SmtpMachine *m)
         Command(m, S_QUIT, "QUIT");
         return;
     case S_QUIT:
-        if (code == 221 || code < 0) {
+        if (m->MailAccepted) {
+            // Once the data were accepted the mail is sent: reporting the
+            // refused quit as a failure would send the same mail again.
+            if (code != 221) std::printf("SendEmail: QUIT abgelehnt, die Mail wurde angenommen\n");
+            Finish(m, "ok");
+        } else if (code == 221 || code < 0) {
             std::printf("ok eingetragen\n");
             Finish(m, "ok");
         } else {
@@ -307,10 +312,7 @@ void SmtpFeed(void *machine, const NetInput *in)
     auto *m = (SmtpMachine *)machine;
     if (in->Kind != NETIN_LINE) {
         char text[SMTP_REPLY_MAX];
-        const char *why = in->Error == NETERR_CLOSED    ? "Verbindung vom Server geschlossen"
-                          : in->Error == NETERR_TIMEOUT ? "Zeitüberschreitung beim Empfang"
-                          : in->Error == NETERR_SEND    ? "Senden fehlgeschlagen"
-                                                        : "Socket-Fehler";
+        const char *why = NetErrorWords(in->Error);
         if (m->State == S_GREETING) {
             std::snprintf(text, sizeof text, "SendEMail 3: keine Begrüßung: %s\n", why);
         } else if (m->State == S_QUITREFUSE) {
