@@ -98,7 +98,7 @@ void DrawGlyph(const PixelAccess &pa, const TextFont *font, CharLocEntry loc, LO
 TextFont *OpenDiskFont(const char *filename)
 {
     std::printf("Routine: OpenDiskFont\n");
-    BPTR f = Open(filename, MODE_OLDFILE2);
+    BPTR f = OpenToRead(filename);
     if (!f) {
         std::printf("OpenDiskFont: Konnte das File %s nicht öffnen!\n", filename ? filename : "(null)");
         return nullptr;

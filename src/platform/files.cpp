@@ -39,7 +39,7 @@ APTR LoadFile2Mem(const char *name, ULONG memFlags)
     std::printf("Routine: LoadFile2Mem start\n");
     ULONG size = GetFileSize(name);
     if (size > 0 && size <= 0x7FFFFFFFu) {
-        if (BPTR f = Open(name, MODE_OLDFILE)) {
+        if (BPTR f = OpenToRead(name)) {
             APTR buffer = AllocVec(size, memFlags);
             LONG got = Read(f, buffer, (LONG)size);
             Close(f);
@@ -133,6 +133,36 @@ bool ReadWhole(const char *name, std::string &out)
     return ok;
 }
 
+bool IsRegularFile(const char *path)
+{
+    struct stat st;
+    return stat(path, &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// Reads a regular file of the size stat gives: a FIFO, a device or a file
+// that changes size while read is refused instead of read until its end.
+bool ReadRegular(const char *name, std::string &out)
+{
+    int fd = ::open(name, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return false;
+    struct stat st;
+    bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    if (ok) {
+        out.resize((size_t)st.st_size);
+        size_t got = 0;
+        while (got < out.size()) {
+            ssize_t n = ::read(fd, out.data() + got, out.size() - got);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break;
+            got += (size_t)n;
+        }
+        char extra;
+        ok = got == out.size() && ::read(fd, &extra, 1) == 0;
+    }
+    ::close(fd);
+    return ok;
+}
+
 bool SameFile(const char *a, const char *b)
 {
     struct stat sa, sb;
@@ -159,7 +189,10 @@ int MoveFile(const char *source, const char *dest)
     std::printf("Routine: MoveFile\n");
     if (!source || !dest) return 0;
     if (SameFile(source, dest)) return 0;
-    if (!IsFilePresent(source)) return 0;
+    if (!IsRegularFile(source)) {
+        std::printf("MoveFile: %s ist keine Datei\n", source);
+        return 0;
+    }
     if (std::rename(source, dest) == 0) return 1;
     if (CopyFile(source, dest, 0) != 1) return 0;
     return std::remove(source) == 0 ? 1 : 0;
@@ -381,8 +414,12 @@ int CopyDir(const char *source, const char *dest, int mode)
             std::printf("CopyDir: FILE: <%s> wird nicht kopiert!\n", name.c_str());
             continue;
         }
+        if (!IsRegularFile(from.c_str())) {
+            std::printf("CopyDir: FILE: <%s> ist keine Datei und wird nicht kopiert!\n", name.c_str());
+            continue;
+        }
         std::string data;
-        if (!ReadWhole(from.c_str(), data) ||
+        if (!ReadRegular(from.c_str(), data) ||
             WriteFileAtomic(to.c_str(), data.data(), (ULONG)data.size(), -1) != (int)data.size()) {
             result = 0;  // never delete a source whose copy is not complete
             continue;

@@ -354,7 +354,7 @@ int OptionenPrefsSave()
 
 int OptionenPrefsLoad()
 {
-    BPTR f = Open(OPTIONEN_PATH, MODE_OLDFILE);
+    BPTR f = OpenToRead(OPTIONEN_PATH);
     if (!f) return 0;  // a missing file is rebuilt without a message
     UBYTE image[OPTIONEN_PREFS_SIZE];
     const size_t got = std::fread(image, 1, sizeof image, f);

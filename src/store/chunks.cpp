@@ -134,7 +134,7 @@ LONG GetChunkID(const void *Chunk)
 APTR LoadChunk2Mem(ULONG ChunkName, const char *PoolName)
 {
     std::printf("LoadChunk2Mem: Versuche den Chunk %s zu laden\n", IdText(ChunkName).c_str());
-    BPTR file = PoolName ? Open(PoolName, MODE_OLDFILE) : nullptr;
+    BPTR file = OpenToRead(PoolName);
     if (!file) {
         std::printf("LoadChunk2Mem: Konnte File nicht oeffnen : %s\n", PoolName ? PoolName : "(null)");
         std::printf("Routine: LoadChunk2Mem finished\n");

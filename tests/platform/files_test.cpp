@@ -6,6 +6,7 @@
 #include <cstring>
 #include <set>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "common/testutil.h"
 #include "platform/files.h"
@@ -167,6 +168,23 @@ TEST(DeleteDir, ByPrefixKeepsTheRest)
     EXPECT_EQ(DeleteDir("missing", nullptr), 1);
 }
 
+TEST(MoveFile, MovesRegularFilesOnly)
+{
+    ScratchDir dir;
+    MakeDirs("Turns/Old");
+    WriteText("Turns/Old/t.email", "turn");
+    ASSERT_EQ(mkfifo("pipe", 0600), 0);
+    struct Row {
+        const char *name, *source;
+    } rows[] = {{"a directory", "Turns"}, {"a FIFO", "pipe"}, {"a device", "/dev/null"}};
+    for (const auto &r : rows) {
+        SCOPED_TRACE(r.name);
+        EXPECT_EQ(MoveFile(r.source, "moved"), 0);
+        EXPECT_FALSE(Exists("moved"));
+    }
+    EXPECT_EQ(Text("Turns/Old/t.email"), "turn");
+}
+
 class CopyDirTest : public ::testing::Test {
 protected:
     ScratchDir dir;
@@ -214,6 +232,25 @@ TEST_F(CopyDirTest, MoveModeDeletesSourcesOnlyOnceCopied)
     MakeDirs("Game/R/0_0/Map/M_3_4.map");
     EXPECT_EQ(CopyDir("./Map/", "./Game/R/0_0/Map/", COPYDIR_FILES | COPYDIR_MOVE), 0);
     EXPECT_EQ(Text("Map/M_3_4.map"), "keep me");
+}
+
+// Only regular files are copied: a FIFO would block the read for ever and a
+// link to an endless device would fill memory.
+TEST_F(CopyDirTest, SpecialFilesAreSkipped)
+{
+    ASSERT_EQ(mkfifo("Data/pipe", 0600), 0);
+    ASSERT_EQ(symlink("/dev/zero", "Data/zero"), 0);
+    ASSERT_EQ(symlink("Prefs.vek", "Data/link"), 0);
+    MakeDirs("Copy");
+    StdoutCapture cap;
+    ASSERT_EQ(CopyDir("./Data/", "./Copy/", COPYDIR_FILES), 1);
+    std::string out = cap.Take();
+    EXPECT_NE(out.find("CopyDir: FILE: <pipe> ist keine Datei und wird nicht kopiert!"), std::string::npos) << out;
+    EXPECT_NE(out.find("CopyDir: FILE: <zero> ist keine Datei und wird nicht kopiert!"), std::string::npos) << out;
+    EXPECT_FALSE(Exists("Copy/pipe"));
+    EXPECT_FALSE(Exists("Copy/zero"));
+    EXPECT_EQ(Text("Copy/link"), "prefs");  // a link to a file copies the file
+    EXPECT_EQ(Text("Copy/Prefs.vek"), "prefs");
 }
 
 TEST_F(CopyDirTest, DestinationInsideTheSourceIsNotCopiedIntoItself)
