@@ -37,7 +37,7 @@ constexpr ULONG kMaxSide = 32767;
 {
     char text[300];
     std::snprintf(text, sizeof text, "%s: %s", what, SDL_GetError());
-    Error(text);
+    Error("%s", text);
 }
 
 }  // namespace

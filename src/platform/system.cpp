@@ -333,7 +333,13 @@ void ShutdownSystem()
 void Error(const char *text, ...)
 {
     std::printf("FATAL ERROR.");
-    if (text) std::printf(" %s", text);
+    if (text) {
+        std::printf(" ");
+        va_list ap;
+        va_start(ap, text);
+        std::vprintf(text, ap);
+        va_end(ap);
+    }
     std::printf("\n");
     std::fflush(stdout);
     ShutdownSystem();

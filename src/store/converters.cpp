@@ -81,11 +81,11 @@ BOOL ScanChunk(const PairDef &d, ListHeader *list, const void *chunk)
     if (d.id == ID_ANTW) {
         const UWORD typ = LoadHost16(c + offsetof(st_ANTW, Antwort.Typ));
         std::printf("TYP:%d\n", typ);
-        // Other answer types hold no names; scanning them as "no players" would
-        // let a later save wipe the stored names.
+        // Other answer types hold no names: nothing to read, and the list
+        // keeps the names it has.
         if (typ != 1) {
             std::printf("ScanSpieler2List : Antworten vom Typ %d enthalten keine Spieler !\n", typ);
-            return 0;
+            return 1;
         }
     }
     if (d.what) std::printf("%s : Anzahl %s %u\n", d.scanName, d.what, count);

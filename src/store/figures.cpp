@@ -48,7 +48,10 @@ int SchreibeMapPrefs(const char *datei, st_MOVE *move, const char *routine)
     UBYTE mref[kMrefBytes];
     BPTR f = datei ? Open(datei, MODE_OLDFILE) : nullptr;
     if (!f) {
-        std::printf("%s : Konnte MapPrefs nicht öffnen\n", routine);
+        // Each caller has its own spelling of the line.
+        std::printf(std::strcmp(routine, "RemoveFigurFromMapPrefs") == 0 ? "%s: Konnte MapPrefs nicht \366ffnen\n"
+                                                                          : "%s : Konnte MapPrefs nicht \366ffnen\n",
+                    routine);
         return 0;
     }
     LONG gelesen = Read(f, mref, kMrefBytes);

@@ -135,7 +135,7 @@ TEST(Lists, DeletePositionsMoveTheCursor)
     } rows[] = {
         {"first", LIST_FIRST, 0, {2, 3}, 2},
         {"cursor on the first", LIST_ACT, 0, {2, 3}, 2},
-        {"index 1", LIST_INDEX, 1, {1, 3}, 1},
+        {"index 1: the cursor moves to its successor", LIST_INDEX, 1, {1, 3}, 3},
         {"index out of range", LIST_INDEX, 3, {1, 2, 3}, 1},
         {"last", LIST_LAST, 0, {1, 2}, 1},
     };
