@@ -394,8 +394,14 @@ LONG LoadGraphic(const GfxIndex *idx, ULONG n, const GfxEntry &e, const std::str
                 depth = 24;
                 size = w * h * 3;
                 std::printf("24 BIT Gfx gefunden!\n");
-                std::printf("GFX BitmapPfad %s\nGFX Breite  %u\nGFX Hoehe   %u\nGFX Tiefe   %u\nGFX Groesse %u\n",
-                            file.c_str(), w, h, depth, size);
+                if (fullScreen)
+                    std::printf("OpenKavorPic: Breite       : %u\nOpenKavorPic: H\366he         : %u\n"
+                                "OpenKavorPic: Bitplanes    : %u\nOpenKavorPic: BitmapPfad   :<%s>\n"
+                                "OpenKavorPic: SizeofPic    :<%u>\n",
+                                w, h, depth, file.c_str(), size);
+                else
+                    std::printf("GFX BitmapPfad %s\nGFX Breite  %u\nGFX Hoehe   %u\nGFX Tiefe   %u\nGFX Groesse %u\n",
+                                file.c_str(), w, h, depth, size);
             }
         }
     }

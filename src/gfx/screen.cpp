@@ -97,8 +97,10 @@ void TearDownScreen()
 }
 
 // Reads the colour map of a full-screen picture into a cleared buffer of at
-// least 768 bytes and KavoriaPalette. The buffer (AllocVec) or null when the
-// file cannot be read whole; the palette is then left as it was.
+// least 768 bytes and KavoriaPalette; a file shorter than its index entry
+// gives its colours first and black after. The buffer (AllocVec) or null
+// when the file cannot be read or the entry passes the cap; the palette is
+// then left as it was.
 UBYTE *LoadColourMap(const std::string &name, ULONG bytes, ULONG *size)
 {
     *size = 0;
@@ -108,14 +110,19 @@ UBYTE *LoadColourMap(const std::string &name, ULONG bytes, ULONG *size)
         return nullptr;
     }
     struct stat st;
-    if (fstat(fileno(f), &st) != 0 || (unsigned long long)st.st_size < bytes || bytes > kMaxCmapBytes) {
-        std::printf("OpenKavorPic: Die Farbtabelle %s ist kuerzer als der Index sagt\n", name.c_str());
+    if (fstat(fileno(f), &st) != 0 || bytes > kMaxCmapBytes) {
+        std::printf("OpenKavorPic: Konnte die Farbtabelle %s nicht lesen\n", name.c_str());
         std::fclose(f);
         return nullptr;
     }
+    ULONG have = bytes;
+    if ((unsigned long long)st.st_size < bytes) {
+        std::printf("OpenKavorPic: Die Farbtabelle %s ist kuerzer als der Index sagt\n", name.c_str());
+        have = (ULONG)st.st_size;
+    }
     const ULONG alloc = bytes < 768 ? 768 : bytes;
     UBYTE *buffer = (UBYTE *)AllocVec(alloc, MEMF_PUBLIC | MEMF_CLEAR);
-    const bool ok = std::fread(buffer, 1, bytes, f) == bytes;
+    const bool ok = std::fread(buffer, 1, have, f) == have;
     std::fclose(f);
     if (!ok) {
         std::printf("OpenKavorPic: Konnte die Farbtabelle %s nicht lesen\n", name.c_str());
