@@ -153,7 +153,7 @@ LONG OpenKavorPic(const char *indexpath, ULONG n, ULONG mode)
     std::printf("Routine: OpenKavorPic %s %i %i\n", indexpath ? indexpath : "", (int)n, (int)mode);
     GfxIndex idx;
     if (!OpenGfxIndex(indexpath, &idx)) {
-        std::printf("OpenKavorPic:Konnte den Path File nicht öffnen!\n");
+        std::printf("OpenKavorPic:Konnte den Path File nicht \366ffnen!\n");
         return -1;
     }
     struct Closer {
@@ -182,7 +182,7 @@ LONG OpenKavorPic(const char *indexpath, ULONG n, ULONG mode)
     if (GfxIndexText(&idx, e.CmapPathOffset, GFX_PATH_MAX, &cmapPath))
         MakeGfxFileName(cmapPath.c_str(), 2, 1, &cmapName);
     const ULONG cmapBytes = e.CmapSize / 4;
-    std::printf("OpenKavorPic: ID %u\nOpenKavorPic: Breite %u\nOpenKavorPic: Höhe %u\nOpenKavorPic: Bitplanes %u\n"
+    std::printf("OpenKavorPic: ID %u\nOpenKavorPic: Breite %u\nOpenKavorPic: H\366he %u\nOpenKavorPic: Bitplanes %u\n"
                 "OpenKavorPic: BitmapPfad <%s>\nOpenKavorPic: SizeofPic <%u>\nOpenKavorPic: ColormapPfad <%s>\n"
                 "OpenKavorPic: SizeofCmap <%u>\n",
                 e.Nummer, e.Breite, e.Hoehe, e.Tiefe, picName.c_str(), e.PicSize, cmapName.c_str(), cmapBytes);

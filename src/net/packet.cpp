@@ -185,7 +185,7 @@ void PacketFeed(void *machine, const NetInput *in)
         ULONG length = 0;
         if (m->Step++ == 0) m->Result = 1;
         if (!PacketAckLength((const char *)in->Data, in->Length, max, &length) || length == 0) {
-            std::printf("SendPacket: %s meldet eine unbrauchbare Länge: %.*s\n", word, (int)(in->Length > 40 ? 40 : in->Length),
+            std::printf("SendPacket: %s meldet eine unbrauchbare L\344nge: %.*s\n", word, (int)(in->Length > 40 ? 40 : in->Length),
                         (const char *)in->Data);
             Done(m, 0);
             return;

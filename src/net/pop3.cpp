@@ -70,7 +70,7 @@ void Quit(Pop3Machine *m)
 {
     if (!FlushSaved(m)) {
         // Without the QUIT the server forgets this session's deletions.
-        std::printf("GetEMail:Gespeicherte Mails nicht auf die Platte gebracht, nichts wird gelöscht!\n");
+        std::printf("GetEMail:Gespeicherte Mails nicht auf die Platte gebracht, nichts wird gel\366scht!\n");
         Fail(m, "Konnte die Mails nicht sicher speichern");
         m->D.Want = NETWANT_DONE;
         return;
@@ -178,7 +178,7 @@ void HeaderDone(Pop3Machine *m)
         return;
     }
     if (m->Prefix && std::strncmp(m->Subject, m->Prefix, std::strlen(m->Prefix)) != 0) {
-        std::printf("GetEMail:Suchkriterium nicht erfüllt !\n");
+        std::printf("GetEMail:Suchkriterium nicht erf\374llt !\n");
         NextMessage(m);
         return;
     }
@@ -323,7 +323,7 @@ void Pop3Feed(void *machine, const NetInput *in)
     if (in->Kind != NETIN_LINE) {
         const char *why = NetErrorWords(in->Error);
         Fail(m, "Socket Error:%s", why);
-        if (!m->LoggedIn) std::printf("GetEmail: Login fehlgeschlagen, Benutzername/Passwort überprüfen!\n");
+        if (!m->LoggedIn) std::printf("GetEmail: Login fehlgeschlagen, Benutzername/Passwort \374berpr\374fen!\n");
         if (m->State == P_RETRDATA || m->State == P_RETR) std::printf("GetEMail:Fehler Beim Herunterladen der E-Mail!\n");
         // Only a live, logged-in session is worth a QUIT: it makes the deletions stick.
         if (m->LoggedIn && m->State != P_QUIT && in->Error == NETERR_TIMEOUT) Quit(m);
@@ -339,7 +339,7 @@ void Pop3Feed(void *machine, const NetInput *in)
     case P_PASS:
         if (!IsOk(in)) {
             Fail(m, "Server Error:%s", Stripped(in).c_str());
-            std::printf("GetEmail: Login fehlgeschlagen, Benutzername/Passwort überprüfen!\n");
+            std::printf("GetEmail: Login fehlgeschlagen, Benutzername/Passwort \374berpr\374fen!\n");
             m->D.Want = NETWANT_DONE;
             return;
         }
@@ -352,7 +352,7 @@ void Pop3Feed(void *machine, const NetInput *in)
         return;
     case P_STAT: {
         if (!IsOk(in)) {
-            std::printf("GetEmail: Status des Postfach konnte nicht überprüft werden!\n");
+            std::printf("GetEmail: Status des Postfach konnte nicht \374berpr\374ft werden!\n");
             Fail(m, "Server Error:%s", Stripped(in).c_str());
             Quit(m);
             return;
@@ -376,8 +376,8 @@ void Pop3Feed(void *machine, const NetInput *in)
         size_t blank = r.rfind(' ');
         m->Size = blank == std::string::npos ? 0 : ParseNumber(r.c_str() + blank + 1, nullptr);
         if (m->Size == 0) {
-            std::printf("Server liefert die Größe der Mail nicht zurück! Verbrecherischer Fehler! Setze die "
-                        "Mailgröße auf 1 MB um trotzdem zu funktionieren...\n");
+            std::printf("Server liefert die Gr\366\337e der Mail nicht zur\374ck! Verbrecherischer Fehler! Setze die "
+                        "Mailgr\366\337e auf 1 MB um trotzdem zu funktionieren...\n");
             m->Size = 1000000;
         }
         Send(m, P_TOP, NETWANT_LINE, "TOP %u 0", m->Current);

@@ -20,7 +20,7 @@ ULONG GetFileSize(const char *name)
     }
     struct stat st;
     if (stat(name, &st) != 0) {
-        std::printf("GetFileSize: Konnte die Datei <%s> nicht öffnen\n", name);
+        std::printf("GetFileSize: Konnte die Datei <%s> nicht \366ffnen\n", name);
         return 0;
     }
     return st.st_size > 0xFFFFFFFFLL ? 0xFFFFFFFFu : (ULONG)st.st_size;
@@ -333,7 +333,7 @@ int DeleteDir(const char *dir, const char *prefix)
         std::printf("Routine: DeleteFile\n");
         std::string full = std::string(dir) + "/" + e->d_name;
         if (std::remove(full.c_str()) != 0)
-            std::printf("DeleteDir: Konnte das folgende File nicht löschen : %s\n", full.c_str());
+            std::printf("DeleteDir: Konnte das folgende File nicht l\366schen : %s\n", full.c_str());
     }
     closedir(d);
     return 1;
@@ -372,7 +372,7 @@ int CopyDir(const char *source, const char *dest, int mode)
             std::printf("CopyDir: Lade File <%s>\n", name.c_str());
             have[i] = ReadWhole(name.c_str(), kept[i]);
         }
-        std::printf("CopyDir: DIR <%s> soll gelöscht werden!\n", WithoutSlash(dst).c_str());
+        std::printf("CopyDir: DIR <%s> soll gel\366scht werden!\n", WithoutSlash(dst).c_str());
         DeleteDir(WithoutSlash(dst).c_str(), nullptr);
         for (int i = 0; i < 3; ++i)
             if (have[i]) {
@@ -403,7 +403,7 @@ int CopyDir(const char *source, const char *dest, int mode)
                     continue;
                 }
             } else if (mode & COPYDIR_EMPTY_DEST) {
-                std::printf("CopyDir: DIR: <%s> soll gelöscht werden!\n", name.c_str());
+                std::printf("CopyDir: DIR: <%s> soll gel\366scht werden!\n", name.c_str());
                 DeleteDir(to.c_str(), nullptr);
             }
             if (!CopyDir((from + "/").c_str(), (to + "/").c_str(), mode)) result = 0;
@@ -425,7 +425,7 @@ int CopyDir(const char *source, const char *dest, int mode)
             continue;
         }
         if ((mode & COPYDIR_MOVE) && std::remove(from.c_str()) != 0) {
-            std::printf("CopyDir: Konnte das folgende File nicht löschen : %s\n", from.c_str());
+            std::printf("CopyDir: Konnte das folgende File nicht l\366schen : %s\n", from.c_str());
             result = 0;
         }
     }

@@ -128,7 +128,7 @@ BPTR OpenPrefs(const PrefsFile &pf)
     if (!f) {
         f = Open(pf.path, MODE_NEWFILE);
         if (!f) {
-            std::printf("CheckPrefs: Couldn´t make Prefs-File !\n");
+            std::printf("CheckPrefs: Couldn\264t make Prefs-File !\n");
             return nullptr;
         }
         if (!SaveStandard(pf, f)) {
@@ -139,7 +139,7 @@ BPTR OpenPrefs(const PrefsFile &pf)
         return f;
     }
     if (!HeaderSound(pf, f)) {
-        std::printf("%s: %s ist beschädigt und wird mit den lesbaren Werten neu geschrieben !\n", pf.routine,
+        std::printf("%s: %s ist besch\344digt und wird mit den lesbaren Werten neu geschrieben !\n", pf.routine,
                     pf.path);
         if (!SaveStandard(pf, f)) {
             Close(f);
@@ -231,7 +231,7 @@ int WriteText(const PrefsFile &pf, UWORD id, const char *text)
     const PrefsSlot *slot = FindSlot(pf, id, PREFS_WRITE, true);
     if (!slot) return 0;
     if (!text) {
-        std::printf("%s: Kein Text für Prefs-Wert %u !\n", pf.routine, (unsigned)id);
+        std::printf("%s: Kein Text f\374r Prefs-Wert %u !\n", pf.routine, (unsigned)id);
         return 0;
     }
     UBYTE buffer[80] = {};
@@ -342,7 +342,7 @@ int OptionenPrefsSave()
     // Owner only: the record holds the mail passwords.
     const int written = WriteFileAtomic(OPTIONEN_PATH, image, OPTIONEN_PREFS_SIZE, 0600);
     if (written < 0) {
-        std::printf("OptionenPrefsSave: Konnte Prefs-File nicht öffnen!\n");
+        std::printf("OptionenPrefsSave: Konnte Prefs-File nicht \366ffnen!\n");
         return 0;
     }
     if (written != (int)OPTIONEN_PREFS_SIZE) {
@@ -365,7 +365,7 @@ int OptionenPrefsLoad()
     for (const OptionField &f : optionFields)
         if (f.size == 40) mem[f.memOffset + 39] = 0;
     if (got < OPTIONEN_PREFS_SIZE) {
-        std::printf("OptionenPrefsLoad: Ladefehler: Filegröße stimmt nicht!\n");
+        std::printf("OptionenPrefsLoad: Ladefehler: Filegr\366\337e stimmt nicht!\n");
         return 0;
     }
     return 1;

@@ -107,7 +107,7 @@ int ValidateDisplay()
     }
     if (d == 16 || d == 32) {
         if (w >= 800 && h >= 600) return 1;
-        std::printf("%iBit: Bitte verwenden Sie eine Auflösung groesser/gleich 800x600.\n"
+        std::printf("%iBit: Bitte verwenden Sie eine Aufl\366sung groesser/gleich 800x600.\n"
                     "%iBit: Please use a screen size equal or greater then 800x600.\n", d, d);
         return 0;
     }

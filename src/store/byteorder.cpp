@@ -381,10 +381,10 @@ bool SwapPayload(UBYTE *chunk, ULONG id, ULONG version, ULONG length, bool toHos
     ULONG fit = end > first ? (ULONG)((end - first) / l->entry->size) : 0;
     if (count > fit) {
         if (l->num == CN_MOVE)
-            std::printf("SwapByteOrderInChunk: Fataler Fehler! Grösse des Move-Chunks stimmt nicht beim swappen! "
+            std::printf("SwapByteOrderInChunk: Fataler Fehler! Gr\366sse des Move-Chunks stimmt nicht beim swappen! "
                         "Anzahl Figuren %u berechnet %u\n", count, length / (ULONG)sizeof(st_MOVE_EXT));
         else
-            std::printf("SwapByteOrderInChunk: Fataler Fehler! Grösse des %s-Chunks stimmt nicht beim swappen! "
+            std::printf("SwapByteOrderInChunk: Fataler Fehler! Gr\366sse des %s-Chunks stimmt nicht beim swappen! "
                         "Anzahl %u berechnet %u\n", ChunkNamen[l->num], count, fit);
         count = fit;
     }

@@ -360,7 +360,7 @@ int SortList(ListHeader *l, ULONG flag)
         l->TypDef[best].Priority = 0;
     }
     if (keys.empty()) {
-        std::printf("SortNode : Keine Priorität vorhanden !\n");
+        std::printf("SortNode : Keine Priorit\344t vorhanden !\n");
         return 0;
     }
 

@@ -323,7 +323,7 @@ LONG TextBox(const char *text)
     }
     box.Port = NewPort(box.Copy, font1);
     if (!box.Port) {
-        std::printf("TextBox : Konnte Speicher für RastPort nicht allokieren 001 \n");
+        std::printf("TextBox : Konnte Speicher f\374r RastPort nicht allokieren 001 \n");
         close();
         return 0;
     }
@@ -461,7 +461,7 @@ TeilnehmerReq *TeilnehmerReq_Open(UWORD x, UWORD y, UWORD n, const char *lines)
         return nullptr;
     }
     if (!DlgBlit(nullptr, 77, x, y)) {
-        std::printf("TeilnehmerReq_Open : Konnte Grafik nicht öffnen bzw. blitten !\n");
+        std::printf("TeilnehmerReq_Open : Konnte Grafik nicht \366ffnen bzw. blitten !\n");
         TeilnehmerReq_Close(list);
         return nullptr;
     }
@@ -477,7 +477,7 @@ TeilnehmerReq *TeilnehmerReq_Open(UWORD x, UWORD y, UWORD n, const char *lines)
         list->VekFontPtr = OpenDiskFont("./Fonts/KavorN.fnt");
     }
     if (!list->VekFontPtr) {
-        std::printf("TeilnehmerReq_Open : Konnte Kavor-Font nicht öffnen !\n");
+        std::printf("TeilnehmerReq_Open : Konnte Kavor-Font nicht \366ffnen !\n");
         TeilnehmerReq_Close(list);
         return nullptr;
     }

@@ -104,7 +104,7 @@ VekRequester *BuildList(const char *routine, RequesterHook hook, APTR userData, 
     if (!req->ReqMemPtr) {
         std::printf(req->ReqHoeheBitmap < req->ReqHoehe ? "InitRequesterBox_Alloc: Konnte Speicher nicht allokieren 002 \n"
                                                          : "InitRequesterBox_Alloc: Konnte Speicher nicht allokieren 003 \n");
-        std::printf("InitRequesterBox: Konnte Speicher für Bitmap nicht allokieren\n");
+        std::printf("InitRequesterBox: Konnte Speicher f\374r Bitmap nicht allokieren\n");
         ClearRequester(req);
         return nullptr;
     }
@@ -316,7 +316,7 @@ VekRequester *InitRequesterTextBox(UWORD contentWidth, TextFont *font, const cha
     VekRequester *req = InitRequesterTextBox_Init(contentWidth, font, text, x, y, w, h, backPen, textPen);
     if (!req) return nullptr;
     if (!InitRequesterTextBox_Bitmap(req)) {
-        std::printf("InitRequesterTextBox: Konnte BitMap für Requester nicht allokieren 001 \n");
+        std::printf("InitRequesterTextBox: Konnte BitMap f\374r Requester nicht allokieren 001 \n");
         ClearRequester(req);
         return nullptr;
     }
@@ -468,7 +468,7 @@ VekRequester *UpdateRequesterText(VekRequester *req, const char *lines, UWORD n)
     const UWORD oldPercent = req->ReqProzent, oldEntries = req->ReqEntries;
     LONG o = req->ReqOldEntry;
     if (o >= 0 && o >= n) {
-        std::printf("gelöscht...\n");
+        std::printf("gel\366scht...\n");
         o = -1;
     }
     char remembered[512] = {};

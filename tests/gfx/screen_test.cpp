@@ -157,7 +157,7 @@ TEST_P(Screens, RefusedNumbersLeaveTheScreenAlone)
     EXPECT_EQ(OpenKavorPic("./Data/None", 5, 0), -1);
     const std::string text = out.Take();
     EXPECT_NE(text.find("OpenKavorPic:Die angegebene ID ist zu Gross!\n"), std::string::npos);
-    EXPECT_NE(text.find("OpenKavorPic:Konnte den Path File nicht öffnen!\n"), std::string::npos);
+    EXPECT_NE(text.find("OpenKavorPic:Konnte den Path File nicht \366ffnen!\n"), std::string::npos);
     EXPECT_EQ(TitelScreenPtr, nullptr);
     EXPECT_TRUE(rec->events.empty());
 

@@ -207,7 +207,7 @@ TEST_F(CatalogTest, NothingOpensWhenTheLanguageIsNotGerman)
     EXPECT_EQ(Open("VekBrowser.catalog"), nullptr);
     EXPECT_EQ(OpenGlobalCatalog(), 0);
     const std::string out = cap.Take();
-    EXPECT_NE(out.find("OpenCatalog: Konnte das File catalogs/deutsch/VekBrowser.catalog nicht öffnen!"),
+    EXPECT_NE(out.find("OpenCatalog: Konnte das File catalogs/deutsch/VekBrowser.catalog nicht \366ffnen!"),
               std::string::npos)
         << out;
     EXPECT_TRUE(Untouched());
@@ -317,7 +317,7 @@ TEST_F(CatalogTest, MissingFileAndUnknownTableAreRefused)
     EXPECT_EQ(OpenCatalog("c.catalog", &VekStrings[1], &VekStrings[2]), nullptr);
     EXPECT_EQ(OpenCatalog("c.catalog", &VekStrings[0], &VekStrings[2]), nullptr);
     const std::string out = cap.Take();
-    EXPECT_NE(out.find("Konnte das File catalogs/deutsch/missing.catalog nicht öffnen!"), std::string::npos);
+    EXPECT_NE(out.find("Konnte das File catalogs/deutsch/missing.catalog nicht \366ffnen!"), std::string::npos);
     EXPECT_TRUE(Untouched());
 }
 

@@ -251,7 +251,7 @@ TEST_F(Figurdatei, RemoveMessages)
     RemoveFigurFromMapPrefs(MAPPREFS_FILE, 2, 5, 5, FIGUREN_ALLE);
     RemoveFigurFromMapPrefs(MAPPREFS_FILE, FID_ARMEE, 5, 5, 3);
     std::string text = cap.Take();
-    EXPECT_NE(text.find("RemoveFigurFromMapPrefs: Lösche eine Figur auf Position X:5 Y:5...\n"), std::string::npos);
+    EXPECT_NE(text.find("RemoveFigurFromMapPrefs: L\366sche eine Figur auf Position X:5 Y:5...\n"), std::string::npos);
     EXPECT_NE(text.find("RemoveFigurFromMapPrefs: Fataler Fehler ! Konnte gesuchte Figur nicht entfernen !\n"),
               std::string::npos);
     EXPECT_EQ(text.find("Eine ID ist hier Unsinn"), std::string::npos) << "the list was empty by then";

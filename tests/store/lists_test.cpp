@@ -222,7 +222,7 @@ TEST(Lists, SortOneKeyAndPrioritiesAreConsumed)
     CheckRing(l);
     vektest::StdoutCapture cap;
     EXPECT_EQ(SortList(l, LIST_ASCENDING), 0);
-    EXPECT_NE(cap.Take().find("SortNode : Keine Priorität vorhanden !"), std::string::npos);
+    EXPECT_NE(cap.Take().find("SortNode : Keine Priorit\344t vorhanden !"), std::string::npos);
     l->TypDef[1].Priority = 1;
     EXPECT_EQ(SortList(l, LIST_ASCENDING | LIST_DESCENDING), 1);  // descending wins
     EXPECT_EQ(Tags(l), (std::vector<ULONG>{300, 70, 5}));

@@ -330,7 +330,7 @@ TEST_P(RequesterTest, RebuildKeepsPositionSliderAndHighlight)
     StdoutCapture out;
     std::vector<char> few = Lines(2, "N");
     req = req_ = UpdateRequesterText(req, few.data(), 2);
-    EXPECT_NE(out.Take().find("gelöscht...\n"), std::string::npos);
+    EXPECT_NE(out.Take().find("gel\366scht...\n"), std::string::npos);
     ASSERT_NE(req, nullptr);
     EXPECT_EQ(req->ReqOldEntry, -1);
     EXPECT_EQ(req->ReqProzent, 0);  // it fits now
