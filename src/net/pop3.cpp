@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "net/netproto.h"
+#include "platform/files.h"
 #include "platform/memfile.h"
 
 namespace {
@@ -110,8 +111,8 @@ BOOL SaveMessage(Pop3Machine *m)
 {
     std::snprintf(m->SavedName, sizeof m->SavedName, "%s%s.email", m->Path ? m->Path : "", m->Subject);
     if (!CheckPathName(m->SavedName, sizeof m->SavedName)) return 0;
-    std::string tmp = std::string(m->SavedName) + ".XXXXXX";
-    int fd = mkstemp(tmp.data());
+    char tmp[sizeof m->SavedName + 16];
+    int fd = CreateTempBeside(m->SavedName, tmp, sizeof tmp);
     if (fd < 0) {
         std::printf("GetEMail:Konnte File nicht anlegen\n");
         return 0;
@@ -127,11 +128,11 @@ BOOL SaveMessage(Pop3Machine *m)
         done += (ULONG)n;
     }
     BOOL ok = ::close(fd) == 0 && done == m->MsgLen;
-    if (ok && std::rename(tmp.c_str(), m->SavedName) == 0) {
+    if (ok && std::rename(tmp, m->SavedName) == 0) {
         m->Unflushed = 1;
         return 1;
     }
-    ::unlink(tmp.c_str());
+    ::unlink(tmp);
     return 0;
 }
 

@@ -67,10 +67,33 @@ void SyncDirectoryOf(const char *name)
 
 }  // namespace
 
+int CreateTempBeside(const char *name, char *tmp, ULONG tmpSize)
+{
+    if (!name || !tmp || tmpSize == 0) return -1;
+    const char *slash = std::strrchr(name, '/');
+    const std::string dir = slash ? std::string(name, (size_t)(slash - name) + 1) : std::string();
+    const std::string base = slash ? slash + 1 : name;
+    if (base.empty()) return -1;
+    // A leading "." hides the file from every reader's mask (*.email, *.vek ...).
+    const std::string prefix = "." + base + ".";
+    const std::string pattern = dir + prefix + "XXXXXX";
+    if (pattern.size() >= tmpSize) return -1;
+    // What an interrupted write of the same target left behind goes first.
+    if (DIR *d = opendir(dir.empty() ? "." : dir.c_str())) {
+        while (struct dirent *e = readdir(d)) {
+            if (std::strlen(e->d_name) == prefix.size() + 6 && std::strncmp(e->d_name, prefix.c_str(), prefix.size()) == 0)
+                ::unlink((dir + e->d_name).c_str());
+        }
+        closedir(d);
+    }
+    std::memcpy(tmp, pattern.c_str(), pattern.size() + 1);
+    return mkstemp(tmp);
+}
+
 int WriteFileAtomic(const char *name, const void *buffer, ULONG length, int mode)
 {
-    std::string tmp = std::string(name) + ".XXXXXX";
-    int fd = mkstemp(tmp.data());
+    char tmp[4096];
+    int fd = CreateTempBeside(name, tmp, sizeof tmp);
     if (fd < 0) return -1;
     if (mode < 0) {
         struct stat st;
@@ -94,11 +117,11 @@ int WriteFileAtomic(const char *name, const void *buffer, ULONG length, int mode
     }
     bool ok = left == 0 && fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
-    if (ok && std::rename(tmp.c_str(), name) == 0) {
+    if (ok && std::rename(tmp, name) == 0) {
         SyncDirectoryOf(name);
         return (int)length;
     }
-    ::unlink(tmp.c_str());
+    ::unlink(tmp);
     return left ? (int)(length - left) : -1;
 }
 

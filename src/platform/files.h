@@ -31,6 +31,12 @@ int DeleteDir(const char *dir, const char *prefix);        // 1
 int CopyDir(const char *source, const char *dest, int mode);  // 1, or 0 after a failure on the way
 const char *GetSysLanguage();                              // "German" or "-"
 
+// Creates the temporary file of a new version of name in name's directory as
+// "." + base name + ".XXXXXX" (no reader's mask matches it), after removing
+// those an interrupted write of the same target left. The open descriptor
+// with the name in tmp, or -1.
+int CreateTempBeside(const char *name, char *tmp, ULONG tmpSize);
+
 // Writes a complete new file beside the old one, flushes it and renames it
 // over the old one: a crash leaves the old or the new file, never a mix.
 // mode -1 keeps the old file's permissions (new files follow the umask).

@@ -45,6 +45,40 @@ TEST(SaveMem2File, ReplacesWholeAndLeavesNoTemporaryFiles)
     EXPECT_EQ(SaveMem2File("no/such/dir/file", "x", 1), 0);
 }
 
+// A temporary file is hidden from every reader's mask, and what an
+// interrupted write of the same target left behind goes before the next one.
+TEST(SaveMem2File, TemporaryFilesAreHiddenAndStaleOnesRemoved)
+{
+    ScratchDir dir;
+    MakeDirs("Pool");
+    char tmp[256];
+    int fd = CreateTempBeside("Pool/GameChunk.vek", tmp, sizeof tmp);
+    ASSERT_GE(fd, 0);
+    close(fd);
+    EXPECT_EQ(std::string(tmp).rfind("Pool/.GameChunk.vek.", 0), 0u) << tmp;
+    EXPECT_EQ(std::strlen(tmp), std::strlen("Pool/.GameChunk.vek.XXXXXX"));
+
+    struct Row {
+        const char *name;
+        bool kept;
+    } rows[] = {
+        {"Pool/.GameChunk.vek.abc123", false},   // a stale one of this target
+        {"Pool/.GameChunk.vek.abc1234", true},   // not a temporary name
+        {"Pool/.Other.vek.abc123", true},        // another target's
+        {"Pool/GameChunk.vek.backup", true},     // a file of the player's
+    };
+    for (const auto &r : rows) WriteText(r.name, "x");
+    ASSERT_EQ(SaveMem2File("Pool/GameChunk.vek", "pool", 4), 1);
+    EXPECT_EQ(Text("Pool/GameChunk.vek"), "pool");
+    EXPECT_FALSE(Exists(tmp));
+    for (const auto &r : rows) {
+        SCOPED_TRACE(r.name);
+        EXPECT_EQ(Exists(r.name), r.kept);
+    }
+    EXPECT_EQ(CreateTempBeside("Pool/", tmp, sizeof tmp), -1);
+    EXPECT_EQ(CreateTempBeside("Pool/GameChunk.vek", tmp, 10), -1);
+}
+
 TEST(CopyFile, CasesThatMustNotLoseData)
 {
     struct Row {
