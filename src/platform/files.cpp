@@ -1,6 +1,7 @@
 // Whole-file and directory services on the system library.
 #include "platform/files.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -456,9 +457,14 @@ int CopyDir(const char *source, const char *dest, int mode)
     return result;
 }
 
-const char *GetSysLanguage()
+namespace {
+
+// The language does not change under a running program: the shell is asked
+// once. Null until then.
+std::atomic<const char *> sysLanguage{nullptr};
+
+const char *AskSysLanguage()
 {
-    std::printf("Routine: GetSysLanguage\n");
     std::FILE *p = popen("set | grep \"LANG\"", "r");
     if (!p) return "-";
     const char *result = "-";
@@ -473,3 +479,18 @@ const char *GetSysLanguage()
     pclose(p);
     return result;
 }
+
+}  // namespace
+
+const char *GetSysLanguage()
+{
+    std::printf("Routine: GetSysLanguage\n");
+    const char *known = sysLanguage.load();
+    if (!known) {
+        known = AskSysLanguage();
+        sysLanguage.store(known);
+    }
+    return known;
+}
+
+void ForgetSysLanguage() { sysLanguage.store(nullptr); }

@@ -29,7 +29,8 @@ char *GetDirBuffer(const char *dir, ULONG n);              // n slots of 80 byte
 UWORD GetDirEntries(const char *dir);
 int DeleteDir(const char *dir, const char *prefix);        // 1
 int CopyDir(const char *source, const char *dest, int mode);  // 1, or 0 after a failure on the way
-const char *GetSysLanguage();                              // "German" or "-"
+const char *GetSysLanguage();                              // "German" or "-", asked once per run
+void ForgetSysLanguage();                                  // tests: the next call asks again
 
 // Creates the temporary file of a new version of name in name's directory as
 // "." + base name + ".XXXXXX" (no reader's mask matches it), after removing

@@ -315,8 +315,10 @@ TEST(GetSysLanguage, FromTheShellEnvironment)
         } else {
             unsetenv("LANG");
         }
+        ForgetSysLanguage();
         EXPECT_STREQ(GetSysLanguage(), r.expected);
     }
     if (saved) setenv("LANG", keep.c_str(), 1);
     else unsetenv("LANG");
+    ForgetSysLanguage();
 }
