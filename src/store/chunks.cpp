@@ -118,7 +118,13 @@ APTR LoadFrom(BPTR file, ULONG wanted)
             FreeVec(chunk);
             return nullptr;
         }
-        if (id != ID_PMAP) SwapPayload(chunk, id, version, length, true);
+        // A chunk of known layout that converts only in part is no chunk.
+        if (id != ID_PMAP && !SwapPayload(chunk, id, version, length, true) && HasLayout(id, version)) {
+            std::printf("LoadChunk2Mem: Der Chunk %s liess sich nicht vollstaendig konvertieren!\n",
+                        IdText(id).c_str());
+            FreeVec(chunk);
+            return nullptr;
+        }
         return chunk;
     }
 }
@@ -160,7 +166,10 @@ BOOL SaveChunk2File(const char *FileName, const void *Chunk)
     }
     // Converted in a copy: the caller's chunk is never touched.
     std::vector<UBYTE> out(src, src + 12 + (size_t)length);
-    ChunkToFileOrder(out.data(), (ULONG)out.size());
+    if (!ChunkToFileOrder(out.data(), (ULONG)out.size())) {
+        std::printf("SaveChunk2File:Der Chunk liess sich nicht vollstaendig konvertieren!\n");
+        return 0;
+    }
     int written = WriteFileAtomic(FileName, out.data(), (ULONG)out.size(), -1);
     if (written < 0) {
         std::printf("SaveChunk2File:Konnte das File nicht erstellen : %s\n", FileName);
