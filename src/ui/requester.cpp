@@ -207,7 +207,7 @@ LONG HighLite(VekRequester *req, RequesterHook set, RequesterHook unset, APTR us
         if (flag == 0 && (LONG)y < req->ReqYPos) return -1;
         if ((LONG)y - req->ReqYPos >= req->ReqHoeheBitmap) return -1;
     }
-    const LONG offset = std::max<LONG>(0, ((LONG)req->ReqHoeheBitmap - req->ReqHoehe) * req->ReqProzent / 100);
+    const LONG offset = req->ReqPixel;  // the row the window shows
     LONG e, o;
     if (flag == 0) {
         e = ((LONG)y - req->ReqYPos + offset) / lh;
@@ -444,8 +444,9 @@ LONG SetRequesterBox(VekRequester *req, UWORD mode, UWORD value)
         req->ReqProzent = SetSlider(req, (UWORD)(SLIDER_REDRAW + std::min<LONG>(percent, 100)));
     }
     if (p != req->ReqPixel) {
-        req->ReqPixel = (UWORD)((LONG)req->ReqProzent * range / 100);
-        req->ReqZeile = (UWORD)(req->ReqPixel / lh);
+        // The row shown, not the slider's rounding of it: highlights count from here.
+        req->ReqPixel = (UWORD)p;
+        req->ReqZeile = (UWORD)(p / lh);
         ShowWindow(req, p);
     }
     return 1;
