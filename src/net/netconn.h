@@ -62,10 +62,10 @@ const char *NetErrorWords(UWORD error);                // a NetError in words ("
 // excludes the terminator and fails past NET_REPLY_MAX. 1, or 0 (LastError).
 constexpr UWORD NETLINE_TEXT = 0;
 constexpr UWORD NETLINE_PACKET = 1;
-BOOL NetReadLine(VekConn *conn, UWORD mode, const UBYTE **line, ULONG *length);
-ULONG NetReadBlock(VekConn *conn, UBYTE *dest, ULONG length);  // bytes read; short = failure
-int NetReadPiece(VekConn *conn, UBYTE *dest, ULONG max);        // > 0, or 0 on failure
-BOOL NetWrite(VekConn *conn, const void *data, ULONG length);
+[[nodiscard]] BOOL NetReadLine(VekConn *conn, UWORD mode, const UBYTE **line, ULONG *length);
+[[nodiscard]] ULONG NetReadBlock(VekConn *conn, UBYTE *dest, ULONG length);  // bytes read; short = failure
+[[nodiscard]] int NetReadPiece(VekConn *conn, UBYTE *dest, ULONG max);        // > 0, or 0 on failure
+[[nodiscard]] BOOL NetWrite(VekConn *conn, const void *data, ULONG length);
 
 // A dialogue: the machine fills Out (and Body, sent right after without a
 // copy) and says what it wants next; the driver sends, reads and feeds back.
@@ -104,5 +104,5 @@ using NetFeedFn = void (*)(void *machine, const NetInput *in);
 // Runs until the machine wants nothing more.
 void NetRunDialog(VekConn *conn, NetDialog *dialog, NetFeedFn feed, void *machine);
 // Appends a formatted command to Out; 0 when it does not fit (nothing added).
-BOOL NetOut(NetDialog *dialog, const char *format, ...) __attribute__((format(printf, 2, 3)));
-BOOL NetOutBytes(NetDialog *dialog, const void *data, ULONG length);
+[[nodiscard]] BOOL NetOut(NetDialog *dialog, const char *format, ...) __attribute__((format(printf, 2, 3)));
+[[nodiscard]] BOOL NetOutBytes(NetDialog *dialog, const void *data, ULONG length);

@@ -32,7 +32,10 @@ void Done(PacketMachine *m, BOOL result)
 // A command goes out with its NUL.
 void Command(PacketMachine *m, const char *text)
 {
-    NetOutBytes(&m->D, text, (ULONG)std::strlen(text) + 1);
+    if (!NetOutBytes(&m->D, text, (ULONG)std::strlen(text) + 1)) {
+        Done(m, 0);  // never half a command
+        return;
+    }
     m->D.Want = NETWANT_REPLY;
 }
 

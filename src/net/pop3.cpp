@@ -60,7 +60,11 @@ void Send(Pop3Machine *m, UWORD next, UWORD want, const char *format, ...)
     va_start(ap, format);
     std::vsnprintf(line, sizeof line, format, ap);
     va_end(ap);
-    NetOut(&m->D, "%s\r\n", line);
+    if (!NetOut(&m->D, "%s\r\n", line)) {
+        Fail(m, "Befehl zu lang");  // a command that does not fit is never sent in part
+        m->D.Want = NETWANT_DONE;
+        return;
+    }
     m->State = next;
     m->D.Want = want;
 }
