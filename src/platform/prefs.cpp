@@ -5,6 +5,7 @@
 #include "platform/prefs.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
 
@@ -121,10 +122,18 @@ int HeaderSound(const PrefsFile &pf, BPTR f)
 }
 
 // Opens the file ready for use: created when missing, repaired when short
-// or its header is wrong. Null after a printed failure.
-BPTR OpenPrefs(const PrefsFile &pf)
+// or its header is wrong. A file the player may not change is opened for
+// reading only, and only to be read as it is. Null after a printed failure.
+BPTR OpenPrefs(const PrefsFile &pf, UWORD mode)
 {
     BPTR f = Open(pf.path, MODE_OLDFILE);
+    if (!f && (errno == EACCES || errno == EROFS || errno == EPERM)) {
+        f = mode == PREFS_READ ? OpenToRead(pf.path) : nullptr;
+        if (f && HeaderSound(pf, f)) return f;
+        if (f) Close(f);
+        std::printf("%s: %s ist schreibgesch\374tzt !\n", pf.routine, pf.path);
+        return nullptr;
+    }
     if (!f) {
         f = Open(pf.path, MODE_NEWFILE);
         if (!f) {
@@ -171,7 +180,7 @@ const PrefsSlot *FindSlot(const PrefsFile &pf, UWORD id, UWORD mode, bool text)
 // Reads or writes the slot's bytes in place. 1 or 0.
 int Transfer(const PrefsFile &pf, const PrefsSlot &slot, UWORD mode, UBYTE *bytes)
 {
-    BPTR f = OpenPrefs(pf);
+    BPTR f = OpenPrefs(pf, mode);
     if (!f) return 0;
     if (Seek(f, slot.offset, OFFSET_BEGINNING) < 0) {
         if (!SaveStandard(pf, f) || Seek(f, slot.offset, OFFSET_BEGINNING) < 0) {

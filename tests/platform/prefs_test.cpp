@@ -342,6 +342,26 @@ TEST_F(PrefsTest, FileThatCannotBeOpenedFails)
     EXPECT_NE(cap.Take().find("CheckPrefs: Couldn\264t make Prefs-File !"), std::string::npos);
 }
 
+// A preference file the player may not change is read as it is, and a change
+// fails instead of being dropped or rebuilding the file.
+TEST_F(PrefsTest, ReadOnlyFileIsReadButNotChanged)
+{
+    ASSERT_EQ(CheckPrefsWrite(1, 0x01020304), 1);
+    const Bytes before = vektest::ReadBytes(PREFS);
+    chmod(".", 0777);
+    chmod("Data", 0777);
+    chmod(PREFS, 0444);
+    EXPECT_EQ(vektest::AsUnprivileged([] {
+                  ULONG v = 0;
+                  if (CheckPrefsRead(1, &v) != 1 || v != 0x01020304) return 1;
+                  StdoutCapture cap;
+                  if (CheckPrefsWrite(1, 7) != 0) return 2;
+                  return cap.Take().find("ist schreibgesch\374tzt") == std::string::npos ? 3 : 0;
+              }),
+              0);
+    EXPECT_EQ(vektest::ReadBytes(PREFS), before);
+}
+
 TEST_F(PrefsTest, SaveStandardKeepsTheOldPayload)
 {
     WriteBytes(PREFS, FilledPrefs());
