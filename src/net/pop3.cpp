@@ -197,7 +197,7 @@ void HeaderDone(Pop3Machine *m)
 }
 
 // Appends a piece of the message; the buffer grows up to the cap.
-BOOL Append(Pop3Machine *m, const UBYTE *data, ULONG len)
+[[nodiscard]] BOOL Append(Pop3Machine *m, const UBYTE *data, ULONG len)
 {
     if (len > NET_MAIL_MAX - m->MsgLen) return 0;
     if (m->MsgLen + len > m->MsgCap) {
