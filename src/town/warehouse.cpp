@@ -123,7 +123,9 @@ ULONG LuxusNeeded(short Offset, long TierQuellen, long PflanzenQuellen, long Min
     const LuxusResources leer{};
     const LuxusResources &r = Res ? *Res : leer;
     const int64_t v = Volk, s1 = r.GebaeudeStufe1, s2 = r.GebaeudeStufe2, kirche = r.KirchenPunkte;
-    auto quelle = [](long q) -> int64_t { return q < 0 ? -10 * (int64_t)q : 0; };
+    // A deficit of raw sources needs ten times its size; a huge one saturates
+    // before the product could leave 64 bits.
+    auto quelle = [](long q) -> int64_t { return q >= 0 ? 0 : q < -0x7FFFFFFFL ? 0xFFFFFFFFLL : -10 * (int64_t)q; };
     int64_t need = 0;
     switch (Offset) {
     case 0: need = quelle(TierQuellen); break;
