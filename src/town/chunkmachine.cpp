@@ -47,7 +47,8 @@ ListHeader *LoadFigurList()
 
 void MoveAfter(ListHeader *List, ListNode *Node, ListNode *After)
 {
-    if (Node == After || After->Next == Node) return;
+    // In a ring the last node's Next is the first node, which is not behind it.
+    if (Node == After || (After->Next == Node && Node != List->FirstNode)) return;
     List->ActNode = Node;
     DeleteNode(List, LIST_ACT, 0, LIST_UNLINK_ONLY);
     Node->Prev = After;

@@ -490,7 +490,7 @@ BOOL CaseShip(const char *Path, ULONG Modus)
                         (unsigned)i);
             for (ListNode *m : Nodes(figuren)) {
                 if (m == f || !SameFigure(Fig(m), l)) continue;
-                if (hinter->Next != m) {
+                if (hinter->Next != m || m == figuren->FirstNode) {
                     MoveAfter(figuren, m, hinter);
                     changed = true;
                 }
