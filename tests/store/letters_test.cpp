@@ -110,7 +110,7 @@ TEST(CreateMailChunk, TwoLettersBackToBackByteForByte)
     // Loaded, the letters inside stay in file order.
     st_MAIL *m = (st_MAIL *)LoadChunk2Mem(ID_MAIL, POOL_OUT);
     ASSERT_NE(m, nullptr);
-    EXPECT_EQ(m->AnzahlEmails, 2u);
+    EXPECT_EQ(+m->AnzahlEmails, 2u);
     EXPECT_EQ(Bytes((UBYTE *)m + 16, (UBYTE *)m + 16 + a.size()), a);
     FreeVec(m);
 }
@@ -134,8 +134,8 @@ TEST(CreateMailChunk, OnlyWholeSingleLettersTravel)
         EXPECT_EQ(CreateMailChunk(POOL_OUT, "./Data/MailOut"), 0) << c.name;
         st_MAIL *m = (st_MAIL *)LoadChunk2Mem(ID_MAIL, POOL_OUT);
         ASSERT_NE(m, nullptr) << c.name;
-        EXPECT_EQ(m->AnzahlEmails, 1u);
-        EXPECT_EQ(m->Head.Length, 4 + good.size());
+        EXPECT_EQ(+m->AnzahlEmails, 1u);
+        EXPECT_EQ(+m->Head.Length, 4 + good.size());
         FreeVec(m);
     }
 }
