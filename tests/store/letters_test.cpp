@@ -157,7 +157,7 @@ std::vector<UBYTE> Mail(uint32_t count, const Bytes &letters, uint32_t length = 
     std::vector<UBYTE> m(16 + letters.size() + 1, 0);
     st_MAIL h{{ID_MAIL, VERSION_V001, length == 0xFFFFFFFF ? (ULONG)(4 + letters.size()) : length}, count};
     std::memcpy(m.data(), &h, sizeof h);
-    std::memcpy(m.data() + 16, letters.data(), letters.size());
+    if (!letters.empty()) std::memcpy(m.data() + 16, letters.data(), letters.size());
     return m;
 }
 
