@@ -165,6 +165,26 @@ TEST(ChunkMachineMove, FiguresSortedOwnFirstAndScoutsAndSettlersCounted)
     EXPECT_EQ(+land.AnzahlSiedler, 1);
 }
 
+// The figure file after MOVE, byte for byte: the old map reference, then the
+// figures in their new order.
+TEST(ChunkMachineMove, FigureFileByteForByte)
+{
+    GameDir dir;
+    WriteMapPrefs({Figur(kIch, FID_SIEDLER, 9, 1, 1)});
+    const std::vector<st_MOVE_EXT> empfangen = {Figur(kAndere, 4, 2, 0x10203, 0x40506, 7), Figur(kIch, 10, 1, 300, 200)};
+    st_MOVE m{};
+    m.AnzFiguren = 2;
+    Put(MakeChunk(CN_MOVE, m, empfangen), POOL_IN);
+    Put(MakeChunk(CN_LAND, Land()), POOL_IN);
+    ASSERT_EQ(ChunkMachine(POOL_IN, ChunkBit(CN_MOVE), 0), 1);
+    Bytes mref = {0, 0, 0x32, 0, 0, 0, 0x19, 0};
+    PutZeros(mref, 8);
+    const Bytes move = {0, 2,
+                        0, 0, 0, 7, 0, 10, 0, 1, 0, 0, 0x01, 0x2C, 0, 0, 0, 0xC8, 0, 0,
+                        0, 0, 0, 9, 0, 4, 0, 2, 0, 1, 2, 3, 0, 4, 5, 6, 7, 0};
+    EXPECT_EQ(ReadBytes(MAPPREFS_FILE), Cat({FileChunk("MREF", "V001", mref), FileChunk("MOVE", "V001", move)}));
+}
+
 TEST(ChunkMachineMove, WithoutOwnFiguresTheSortedOrderStays)
 {
     GameDir dir;
