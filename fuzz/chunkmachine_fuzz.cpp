@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <string>
 #include <unistd.h>
@@ -55,16 +56,18 @@ Bytes MapPrefs()
     return b;
 }
 
+std::string gRoot;  // the game folder; the fuzzer's own folder stays the working one between runs
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
     static char dir[] = "/dev/shm/vekcmfuzz.XXXXXX";
-    if (!mkdtemp(dir) || chdir(dir) != 0) std::abort();
-    static std::string root = dir;
+    if (!mkdtemp(dir)) std::abort();
+    gRoot = dir;
     std::atexit([] {
         std::error_code ec;
-        fs::remove_all(root, ec);
+        fs::remove_all(gRoot, ec);
     });
     if (!std::freopen("/dev/null", "w", stdout)) std::abort();
     PlayerInfo.SpielerID = 7;
@@ -74,6 +77,8 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     if (size < 2 || size > (1u << 20)) return 0;
+    const int back = open(".", O_RDONLY | O_DIRECTORY);
+    if (back < 0 || chdir(gRoot.c_str()) != 0) std::abort();
     std::error_code ec;
     fs::remove_all("Data", ec);
     fs::remove_all("Map", ec);
@@ -94,5 +99,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     pool.insert(pool.end(), data + 2, data + size);
     Write(num == CN_INIT ? POOL_OUT : POOL_IN, pool);
     ChunkMachine(num == CN_INIT ? POOL_OUT : POOL_IN, ChunkBit(num), modus);
+    if (fchdir(back) != 0) std::abort();
+    close(back);
     return 0;
 }
