@@ -270,7 +270,12 @@ void LoadNextFrame(st_Movie *m, bool sound)
     const LONG frame = m->ActualFrame;
     LONG chunk[2] = {0, 0};
     bool failed = ReadChunk2(ch, chunk, m->Key) != 8;
-    if (!failed && datakit::AnimPlainId((ULONG)chunk[0]) == datakit::AnimFourCC("FORM")) {
+    if (!failed && datakit::AnimPlainId((ULONG)chunk[0]) != datakit::AnimFourCC("FORM")) {
+        // Not a frame: skipped by its length when that stays inside the file,
+        // so a stray chunk costs one frame time, not one per 8 bytes.
+        const ULONG len = (ULONG)chunk[1];
+        if (len <= (ULONG)(ch->FileSize - ch->Position)) AFX_Seek(ch, (LONG)(len + (len & 1)), OFFSET_CURRENT);
+    } else if (!failed) {
         const ULONG len = (ULONG)chunk[1];
         // A length past the end of the file ends the movie; it is never allocated.
         if (len > (ULONG)(ch->FileSize - ch->Position)) {
