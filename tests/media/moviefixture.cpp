@@ -114,9 +114,14 @@ TestMovie::TestMovie()
     m.ANHD = &anhd;
     m.SXHD = &sxhd;
     m.LoadRGBStruct = rgb;
+    m.GRS_Pointer = &grs;
 }
 
-TestMovie::~TestMovie() { FreeANIM5Handle(m.A5Handle); }
+TestMovie::~TestMovie()
+{
+    FreeANIM5Handle(m.A5Handle);
+    if (grs.Frame) SDL_FreeSurface(grs.Frame);
+}
 
 int TestMovie::Parse(const Bytes &payload, bool sound) { return FORMParser(&m, payload.data(), (ULONG)payload.size(), sound); }
 

@@ -47,6 +47,7 @@ struct TestMovie {
     AnimHeaDer anhd{};
     SXHeaDer sxhd{};
     ULONG rgb[MOVIE_RGB_TABLE_SIZE / 4]{};
+    GrakaRenderStruct grs{};  // its kept surface is freed with the record
     TestMovie();
     ~TestMovie();
     int Parse(const Bytes &payload, bool sound = false);  // FORMParser over a plain payload
