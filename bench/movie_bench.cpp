@@ -128,7 +128,7 @@ int main(int argc, char **argv)
     std::ofstream report("/proc/self/fd/" + std::to_string(dup(1)));
     if (!std::freopen("/dev/null", "w", stdout)) return 1;
     benchmark::Initialize(&argc, argv);
-    benchmark::ConsoleReporter reporter;
+    benchmark::ConsoleReporter reporter(benchmark::ConsoleReporter::OO_Tabular);
     reporter.SetOutputStream(&report);
     reporter.SetErrorStream(&report);
     benchmark::RunSpecifiedBenchmarks(&reporter);

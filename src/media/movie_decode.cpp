@@ -23,6 +23,8 @@ constexpr ULONG ID_BMHD = AnimFourCC("BMHD"), ID_BODY = AnimFourCC("BODY"), ID_A
 ULONG BE32(const UBYTE *p) { return (ULONG)p[0] << 24 | (ULONG)p[1] << 16 | (ULONG)p[2] << 8 | p[3]; }
 UWORD BE16(const UBYTE *p) { return (UWORD)(p[0] << 8 | p[1]); }
 
+constexpr ULONG MOVIE_MAX_PIXELS = 4096u * 4096u;
+
 int Drop(const char *why)
 {
     std::printf("FORMParser: %s, Frame verworfen\n", why);
@@ -63,6 +65,8 @@ int TakeBMHD(st_Movie *m, const UBYTE *d, ULONG len)
     // The renderer converts 8 planes of Width / 8 bytes per row.
     if (b.Depth != 8) return Drop("Tiefe ist nicht 8");
     if (b.Width == 0 || b.Height == 0 || b.Width % 8 != 0) return Drop("Breite ist kein Vielfaches von 8");
+    // Two buffers of this size are allocated, and running out of memory is fatal.
+    if ((ULONG)b.Width * b.Height > MOVIE_MAX_PIXELS) return Drop("Bild zu gross");
     if (ANIM5Handle *h = m->A5Handle) {
         if (h->Width != b.Width || h->Height != b.Height) return Drop("BMHD mit anderer Groesse");
     } else {

@@ -160,6 +160,7 @@ TEST(FrameDecoding, HostileChunksDropTheirFrame)
         {"depth 7", false, FramePayload({{"BMHD", Bmhd(16, 2, 7)}})},
         {"width not a multiple of 8", false, FramePayload({{"BMHD", Bmhd(12, 2)}})},
         {"BMHD short", false, FramePayload({{"BMHD", Bytes(19, 0)}})},
+        {"frame too large to allocate", false, FramePayload({{"BMHD", Bmhd(65528, 65535)}})},
         {"later BMHD of another size", true, FramePayload({{"BMHD", Bmhd(24, 2)}, {"BODY", kKeyBody}})},
         {"BODY cut short", true, FramePayload({{"BMHD", Bmhd(16, 2)}, {"BODY", shortBody}})},
         {"ByteRun1 copy past the row", true, FramePayload({{"BMHD", Bmhd(16, 2)}, {"BODY", Cat({{0x02, 1, 2, 3}, kKeyBody})}})},
