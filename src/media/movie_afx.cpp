@@ -285,21 +285,20 @@ int CacheFunc(void *arg)
     auto *mb = (st_MovieBase *)arg;
     std::printf("Cache gestartet...\n");
     std::printf("#warning CreateEvent() ersetzt\n");
-    mb->MB_CacheCheckMask = SDL_CreateSemaphore(0);
-    if (!mb->MB_CacheCheckMask) {
-        std::printf("PipeLineFunc: Konnte PipeLineEent nicht anlegen...\n");
+    const char *failure = "PipeLineFunc: Konnte PipeLineEent nicht anlegen...\n";
+    SDL_sem *handleLock = SDL_CreateSemaphore(1);
+    if (!MakeWakeSemaphore(mb, &mb->MB_CacheCheckMask, handleLock ? failure : "")) {
+        if (handleLock) SDL_DestroySemaphore(handleLock);
+        return 1;
+    }
+    if (!handleLock) {
+        std::printf("%s", failure);
         SDL_SemPost(mb->MB_Started);
         return 1;
     }
     auto *ci = (CacheInfo *)AllocVec(sizeof(CacheInfo), MEMF_CLEAR);
     ci->MB = mb;
-    ci->lock = SDL_CreateSemaphore(1);
-    if (!ci->lock) {
-        std::printf("PipeLineFunc: Konnte PipeLineEent nicht anlegen...\n");
-        FreeVec(ci);
-        SDL_SemPost(mb->MB_Started);
-        return 1;
-    }
+    ci->lock = handleLock;
     mb->CInfo = ci;
     SDL_SemPost(mb->MB_Started);
     while (!mb->MB_CacheFinishBit) {

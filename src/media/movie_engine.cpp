@@ -207,12 +207,8 @@ void WorkerLoop(st_MovieBase *mb, std::atomic<BOOL> &finish, SDL_sem *wake, bool
 int SchedulerFunc(void *arg)
 {
     auto *mb = (st_MovieBase *)arg;
-    mb->MB_SchedulerCheckMask = SDL_CreateSemaphore(0);
-    if (!mb->MB_SchedulerCheckMask) {
-        std::printf("SchedulerFunc: Konnte SchedulerEvent nicht anlegen...\n");
-        Give(mb->MB_Started);
+    if (!MakeWakeSemaphore(mb, &mb->MB_SchedulerCheckMask, "SchedulerFunc: Konnte SchedulerEvent nicht anlegen...\n"))
         return 1;
-    }
     Give(mb->MB_Started);
     WorkerLoop(mb, mb->MB_SchedulerFinishBit, mb->MB_SchedulerCheckMask, false);
     return 0;
@@ -224,12 +220,8 @@ int PipeLineFunc(void *arg)
 {
     auto *mb = (st_MovieBase *)arg;
     std::printf("PipeLineFunc\n");
-    mb->MB_PipeLineCheckMask = SDL_CreateSemaphore(0);
-    if (!mb->MB_PipeLineCheckMask) {
-        std::printf("PipeLineFunc: Konnte PipeLineEent nicht anlegen...\n");
-        Give(mb->MB_Started);
+    if (!MakeWakeSemaphore(mb, &mb->MB_PipeLineCheckMask, "PipeLineFunc: Konnte PipeLineEent nicht anlegen...\n"))
         return 1;
-    }
     Give(mb->MB_Started);
     std::printf("InitAudio: Timer Task installed\n");
     WorkerLoop(mb, mb->MB_PipeLineFinishBit, mb->MB_PipeLineCheckMask, true);
@@ -262,6 +254,15 @@ void StopWorker(SDL_Thread *&thread, std::atomic<BOOL> &finish, SDL_sem *&wake)
 }
 
 }  // namespace
+
+int MakeWakeSemaphore(st_MovieBase *mb, SDL_sem **mask, const char *failure)
+{
+    *mask = SDL_CreateSemaphore(0);
+    if (*mask) return 1;
+    std::printf("%s", failure);
+    Give(mb->MB_Started);  // the base goes on without this worker, which ends now
+    return 0;
+}
 
 void LoadNextFrame(st_Movie *m, bool sound)
 {

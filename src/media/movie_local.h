@@ -67,6 +67,9 @@ void FreeRenderStruct(GrakaRenderStruct *grs);  // the record and its kept surfa
 
 // ---- Workers --------------------------------------------------------------
 
+// A worker's wake semaphore; on failure the message, the start is reported
+// (so the base does not wait) and 0: the worker then ends.
+int MakeWakeSemaphore(st_MovieBase *mb, SDL_sem **mask, const char *failure);
 // Decodes the next frame of one movie (its lock held by the caller) and sets
 // its display time; what the scheduler does per movie.
 void LoadNextFrame(st_Movie *m, bool sound);
