@@ -248,3 +248,24 @@ TEST(Scrambling, ScrambledFrameDecodesUnderTheRolledKey)
     EXPECT_EQ(wrong.Parse(FramePayload(frames[0], key)), 0);
     EXPECT_EQ(wrong.m.A5Handle, nullptr);
 }
+
+// Sound chunks are read only by the pipeline mode's parser; the movie audio is
+// silent, so sound frames are only counted.
+TEST(FrameDecoding, SoundChunksOnlyInPipelineMode)
+{
+    const Bytes sxhd = {16, 64, 0, 0, 0, 0, 0x08, 0x00, 0, 0, 0x56, 0x22, 0, 2, 0, 1, 1, 3, 0, 0, 0, 0, 0xAC, 0x44,
+                        0, 0, 0, 1};
+    const Bytes payload = FramePayload({{"SXHD", sxhd}, {"SBDY", Bytes(2048, 7)}, {"SBDY", Bytes(3, 7)}});
+    for (bool sound : {false, true}) {
+        SCOPED_TRACE(sound);
+        TestMovie t;
+        t.m.Audio = 1;
+        EXPECT_EQ(t.Parse(payload, sound), 1);
+        const SXHeaDer &s = t.sxhd;
+        const std::vector<LONG> got = {s.SampleDepth, s.FixedVolume, s.Length, s.Playrate, s.SkipFrames,
+                                       s.CompressionMethode, s.UsedChannels, s.UsedMode, s.PlayFreq, (LONG)s.Loop};
+        const std::vector<LONG> want = {16, 64, 2048, 22050, 2, 1, 1, 3, 44100, 1};
+        EXPECT_EQ(got, sound ? want : std::vector<LONG>(10, 0));
+        EXPECT_EQ(t.m.AudioFrames, sound ? 2u : 0u);
+    }
+}

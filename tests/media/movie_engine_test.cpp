@@ -162,6 +162,20 @@ TEST_F(MovieEngine, PlayedOnceShowsAllButTheLastFrameAndWakesTheScreen)
     FreeMovieBase(mb);
 }
 
+TEST_F(MovieEngine, PipelineModePlaysLikeTheScheduler)
+{
+    st_MovieBase *mb = AllocMovieBase(&screen, 0, 0, 1);
+    ASSERT_NE(mb->MB_PipeLineProcess, nullptr);
+    ASSERT_NE(mb->MB_CacheProcess, nullptr);
+    EXPECT_EQ(mb->MB_SchedulerProcess, nullptr);
+    st_Movie *m = LoadBytes(mb, MovieFile(ThreeFrames(), true));
+    PlayMovie(mb, m, 0, 0, 65 | PLAY_AUDIO, 500);
+    ASSERT_EQ(SDL_SemWaitTimeout(mb->MB_MainWakeBit, 5000), 0);
+    EXPECT_EQ(m->DisplayCount, 2u);
+    EXPECT_EQ(Seen().size(), 3u);
+    FreeMovieBase(mb);
+}
+
 TEST_F(MovieEngine, LoopRestartsWithTheStartKeyAndShowsItsLastFrame)
 {
     st_MovieBase *mb = AllocMovieBase(&screen, 0, 0, 0);
