@@ -25,6 +25,13 @@ struct Restore {
     }
 };
 
+// A 640 x 480 x 8 display with the test palette, faded in.
+struct EightBitDisplay {
+    Restore restore;
+    vektest::SdlScreen sdl;
+    EightBitDisplay() : sdl((vektest::SetTestPalette(), 8)) { VekDisplay.VekScreen_FadeIn = 1; }
+};
+
 ULONG Pen(int depth, UBYTE i) { return depth == 8 ? i : ChunkyPixel(VekDisplay.VekScreen_ScreenFormat, i); }
 
 }  // namespace
@@ -89,10 +96,8 @@ TEST(MovieDrawing, NothingIsDrawnDuringAFadeOrBeforeFadeIn)
 
 TEST(MovieDrawing, AMovieLargerThanTheDisplayIsClipped)
 {
-    Restore restore;
-    vektest::SetTestPalette();
-    vektest::SdlScreen sdl(8);
-    VekDisplay.VekScreen_FadeIn = 1;
+    EightBitDisplay display;
+    vektest::SdlScreen &sdl = display.sdl;
     // 800 x 4, raw: the last byte column of plane 0 lights pixel 799 of each row.
     Bytes body;
     for (int y = 0; y < 4; ++y)
@@ -117,10 +122,8 @@ TEST(MovieDrawing, AMovieLargerThanTheDisplayIsClipped)
 // game palette's colours are matched to the display's.
 TEST(MovieDrawing, TownScreenDrawsWithTheDisplaysPalette)
 {
-    Restore restore;
-    vektest::SetTestPalette();
-    vektest::SdlScreen sdl(8);
-    VekDisplay.VekScreen_FadeIn = 1;
+    EightBitDisplay display;
+    vektest::SdlScreen &sdl = display.sdl;
     TestMovie t;
     KeyFrame(t);
     // The game palette's colour 1 is now the display's colour 2.
