@@ -247,7 +247,7 @@ void StopWorker(SDL_Thread *&thread, std::atomic<BOOL> &finish, SDL_sem *&wake)
     if (!thread) return;
     finish = 1;
     Give(wake);
-    if (SDL_ThreadID() != SDL_GetThreadID(thread)) SDL_WaitThread(thread, nullptr);
+    SDL_WaitThread(thread, nullptr);
     thread = nullptr;
     if (wake) SDL_DestroySemaphore(wake);
     wake = nullptr;
@@ -474,6 +474,15 @@ void ClearMovies(st_MovieBase *mb)
 st_MovieBase *FreeMovieBase(st_MovieBase *mb)
 {
     if (!mb) return nullptr;
+    // Reached from a worker only on the fatal path (its allocation failed):
+    // that worker holds a movie's lock and cannot join itself, and the
+    // program ends next, so the workers are only told to stop.
+    const Uint32 self = SDL_ThreadID();
+    for (SDL_Thread *t : {mb->MB_SchedulerProcess, mb->MB_PipeLineProcess, mb->MB_CacheProcess})
+        if (t && SDL_GetThreadID(t) == self) {
+            mb->MB_SchedulerFinishBit = mb->MB_PipeLineFinishBit = mb->MB_CacheFinishBit = 1;
+            return nullptr;
+        }
     // Every movie is paused here, so the workers come to rest and end.
     Take(mb->MB_lock);
     for (st_Movie *list : {mb->MB_AddMovie, mb->MB_Movie})
