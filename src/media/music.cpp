@@ -67,7 +67,8 @@ int SDLCALL SetModuleThread(void *arg)
             break;
         }
         SetThreadModule(m);
-        UserSystem.SoundModuleName = name;
+        // A screen that already asks for the next module keeps its name.
+        if (!ChangePending()) UserSystem.SoundModuleName = name;
         Outcome o;
         do {
             StartModule(m);
@@ -88,11 +89,27 @@ int SDLCALL SetModuleThread(void *arg)
     return 0;
 }
 
-// The CD unit to open, or -1 when none may be opened: a configured unit
-// beyond the drives present means the first.
+// The CD unit stays open while it plays: SDL's emulated drive ends the
+// playing when its handle is closed, and offers one handle at a time.
+SDL_CD *heldDrive = nullptr;
+
 SDL_CD *OpenDrive()
 {
+    if (heldDrive) return heldDrive;
+    // A configured unit beyond the drives present means the first.
     return SDL_CDNumDrives() > 0 ? SDL_CDOpen(CDDrive()) : nullptr;
+}
+
+void CloseDrive(SDL_CD *cd)
+{
+    if (cd == heldDrive) heldDrive = nullptr;
+    if (cd) SDL_CDClose(cd);
+}
+
+// Opens and closes the unit, unless it is open for playing.
+void TouchDrive()
+{
+    if (!heldDrive) CloseDrive(OpenDrive());
 }
 
 bool CDAudioOn() { return (UserSystem.SoundStatus & SOUND_CDAUDIO) == SOUND_CDAUDIO; }
@@ -140,7 +157,10 @@ void StartModule(Mix_Music *module)
         SDL_Delay(2);
         Mix_HaltMusic();
     }
-    if (Mix_FadeInMusic(module, -1, (int)musicTiming.fadeMs) == 0) {
+    // The mixer counts a fade in whole buffers of about 93 ms; a shorter one
+    // would leave it zero steps to divide by when the next fade-out begins.
+    const int fade = musicTiming.fadeMs >= 100 ? (int)musicTiming.fadeMs : 0;
+    if (Mix_FadeInMusic(module, -1, fade) == 0) {
         std::lock_guard<std::mutex> lock(tableLock);
         modulePlayed = i;
     }
@@ -239,11 +259,12 @@ int PlayCDTrack(const char *, ULONG, UWORD Start, UWORD End)
     }
     std::printf("PlayCDTrack: Status=%d\n", (int)SDL_CDStatus(cd));
     const int ok = End >= Start && SDL_CDPlayTracks(cd, Start, 0, End - Start + 1, 0) == 0;
-    SDL_CDClose(cd);
     if (!ok) {
+        CloseDrive(cd);
         std::printf("PlayCDTrack: failure!\n");
         return 0;
     }
+    heldDrive = cd;
     return 1;
 }
 
@@ -256,22 +277,26 @@ int StopCD(const char *, ULONG)
         return 0;
     }
     SDL_CDStop(cd);
-    SDL_CDClose(cd);
+    CloseDrive(cd);
     return 1;
 }
 
 int IsCDReady(const char *, ULONG)
 {
     if (!CDAudioOn()) return 1;
-    if (SDL_CD *cd = OpenDrive()) SDL_CDClose(cd);
+    TouchDrive();
     return 0;
 }
 
 int IsCD(const char *, ULONG)
 {
-    if (SDL_CD *cd = OpenDrive()) SDL_CDClose(cd);
+    TouchDrive();
     return 0;
 }
+
+SDL_CD *HeldCDDrive() { return heldDrive; }
+
+void ReleaseCDDrive() { CloseDrive(heldDrive); }
 
 int SetCDVolume(UBYTE)
 {

@@ -338,6 +338,7 @@ void ExitSoundEnv()
     std::printf("Exit Soundoptions : %u\n", (unsigned)UserSystem.OP.SoundBits);
     FreeAllSlots();
     if ((UserSystem.SoundStatus & SOUND_CDAUDIO) == SOUND_CDAUDIO) StopCD(nullptr, 0);
+    ReleaseCDDrive();
     // The music thread stops and unloads its own module.
     EndMusicThread();
     UserSystem.SoundModulePtr = nullptr;

@@ -49,6 +49,9 @@ extern MusicTiming musicTiming;
 bool MusicThreadRunning();     // a music thread has started and not yet ended
 void EndMusicThread();         // signals the music thread and waits for its end
 int CDDrive();                 // the options' unit, or 0 when no such drive is present
+struct SDL_CD;
+SDL_CD *HeldCDDrive();         // the unit kept open while it plays, or null
+void ReleaseCDDrive();         // closes it (which ends its playing)
 
 // Rain.
 constexpr int RAIN_DROPS = 50;

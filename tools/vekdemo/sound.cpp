@@ -128,8 +128,8 @@ Bytes Module(const std::string &title)
 }
 
 // CD tracks: the screens ask for indices up to 14, the emulated drive reads
-// track01.mp3 onwards.
-constexpr int CD_TRACKS = 15;
+// track01.mp3 onwards and refuses to play its last track, so one more follows.
+constexpr int CD_TRACKS = 16;
 constexpr int CD_RATE = 22050;
 
 // Four tenths of a second of a triangle tone for track n (1-based), 16-bit
