@@ -60,18 +60,9 @@ void Draw(const RainCanvas &c, RainDrop &d)
     c.present(c.ctx, d.x - 1, d.y, 2, RAIN_STREAK);
 }
 
-// The display's drawing port as a canvas; one streak's work runs under one
-// hold of the screen semaphore.
-struct Display {
-    BitMap *bmp;
-    UBYTE *data;
-    LONG w, h, bpp, pitch;
-    int locked;
-};
-
 ULONG DisplayRead(void *ctx, LONG x, LONG y)
 {
-    Display &d = *(Display *)ctx;
+    RainDisplay &d = *(RainDisplay *)ctx;
     if (!d.data || x < 0 || y < 0 || x >= d.w || y >= d.h) return 0;
     ULONG v = 0;
     std::memcpy(&v, d.data + y * d.pitch + x * d.bpp, (size_t)d.bpp);
@@ -80,21 +71,21 @@ ULONG DisplayRead(void *ctx, LONG x, LONG y)
 
 void DisplayWrite(void *ctx, LONG x, LONG y, ULONG value)
 {
-    Display &d = *(Display *)ctx;
+    RainDisplay &d = *(RainDisplay *)ctx;
     if (!d.data || x < 0 || y < 0 || x >= d.w || y >= d.h) return;
     std::memcpy(d.data + y * d.pitch + x * d.bpp, &value, (size_t)d.bpp);
 }
 
 void DisplayBegin(void *ctx)
 {
-    Display &d = *(Display *)ctx;
+    RainDisplay &d = *(RainDisplay *)ctx;
     d.locked = ScreenLock();
     d.data = GetKavorGfxData(d.bmp);
 }
 
 void DisplayPresent(void *ctx, LONG x, LONG y, LONG w, LONG h)
 {
-    Display &d = *(Display *)ctx;
+    RainDisplay &d = *(RainDisplay *)ctx;
     if (d.data) FreeKavorGfxLock(d.bmp);
     PresentRectHeld(d.bmp, x, y, w, h);
     d.data = GetKavorGfxData(d.bmp);
@@ -102,7 +93,7 @@ void DisplayPresent(void *ctx, LONG x, LONG y, LONG w, LONG h)
 
 void DisplayEnd(void *ctx)
 {
-    Display &d = *(Display *)ctx;
+    RainDisplay &d = *(RainDisplay *)ctx;
     if (d.data) FreeKavorGfxLock(d.bmp);
     d.data = nullptr;
     if (d.locked) ScreenUnlock();
@@ -113,18 +104,9 @@ int SDLCALL ItsRainingAgain(void *arg)
     Rain *rain = (Rain *)arg;
     RainState *st = (RainState *)AllocVec(sizeof(RainState), MEMF_CLEAR);
     RainInit(st, rain->Dauer, Wuerfel);
-    RastPort *rp = UserSystem.Display ? UserSystem.Display->RastPort_ : nullptr;
-    BitMap *bmp = rp ? rp->BitMap : nullptr;
-    Display disp{};
-    RainCanvas canvas{&disp, 0, DisplayRead, DisplayWrite, DisplayBegin, DisplayPresent, DisplayEnd};
-    if (bmp && bmp->Surface) {
-        SDL_Surface *s = bmp->Surface;
-        disp = {bmp, nullptr, s->w, s->h, s->format->BytesPerPixel, s->pitch, 0};
-        const SDL_Color &c = KavoriaPalette[RAIN_PEN];
-        canvas.pen = disp.bpp == 1 ? RAIN_PEN : SDL_MapRGB(s->format, c.r, c.g, c.b);
-    } else {
-        st->dauer = 0;  // nowhere to draw
-    }
+    RainDisplay disp;
+    RainCanvas canvas;
+    if (!RainDisplayCanvas(&disp, &canvas)) st->dauer = 0;  // nowhere to draw
     while (st->step < st->dauer) {
         SDL_Delay(rainStepMs);
         // The owner may hand over another list at any time: one reading per step.
@@ -140,6 +122,20 @@ int SDLCALL ItsRainingAgain(void *arg)
 }
 
 }  // namespace
+
+bool RainDisplayCanvas(RainDisplay *disp, RainCanvas *canvas)
+{
+    RastPort *rp = UserSystem.Display ? UserSystem.Display->RastPort_ : nullptr;
+    BitMap *bmp = rp ? rp->BitMap : nullptr;
+    *disp = {};
+    *canvas = {disp, 0, DisplayRead, DisplayWrite, DisplayBegin, DisplayPresent, DisplayEnd};
+    if (!bmp || !bmp->Surface) return false;
+    SDL_Surface *s = bmp->Surface;
+    *disp = {bmp, nullptr, s->w, s->h, s->format->BytesPerPixel, s->pitch, 0};
+    const SDL_Color &c = KavoriaPalette[RAIN_PEN];
+    canvas->pen = disp->bpp == 1 ? RAIN_PEN : SDL_MapRGB(s->format, c.r, c.g, c.b);
+    return true;
+}
 
 bool RainSpares(const Rechteck *spared, LONG x, LONG y)
 {

@@ -83,6 +83,16 @@ struct RainCanvas {
     void (*present)(void *ctx, LONG x, LONG y, LONG w, LONG h);
     void (*end)(void *ctx);
 };
+// The display's drawing port as a canvas: one streak's work runs under one
+// hold of the screen semaphore. False when there is no port to draw on.
+struct BitMap;
+struct RainDisplay {
+    BitMap *bmp;
+    UBYTE *data;  // while held
+    LONG w, h, bpp, pitch;
+    int locked;
+};
+bool RainDisplayCanvas(RainDisplay *disp, RainCanvas *canvas);
 using RainDice = ULONG (*)(ULONG n);  // 0 to n inclusive
 void RainInit(RainState *st, UWORD dauer, RainDice dice);
 // One step; 1 while steps remain. Stop: jump to the last ten steps (cleared
