@@ -6,35 +6,29 @@
 #include <atomic>
 #include <vector>
 
+#include "common/shareddemo.h"
 #include "common/testutil.h"
 #include "media/audiofixture.h"
 #include "platform/memfile.h"
 
 namespace {
 
+const char *const MAIN = "./Mods/VekMain.xm";
+const char *const SECRET = "./Mods/Secret.xm";
+
 class Music : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        demo = new vektest::ScratchDir;
-        vektest::MakeDemoData(demo->path());
-    }
-    static void TearDownTestSuite()
-    {
-        delete demo;
-        demo = nullptr;
-    }
+    // The demo set is shared and only read: the tests run in a scratch copy of its modules.
     void SetUp() override
     {
+        const std::string demo = SharedDemoSet();
+        vektest::MakeDirs("Mods");
+        for (const char *m : {MAIN, SECRET}) vektest::WriteBytes(m, vektest::ReadBytes(demo + "/" + m));
         musicTiming.pollMs = 5;
         musicTiming.fadeMs = 10;
     }
-    static vektest::ScratchDir *demo;  // also the working directory
+    vektest::ScratchDir scratch;
 };
-vektest::ScratchDir *Music::demo = nullptr;
-
-const char *const MAIN = "./Mods/VekMain.xm";
-const char *const SECRET = "./Mods/Secret.xm";
 
 TEST_F(Music, LoadClampsTheRateAndKeepsAtMostTen)
 {
@@ -156,7 +150,7 @@ TEST_F(Music, AModuleThatDoesNotLoadClearsModuleMusic)
     vektest::WriteBytes("Mods/Garbage.xm", vektest::Bytes(3000, 0x5A));
     vektest::Mixer mix;
     ASSERT_TRUE(mix.Ok());
-    UserSystem.OP.SoundBits = 0x39;
+    UserSystem.OP.SoundBits = SOUND_MODULES;  // effects off: this folder has no sound index;
     vektest::StdoutCapture cap;
     ASSERT_EQ(InitSoundEnv(0, "./Mods/Garbage.xm"), 1);
     EXPECT_TRUE(vektest::WaitFor([] { return !MusicThreadRunning(); }));
@@ -193,7 +187,7 @@ protected:
         UserSystem.OP.CDDeviceUnit = 1;  // the default: a second drive, which is not there
         UserSystem.OP.SoundBits = SOUND_CDAUDIO;
     }
-    static std::string Folder() { return demo->path() + "/CD/"; }
+    static std::string Folder() { return SharedDemoSet() + "/CD/"; }
 };
 
 TEST_F(CD, TracksThreeToFivePlayInTurn)
