@@ -150,7 +150,7 @@ TEST_F(Music, AModuleThatDoesNotLoadClearsModuleMusic)
     vektest::WriteBytes("Mods/Garbage.xm", vektest::Bytes(3000, 0x5A));
     vektest::Mixer mix;
     ASSERT_TRUE(mix.Ok());
-    UserSystem.OP.SoundBits = SOUND_MODULES;  // effects off: this folder has no sound index;
+    UserSystem.OP.SoundBits = SOUND_MODULES;  // effects off: this folder has no sound index
     vektest::StdoutCapture cap;
     ASSERT_EQ(InitSoundEnv(0, "./Mods/Garbage.xm"), 1);
     EXPECT_TRUE(vektest::WaitFor([] { return !MusicThreadRunning(); }));
