@@ -145,6 +145,41 @@ TEST_F(Music, ANewModuleEndsTheOldThreadAndItsModule)
     EXPECT_TRUE(vektest::WaitFor([] { return Mix_PlayingMusic() != 0; }));
 }
 
+TEST_F(Music, TheModuleStartsAgainAfterItsPolls)
+{
+    vektest::Mixer mix;
+    ASSERT_TRUE(mix.Ok());
+    musicTiming.fadeMs = 100;
+    const struct {
+        ULONG polls;
+        bool restarts;
+    } rows[] = {{4, true}, {1000, false}};
+    for (const auto &r : rows) {
+        SCOPED_TRACE(r.polls);
+        musicTiming.restartPolls = r.polls;
+        ASSERT_EQ(SetModule(MAIN), 1);
+        ASSERT_TRUE(vektest::WaitFor([] { return UserSystem.SoundModulePtr && Mix_PlayingMusic(); }));
+        // A restart fades the module out and in again.
+        EXPECT_EQ(vektest::WaitFor([] { return Mix_FadingMusic() == MIX_FADING_OUT; }, 400), r.restarts);
+        EXPECT_EQ(modulesLoaded, 1);
+        EndMusicThread();
+        EXPECT_EQ(modulesLoaded, 0);
+    }
+}
+
+TEST_F(Music, AClearedModulePointerEndsTheThread)
+{
+    vektest::Mixer mix;
+    ASSERT_TRUE(mix.Ok());
+    ASSERT_EQ(SetModule(SECRET), 1);
+    ASSERT_TRUE(vektest::WaitFor([] { return UserSystem.SoundModulePtr && Mix_PlayingMusic(); }));
+    std::atomic_ref<Mix_Music *>(UserSystem.SoundModulePtr).store(nullptr);
+    EXPECT_TRUE(vektest::WaitFor([] { return !MusicThreadRunning(); }));
+    // The thread took its module with it.
+    EXPECT_EQ(modulesLoaded, 0);
+    EXPECT_FALSE(Mix_PlayingMusic());
+}
+
 TEST_F(Music, AModuleThatDoesNotLoadClearsModuleMusic)
 {
     vektest::WriteBytes("Mods/Garbage.xm", vektest::Bytes(3000, 0x5A));

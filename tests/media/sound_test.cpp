@@ -249,6 +249,29 @@ TEST_F(SfxFiles, EffectsOffLoadAndPlayNothing)
     EXPECT_EQ(SfxPlayer(1, 0, 0), 0);
 }
 
+TEST_F(SfxFiles, TheIndexKeptInMemoryComesFirst)
+{
+    vektest::Mixer mix;
+    ASSERT_TRUE(mix.Ok());
+    Write({{200, 22050, "Vek:Sfx/a.raw"}}, {SquareBE(100, 1000)});
+    const Bytes kept = MakeIndex({{200, 22050, "Vek:Sfx/a.raw"}, {200, 44100, "Vek:Sfx/a.raw"}});
+    UserSystem.SfxPathPtr = (char *)AllocVec((ULONG)kept.size(), 0);
+    std::memcpy(UserSystem.SfxPathPtr, kept.data(), kept.size());
+    UserSystem.SfxPathLength = (ULONG)kept.size();
+    UserSystem.CachePath = 1;
+    EXPECT_EQ(OpenKavorSfx("./Data/none", 2), 1);  // only the copy in memory has effect 2
+    EXPECT_EQ(UserSystem.Sfx.SfxLength[0], 100u);  // halved from 44,100 Hz
+    EXPECT_EQ(UserSystem.SfxPathPtr[32 + 3], 2);  // the copy is kept
+    FreeVec(UserSystem.SfxPathPtr);
+    UserSystem.SfxPathPtr = nullptr;
+    UserSystem.SfxPathLength = 0;
+    UserSystem.CachePath = 0;
+    std::string text;
+    EXPECT_EQ(Open(0, &text), 0);
+    EXPECT_EQ(text, "OpenKavorSfx:000\n");
+    EXPECT_EQ(OpenKavorSfx("./Data/none", 1), 0);
+}
+
 TEST_F(SfxFiles, ReadinessFollowsThisSlotsChunk)
 {
     vektest::Mixer mix;
