@@ -5,6 +5,8 @@
 // Run the second with VEK_DEMO_DIR naming a demo set (its modules).
 #include <benchmark/benchmark.h>
 
+#include "benchquiet.h"
+
 #include <SDL/SDL.h>
 #include <dirent.h>
 #include <fcntl.h>
@@ -135,17 +137,4 @@ BENCHMARK(BM_MusicThreadIdle)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-// The report goes to the real standard output, the sound code's trace lines to /dev/null.
-int main(int argc, char **argv)
-{
-    std::fflush(stdout);
-    const int real = dup(1);
-    const int quiet = open("/dev/null", O_WRONLY);
-    dup2(quiet, 1);
-    std::ofstream report("/proc/self/fd/" + std::to_string(real));
-    std::cout.rdbuf(report.rdbuf());
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char **argv) { return RunQuietBenchmarks(argc, argv); }
