@@ -77,6 +77,20 @@ std::vector<WORD> ReadSample(const SfxRecord &rec)
     return samples;
 }
 
+// Sample paths are relative and never climb out of the game directory.
+bool InsideGameDir(const char *path)
+{
+    if (path[0] == '/') return false;
+    for (const char *p = path; *p;) {
+        const char *end = std::strchr(p, '/');
+        const size_t n = end ? (size_t)(end - p) : std::strlen(p);
+        if (n == 2 && p[0] == '.' && p[1] == '.') return false;
+        p += n;
+        if (*p == '/') ++p;
+    }
+    return true;
+}
+
 }  // namespace
 
 int ReadSfxRecord(const UBYTE *index, ULONG size, UWORD id, SfxRecord *out)
@@ -132,6 +146,10 @@ int ReadSfxRecord(const UBYTE *index, ULONG size, UWORD id, SfxRecord *out)
     }
     std::memcpy(out->path, expanded + 4, e - 4);
     out->path[e - 4] = 0;
+    if (!InsideGameDir(out->path)) {
+        std::printf("OpenKavorSfx: Name von %u verl\xE4sst das Spielverzeichnis\n", id);
+        return 0;
+    }
     if (out->rate == 0) {
         std::printf("OpenKavorSfx: Frequenz 0 bei %u\n", id);
         return 0;

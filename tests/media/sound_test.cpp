@@ -115,6 +115,8 @@ TEST(SfxIndex, HostileIndexesAreRefusedWithAMessage)
         {"name of four bytes", [] { return MakeIndex({{100, 22050, "Vek:"}}); }, 1, "zu kurz"},
         {"expansion past the path buffer", [] { return MakeIndex({{100, 22050, "Vek:" + std::string(60, '\xDF')}}); },
          1, "zu lang"},
+        {"absolute path", [] { return MakeIndex({{100, 22050, "Vek:/etc/a.raw"}}); }, 1, "Spielverzeichnis"},
+        {"climbs out", [] { return MakeIndex({{100, 22050, "Vek:Sfx/../../a.raw"}}); }, 1, "Spielverzeichnis"},
         {"rate 0", [] { return MakeIndex({{100, 0, "Vek:a.raw"}}); }, 1, "Frequenz 0"},
         {"odd length", [] { return MakeIndex({{101, 22050, "Vek:a.raw"}}); }, 1, "ungerade"},
     };
