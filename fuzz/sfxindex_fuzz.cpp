@@ -39,9 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (len == sizeof rec.path || !Contained(rec.path) || rec.length % 2 || rec.rate == 0) std::abort();
     // The conversion of a short sample at the record's rate.
     std::vector<WORD> samples(std::min<size_t>(rec.length / 2, 4096), 1);
-    if (rec.rate >= 1000) {
-        const std::vector<WORD> out = ConvertSampleRate(samples.data(), (ULONG)samples.size(), rec.rate);
-        if (out.size() > samples.size() * 23 + 1) std::abort();
-    }
+    const std::vector<WORD> out = ConvertSampleRate(samples.data(), (ULONG)samples.size(), rec.rate);
+    if (out.size() * 2 > SFX_MAX_BYTES) std::abort();
     return 0;
 }

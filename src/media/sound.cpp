@@ -60,15 +60,21 @@ void PrintBits(const char *title, ULONG bits)
 std::vector<WORD> ReadSample(const SfxRecord &rec)
 {
     std::vector<WORD> samples;
-    BPTR f = std::fopen(rec.path, "rb");
+    BPTR f = Open(rec.path, MODE_OLDFILE);
     if (!f) {
         std::printf("Couldn't load %s\n", rec.path);
         return samples;
     }
+    // The file's size bounds what the index may claim.
+    if (GetFileSize(rec.path) < rec.length) {
+        Close(f);
+        std::printf("OpenKavorSfx: %s ist k\xFCrzer als %lu Bytes\n", rec.path, (unsigned long)rec.length);
+        return samples;
+    }
     std::vector<UBYTE> raw(rec.length);
-    const size_t got = std::fread(raw.data(), 1, raw.size(), f);
-    std::fclose(f);
-    if (got != raw.size()) {
+    const LONG got = Read(f, raw.data(), (LONG)raw.size());
+    Close(f);
+    if (got < 0 || (size_t)got != raw.size()) {
         std::printf("OpenKavorSfx: %s ist k\xFCrzer als %lu Bytes\n", rec.path, (unsigned long)rec.length);
         return samples;
     }
@@ -180,6 +186,10 @@ std::vector<WORD> ConvertSampleRate(const WORD *in, ULONG count, ULONG rate)
     // Nearest lower input sample, stepping in extended precision.
     const long double q = (long double)SFX_RATE / rate;
     const unsigned long long bytes = (unsigned long long)(q * (2.0L * count));
+    if (bytes > SFX_MAX_BYTES) {
+        std::printf("OpenKavorSfx: %llu Bytes nach der Umrechnung sind zu viel\n", bytes);
+        return out;
+    }
     out.resize(bytes / 2);
     long double s = 0;
     for (size_t j = 0; j < out.size(); ++j, s += 1 / q) {
@@ -230,10 +240,12 @@ int OpenKavorSfx(const char *Path, UWORD SfxID)
             std::printf("load_sample: filename='%s' length=%d\n", rec.path, (int)rec.length);
             if (rec.length == 0) {
                 // Nothing to play; the slot stays free.
-                BPTR f = std::fopen(rec.path, "rb");
-                if (f) std::fclose(f);
+                BPTR f = Open(rec.path, MODE_OLDFILE);
                 result = f ? 1 : 0;
-                if (!f) std::printf("Couldn't load %s\n", rec.path);
+                if (f)
+                    Close(f);
+                else
+                    std::printf("Couldn't load %s\n", rec.path);
             } else {
                 const std::vector<WORD> raw = ReadSample(rec);
                 if (!raw.empty()) {

@@ -13,6 +13,7 @@ struct Rechteck;
 // Sound index: a record's sample, by effect number.
 constexpr int SFX_PATH_MAX = 80;  // bytes of a sample path after the UTF-8 expansion
 constexpr ULONG SFX_RATE = 22050;
+constexpr unsigned long long SFX_MAX_BYTES = 64ull << 20;  // of one effect at 22,050 Hz: 25 minutes
 struct SfxRecord {
     ULONG length;  // bytes of big-endian 16-bit samples
     ULONG rate;    // Hz

@@ -147,10 +147,13 @@ TEST(SfxRate, ConversionToTheMixerRate)
             ASSERT_TRUE(k <= at + 1e-6 && k >= at - 1 - 1e-6) << "sample " << j << " took " << k << " at " << at;
         }
     }
-    std::vector<WORD> in(4, 1);
+    std::vector<WORD> in(4000, 1);
     vektest::StdoutCapture cap;
     EXPECT_TRUE(ConvertSampleRate(in.data(), 4, 0).empty());
-    EXPECT_NE(cap.Take().find("Frequenz 0"), std::string::npos);
+    EXPECT_TRUE(ConvertSampleRate(in.data(), 4000, 1).empty());  // 88 million samples
+    const std::string text = cap.Take();
+    EXPECT_NE(text.find("Frequenz 0"), std::string::npos);
+    EXPECT_NE(text.find("zu viel"), std::string::npos);
 }
 
 TEST(SfxRate, ElevenKilohertzPlaysEachSampleTwice)
@@ -212,7 +215,7 @@ TEST_F(SfxFiles, SlotsFillUpAndFailuresLeaveThemFree)
     vektest::Mixer mix;
     ASSERT_TRUE(mix.Ok());
     Write({{200, 22050, "Vek:Sfx/a.raw"}, {200, 22050, "Vek:Sfx/missing.raw"}, {400, 22050, "Vek:Sfx/short.raw"},
-           {0, 22050, "Vek:Sfx/empty.raw"}},
+           {0, 22050, "Vek:Sfx/empty.raw"}, {0xFFFFFFF0u, 22050, "Vek:Sfx/a.raw"}},
           {SquareBE(100, 1000), {}, SquareBE(10, 1000), {}});
     std::remove("Sfx/missing.raw");
     std::string text;
@@ -221,13 +224,15 @@ TEST_F(SfxFiles, SlotsFillUpAndFailuresLeaveThemFree)
     EXPECT_EQ(Open(3, &text), 0);
     EXPECT_NE(text.find("k\xFCrzer"), std::string::npos);
     EXPECT_EQ(Open(4), 1);  // nothing to load
+    EXPECT_EQ(Open(5, &text), 0);  // a length far beyond its file
+    EXPECT_NE(text.find("k\xFCrzer"), std::string::npos);
     EXPECT_EQ(HeldSlots(), 0);
 
     for (int i = 0; i < SFX_SLOTS; ++i) ASSERT_EQ(Open(1), 1) << "slot " << i;
     EXPECT_EQ(UserSystem.Sfx.SfxLength[0], 200u);
     EXPECT_EQ(Open(1, &text), 0);
     EXPECT_NE(text.find("OpenKavorSfx:004\n"), std::string::npos);
-    EXPECT_EQ(Open(5, &text), 0);
+    EXPECT_EQ(Open(6, &text), 0);
     EXPECT_NE(text.find("OpenKavorSfx:003\n"), std::string::npos);
 
     CloseKavorSfx(1);
