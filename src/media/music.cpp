@@ -68,7 +68,7 @@ int SDLCALL SetModuleThread(void *arg)
         }
         SetThreadModule(m);
         // A screen that already asks for the next module keeps its name.
-        if (!ChangePending()) UserSystem.SoundModuleName = name;
+        if (!ChangePending()) std::atomic_ref<const char *>(UserSystem.SoundModuleName).store(name);
         Outcome o;
         do {
             StartModule(m);
@@ -80,7 +80,8 @@ int SDLCALL SetModuleThread(void *arg)
         UnloadModule(m);
         SetThreadModule(nullptr);
         if (o == Outcome::End) break;
-        name = UserSystem.SoundModuleName;
+        // The screen wrote the name before it set the flag.
+        name = std::atomic_ref<const char *>(UserSystem.SoundModuleName).load();
         std::atomic_ref<BOOL>(UserSystem.SoundModuleChange).store(0);
     }
     SDL_SemPost(SemModuleThread);
