@@ -10,19 +10,7 @@
 #include <vector>
 
 #include "media/sound_local.h"
-
-// Relative, without a ".." piece.
-static bool Contained(const std::string &name)
-{
-    if (name.empty() || name[0] == '/') return false;
-    size_t start = 0;
-    for (;;) {
-        const size_t slash = name.find('/', start);
-        if (name.substr(start, slash - start) == "..") return false;
-        if (slash == std::string::npos) return true;
-        start = slash + 1;
-    }
-}
+#include "contained.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -36,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     std::memset(&rec, 0xAA, sizeof rec);
     if (!ReadSfxRecord(index.data(), (ULONG)index.size(), id, &rec)) return 0;
     const size_t len = strnlen(rec.path, sizeof rec.path);
-    if (len == sizeof rec.path || !Contained(rec.path) || rec.length % 2 || rec.rate == 0) std::abort();
+    if (len == sizeof rec.path || !Contained(rec.path, SFX_PATH_MAX) || rec.length % 2 || rec.rate == 0) std::abort();
     // The conversion of a short sample at the record's rate.
     std::vector<WORD> samples(std::min<size_t>(rec.length / 2, 4096), 1);
     const std::vector<WORD> out = ConvertSampleRate(samples.data(), (ULONG)samples.size(), rec.rate);
