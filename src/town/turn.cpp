@@ -253,6 +253,7 @@ int ResidenzUpload()
     int failed = 0;
     const auto letters = OutgoingLetters();
     bool built = BuildTurnPool(pool, &failed);
+    if (!built) DeleteFile(pool.c_str());  // half a turn is no turn
     if (DeepScreen() && TurnMapNewSetupHook) TurnMapNewSetupHook(0);
     Close(box);
     if (!built) return failed;
