@@ -26,12 +26,6 @@ ULONG Pref(UWORD id)
     return v;
 }
 
-std::string Text(const std::string &path)
-{
-    auto b = vektest::ReadBytes(path);
-    return std::string(b.begin(), b.end());
-}
-
 st_WARE_EXT Ware(UWORD info, ULONG buyer = 0, ULONG amount = 0, ULONG type = 3)
 {
     st_WARE_EXT w{};

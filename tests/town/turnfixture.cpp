@@ -83,11 +83,15 @@ void PutWares(const std::vector<st_WARE_EXT> &wares)
     DeleteList(list, LIST_FREE_OWNED);
 }
 
-void PutAnswer(const std::string &name, std::time_t when, ULONG year, UWORD quarter)
+void PutAnswer(const std::string &name, std::time_t when, ULONG year, UWORD quarter, UWORD misc)
 {
     std::string pool = "./answer.pool";
     DeleteFile(pool.c_str());
     PutKornLand(pool.c_str(), year, quarter, 100 * year + quarter);
+    auto bytes = vektest::ReadBytes(pool);
+    bytes[offsetof(st_INFO, Misc)] = (uint8_t)(misc >> 8);  // big-endian in the file
+    bytes[offsetof(st_INFO, Misc) + 1] = (uint8_t)misc;
+    vektest::WriteBytes(pool, bytes);
     auto old = GameMailClock;
     static std::time_t at;
     at = when;

@@ -28,7 +28,7 @@ void PutWares(const std::vector<st_WARE_EXT> &wares);
 
 // An answer of that quarter, dated by the clock at `when`, as the mail file
 // ./Data/POP3In/<name>.
-void PutAnswer(const std::string &name, std::time_t when, ULONG year, UWORD quarter);
+void PutAnswer(const std::string &name, std::time_t when, ULONG year, UWORD quarter, UWORD misc = 0);
 
 // Every file under ./Data, ./Map and ./TurnJournal with its bytes.
 std::vector<std::pair<std::string, std::string>> Tree();
