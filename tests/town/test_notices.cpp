@@ -7,7 +7,7 @@
 #include "platform/prefs.h"
 #include "platform/strings.h"
 #include "platform/system.h"
-#include "turnfixture.h"
+#include "transportfixture.h"
 
 using namespace turntest;
 using namespace nettest;

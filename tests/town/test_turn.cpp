@@ -11,7 +11,7 @@
 #include "platform/prefs.h"
 #include "platform/system.h"
 #include "store/store.h"
-#include "turnfixture.h"
+#include "transportfixture.h"
 
 using namespace turntest;
 using vektest::ScratchDir;

@@ -13,7 +13,7 @@
 #include "platform/catalog.h"
 #include "platform/system.h"
 #include "store/store.h"
-#include "turnfixture.h"
+#include "transportfixture.h"
 
 using namespace turntest;
 using namespace nettest;

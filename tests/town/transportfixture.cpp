@@ -1,4 +1,4 @@
-#include "turnfixture.h"
+#include "transportfixture.h"
 
 #include <algorithm>
 #include <cstring>
