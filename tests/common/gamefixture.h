@@ -1,0 +1,33 @@
+// Game files for tests that run the after-turn routines: map tiles with
+// chosen hexes, the realm's chunks in the pools, the buildings file.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "map/mapinfo.h"
+#include "platform/types.h"
+#include "store/chunks.h"
+
+namespace vektest {
+
+// One hex of a tile written by SchreibeTeil.
+struct HexSetzen {
+    LONG x, y;      // world position
+    UWORD art;      // hex graphic: 1 town, 12 grassland, 17 forest, 23 water
+    ULONG besitzer;
+};
+// Tile (tx, ty) as ./Map/M_tx_ty.map: every hex knows its position, is
+// unknown ground of nobody, except the hexes given.
+void SchreibeTeil(LONG tx, LONG ty, const std::vector<HexSetzen> &hexe);
+
+// Chunks in host order with their head set, otherwise zero.
+st_LAND LandChunk(ULONG anzVolk, ULONG anzMorgen, UBYTE gottheit);
+st_KORN KornChunk(ULONG anzKornlager, ULONG saat, ULONG korn, ULONG bev);
+st_TAXE TaxeChunk(UWORD kirchenPunkte);
+void InsPool(const void *chunk, const char *pool);  // fails the test when not stored
+
+// A GEBA chunk of the given buildings as ./Data/Gebaeude.dat.
+void SchreibeGebaeude(const std::vector<st_BAUE_EXT> &gebaeude);
+st_BAUE_EXT Bau(UWORD gebId, UWORD stadt, UWORD restbauzeit = 0);
+
+}  // namespace vektest
