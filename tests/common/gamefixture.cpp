@@ -5,6 +5,8 @@
 #include <cstring>
 
 #include "common/testutil.h"
+#include "platform/datakit.h"
+#include "store/figures.h"
 #include "store/store.h"
 
 namespace vektest {
@@ -92,6 +94,96 @@ void SchreibeGebaeude(const std::vector<st_BAUE_EXT> &gebaeude)
         std::memcpy(c.data() + sizeof g, gebaeude.data(), gebaeude.size() * sizeof(st_BAUE_EXT));
     MakeDirs("Data");
     ASSERT_TRUE(SaveChunk2File("./Data/Gebaeude.dat", c.data()));
+}
+
+namespace {
+void BE(Bytes &b, ULONG v, int breite)
+{
+    for (int i = breite - 1; i >= 0; --i) b.push_back((UBYTE)(v >> (8 * i)));
+}
+}  // namespace
+
+void SchreibeVorlage(const std::vector<GebaeudeAbhaengigkeiten> &slots)
+{
+    Bytes b(32, 0);
+    const char name[] = "Info_Stadt.dat";
+    std::memcpy(b.data(), name, sizeof name - 1);
+    BE(b, 0, 4);
+    BE(b, 1, 4);
+    BE(b, datakit::LayoutTag[datakit::KIND_SLOTS], 4);
+    BE(b, (ULONG)slots.size(), 4);
+    BE(b, 20, 4);
+    for (const GebaeudeAbhaengigkeiten &s : slots) {
+        const UBYTE *p = (const UBYTE *)&s;
+        auto u16 = [&](size_t at) { UWORD v; std::memcpy(&v, p + at, 2); BE(b, v, 2); };
+        u16(0);
+        ULONG volk;
+        std::memcpy(&volk, p + 2, 4);
+        BE(b, volk, 4);
+        for (size_t at = 6; at < 22; at += 2) u16(at);
+        for (size_t at = 22; at < 30; ++at) b.push_back(p[at]);
+        for (size_t at = 30; at < 60; at += 2) u16(at);
+    }
+    MakeDirs("Data/screendat");
+    WriteBytes("Data/screendat/Info_Stadt.dat", b);
+}
+
+std::vector<GebaeudeAbhaengigkeiten> StandardSlots()
+{
+    std::vector<GebaeudeAbhaengigkeiten> v(235);
+    for (int i = 0; i < 235; ++i) {
+        GebaeudeAbhaengigkeiten &s = v[(size_t)i];
+        std::memset(&s, 0, sizeof s);
+        s.GebaeudeID = (UWORD)(i + 1);
+        s.Stadtlevel = (UWORD)(i < 56 ? 1 : i < 116 ? 2 : i < 180 ? 3 : 4);
+        s.Prioritaet = (UWORD)i;
+    }
+    return v;
+}
+
+void SchreibeMref(ULONG x, ULONG y)
+{
+    st_MREF m;
+    std::memset(&m, 0, sizeof m);
+    m.Head = {ID_MREF, VERSION_V001, sizeof(st_MREF) - sizeof(st_ChunkHead)};
+    m.WeltSizeX = 12800;
+    m.WeltSizeY = 6400;
+    m.X_Capital = x;
+    m.Y_Capital = y;
+    MakeDirs("Data");
+    ASSERT_TRUE(SaveChunk2File(MAPPREFS_FILE, &m));
+}
+
+std::vector<UBYTE> ArmyChunk(const std::vector<ArmeeAuf> &armeen)
+{
+    std::vector<UBYTE> c(sizeof(st_ARMY), 0);
+    ULONG id = 1;
+    for (const ArmeeAuf &a : armeen) {
+        st_ARHD h;
+        std::memset(&h, 0, sizeof h);
+        h.Head = {ID_ARHD, VERSION_V001, sizeof(Armee)};
+        h.ArmeeHeader.PosX = a.x;
+        h.ArmeeHeader.PosY = a.y;
+        h.ArmeeHeader.ArmeeID = id++;
+        h.ArmeeHeader.ArmeeTypAnzahl = (ULONG)a.soldaten.size();
+        const UBYTE *p = (const UBYTE *)&h;
+        c.insert(c.end(), p, p + sizeof h);
+        for (ULONG n : a.soldaten) {
+            st_AREN t;
+            std::memset(&t, 0, sizeof t);
+            t.Head = {ID_AREN, VERSION_V001, sizeof(ArmeeEntry)};
+            t.ArmeeEntry.Typ = 1;
+            t.ArmeeEntry.Anzahl = n;
+            const UBYTE *q = (const UBYTE *)&t;
+            c.insert(c.end(), q, q + sizeof t);
+        }
+    }
+    st_ARMY k;
+    k.Head = {ID_ARMY, VERSION_V001, (ULONG)(c.size() - sizeof(st_ChunkHead))};
+    k.AnzahlArmeen = (ULONG)armeen.size();
+    std::memcpy(c.data(), &k, sizeof k);
+    c.push_back(0);
+    return c;
 }
 
 }  // namespace vektest

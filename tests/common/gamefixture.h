@@ -7,6 +7,7 @@
 #include "map/mapinfo.h"
 #include "platform/types.h"
 #include "store/chunks.h"
+#include "ui/screendat.h"
 
 namespace vektest {
 
@@ -29,5 +30,19 @@ void InsPool(const void *chunk, const char *pool);  // fails the test when not s
 // A GEBA chunk of the given buildings as ./Data/Gebaeude.dat.
 void SchreibeGebaeude(const std::vector<st_BAUE_EXT> &gebaeude);
 st_BAUE_EXT Bau(UWORD gebId, UWORD stadt, UWORD restbauzeit = 0);
+
+// The slot template ./Data/screendat/Info_Stadt.dat (big-endian records).
+void SchreibeVorlage(const std::vector<GebaeudeAbhaengigkeiten> &slots);
+// 235 building slots: GebaeudeID slot + 1, the level of the slot's range,
+// no scenery, no population needed.
+std::vector<GebaeudeAbhaengigkeiten> StandardSlots();
+// ./Data/MapPrefs.vek with the capital at (x, y).
+void SchreibeMref(ULONG x, ULONG y);
+// An ARMY chunk of armies at the given hexes, each with parts of the given soldiers.
+struct ArmeeAuf {
+    ULONG x, y;
+    std::vector<ULONG> soldaten;
+};
+std::vector<UBYTE> ArmyChunk(const std::vector<ArmeeAuf> &armeen);
 
 }  // namespace vektest
