@@ -14,11 +14,13 @@
 #include "gfx/sdlinit.h"
 #include "platform/system.h"
 #include "store/store.h"
+#include "town/towns.h"
 
 int main(int argc, char **argv)
 {
     setvbuf(stdout, nullptr, _IOLBF, 0);
     SetupSystemHooks.ReadReceivedPoolInfo = ReadPlayerInfoFromPool;
+    SetupSystemHooks.EnsureTownFiles = EnsureTownFiles;
     PoolMacAddressHook = GetMacAddress;
     UseKavorGadgetPainter();
     SetDefaults();
