@@ -21,7 +21,11 @@
 #include "platform/system.h"
 #include "store/converters.h"
 #include "store/lists.h"
+#include "map/cultivation.h"
+#include "store/letters.h"
 #include "store/store.h"
+#include "town/chunkmachine.h"
+#include "town/towns.h"
 #include "ui/dialogs.h"
 
 namespace {
@@ -32,9 +36,14 @@ void BoxConfirm(APTR box) { ChiefMessageGetInput((ChiefStruktur1 *)box); }
 void BoxClose(APTR box) { QuitChiefMessage((ChiefStruktur1 *)box); }
 void BoxMessage(const char *text) { ChiefMessage(66, 168, 180, 0, 0, 0, 0, text, 7); }
 
+BOOL AllTownsStatus() { return ChangeTownStatus(nullptr); }
+BOOL FieldsAfterTurn() { return CheckMapCultWorld() ? 1 : 0; }
+BOOL HarvestIntoOrders() { return GetHarvestFromMapCult() ? 1 : 0; }
+
 }  // namespace
 
-TurnSteps TurnStepHooks = {};
+TurnSteps TurnStepHooks = {ChunkMachine, CreateMailChunk, CheckPlayerTown, AllTownsStatus, FieldsAfterTurn,
+                           HarvestIntoOrders};
 LONG (*TurnMapUnlockHook)() = nullptr;
 BOOL (*TurnMapNewSetupHook)(BOOL complete) = nullptr;
 void (*TurnMoviePauseHook)(APTR movie, BOOL pause) = nullptr;
