@@ -5,12 +5,15 @@
 #include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "../net/nettest.h"
 #include "gameserver.h"
 #include "net/gamemail.h"
 #include "net/net.h"
 #include "platform/files.h"
+#include "platform/gamevalues.h"
 #include "platform/memfile.h"
 #include "platform/prefs.h"
 #include "platform/system.h"
@@ -131,4 +134,92 @@ TEST(TurnCycle, ThreeQuartersOverRealMailServers)
     }
     EXPECT_EQ(Files(rig.dir() + "/archive/Maildir/new"), 2);  // a copy of each mailed turn
     EXPECT_EQ(CheckPrefs(15, PREFS_READ, 0), 1u);  // counted since the last answer
+}
+
+namespace {
+
+TurnSteps realSteps;
+int stepCalls = 0, killAt = -1;
+
+// The realm's chunk machine, ended at one call; every answer starts its dice
+// afresh, so a repeated answer rolls what the first attempt rolled.
+BOOL KillingChunkMachine(const char *path, ULONG flags, ULONG mode)
+{
+    if (stepCalls++ == killAt) _exit(9);
+    if (flags == ChunkBit(CN_INFO)) WuerfelSeed(4711);
+    return realSteps.ChunkMachine(path, flags, mode);
+}
+
+void CopyRealm(const std::string &from)
+{
+    for (const char *d : {"Data", "Map"}) fs::copy(from + "/" + d, d, fs::copy_options::recursive);
+}
+
+}  // namespace
+
+TEST(TurnCycle, DemoRealmKilledAtEveryStepEndsLikeAnUninterruptedRun)
+{
+    vektest::ScratchDir top;
+    const std::string demo = top.path() + "/demo";
+    vektest::MakeDemoData(demo);
+    realSteps = TurnStepHooks;
+    ASSERT_NE(realSteps.ChunkMachine, nullptr);
+    // Two answers of the stand-in: the next quarter and the one after.
+    std::string answer1, answer2;
+    ULONG player;
+    {
+        std::error_code ec;
+        fs::current_path(demo);
+        player = PoolPlayer(POOL_IN);
+        GameServerStandIn server(".");
+        answer1 = server.MakeAnswer(POOL_IN, player, START + 86400);
+        ASSERT_TRUE(DecrunchOneEmail((const UBYTE *)answer1.data(), (ULONG)answer1.size(), "../next.pool"));
+        answer2 = server.MakeAnswer("../next.pool", player, START + 2 * 86400);
+        fs::current_path(top.path());
+    }
+    auto run = [&](int kill) {
+        std::string where = top.path() + "/run" + std::to_string(kill + 1);
+        fs::create_directories(where);
+        fs::current_path(where);
+        CopyRealm(demo);
+        vektest::WriteText("Data/POP3In/" + std::string(8 - std::to_string(player).size(), '0') + std::to_string(player) + ".email", answer1);
+        vektest::WriteText("Data/POP3In/" + std::string(8 - std::to_string(player).size(), '0') + std::to_string(player) + ".email.1", answer2);
+        Fakes fakes;
+        TurnStepHooks = realSteps;
+        TurnStepHooks.ChunkMachine = KillingChunkMachine;
+        PlayerInfo.SpielerID = player;
+        CheckPrefsWrite(9, player);
+        stepCalls = 0;
+        killAt = kill;
+        int status = 0;
+        if (kill >= 0) {
+            std::fflush(stdout);
+            pid_t child = fork();
+            if (child == 0) {
+                ResidenzDownload(nullptr, nullptr);
+                _exit(0);
+            }
+            waitpid(child, &status, 0);
+            killAt = -1;
+        }
+        if (kill < 0 || (WIFEXITED(status) && WEXITSTATUS(status) == 9)) ResidenzDownload(nullptr, nullptr);
+        auto tree = Tree();
+        fs::current_path(top.path());
+        fs::remove_all(where);
+        return std::make_pair(WIFEXITED(status) ? WEXITSTATUS(status) : -1, tree);
+    };
+    const auto reference = run(-1).second;
+    ASSERT_FALSE(reference.empty());
+    // Every other chunk step of both answers (the recorded-step test kills at
+    // each one); the last run gets through.
+    int killed = 0;
+    for (int step = 0; step < 40; step += 2) {
+        SCOPED_TRACE(step);
+        auto [status, tree] = run(step);
+        if (status == 0) break;
+        ASSERT_EQ(status, 9);
+        ++killed;
+        EXPECT_TRUE(tree == reference);
+    }
+    EXPECT_EQ(killed, 12);
 }
