@@ -225,6 +225,7 @@ void WriteAnimations(Output &out);
 void WriteCatalogs(Output &out);
 void WritePointers(Output &out);
 void WriteRealm(Output &out);   // preferences through the client's own writers
+void WriteStatistics(Output &out);  // ./Data/Statistikdaten.vek, nine quarters
 bool WriteTurnChunks();         // army, ship, letter, stock and luxury assignment of the received turn
 
 // Writes the whole set into root (created); false when a file could not be written.
