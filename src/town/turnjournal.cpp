@@ -25,10 +25,14 @@ const char *const Roots[] = {"Data", "Map"};
 std::string JournalNew() { return std::string(TURN_JOURNAL) + ".new"; }
 std::string JournalOld() { return std::string(TURN_JOURNAL) + ".old"; }
 
-// Received mails come and go on their own: they are not part of the realm.
+// Received mails come and go on their own, and the program's own indexes and
+// screen files never change with a turn: none of them is part of the realm.
 bool Journalled(const std::string &rel)
 {
     if (rel.rfind("Data/POP3In/", 0) == 0 && rel.find(".email") != std::string::npos) return false;
+    if (rel.rfind("Data/screendat/", 0) == 0) return false;
+    for (const char *index : {"Data/Path", "Data/SfxPath", "Data/RoredIdezPath"})
+        if (rel == index) return false;
     return true;
 }
 
