@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "net/gamemail.h"
+#include "benchutil.h"
 #include "net/net.h"
 #include "net/netconn.h"
 #include "platform/files.h"
@@ -33,11 +34,12 @@
 #include "store/store.h"
 #include "town/turn.h"
 
-extern char **environ;
 
 namespace {
 
 namespace fs = std::filesystem;
+using benchutil::FreePort;
+using benchutil::RunQuiet;
 
 constexpr int kMails = 3;
 constexpr ULONG kPoolSize = 1024 * 1024;
@@ -52,36 +54,7 @@ std::string BuildDir()
     return fs::exists(dir / "vekdemo") ? dir.string() : dir.parent_path().string();  // bench/ lies below
 }
 
-int Run(const std::vector<std::string> &args)
-{
-    std::vector<char *> argv;
-    for (const auto &a : args) argv.push_back(const_cast<char *>(a.c_str()));
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t fa;
-    posix_spawn_file_actions_init(&fa);
-    posix_spawn_file_actions_addopen(&fa, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&fa, 2, "/dev/null", O_WRONLY, 0);
-    pid_t pid;
-    int rc = posix_spawnp(&pid, argv[0], &fa, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&fa);
-    if (rc != 0) return -1;
-    int st = 0;
-    waitpid(pid, &st, 0);
-    return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-}
 
-int FreePort()
-{
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(fd, (sockaddr *)&a, sizeof a);
-    socklen_t len = sizeof a;
-    getsockname(fd, (sockaddr *)&a, &len);
-    close(fd);
-    return ntohs(a.sin_port);
-}
 
 std::string work, demo, player;
 std::vector<std::string> mails;
@@ -159,7 +132,7 @@ void BM_CurlFetchThreeTurns(benchmark::State &state)
         args.push_back(work + "/curl/" + std::to_string(i) + ".email");
     }
     for (auto _ : state) {
-        if (Run(args) != 0) {
+        if (RunQuiet(args) != 0) {
             state.SkipWithError("curl failed");
             break;
         }
@@ -300,7 +273,7 @@ int main(int argc, char **argv)
     demo = work + "/demo";
     fs::create_directories(work + "/in");
     fs::create_directories(work + "/curl");
-    if (Run({BuildDir() + "/vekdemo", demo}) != 0) {
+    if (RunQuiet({BuildDir() + "/vekdemo", demo}) != 0) {
         std::fprintf(stderr, "vekdemo failed\n");
         return 1;
     }
@@ -317,7 +290,7 @@ int main(int argc, char **argv)
     for (int i = 1; i <= kMails; ++i) mails.push_back(Answer(i));
     const std::string rig = work + "/rig";
     popPort = FreePort();
-    popOk = Run({SourceDir() + "/tools/netrig.sh", "start", "dovecot", rig, std::to_string(popPort)}) == 0;
+    popOk = RunQuiet({SourceDir() + "/tools/netrig.sh", "start", "dovecot", rig, std::to_string(popPort)}) == 0;
     if (popOk) {
         struct passwd *pw = getpwnam("dovecot");
         for (int i = 0; i < kMails; ++i) {
@@ -337,7 +310,7 @@ int main(int argc, char **argv)
         std::printf("Apply of %d answers: %.3f s; reading and writing the %zu changed files once per answer: %.3f s; "
                     "ratio %.2f\n",
                     kMails, times[2], changed.size(), times[3], times[2] / times[3]);
-    Run({SourceDir() + "/tools/netrig.sh", "stop", rig});
+    RunQuiet({SourceDir() + "/tools/netrig.sh", "stop", rig});
     std::error_code ec;
     fs::remove_all(work, ec);
     return 0;

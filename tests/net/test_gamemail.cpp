@@ -176,6 +176,19 @@ std::string ClosedPort()
     return "127.0.0.1:" + std::to_string(FreePort());
 }
 
+// The file "00001234" sent with the game server as the only transport: the
+// result, "(null)" for none, and the transport bits afterwards.
+std::string SendToGameServerOnly(PacketPeer &game, UBYTE *flagsAfter = nullptr)
+{
+    LoopPeer peer([&](int fd) { game.Serve(fd); });
+    GameServerAt at(peer.server());
+    TransportSetup t(TRANSPORT_GAMESERVER, ClosedPort(), OPTIONEN_POP_PLATZHALTER);
+    VekMailInfo info = Addressed();
+    const char *p = SendFileAsEmail("00001234", &info, 1);
+    if (flagsAfter) *flagsAfter = UserSystem.OP.TCPIP_Flags;
+    return p ? p : "(null)";
+}
+
 }  // namespace
 
 TEST(GameMailHeader, SubjectsFromFileNames)
@@ -371,16 +384,7 @@ TEST(SendFileAsEmail, TransportsByTheFlags)
 
     {   // game server only: the exact commands, the mail as the block
         PacketPeer game;
-        std::string r;
-        {
-            LoopPeer peer([&](int fd) { game.Serve(fd); });
-            GameServerAt at(peer.server());
-            TransportSetup t(TRANSPORT_GAMESERVER, ClosedPort(), OPTIONEN_POP_PLATZHALTER);
-            VekMailInfo info = Addressed();
-            const char *p = SendFileAsEmail("00001234", &info, 1);
-            r = p ? p : "(null)";
-        }
-        EXPECT_EQ(r, "ok");
+        EXPECT_EQ(SendToGameServerOnly(game), "ok");
         EXPECT_EQ(game.received.substr(0, 25), "+HEL" + NUL + "+VER 0.01" + NUL + "+SID 1234" + NUL);
         EXPECT_EQ(game.received.find("+PUT " + std::to_string(game.block.size()) + NUL), 25u);
         EXPECT_NE(game.block.find("Subject: @00001234\r\n\r\n;XEncode;"), std::string::npos);
@@ -390,26 +394,14 @@ TEST(SendFileAsEmail, TransportsByTheFlags)
     {   // an acknowledged hand-in counts even when the goodbye is lost
         PacketPeer game;
         game.dropQuit = true;
-        std::string r;
-        {
-            LoopPeer peer([&](int fd) { game.Serve(fd); });
-            GameServerAt at(peer.server());
-            TransportSetup t(TRANSPORT_GAMESERVER, ClosedPort(), OPTIONEN_POP_PLATZHALTER);
-            VekMailInfo info = Addressed();
-            const char *p = SendFileAsEmail("00001234", &info, 1);
-            r = p ? p : "(null)";
-        }
-        EXPECT_EQ(r, "ok");
+        EXPECT_EQ(SendToGameServerOnly(game), "ok");
     }
     {   // a refused +PUT without the mail transport: null
         PacketPeer game;
         game.refuse = "+PUT";
-        LoopPeer peer([&](int fd) { game.Serve(fd); });
-        GameServerAt at(peer.server());
-        TransportSetup t(TRANSPORT_GAMESERVER, ClosedPort(), OPTIONEN_POP_PLATZHALTER);
-        VekMailInfo info = Addressed();
-        EXPECT_EQ(SendFileAsEmail("00001234", &info, 1), nullptr);
-        EXPECT_EQ(UserSystem.OP.TCPIP_Flags, TRANSPORT_GAMESERVER);
+        UBYTE flags = 0;
+        EXPECT_EQ(SendToGameServerOnly(game, &flags), "(null)");
+        EXPECT_EQ(flags, TRANSPORT_GAMESERVER);  // only an unreachable server moves the run to mail
     }
     {   // both bits: the game server, then SMTP, whose reply is the result
         PacketPeer game;
