@@ -71,13 +71,13 @@ std::string Answer(int n)
     fs::copy_file(demo + "/" + POOL_IN, pool, fs::copy_options::overwrite_existing);
     auto *korn = (st_KORN *)LoadChunk2Mem(ID_KORN, pool.c_str());
     korn->Quartal = (UWORD)(korn->Quartal + n);
-    AddChunkPool(korn, pool.c_str());
+    if (!AddChunkPool(korn, pool.c_str())) std::abort();
     FreeVec(korn);
     const ULONG fill = kPoolSize - GetFileSize(pool.c_str()) - 12;
     auto *eror = (st_ChunkHead *)AllocVec(12 + fill + 1, MEMF_CLEAR);
     *eror = {ID_EROR, VERSION_V001, fill};
     for (ULONG i = 0; i < fill; ++i) ((UBYTE *)eror)[12 + i] = (UBYTE)(i * 131 + i / 977);
-    AddChunkPool(eror, pool.c_str());
+    if (!AddChunkPool(eror, pool.c_str())) std::abort();
     FreeVec(eror);
     VekMailInfo info{};
     info.VekMailData = (UBYTE *)LoadFile2Mem(pool.c_str(), 0);
@@ -250,7 +250,7 @@ void BM_ReadWriteChangedFiles(benchmark::State &state)
                 std::string path = dir + "/" + name;
                 ULONG size = GetFileSize(path.c_str());
                 APTR data = size ? LoadFile2Mem(path.c_str(), 0) : nullptr;
-                WriteFileAtomic(path.c_str(), data ? data : "", size, -1);
+                if (!WriteFileAtomic(path.c_str(), data ? data : "", size, -1)) std::abort();
                 FreeVec(data);
             }
         }

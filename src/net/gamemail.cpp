@@ -68,8 +68,8 @@ void PopLoginFeed(void *machine, const NetInput *in)
         if (p->Phase == 0) {
             p->Phase = 1;
             p->M.D.OutLen = 0;
-            NetOut(&p->M.D, "QUIT\r\n");
-            p->M.D.Want = NETWANT_LINE;
+            // The login is what counts; without room for QUIT the dialogue just ends.
+            p->M.D.Want = NetOut(&p->M.D, "QUIT\r\n") ? NETWANT_LINE : NETWANT_DONE;
         } else {
             p->M.D.Want = NETWANT_DONE;
         }
@@ -193,7 +193,7 @@ const char *SendFileAsEmail(const char *FileName, VekMailInfo *info, BOOL Send)
     if (!FileName || !info) return nullptr;
     FILE *f = std::fopen(FileName, "rb");
     if (!f) {
-        std::printf("SendFileAsEmail:Konnte das gesuchte File %s nicht öffnen!\n", FileName);
+        std::printf("SendFileAsEmail:Konnte das gesuchte File %s nicht \366ffnen!\n", FileName);
         return nullptr;
     }
     std::fclose(f);
@@ -237,7 +237,7 @@ const char *SendFileAsEmail(const char *FileName, VekMailInfo *info, BOOL Send)
         }
         name = name.substr(0, dot + 1) + "email";
         if (WriteFileAtomic(name.c_str(), text.data(), (ULONG)text.size(), -1) != (int)text.size()) {
-            std::printf("SendFileAsEmail:Konnte EMAIl nicht öffnen zum abspeichern");
+            std::printf("SendFileAsEmail:Konnte EMAIl nicht \366ffnen zum abspeichern");
             return nullptr;
         }
         SetResult(info, "ok");
@@ -264,7 +264,7 @@ const char *SendFileAsEmail(const char *FileName, VekMailInfo *info, BOOL Send)
                 CopyText(info->VekMailError, sizeof info->VekMailError, pop.c_str());
                 std::printf("SendeFileAsEmail : Meldung vom POP-Server         : %s", info->VekMailError);
                 if (pop == "ok")
-                    SendBySmtp(info, text.c_str(), "SendeFileAsEmail : Folgende Meldung kommt zurück  : %s\n");
+                    SendBySmtp(info, text.c_str(), "SendeFileAsEmail : Folgende Meldung kommt zur\374ck  : %s\n");
             }
         }
     }
@@ -293,7 +293,7 @@ BOOL DecrunchOneEmail(const UBYTE *RawMail, ULONG FileSize, const char *OutFileN
     int written = WriteFileAtomic(OutFileName, info.VekMailData, info.VekMailLength, -1);
     FreeVec(info.VekMailData);
     if (written < 0) {
-        std::printf("DecrunchOneEmail: Konnte File '%s' nicht öffnen !", OutFileName);
+        std::printf("DecrunchOneEmail: Konnte File '%s' nicht \366ffnen !", OutFileName);
         return 0;
     }
     if ((ULONG)written != info.VekMailLength) {
@@ -471,7 +471,7 @@ ULONG ScanEmails2List(ListHeader *list, const char *Path, const char *Maske)
         // Whatever does not fit the mask is none of this scan's business.
         if (!FitsMask(name, Maske) || full.size() >= sizeof(EmailListEntry::FileName)) continue;
         if (es.st_size == 0) {
-            std::printf("ScanEmails2List: Lösche Email mit Namen %s! da sie 0-Byte lang ist...\n", full.c_str());
+            std::printf("ScanEmails2List: L\366sche Email mit Namen %s! da sie 0-Byte lang ist...\n", full.c_str());
             DeleteFile(full.c_str());
             continue;
         }
@@ -557,7 +557,7 @@ char *GetTurn(const char *ChunkFile, char *Buffer)
                 std::printf("SendeFileAsEmail : Fehler beim holen des DatenBuffers aufgetreten\n");
                 toMail();
             } else {
-                std::printf("Sende ok zurück...\n");
+                std::printf("Sende ok zur\374ck...\n");
                 std::snprintf(Buffer, 256, "ok");
                 gotByServer = 1;
             }

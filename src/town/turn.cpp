@@ -162,7 +162,7 @@ bool BuildTurnPool(const std::string &pool, int *result)
 {
     *result = 0;
     if (!TurnStepHooks.GetHarvestFromMapCult || !TurnStepHooks.GetHarvestFromMapCult()) {
-        std::printf("ResidenzUpload : Konnte MapCult nicht überprüfen...\n");
+        std::printf("ResidenzUpload : Konnte MapCult nicht \374berpr\374fen...\n");
         return false;
     }
     // Built from nothing: a chunk withdrawn since the last attempt must not go.
@@ -175,14 +175,14 @@ bool BuildTurnPool(const std::string &pool, int *result)
     bool landOk = land && AddChunkPool(land, pool.c_str());
     FreeVec(land);
     if (!landOk) {
-        std::printf("ResidenzUpload: Böser Fehler ! Konnte Land-Chunk nicht laden...\n");
+        std::printf("ResidenzUpload: B\366ser Fehler ! Konnte Land-Chunk nicht laden...\n");
         return false;
     }
     APTR korn = LoadCurrentChunk(ID_KORN);
     bool kornOk = korn && AddChunkPool(korn, pool.c_str());
     FreeVec(korn);
     if (!kornOk) {
-        std::printf("ResidenzUpload: Böser Fehler ! Konnte Korn-Chunk nicht laden...\n");
+        std::printf("ResidenzUpload: B\366ser Fehler ! Konnte Korn-Chunk nicht laden...\n");
         return false;
     }
     for (ULONG id : {ID_BAUE, ID_TAXE, ID_FORS})
@@ -220,7 +220,7 @@ int ResidenzUploadWarenCheck(const char *ChunkpoolName)
     if (!ware) return 1;
     ListHeader *list = CreateList(7);
     if (!list) {
-        std::printf("ResidenzUploadWarenCheck : kein Speicher für ListHeader vorhanden...\n");
+        std::printf("ResidenzUploadWarenCheck : kein Speicher f\374r ListHeader vorhanden...\n");
         FreeVec(ware);
         return 0;
     }
@@ -296,7 +296,8 @@ int ResidenzUpload()
             // Remember what went, so that the answer lets go of these letters only.
             std::string list;
             for (const auto &l : letters) list += l.first + " " + std::to_string(l.second) + "\n";
-            WriteFileAtomic(SENT_LETTERS_LIST, list.data(), (ULONG)list.size(), -1);
+            if (!WriteFileAtomic(SENT_LETTERS_LIST, list.data(), (ULONG)list.size(), -1))
+                std::printf("ResidenzUpload: Konnte die Liste der gesendeten Briefe nicht schreiben!\n");
             SetText(box, GetString(&_VEK_NVC_MAILSEND));
             DeleteFile(pool.c_str());
         } else {
@@ -503,7 +504,7 @@ BOOL ApplyAnswer(APTR box, ULONG index, const char *mailFile, const char *origin
         TurnJournalCommit();
         return 0;
     }
-    std::printf("Folgende Email wird verwendet : %s Größe %u\n", original, (unsigned)size);
+    std::printf("Folgende Email wird verwendet : %s Gr\366\337e %u\n", original, (unsigned)size);
     BOOL unpacked = DecrunchOneEmail(mail, size, POOL_IN);
     FreeVec(mail);
     if (!unpacked) {
@@ -534,7 +535,7 @@ BOOL ApplyAnswer(APTR box, ULONG index, const char *mailFile, const char *origin
 
     StepText(box, index, &_VEK_RESIDOWNLOAD_STADTCHECK);
     if (!TurnStepHooks.CheckPlayerTown || !TurnStepHooks.CheckPlayerTown())
-        std::printf("ResidenzDownload: konnte die Städte nicht überprüfen... !\n");
+        std::printf("ResidenzDownload: konnte die St\344dte nicht \374berpr\374fen... !\n");
     StepText(box, index, &_VEK_RESIDOWNLOAD_STADT);
     if (!TurnStepHooks.ChangeTownStatusAll || !TurnStepHooks.ChangeTownStatusAll())
         std::printf("ResidenzDownload: ChangeTownStatus fehlgeschlagen... !\n");
@@ -545,7 +546,7 @@ BOOL ApplyAnswer(APTR box, ULONG index, const char *mailFile, const char *origin
     if (!SaveStatistikData()) std::printf("ResidenzDownload: SaveStatistikData fehlgeschlagen... !\n");
 
     // The end of the transaction: the mail goes and the key advances only now.
-    std::printf("Lösche EMAIL : %s\n", original);
+    std::printf("L\366sche EMAIL : %s\n", original);
     DeleteFile(original);
     CheckPrefsWrite(31, key);
     ReadPlayerInfoFromPool();
@@ -591,7 +592,7 @@ void DropSentLetters()
             std::string path = "./Data/MailOut/" + name;
             if (IsFilePresent(path.c_str()) && std::to_string(GetFileSize(path.c_str())) == line.substr(blank + 1) &&
                 !DeleteFile(path.c_str()))
-                std::printf("ResidenzDownload: Konnte ausgehende Mails nicht löschen !\n");
+                std::printf("ResidenzDownload: Konnte ausgehende Mails nicht l\366schen !\n");
         }
     }
     DeleteFile(SENT_LETTERS_LIST);
@@ -604,7 +605,7 @@ BOOL ResidenzDownload(APTR Movie1, APTR Movie2)
     BOOL applied = RepeatInterruptedAnswer(nullptr);
     ListHeader *list = CreateList(EMAIL_LIST_TYPE);
     if (!list) {
-        std::printf("ResidenzDownload : kein Speicher für ListHeader vorhanden...\n");
+        std::printf("ResidenzDownload : kein Speicher f\374r ListHeader vorhanden...\n");
         return applied;
     }
     ShowNervReq();

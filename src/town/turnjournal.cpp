@@ -163,12 +163,12 @@ BOOL TurnJournalRestore(char *mailFile, ULONG size, ULONG *key, BOOL *last)
     fs::remove_all(JournalOld(), ec);
     if (mailFile && size) mailFile[0] = 0;
     if (!fs::is_directory(TURN_JOURNAL, ec)) return 0;
-    std::printf("TurnJournalRestore: Unterbrochene Übernahme eines Spielzugs wird wiederholt...\n");
+    std::printf("TurnJournalRestore: Unterbrochene \334bernahme eines Spielzugs wird wiederholt...\n");
     const std::string base = std::string(TURN_JOURNAL) + "/files";
     std::vector<std::string> saved = RealmFiles(base);
     for (const std::string &rel : saved) {
         if (!CopyWhole(base + "/" + rel, rel)) {
-            std::printf("TurnJournalRestore: Konnte %s nicht zurückholen!\n", rel.c_str());
+            std::printf("TurnJournalRestore: Konnte %s nicht zur\374ckholen!\n", rel.c_str());
             return 0;
         }
     }
