@@ -63,7 +63,10 @@ const Kopie *Grafik(UWORD n)
         if (!bmp) return nullptr;
     }
     Kopie &k = gKopien[n - 1];
-    if (k.plain && k.quelle == bmp && k.quellFlaeche == bmp->Surface) return &k;
+    if (k.plain && k.quelle == bmp && k.quellFlaeche == bmp->Surface && bmp->Surface &&
+        k.plain->format->BytesPerPixel == bmp->Surface->format->BytesPerPixel && k.plain->w == bmp->Surface->w &&
+        k.plain->h == bmp->Surface->h)
+        return &k;
     KopieFrei(k);
     if (!bmp->Surface) return nullptr;
     k.plain = Duplikat(bmp->Surface);
@@ -94,11 +97,12 @@ SDL_Surface *Flaeche(RastPort *rp) { return rp && rp->BitMap ? rp->BitMap->Surfa
 // when the palettes differ); pixel 0 is the key of masked copies.
 void Kopiere8(SDL_Surface *s, SDL_Surface *d, LONG x, LONG y, bool maskiert)
 {
+    const SDL_Rect &k = d->clip_rect;
     LONG sx = 0, sy = 0, w = s->w, h = s->h;
-    if (x < 0) { sx = -x; w += x; x = 0; }
-    if (y < 0) { sy = -y; h += y; y = 0; }
-    w = std::min<LONG>(w, d->w - x);
-    h = std::min<LONG>(h, d->h - y);
+    if (x < k.x) { sx = k.x - x; w -= sx; x = k.x; }
+    if (y < k.y) { sy = k.y - y; h -= sy; y = k.y; }
+    w = std::min<LONG>(w, k.x + k.w - x);
+    h = std::min<LONG>(h, k.y + k.h - y);
     if (w <= 0 || h <= 0) return;
     if (SDL_MUSTLOCK(d) && SDL_LockSurface(d) < 0) return;
     for (LONG r = 0; r < h; ++r) {
@@ -137,6 +141,23 @@ Uint32 Hintergrund(SDL_Surface *s)
     return SDL_MapRGB(s->format, KavoriaPalette[0].r, KavoriaPalette[0].g, KavoriaPalette[0].b);
 }
 
+Uint32 StiftPixel(SDL_Surface *s, UWORD stift)
+{
+    const UBYTE i = (UBYTE)stift;
+    if (s->format->BytesPerPixel == 1) return i;
+    return SDL_MapRGB(s->format, KavoriaPalette[i].r, KavoriaPalette[i].g, KavoriaPalette[i].b);
+}
+
+// Fills (x0, y0) to (x1, y1) inclusive within the surface's clip rectangle.
+void Fuelle(SDL_Surface *s, LONG x0, LONG y0, LONG x1, LONG y1, Uint32 pixel)
+{
+    if (x1 < x0 || y1 < y0) return;
+    const LONG kx = std::max<LONG>(x0, -32768), ky = std::max<LONG>(y0, -32768);
+    SDL_Rect r = {(Sint16)kx, (Sint16)ky, (Uint16)std::min<LONG>(x1 - kx + 1, 65535),
+                  (Uint16)std::min<LONG>(y1 - ky + 1, 65535)};
+    SDL_FillRect(s, &r, pixel);
+}
+
 void Leere(SDL_Surface *s, LONG x0, LONG y0, LONG x1, LONG y1)
 {
     SDL_Rect r = {(Sint16)x0, (Sint16)y0, (Uint16)(x1 - x0 + 1), (Uint16)(y1 - y0 + 1)};
@@ -160,47 +181,39 @@ void Verschiebe(SDL_Surface *s, LONG sx, LONG sy, LONG dx, LONG dy, LONG w, LONG
     if (SDL_MUSTLOCK(s)) SDL_UnlockSurface(s);
 }
 
-// Moves the layer's content for a one-step scroll and clears what comes in.
-void BereiteLayer(SDL_Surface *s, UWORD modus, LONG xt, LONG yt)
+// Moves the layer's content for a one-step scroll (what comes in is drawn
+// afresh by the caller).
+void VerschiebeLayer(SDL_Surface *s, UWORD modus, LONG xt, LONG yt)
 {
-    const LONG rechts = xt * HEX_SCHRITT + 15, unten = yt * HEX_HOEHE + 27;
     switch (modus) {
-    case QU_ALLES: Leere(s, 0, 0, rechts, unten); break;
-    case QU_HOCH:
-        Verschiebe(s, 0, 0, 0, HEX_HOEHE, xt * HEX_SCHRITT + 16, yt * HEX_HOEHE - 28);
-        Leere(s, 0, 0, rechts, HEX_HOEHE - 1);
-        break;
-    case QU_RECHTS:
-        Verschiebe(s, 96, 0, 0, 0, xt * HEX_SCHRITT - 80, yt * HEX_HOEHE + 28);
-        Leere(s, xt * HEX_SCHRITT - 80, 0, rechts, unten);
-        break;
-    case QU_RUNTER:
-        Verschiebe(s, 0, HEX_HOEHE, 0, 0, xt * HEX_SCHRITT + 16, yt * HEX_HOEHE - 28);
-        Leere(s, 0, yt * HEX_HOEHE - 28, rechts, unten);
-        break;
-    case QU_LINKS:
-        Verschiebe(s, 0, 0, 96, 0, xt * HEX_SCHRITT - 80, yt * HEX_HOEHE + 28);
-        Leere(s, 0, 0, 95, unten);
-        break;
+    case QU_HOCH: Verschiebe(s, 0, 0, 0, HEX_HOEHE, xt * HEX_SCHRITT + 16, yt * HEX_HOEHE - 28); break;
+    case QU_RECHTS: Verschiebe(s, 96, 0, 0, 0, xt * HEX_SCHRITT - 80, yt * HEX_HOEHE + 28); break;
+    case QU_RUNTER: Verschiebe(s, 0, HEX_HOEHE, 0, 0, xt * HEX_SCHRITT + 16, yt * HEX_HOEHE - 28); break;
+    case QU_LINKS: Verschiebe(s, 0, 0, 96, 0, xt * HEX_SCHRITT - 80, yt * HEX_HOEHE + 28); break;
     default: break;
     }
 }
 
-// Which hexes a pass redraws under a strip update (fog updates are decided by sight).
-enum class Teil { Gerade, Ungerade, Auflage };
-
-bool ImStreifen(UWORD modus, Teil teil, LONG c, LONG r, LONG xt, LONG yt)
-{
-    switch (modus) {
-    case QU_HOCH: return teil == Teil::Auflage ? r <= 1 : r == 0;
-    case QU_RECHTS: return c >= xt - (teil == Teil::Gerade ? 3 : teil == Teil::Ungerade ? 4 : 5);
-    case QU_RUNTER: return r >= yt - (teil == Teil::Gerade ? 1 : 2);
-    case QU_LINKS: return c <= (teil == Teil::Gerade ? 2 : 3);
-    default: return true;
+// A rectangle of the layer, [x0, x1) x [y0, y1).
+struct Band {
+    LONG x0, y0, x1, y1;
+    bool Leer() const { return x1 <= x0 || y1 <= y0; }
+    bool Schneidet(const Band &b) const { return x0 < b.x1 && b.x0 < x1 && y0 < b.y1 && b.y0 < y1; }
+    void Dazu(const Band &b)
+    {
+        if (b.Leer()) return;
+        if (Leer()) {
+            *this = b;
+            return;
+        }
+        x0 = std::min(x0, b.x0);
+        y0 = std::min(y0, b.y0);
+        x1 = std::max(x1, b.x1);
+        y1 = std::max(y1, b.y1);
     }
-}
+};
 
-LONG HexY(LONG c, LONG r) { return r * HEX_HOEHE + (c & 1 ? 28 : 0); }
+LONG HexY(LONG c, LONG r) { return r * HEX_HOEHE + ((c & 1) ? 28 : 0); }
 
 void Punkt(RastPort *rp, LONG x, LONG y, int eigen) { Zeichne(rp, (UWORD)(kPunktFremd - (eigen ? 1 : 0)), x, y, true); }
 
@@ -388,20 +401,17 @@ void BlitFrontier(VekMapInfo *View, LONG Spalte, LONG Zeile, RastPort *rp, LONG 
 
 void MaleRohstoffBalken(RastPort *rp, LONG x, LONG y, LONG Wert, UWORD DunklerStift, UWORD HellerStift)
 {
-    if (!rp || Wert < 0 || Wert > 127) return;
+    SDL_Surface *s = Flaeche(rp);
+    if (!s || Wert < 0 || Wert > 127) return;
     const LONG v = Wert;
-    SetAPen(rp, DunklerStift);
-    RectFill(rp, x, y, x + v, y + 6);
-    Move(rp, x + 2, y - 2);
-    Draw(rp, x + v + 2, y - 2);
-    Draw(rp, x + v + 2, y + 4);
-    WritePixel(rp, x + 1, y - 1);
-    WritePixel(rp, x + v + 1, y - 1);
-    WritePixel(rp, x + v + 1, y + 5);
-    if (v > 0) {
-        SetAPen(rp, HellerStift);
-        for (LONG i = 0; i < v / 5; ++i) RectFill(rp, x + 1 + 5 * i, y + 1, x + 4 + 5 * i, y + 5);
-    }
+    const Uint32 dunkel = StiftPixel(s, DunklerStift), hell = StiftPixel(s, HellerStift);
+    Fuelle(s, x, y, x + v, y + 6, dunkel);
+    Fuelle(s, x + 2, y - 2, x + v + 2, y - 2, dunkel);  // the shadow line along the top
+    Fuelle(s, x + v + 2, y - 2, x + v + 2, y + 4, dunkel);  // and down the right end
+    Fuelle(s, x + 1, y - 1, x + 1, y - 1, dunkel);
+    Fuelle(s, x + v + 1, y - 1, x + v + 1, y - 1, dunkel);
+    Fuelle(s, x + v + 1, y + 5, x + v + 1, y + 5, dunkel);
+    for (LONG i = 0; i < v / 5; ++i) Fuelle(s, x + 1 + 5 * i, y + 1, x + 4 + 5 * i, y + 5, hell);
 }
 
 void BlitResources(VekMapInfo *View, LONG Spalte, LONG Zeile, RastPort *rp, LONG x, LONG y)
@@ -437,15 +447,14 @@ void BlitMap(VekMapInfo *View)
     ULONG sicht[SICHT_MAX_X][SICHT_MAX_Y] = {};
     bool bekannt[SICHT_MAX_X][SICHT_MAX_Y] = {};
     const bool ganzeMatrix = nebel && (status & MAPSTATUS_FIGUREN);
-    if (ganzeMatrix) {
-        CheckFogofWar2(View, sicht);
-    }
+    if (ganzeMatrix) CheckFogofWar2(View, sicht);
     const UBYTE *lokal = View->LocalPeopleMemPtr;
     const ULONG anzahl = FigurenImBlock(lokal, View->PeopleMemSize);
     auto Sicht = [&](LONG c, LONG r) -> ULONG {
         if (ganzeMatrix || bekannt[c][r]) return sicht[c][r];
         bekannt[c][r] = true;
-        sicht[c][r] = !nebel ? 1 : (ULONG)CheckFogofWar(View, anzahl, lokal ? FigurImBlock((UBYTE *)lokal, 0) : nullptr, c, r);
+        sicht[c][r] =
+            !nebel ? 1 : (ULONG)CheckFogofWar(View, anzahl, lokal ? FigurImBlock((UBYTE *)lokal, 0) : nullptr, c, r);
         return sicht[c][r];
     };
     auto Geaendert = [&](LONG c, LONG r) {
@@ -459,36 +468,105 @@ void BlitMap(VekMapInfo *View)
         if ((status & MAPSTATUS_BMAP) && !GetBMapBit(View, c, r)) return nullptr;
         return e;
     };
+    // Everything a hex may draw lies in its outline: the border dots reach 7
+    // pixels above it and 6 past its right edge, a long resource bar further.
+    auto Umriss = [&](LONG c, LONG r) -> Band {
+        const LONG x = c * HEX_SCHRITT, y = HexY(c, r);
+        LONG rechts = x + HEX_BREITE + 6;
+        const MapEntry *e = FensterHex(View, View->IndeX + c, View->IndeY + r);
+        if ((status & MAPSTATUS_ROHSTOFFE) && e && e->BesitzerID == PlayerInfo.SpielerID) {
+            const LONG v = std::max({e->THQ, e->PHQ, e->MHQ}) * 5;
+            if (v <= 127) rechts = std::max(rechts, x + 25 + v + 3);
+        }
+        return Band{x, y - 7, rechts, y + HEX_HOEHE};
+    };
+    const bool nurNebel = modus == QU_NEBEL;
     auto Terrain = [&](LONG c, LONG r, const MapEntry *e, bool maskiert) {
         const int spalte = jahreszeit + (nebel && Sicht(c, r) == 0 ? 4 : 0);
         if (!Zeichne(rp, KartenElemente[e->Art][spalte], c * HEX_SCHRITT, HexY(c, r), maskiert))
             std::printf("BlitMap: Fehler beim laden der Grafik aufgetreten...\n");
     };
-    auto TerrainDran = [&](Teil teil, LONG c, LONG r) {
-        return modus == QU_NEBEL ? Geaendert(c, r) : ImStreifen(modus, teil, c, r, xt, yt);
+    // Both passes over the view; with a band only the hexes that reach into it.
+    auto Durchgang = [&](const Band *band) {
+        auto Drin = [&](LONG c, LONG r) { return !band || Umriss(c, r).Schneidet(*band); };
+        for (LONG r = 0; r < yt; ++r) {
+            for (LONG c = 0; c < xt; c += 2) {
+                const MapEntry *e = Hex(c, r);
+                if (e && Drin(c, r) && (!nurNebel || Geaendert(c, r))) Terrain(c, r, e, nurNebel);
+            }
+        }
+        for (LONG r = 0; r < yt; ++r) {
+            // The column left of the view shows only the border dots that reach
+            // into it, as a layer moved one step to the right keeps them.
+            if ((status & MAPSTATUS_GRENZEN) && Hex(-1, r) && Drin(-1, r))
+                BlitFrontier(View, -1, r, rp, -HEX_SCHRITT, HexY(-1, r));
+            for (LONG c = 0; c < xt; ++c) {
+                const MapEntry *e = Hex(c, r);
+                if (!e || !Drin(c, r)) continue;
+                if ((c & 1) && (!nurNebel || Geaendert(c, r))) Terrain(c, r, e, true);
+                const LONG x = c * HEX_SCHRITT, y = HexY(c, r);
+                if (e->Spezial & SPEZIAL_DUNGEON) Dungeon(rp, e->Art, x, y);
+                if (status & MAPSTATUS_ROHSTOFFE) BlitResources(View, c, r, rp, x, y);
+                if (status & MAPSTATUS_GRENZEN) BlitFrontier(View, c, r, rp, x, y);
+                if ((status & MAPSTATUS_BEWEGUNG) && BitGesetzt(View->GreatCMapPtr, View->IndeX + c, View->IndeY + r))
+                    Zeichne(rp, kBewegungsFeld, x, y, true);
+            }
+        }
     };
 
-    BereiteLayer(layer, modus, xt, yt);
-
-    for (LONG r = 0; r < yt; ++r) {
-        for (LONG c = 0; c < xt; c += 2) {
-            const MapEntry *e = Hex(c, r);
-            if (e && TerrainDran(Teil::Gerade, c, r)) Terrain(c, r, e, modus == QU_NEBEL);
+    const Band ganz{0, 0, layer->w, layer->h};
+    if (modus == QU_ALLES) {
+        Leere(layer, 0, 0, layer->w - 1, layer->h - 1);
+        Durchgang(nullptr);
+    } else if (nurNebel) {
+        Durchgang(nullptr);
+    } else {
+        // A one-step scroll: the layer moves, and every band where hexes came
+        // in, went out or lost their drawing is cleared and drawn again exactly
+        // as a full drawing would, clipped to the band.
+        VerschiebeLayer(layer, modus, xt, yt);
+        Band baender[2] = {{0, 0, 0, 0}, {0, 0, 0, 0}};
+        auto Zeile = [&](Band &b, LONG r) {
+            for (LONG c = -1; c < xt; ++c) b.Dazu(Umriss(c, r));
+        };
+        auto Spalte = [&](Band &b, LONG c) {
+            for (LONG r = 0; r < yt; ++r) b.Dazu(Umriss(c, r));
+        };
+        switch (modus) {
+        case QU_HOCH:
+            Zeile(baender[0], 0);
+            baender[0].Dazu(Band{0, 0, layer->w, HEX_HOEHE});
+            Zeile(baender[1], yt);
+            break;
+        case QU_RUNTER:
+            Zeile(baender[0], -1);
+            Zeile(baender[1], yt - 1);
+            baender[1].Dazu(Band{0, yt * HEX_HOEHE - 28, layer->w, layer->h});
+            break;
+        case QU_RECHTS:
+            Spalte(baender[0], -2);
+            Spalte(baender[0], -1);
+            Spalte(baender[1], xt - 2);
+            Spalte(baender[1], xt - 1);
+            baender[1].Dazu(Band{xt * HEX_SCHRITT - 80, 0, layer->w, layer->h});
+            break;
+        default:  // QU_LINKS
+            Spalte(baender[0], -1);
+            Spalte(baender[0], 0);
+            Spalte(baender[0], 1);
+            baender[0].Dazu(Band{0, 0, 96, layer->h});
+            Spalte(baender[1], xt);
+            Spalte(baender[1], xt + 1);
+            break;
         }
-    }
-    for (LONG r = 0; r < yt; ++r) {
-        for (LONG c = 0; c < xt; ++c) {
-            const MapEntry *e = Hex(c, r);
-            if (!e) continue;
-            if ((c & 1) && TerrainDran(Teil::Ungerade, c, r)) Terrain(c, r, e, true);
-            if (modus != QU_NEBEL && !ImStreifen(modus, Teil::Auflage, c, r, xt, yt)) continue;
-            const LONG x = c * HEX_SCHRITT, y = HexY(c, r);
-            if (e->Spezial & SPEZIAL_DUNGEON) Dungeon(rp, e->Art, x, y);
-            if (status & MAPSTATUS_ROHSTOFFE) BlitResources(View, c, r, rp, x, y);
-            if (status & MAPSTATUS_GRENZEN) BlitFrontier(View, c, r, rp, x, y);
-            if ((status & MAPSTATUS_BEWEGUNG) &&
-                BitGesetzt(View->GreatCMapPtr, View->IndeX + c, View->IndeY + r))
-                Zeichne(rp, kBewegungsFeld, x, y, true);
+        for (Band b : baender) {
+            b = Band{std::max(b.x0, ganz.x0), std::max(b.y0, ganz.y0), std::min(b.x1, ganz.x1), std::min(b.y1, ganz.y1)};
+            if (b.Leer()) continue;
+            SDL_Rect clip = {(Sint16)b.x0, (Sint16)b.y0, (Uint16)(b.x1 - b.x0), (Uint16)(b.y1 - b.y0)};
+            SDL_SetClipRect(layer, &clip);
+            Leere(layer, b.x0, b.y0, b.x1 - 1, b.y1 - 1);
+            Durchgang(&b);
+            SDL_SetClipRect(layer, nullptr);
         }
     }
     if (status & MAPSTATUS_FIGUREN) {
