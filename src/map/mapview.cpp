@@ -400,12 +400,14 @@ int ExitPosWriteMapPrefs(VekMapInfo *View)
     // The chunk as the list holds it, in host order, then converted to file order.
     std::vector<UBYTE> chunk(sizeof(st_ChunkHead) + laenge + 1, 0);
     st_MOVE *move = (st_MOVE *)chunk.data();
-    move->Head.Version = (ULONG)kopf[32] << 24 | (ULONG)kopf[33] << 16 | (ULONG)kopf[34] << 8 | kopf[35];
+    // Records are converted by the one MOVE layout; the head keeps the file's version.
+    move->Head.Version = VERSION_V001;
     move->Head.ChunkID = ID_MOVE;
     move->Head.Length = laenge;
     move->AnzFiguren = (UWORD)n;
     if (n) std::memcpy(chunk.data() + sizeof(st_MOVE), View->PeopleMemPtr + 2, n * sizeof(st_MOVE_EXT));
     SwapByteOrderInChunk(move, 1);
+    std::memcpy(chunk.data() + 4, kopf + kMoveAnfang + 4, 4);
     std::vector<UBYTE> datei(kopf, kopf + kMoveAnfang);
     datei.insert(datei.end(), chunk.begin(), chunk.begin() + sizeof(st_ChunkHead) + laenge);
     if (WriteFileAtomic(MAPPREFS_FILE, datei.data(), (ULONG)datei.size(), -1) != (int)datei.size()) {
