@@ -119,12 +119,29 @@ void Kopiere8(SDL_Surface *s, SDL_Surface *d, LONG x, LONG y, bool maskiert)
 }
 
 // Draws graphic n into rp at (x, y), plain or masked; false when it cannot be loaded.
-bool Zeichne(RastPort *rp, UWORD n, LONG x, LONG y, bool maskiert)
+// Pen 0 of a surface.
+Uint32 Hintergrund(SDL_Surface *s)
+{
+    if (s->format->BytesPerPixel == 1) return 0;
+    return SDL_MapRGB(s->format, KavoriaPalette[0].r, KavoriaPalette[0].g, KavoriaPalette[0].b);
+}
+
+// With deckt given, a plain graphic that does not fill a whole hex clears
+// the hex first, and *deckt says whether the hex's block was written.
+bool Zeichne(RastPort *rp, UWORD n, LONG x, LONG y, bool maskiert, bool *deckt = nullptr)
 {
     SDL_Surface *d = Flaeche(rp);
+    if (deckt) *deckt = false;
     if (!d) return false;
     const Kopie *k = Grafik(n);
     if (!k) return false;
+    if (deckt) {
+        if (k->plain->w < HEX_BREITE || k->plain->h < HEX_HOEHE) {
+            SDL_Rect block = {(Sint16)x, (Sint16)y, (Uint16)HEX_BREITE, (Uint16)HEX_HOEHE};
+            SDL_FillRect(d, &block, Hintergrund(d));
+        }
+        *deckt = true;
+    }
     if (d->format->BytesPerPixel == 1 && k->plain->format->BytesPerPixel == 1) {
         Kopiere8(k->plain, d, x, y, maskiert);
         return true;
@@ -134,12 +151,6 @@ bool Zeichne(RastPort *rp, UWORD n, LONG x, LONG y, bool maskiert)
     return true;
 }
 
-// Pen 0 of a surface.
-Uint32 Hintergrund(SDL_Surface *s)
-{
-    if (s->format->BytesPerPixel == 1) return 0;
-    return SDL_MapRGB(s->format, KavoriaPalette[0].r, KavoriaPalette[0].g, KavoriaPalette[0].b);
-}
 
 Uint32 StiftPixel(SDL_Surface *s, UWORD stift)
 {
@@ -481,18 +492,24 @@ void BlitMap(VekMapInfo *View)
         return Band{x, y - 7, rechts, y + HEX_HOEHE};
     };
     const bool nurNebel = modus == QU_NEBEL;
-    auto Terrain = [&](LONG c, LONG r, const MapEntry *e, bool maskiert) {
+    auto Terrain = [&](LONG c, LONG r, const MapEntry *e, bool maskiert, bool *deckt = nullptr) {
         const int spalte = jahreszeit + (nebel && Sicht(c, r) == 0 ? 4 : 0);
-        if (!Zeichne(rp, KartenElemente[e->Art][spalte], c * HEX_SCHRITT, HexY(c, r), maskiert))
+        if (!Zeichne(rp, KartenElemente[e->Art][spalte], c * HEX_SCHRITT, HexY(c, r), maskiert, deckt))
             std::printf("BlitMap: Fehler beim laden der Grafik aufgetreten...\n");
     };
+    // A full drawing clears only what the even hexes' plain blocks leave.
+    bool bloeckeLeeren = false;
     // Both passes over the view; with a band only the hexes that reach into it.
     auto Durchgang = [&](const Band *band) {
         auto Drin = [&](LONG c, LONG r) { return !band || Umriss(c, r).Schneidet(*band); };
         for (LONG r = 0; r < yt; ++r) {
             for (LONG c = 0; c < xt; c += 2) {
                 const MapEntry *e = Hex(c, r);
-                if (e && Drin(c, r) && (!nurNebel || Geaendert(c, r))) Terrain(c, r, e, nurNebel);
+                bool deckt = false;
+                if (e && Drin(c, r) && (!nurNebel || Geaendert(c, r)))
+                    Terrain(c, r, e, nurNebel, bloeckeLeeren ? &deckt : nullptr);
+                if (bloeckeLeeren && !deckt) Leere(layer, c * HEX_SCHRITT, r * HEX_HOEHE, c * HEX_SCHRITT + HEX_BREITE - 1,
+                                                   r * HEX_HOEHE + HEX_HOEHE - 1);
             }
         }
         for (LONG r = 0; r < yt; ++r) {
@@ -516,8 +533,15 @@ void BlitMap(VekMapInfo *View)
 
     const Band ganz{0, 0, layer->w, layer->h};
     if (modus == QU_ALLES) {
-        Leere(layer, 0, 0, layer->w - 1, layer->h - 1);
+        // The gaps between even columns, what lies right of the last one and below the last row.
+        LONG c = 0;
+        for (; c < xt; c += 2)
+            Leere(layer, c * HEX_SCHRITT + HEX_BREITE, 0, c * HEX_SCHRITT + 2 * HEX_SCHRITT - 1, layer->h - 1);
+        Leere(layer, c * HEX_SCHRITT, 0, layer->w - 1, layer->h - 1);
+        Leere(layer, 0, yt * HEX_HOEHE, layer->w - 1, layer->h - 1);
+        bloeckeLeeren = true;
         Durchgang(nullptr);
+        bloeckeLeeren = false;
     } else if (nurNebel) {
         Durchgang(nullptr);
     } else {
