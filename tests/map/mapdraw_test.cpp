@@ -209,17 +209,22 @@ long Gesetzt(VekMapInfo *v) { return vektest::CountOther(v->LayerBitmapPtr, 0); 
 
 void LeereLayer(VekMapInfo *v) { vektest::FillBitMap(v->LayerBitmapPtr, 0); }
 
+// Pixels of one border dot: a bottom side has its five dots at any height.
+long PunktPixel(VekMapInfo *v)
+{
+    LeereLayer(v);
+    Line4(v->LayerRastPortPtr, 100, 100, 1);
+    return Gesetzt(v) / 5;
+}
+
 TEST_P(Zeichnen, BorderSidesLeaveOutTheirUpperDotsAtTheTopEdge)
 {
     ASSERT_TRUE(welt.Ok());
     Sicht s(160, 80, 640, 448, 0);
     ASSERT_NE(s.v, nullptr);
     RastPort *rp = s.v->LayerRastPortPtr;
-    LeereLayer(s.v);
-    Line4(rp, 100, 100, 1);  // five dots whatever the height
-    const long fuenf = Gesetzt(s.v);
-    ASSERT_GT(fuenf, 0);
-    const long punkt = fuenf / 5;
+    const long punkt = PunktPixel(s.v);
+    ASSERT_GT(punkt, 0);
     struct Fall {
         void (*linie)(RastPort *, LONG, LONG, int);
         LONG y;
@@ -241,9 +246,8 @@ TEST_P(Zeichnen, HexAmongForeignNeighboursGetsEveryDotOfEverySide)
     Sicht s(160, 80, 640, 448, 0);
     ASSERT_NE(s.v, nullptr);
     RastPort *rp = s.v->LayerRastPortPtr;
-    LeereLayer(s.v);
+    const long punkt = PunktPixel(s.v);
     Line4(rp, 100, 100, 1);
-    const long punkt = Gesetzt(s.v) / 5;
     const ULONG eigen = vektest::PixelAt(s.v->LayerBitmapPtr, 100 + 45 + 3, 100 + 47 + 3);
     // The dot positions of the six sides for a hex at (x, y) far from the edge.
     const LONG x = 200, y = 150;
