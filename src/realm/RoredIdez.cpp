@@ -424,7 +424,7 @@ BOOL BTTextBox(LokaleDatenRoredIdez *ld, const char *text)
 LONG RoredIdez()
 {
     std::printf("Routine: RoredIdez\n");
-    if (OpenKavorPic(kPath, 505, 0) != 1) {
+    if (OpenKavorPic(kPath, 505, 0) < 0) {
         std::printf("RoredIdez: Konnte Pic nicht laden!\n");
         CloseKavorPic(505, 0);
         return -1;

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <SDL/SDL.h>
+
 #include "platform/system.h"
 #include "ui/input.h"
 
@@ -10,7 +12,16 @@ namespace vektest {
 
 namespace {
 
-void Push(SDL_Event &ev) { ASSERT_EQ(SDL_PushEvent(&ev), 0); }
+std::vector<SDL_Event> *recording = nullptr;
+
+void Push(SDL_Event &ev)
+{
+    if (recording) {
+        recording->push_back(ev);
+        return;
+    }
+    ASSERT_EQ(SDL_PushEvent(&ev), 0);
+}
 
 // Display coordinates of a game position: the game area sits centred, 30 rows
 // above the middle, on displays larger than 640 x 480.
@@ -95,6 +106,23 @@ void PushTick()
 void PushText(const std::string &text)
 {
     for (char c : text) PushKey(c == 8 ? SDLK_BACKSPACE : SDLK_a, (UBYTE)c);
+}
+
+ScriptFeeder::ScriptFeeder() { recording = &events_; }
+
+void ScriptFeeder::Start()
+{
+    recording = nullptr;
+    thread_ = std::thread([this] {
+        for (SDL_Event &ev : events_)
+            while (SDL_PushEvent(&ev) != 0) SDL_Delay(1);
+    });
+}
+
+ScriptFeeder::~ScriptFeeder()
+{
+    if (recording == &events_) recording = nullptr;
+    if (thread_.joinable()) thread_.join();
 }
 
 void PushEscape() { PushKey(SDLK_ESCAPE, 27); }
