@@ -50,6 +50,7 @@ protected:
         screen_ = std::make_unique<SdlScreen>(GetParam());
         ASSERT_TRUE(screen_->Ok());
         UseKavorGadgetPainter();
+        FadeDelayHook = [](ULONG) {};  // fades without their waits
         SDL_Event ev;
         while (SDL_PollEvent(&ev)) {
         }
@@ -66,6 +67,7 @@ protected:
         EXPECT_EQ(SDL_PollEvent(&ev), 0) << "input was left over";
         while (SDL_PollEvent(&ev)) {
         }
+        FadeDelayHook = nullptr;
         screen_.reset();
         dir_.reset();
     }
