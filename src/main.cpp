@@ -5,6 +5,7 @@
 #include "mainloop.h"
 #include "map/map.h"
 #include "media/media.h"
+#include "media/movie.h"
 #include "net/net.h"
 #include "platform/catalog.h"
 #include "gfx/gfxnumber.h"
@@ -20,6 +21,7 @@ int main(int argc, char **argv)
     setvbuf(stdout, nullptr, _IOLBF, 0);
     SetupSystemHooks.ReadReceivedPoolInfo = ReadPlayerInfoFromPool;
     PoolMacAddressHook = GetMacAddress;
+    FreeMovieBaseHook = FreeGlobalMovieBase;
     UseKavorGadgetPainter();
     SetDefaults();
     PrintBanner();
