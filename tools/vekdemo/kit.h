@@ -226,6 +226,11 @@ void WriteAnimations(Output &out);
 void WriteCatalogs(Output &out);
 void WritePointers(Output &out);
 void WriteRealm(Output &out);   // preferences through the client's own writers
+// Inside the set, after the map and pools: the towns and worked fields by
+// the client's own routines, and the first-turn tree "Fresh".
+bool WriteDemoTowns();
+bool WriteDemoFields();
+bool WriteFreshProfile();
 
 // Writes the whole set into root (created); false when a file could not be written.
 bool MakeDemoSet(const std::string &root);
