@@ -70,7 +70,7 @@ StoryMark NextMark(const char *page, size_t length, char kind, size_t from, size
         *next = i + 3;
         size_t j = i + 3;
         while (j < length && j - (i + 3) <= (size_t)STORY_MARK_FIELDS_MAX && page[j] != ')') ++j;
-        if (j >= length || page[j] != ')') return m;
+        if (j >= length || page[j] != ')' || j - (i + 3) > (size_t)STORY_MARK_FIELDS_MAX) return m;
         std::memcpy(m.fields, page + i + 3, j - (i + 3));
         m.fields[j - (i + 3)] = 0;
         m.found = true;

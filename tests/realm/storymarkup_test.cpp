@@ -81,6 +81,8 @@ TEST(StoryMarks, OnlyTheFirstWellFormedMarkBeforeThePageEndCounts)
     EXPECT_FALSE(FindStoryMark(open.data(), open.size(), '$').found);
     const std::string exact = M + "(%" + std::string(39, '1') + ")";
     EXPECT_TRUE(FindStoryMark(exact.data(), exact.size(), '%').found);
+    const std::string over = M + "(%" + std::string(40, '1') + ")";
+    EXPECT_FALSE(FindStoryMark(over.data(), over.size(), '%').found);
 
     // The page handed over ends before its page mark: a mark behind it is not seen.
     const std::string text = "x" + PAGE + M + "($1,>)";
