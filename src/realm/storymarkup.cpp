@@ -260,6 +260,8 @@ int FindStoryPictures(const char *page, size_t length, StoryPicture *out, int ma
         if (!m.found || SplitFields(m.fields, parts, 5) != 5) continue;
         bool ok = true;
         for (int i = 0; i < 5 && ok; ++i) ok = ParseNumber(parts[i], &v[i]);
+        // Places far outside any page are held where sums of them cannot overflow.
+        for (long &x : v) x = std::clamp<long>(x, -(1L << 20), 1L << 20);
         if (ok) out[n++] = StoryPicture{v[0], v[1], v[2], v[3], v[4]};
     }
     return n;
