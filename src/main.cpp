@@ -5,6 +5,7 @@
 #include "mainloop.h"
 #include "map/map.h"
 #include "media/media.h"
+#include "media/movie.h"
 #include "net/net.h"
 #include "platform/catalog.h"
 #include "gfx/gfxnumber.h"
@@ -22,6 +23,7 @@ int main(int argc, char **argv)
     SetupSystemHooks.ReadReceivedPoolInfo = ReadPlayerInfoFromPool;
     SetupSystemHooks.EnsureTownFiles = EnsureTownFiles;
     PoolMacAddressHook = GetMacAddress;
+    FreeMovieBaseHook = FreeGlobalMovieBase;
     UseKavorGadgetPainter();
     SetDefaults();
     PrintBanner();
