@@ -13,7 +13,7 @@
 #include "gfx/font.h"
 #include "ui/screendat.h"
 #include "platform/strings.h"
-#include "shared.h"
+#include "common/shareddemo.h"
 
 using namespace datakit;
 
