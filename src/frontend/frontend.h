@@ -9,3 +9,6 @@ LONG Option1Screen();
 LONG Option3Screen();
 LONG CreditScreen();
 LONG GeheimScreen();
+
+// The 24 pictures of the game, with their captions when WantText is set. 0.
+int SlideShow(int WantText);

@@ -2,6 +2,8 @@
 // the number its own failure path leads to.
 #include "realm/realm.h"
 
+#include <cstdio>
+
 #include "platform/system.h"
 
 LONG BerichteScreen() { return ScreenNotBuilt("BerichteScreen", 2); }
@@ -11,5 +13,10 @@ LONG SpezialistenScreen() { return ScreenNotBuilt("SpezialistenScreen", 2); }
 LONG StammbaumScreen() { return ScreenNotBuilt("StammbaumScreen", 2); }
 LONG StatistikScreen() { return ScreenNotBuilt("StatistikScreen", 2); }
 LONG HandelsScreen() { return ScreenNotBuilt("HandelsScreen", 2); }
-LONG RoredIdez() { return ScreenNotBuilt("RoredIdez", 2); }
 LONG GoetterScreen() { return ScreenNotBuilt("GoetterScreen", 2); }
+
+LONG RoredIdezEvents()
+{
+    std::printf("RoredIdezEvents: noch nicht eingebaut\n");
+    return 1;
+}
