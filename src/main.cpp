@@ -25,9 +25,6 @@ int main(int argc, char **argv)
     SetupSystemHooks.EnsureTownFiles = EnsureTownFiles;
     SetupSystemHooks.IsCD = [] { return IsCD(nullptr, 0); };
     GetKeyClickHook = [] { SfxPlayer(1, 0, 0); };
-    SetupSystemHooks.IsCD = [] { return IsCD(nullptr, 0); };
-    GetKeyClickHook = [] { SfxPlayer(1, 0, 0); };
-    SetupSystemHooks.EnsureTownFiles = EnsureTownFiles;
     PoolMacAddressHook = GetMacAddress;
     FreeMovieBaseHook = FreeGlobalMovieBase;
     UseKavorGadgetPainter();

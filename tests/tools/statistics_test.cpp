@@ -7,7 +7,7 @@
 
 #include "common/testutil.h"
 #include "platform/memfile.h"
-#include "shared.h"
+#include "common/shareddemo.h"
 #include "store/store.h"
 #include "town/turn.h"
 
