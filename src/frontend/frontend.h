@@ -12,3 +12,6 @@ LONG GeheimScreen();
 
 // The 24 pictures of the game, with their captions when WantText is set. 0.
 int SlideShow(int WantText);
+// Shows the next two lines of the credits in the lower half; the counter
+// for the next call (0 starts again from the top).
+UWORD CreditsPrintText(UWORD Counter);

@@ -9,4 +9,3 @@ LONG InitScreen() { return ScreenNotBuilt("InitScreen", 2); }
 LONG OptionScreen() { return ScreenNotBuilt("OptionScreen", 2); }
 LONG Option1Screen() { return ScreenNotBuilt("Option1Screen", 2); }
 LONG Option3Screen() { return ScreenNotBuilt("Option3Screen", 2); }
-LONG CreditScreen() { return ScreenNotBuilt("CreditScreen", 2); }

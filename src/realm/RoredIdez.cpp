@@ -9,6 +9,8 @@
 #include "gfx/gfxnumber.h"
 #include "gfx/printing.h"
 #include "gfx/screen.h"
+#include "media/movie.h"
+#include "media/sound.h"
 #include "platform/catalog.h"
 #include "platform/memfile.h"
 #include "platform/prefs.h"
@@ -424,6 +426,7 @@ BOOL BTTextBox(LokaleDatenRoredIdez *ld, const char *text)
 LONG RoredIdez()
 {
     std::printf("Routine: RoredIdez\n");
+    PlayCDTrack(nullptr, 0, 9, 9);
     if (OpenKavorPic(kPath, 505, 0) < 0) {
         std::printf("RoredIdez: Konnte Pic nicht laden!\n");
         CloseKavorPic(505, 0);
@@ -467,8 +470,36 @@ LONG RoredIdez()
     return result;
 }
 
-BOOL InitRoredIdezAnims(LokaleDatenRoredIdez *ld) { return ld != nullptr; }
+BOOL InitRoredIdezAnims(LokaleDatenRoredIdez *ld)
+{
+    st_MovieBase *base = AllocMovieBase(TitelScreenPtr, (char)InitAnimGfx(), (char)InitAnimProz(), 0);
+    if (!base) {
+        std::printf("InitRoredIdezAnims: AllocMovieBase fehlgeschlagen...\n");
+        return FALSE;
+    }
+    ld->MovieBase = base;
+    // A movie that does not load is left out.
+    st_Movie *fire = LoadMovie(base, "./Anims/RoredIdez-Feuer.CBAN", nullptr, nullptr);
+    if (fire) PlayMovie(base, fire, 400, 206, 68, 3);
+    st_Movie *lute = LoadMovie(base, "./Anims/RoredIdez-Laute.CBAN", nullptr, nullptr);
+    if (lute) PlayMovie(base, lute, 192, 212, 68, 5);
+    ld->Movie1 = fire;
+    ld->Movie2 = lute;
+    return TRUE;
+}
 
-void PauseRoredIdezAnims(LokaleDatenRoredIdez *, int) {}
+void PauseRoredIdezAnims(LokaleDatenRoredIdez *ld, int on)
+{
+    if (ld->Movie1) PauseMovie(static_cast<st_Movie *>(ld->Movie1), (signed char)on);
+    if (ld->Movie2) PauseMovie(static_cast<st_Movie *>(ld->Movie2), (signed char)on);
+}
 
-void FreeRoredIdezAnims(LokaleDatenRoredIdez *) {}
+void FreeRoredIdezAnims(LokaleDatenRoredIdez *ld)
+{
+    auto *base = static_cast<st_MovieBase *>(ld->MovieBase);
+    if (!base) return;
+    if (ld->Movie1) UnloadMovie(base, static_cast<st_Movie *>(ld->Movie1));
+    if (ld->Movie2) UnloadMovie(base, static_cast<st_Movie *>(ld->Movie2));
+    FreeMovieBase(base);
+    ld->MovieBase = ld->Movie1 = ld->Movie2 = nullptr;
+}

@@ -15,6 +15,8 @@
 #include "frontend/frontend.h"
 #include "gfx/palette.h"
 #include "gfx/screen.h"
+#include "platform/prefs.h"
+#include "platform/strings.h"
 #include "ui/gadgets.h"
 
 using namespace vektest;
@@ -95,6 +97,32 @@ TEST_P(Presentation, CaptionsWaitForTheirOwnPressAndMissingSlidesAreSkipped)
     const std::string text = out.Take();
     EXPECT_NE(text.find("SlideShow: Konnte Grafik Nr.: 337 nicht"), std::string::npos);
     EXPECT_EQ(text.find("OpenKavorPic ./Data/Path 339 0"), std::string::npos);
+}
+
+TEST_P(Presentation, CreditsLeadANewcomerToTheSignUpAndARulerBack)
+{
+    ASSERT_EQ(CheckPrefs(0, PREFS_READ, 0), 2u);
+    EXPECT_EQ(CreditScreen(), 2);  // a realm: nothing shown
+    CheckPrefs(0, PREFS_WRITE, 0);
+    ScriptFeeder feed;
+    for (int i = 0; i < 26; ++i) PushTick();
+    PushEscape();
+    feed.Start();
+    StdoutCapture out;
+    EXPECT_EQ(CreditScreen(), 32);
+    EXPECT_EQ(out.Take().find("Konnte Anim nicht laden"), std::string::npos);
+}
+
+TEST_P(Presentation, CreditsPairTheirLinesAndShowAnOddLastLineAlone)
+{
+    const char *saved = _VEK_CREDITS.Str;
+    _VEK_CREDITS.Str = "Role\nName\nLast";
+    EXPECT_EQ(CreditsPrintText(0), 2);
+    EXPECT_EQ(CreditsPrintText(2), 0);  // the last line alone, then the top again
+    EXPECT_EQ(CreditsPrintText(0), 2);
+    _VEK_CREDITS.Str = "Role\nName";
+    EXPECT_EQ(CreditsPrintText(2), 0);
+    _VEK_CREDITS.Str = saved;
 }
 
 INSTANTIATE_TEST_SUITE_P(Depths, Presentation, ::testing::Values(8, 32));
