@@ -82,10 +82,10 @@ LONG KroenungsScreen()
     if (PlayerInfo.Event == 1) PlayerInfo.Event = 0;
     char text[512];
     std::snprintf(text, sizeof(text), "%s %s %s", GetString(&_VEK_KROENUNG_1), title, GetString(&_VEK_KROENUNG_2));
-    RastPort *rp = DisplayRastPort();
-    SetFont(rp, ld->VekFontPtr);
     SfxPlayer(165, 0, 1);
     FadeIn();
+    // Above 8 bits the fade leaves another port on the display: the font goes on that one.
+    SetFont(DisplayRastPort(), ld->VekFontPtr);
     for (ULONG t = 0;; ) {
         const ULONG code = GetKey(GETKEY_TICKS | 0x01);
         if (code == KEY_ESCAPE) break;

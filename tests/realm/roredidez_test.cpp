@@ -13,6 +13,7 @@
 #include "gfx/font.h"
 #include "gfx/gfxnumber.h"
 #include "gfx/palette.h"
+#include "gfx/screen.h"
 #include "platform/memfile.h"
 #include "platform/prefs.h"
 #include "platform/strings.h"
@@ -68,6 +69,7 @@ protected:
         while (SDL_PollEvent(&ev)) {
         }
         FadeDelayHook = nullptr;
+        if (TitelScreenPtr) CloseKavorPic(0, 0);
         screen_.reset();
         dir_.reset();
     }

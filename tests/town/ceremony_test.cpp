@@ -192,17 +192,36 @@ TEST_P(CeremonyScreen, CoronationShowsItsPicturesByTickAndTypesFromTick101)
 {
     SetPoints(7);
     PlayerInfo.Event = 1;
+    auto count = [](const std::string &text, const std::string &what) {
+        size_t n = 0;
+        for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+        return n;
+    };
     {
+        // Escape before tick 101: every picture, no character.
         ScriptFeeder feed;
         for (int t = 0; t <= 100; ++t) PushTick();
         PushEscape();
         feed.Start();
         StdoutCapture out;
         EXPECT_EQ(KroenungsScreen(), 2);
-        EXPECT_EQ(Blits(out.Take(), "Routine: OpenKavorGfx ID"),
-                  (std::vector<int>{878, 877, 879, 880, 881, 882, 883}));
+        const std::string text = out.Take();
+        EXPECT_EQ(Blits(text, "Routine: OpenKavorGfx ID"), (std::vector<int>{878, 877, 879, 880, 881, 882, 883}));
+        EXPECT_EQ(count(text, "Routine: Text\n"), 0u);
     }
     EXPECT_EQ(PlayerInfo.Event, 0) << "a coronation is shown once";
+    {
+        // Ten ticks more type ten characters, five draws each.
+        ScriptFeeder feed;
+        for (int t = 0; t <= 110; ++t) PushTick();
+        PushEscape();
+        feed.Start();
+        StdoutCapture out;
+        EXPECT_EQ(KroenungsScreen(), 2);
+        const std::string text = out.Take();
+        EXPECT_EQ(count(text, "Routine: Text\n"), 50u);
+        EXPECT_EQ(text.find("keinen Font"), std::string::npos);
+    }
 }
 
 TEST_P(CeremonyScreen, AnarchyTypesItsReasonAndEscapeResetsTheGame)
