@@ -53,12 +53,14 @@ void PauseAnim(LokaleDatenTitelScreen *ld, signed char status)
     if (ld && ld->Movie1) PauseMovie(ld->Movie1, status);
 }
 
-void PrintLabels(ScreenRegion *region, bool realm)
+void PrintLabels(ScreenRegion *region, TextFont *font, bool realm)
 {
     const LocStr *labels[6] = {&_VEK_TITEL_NEU, &_VEK_TITEL_LADEN, &_VEK_TITEL_SPEICHERN,
                                realm ? &_VEK_TITEL_BATTLEARENA : &_VEK_TITELSCREEN_SLIDESHOW,
                                realm ? &_VEK_TITEL_EUERREICH : &_VEK_TITELSCREEN_CREDITS, &_VEK_RESITBAR_OPTIONS};
     RastPort *rp = DisplayRastPort();
+    SetFont(rp, font);
+    SetDrMd(rp, JAM1);
     for (ULONG i = 0; i < 6 && i < region->CountGadgetData; ++i) {
         const GadgetData &g = region->GadgetData[i];
         PrintText(rp, g.X0, g.Y0, g.X1, g.Y1, GetString(labels[i]), 0, kLabelPen,
@@ -284,7 +286,7 @@ LONG TitelScreen()
     }
     ld->Movie1 = LoadMovie(ld->MovieBase, "./Anims/TitelWasserfall.cban", nullptr, nullptr);
     if (ld->Movie1)
-        PlayMovie(ld->MovieBase, ld->Movie1, 432, 319, 1, 68);
+        PlayMovie(ld->MovieBase, ld->Movie1, 432, 319, 68, 1);  // looping, scrambled, one frame a second
     else
         std::printf("TitelScreen: Konnte Anim nicht laden!\n");
     if (!OpenKavorSfx("./Data/SfxPath", kSfx)) {
@@ -302,10 +304,9 @@ LONG TitelScreen()
         return release(-1);
     }
     RastPort *rp = DisplayRastPort();
-    SetFont(rp, font);
-    SetDrMd(rp, JAM1);
-    PrintLabels(region, realm);
     FadeIn();
+    // Above 8 bits the fade puts the picture on the display afresh.
+    PrintLabels(region, font, realm);
     ChiefMessage(kBoxPic, kBoxX, kBoxY, 0, 0, 0, CHIEF_OK, "Debug-Version!", 7);
     SfxPlayer(kSfx, 0, 1);
     TitelScreenEvents(ld);
@@ -338,10 +339,8 @@ LONG TitelScreen()
                         std::printf("TitelScreen: Konnte Pic nicht laden!\n");
                         return release(-1);
                     }
-                    SetFont(rp, font);
-                    SetDrMd(rp, JAM1);
                     DrawAllGadgets(rp, region);
-                    PrintLabels(region, realm);
+                    PrintLabels(region, font, realm);
                     SfxPlayer(kSfx, 0, 1);
                     PauseAnim(ld, 0);
                 }

@@ -465,7 +465,11 @@ TEST_P(TitelTest, GadgetsLeadOnWithAndWithoutARealm)
         CheckPrefs(0, PREFS_WRITE, row.realm);
         PushKey(SDLK_RETURN, 13);
         PushClick(at[row.gadget].first, at[row.gadget].second);
+        StdoutCapture out;
         EXPECT_EQ(TitelScreen(), row.result);
+        const std::string text = out.Take();
+        EXPECT_EQ(text.find("Der Font ist nicht valid"), std::string::npos) << "labels printed without their font";
+        EXPECT_EQ(Count(text, "Routine: PrintText"), 6u);
     }
 }
 
