@@ -54,22 +54,21 @@ void MakeDirs(const std::string &path) { fs::create_directories(path); }
 
 int WaitClosingTheWindow(int pid, const std::string &outFile)
 {
-    // SDL turns SIGTERM into a window-close event once its display is open;
-    // before that the signal would end the program, so wait for the line
-    // that says so.
-    bool open = false;
+    // SDL turns SIGTERM into a window-close event while its display is open:
+    // from the line that says it opened until the program has left its
+    // screens (sound shut down, or never set up); outside that window the
+    // signal would end the program.
     int st = 0;
     for (;;) {
         const pid_t done = waitpid(pid, &st, WNOHANG);
         if (done == pid) break;
         if (done < 0) return -1;
-        if (!open) {
-            std::ifstream in(outFile, std::ios::binary);
-            const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-            open = text.find("InitalizeSDL(): End!") != std::string::npos;
-        } else {
-            kill(pid, SIGTERM);
-        }
+        std::ifstream in(outFile, std::ios::binary);
+        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const bool open = text.find("InitalizeSDL(): End!") != std::string::npos &&
+                          text.find("Exit Soundmaske") == std::string::npos &&
+                          text.find("Main: Konnte Sound nicht einrichten") == std::string::npos;
+        if (open) kill(pid, SIGTERM);
         usleep(open ? 100000 : 20000);
     }
     return WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
