@@ -401,8 +401,15 @@ TEST_P(TitelTest, RepairAfterAnUncleanEnd)
         DemoCopy copy;
         if (r.corrupt) {
             std::vector<UBYTE> army = ArmyChunk({{120, 60, {5}}});
-            army[15] = 0xFF;  // more armies than the chunk holds
             InsPool(army.data(), POOL_OUT);
+            // More armies than the chunk holds. The pool refuses to store
+            // such a chunk, so the count is changed in the file itself.
+            Bytes pool = ReadBytes(POOL_OUT);
+            const std::string bytes(pool.begin(), pool.end());
+            const size_t at = bytes.find("ARMY");
+            ASSERT_NE(at, std::string::npos);
+            pool[at + 12] = 0xFF;  // the count's high byte, big-endian on disk
+            WriteBytes(POOL_OUT, pool);
         }
         PlayerInfo.Event = 2;
         PushKey(r.key, r.key == SDLK_RETURN ? 13 : 27);
