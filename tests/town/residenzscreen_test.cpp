@@ -1,0 +1,120 @@
+// The residence on the demo set at 8 and 32 bits: every gadget leads to its
+// screen by a pushed click, Escape to the title, and the tutorial's first
+// question comes after a new turn, the tips afterwards.
+#include <gtest/gtest.h>
+
+#include <SDL/SDL.h>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/scriptinput.h"
+#include "common/sdlharness.h"
+#include "common/testutil.h"
+#include "gfx/palette.h"
+#include "gfx/screen.h"
+#include "platform/prefs.h"
+#include "platform/system.h"
+#include "town/residenz.h"
+#include "town/town.h"
+#include "ui/gadgets.h"
+#include "ui/screendat.h"
+
+using namespace vektest;
+
+namespace {
+
+std::vector<std::string> asked, shown;
+
+class ResidenzBildschirm : public ::testing::TestWithParam<int> {
+protected:
+    ResidenzDialogs altDialogs = ResidenzDialogHooks;
+    st_PlayerInfo alt = PlayerInfo;
+
+    void SetUp() override
+    {
+        dir_ = std::make_unique<ScratchDir>();
+        MakeDemoData(dir_->path());
+        screen_ = std::make_unique<SdlScreen>(GetParam());
+        ASSERT_TRUE(screen_->Ok());
+        UseKavorGadgetPainter();
+        FadeDelayHook = [](ULONG) {};
+        SDL_Event ev;
+        while (SDL_PollEvent(&ev)) {
+        }
+        asked.clear(), shown.clear();
+        ResidenzDialogHooks = {[](const char *t) { asked.push_back(t); return (LONG)1; },
+                               [](const char *t) { shown.push_back(t); },
+                               [](const char *t) { shown.push_back(t); return (LONG)1; },
+                               [](const char *, const char *, UWORD) { return (LONG)-1; }};
+        PlayerInfo.TurnChecked = 1;
+        ScreenRegion *r = GetScreenRegion("./Data/screendat/Residenz1.dat", SR_TITLEBAR | SR_GADGETDATA | SR_RECHTECK);
+        ASSERT_NE(r, nullptr);
+        for (ULONG i = 0; i < r->CountGadgetData; ++i) gadgets_.push_back(r->GadgetData[i]);
+        ClearScreenRegion(r);
+        ASSERT_EQ(gadgets_.size(), 15u);
+    }
+    void TearDown() override
+    {
+        SDL_Event ev;
+        while (SDL_PollEvent(&ev)) {
+        }
+        ResidenzDialogHooks = altDialogs;
+        PlayerInfo = alt;
+        if (TitelScreenPtr) CloseKavorPic(0, 0);
+        FadeDelayHook = nullptr;
+        screen_.reset();
+        dir_.reset();
+    }
+    void Click(const char (&code)[5])
+    {
+        for (const GadgetData &g : gadgets_)
+            if (g.ReturnID == MakeGadgetID(code)) return PushClick((g.X0 + g.X1) / 2, (g.Y0 + g.Y1) / 2);
+        ADD_FAILURE() << "no gadget " << code;
+    }
+    std::unique_ptr<ScratchDir> dir_;
+    std::unique_ptr<SdlScreen> screen_;
+    std::vector<GadgetData> gadgets_;
+};
+
+TEST_P(ResidenzBildschirm, EachGadgetLeadsToItsScreen)
+{
+    struct Ziel {
+        const char code[5];
+        LONG screen;
+    } ziele[] = {{"DIPL", 34}, {"EXIT", 1},  {"MAP ", 3},  {"MESS", 33}, {"OPTI", 133},
+                 {"REGI", 32}, {"REPO", 36}, {"RESA", 35}, {"SPEC", 38}, {"STAT", 41},
+                 {"TAX ", 42}, {"TOWN", 39}, {"TREE", 40}};
+    ASSERT_TRUE(CheckPrefsWrite(30, 18));
+    ASSERT_TRUE(CheckPrefsWrite(28, 9));
+    for (const Ziel &z : ziele) {
+        SCOPED_TRACE(z.code);
+        Click(z.code);
+        EXPECT_EQ(ResidenzScreen(), z.screen);
+    }
+    PushEscape();
+    EXPECT_EQ(ResidenzScreen(), 1);
+    EXPECT_TRUE(asked.empty());
+    EXPECT_TRUE(shown.empty());
+}
+
+TEST_P(ResidenzBildschirm, TutorialAskedAfterANewTurnThenTips)
+{
+    ASSERT_TRUE(CheckPrefsWrite(30, 0));
+    ASSERT_TRUE(CheckPrefsWrite(35, 1));
+    PushEscape();
+    EXPECT_EQ(ResidenzScreen(), 1);
+    ASSERT_EQ(asked.size(), 1u);  // declined
+    EXPECT_EQ(CheckPrefs(30, PREFS_READ, 0), 18u);
+    EXPECT_EQ(CheckPrefs(35, PREFS_READ, 0), 0u);
+    // The next visit shows the first tip.
+    ASSERT_TRUE(CheckPrefsWrite(28, 0xFF));
+    PushEscape();
+    EXPECT_EQ(ResidenzScreen(), 1);
+    EXPECT_EQ(shown.size(), 1u);
+    EXPECT_EQ(CheckPrefs(28, PREFS_READ, 0), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Depths, ResidenzBildschirm, ::testing::Values(8, 32));
+
+}  // namespace
