@@ -118,3 +118,20 @@ TEST_P(ResidenzBildschirm, TutorialAskedAfterANewTurnThenTips)
 INSTANTIATE_TEST_SUITE_P(Depths, ResidenzBildschirm, ::testing::Values(8, 32));
 
 }  // namespace
+
+namespace {
+
+TEST(DemoRealm, AfterATurnThePortIsTold)
+{
+    ScratchDir dir;
+    MakeDemoData(dir.path());
+    st_PlayerInfo alt = PlayerInfo;
+    ULONG (*altWuerfel)(ULONG) = RoredIdezWuerfelHook;
+    RoredIdezWuerfelHook = [](ULONG n) { return n; };  // no rare story, no luxury
+    EXPECT_EQ(CheckRoredIdezEvents(), 505);
+    EXPECT_EQ(RoredIdezPrefs(0, PREFS_READ, 0), 6u);
+    RoredIdezWuerfelHook = altWuerfel;
+    PlayerInfo = alt;
+}
+
+}  // namespace
