@@ -45,6 +45,20 @@ ListHeader *LoadFigurList()
     return list;
 }
 
+std::vector<ListNode *> Nodes(ListHeader *List)
+{
+    std::vector<ListNode *> v;
+    ListNode *n = List ? List->FirstNode : nullptr;
+    for (ULONG i = 0; List && i < List->Elemente; ++i, n = n->Next) v.push_back(n);
+    return v;
+}
+
+void Remove(ListHeader *List, ListNode *Node)
+{
+    List->ActNode = Node;
+    DeleteNode(List, LIST_ACT, 0, LIST_FREE_OWNED);
+}
+
 void MoveAfter(ListHeader *List, ListNode *Node, ListNode *After)
 {
     // In a ring the last node's Next is the first node, which is not behind it.

@@ -15,24 +15,12 @@
 #include "store/store.h"
 #include "town/chunkmachine_local.h"
 
+using namespace chunkmachine;
+
 namespace {
 
 constexpr ULONG kMindestTeil = 50;  // a part with fewer soldiers deserts
 constexpr UBYTE KOMMANDO_REPARATUR = 16;
-
-std::vector<ListNode *> Nodes(ListHeader *l)
-{
-    std::vector<ListNode *> v;
-    ListNode *n = l ? l->FirstNode : nullptr;
-    for (ULONG i = 0; l && i < l->Elemente; ++i, n = n->Next) v.push_back(n);
-    return v;
-}
-
-void Remove(ListHeader *l, ListNode *n)
-{
-    l->ActNode = n;
-    DeleteNode(l, LIST_ACT, 0, LIST_FREE_OWNED);
-}
 
 st_MOVE_EXT &Fig(ListNode *n) { return ((FigurListEntry *)n)->Figur; }
 ArmeeList *Army(ListNode *n) { return (ArmeeList *)n; }

@@ -16,6 +16,8 @@
 #include "town/chunkmachine_local.h"
 #include "town/warehouse.h"
 
+using namespace chunkmachine;
+
 namespace {
 
 constexpr UWORD WARE_ANGEBOT = 0, WARE_ANDEREKAUF = 4, WARE_LAGER = 5, WARE_EIGENGEBOT = 2;
@@ -25,20 +27,6 @@ constexpr UWORD PREF_ROHSTOFFE_AUS = 5, PREF_FAKTOR_TIER = 21;
 ULONG AddSat(ULONG a, uint64_t b) { return (ULONG)std::min<uint64_t>((uint64_t)a + b, 0xFFFFFFFFu); }
 
 st_WARE_EXT &Ware(ListNode *n) { return ((WareListEntry *)n)->Ware; }
-
-std::vector<ListNode *> Nodes(ListHeader *l)
-{
-    std::vector<ListNode *> v;
-    ListNode *n = l ? l->FirstNode : nullptr;
-    for (ULONG i = 0; l && i < l->Elemente; ++i, n = n->Next) v.push_back(n);
-    return v;
-}
-
-void Remove(ListHeader *l, ListNode *n)
-{
-    l->ActNode = n;
-    DeleteNode(l, LIST_ACT, 0, LIST_FREE_OWNED);
-}
 
 // The first stock entry of a ware type among the nodes still in the list.
 ListNode *FirstStock(const std::vector<ListNode *> &v, const std::vector<bool> &gone, ULONG typ)

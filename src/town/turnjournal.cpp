@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <system_error>
 #include <unistd.h>
@@ -54,12 +55,38 @@ std::vector<std::string> RealmFiles(const std::string &base)
     return out;
 }
 
-bool SyncTree(const std::string &dir)
+bool WrittenInPlace(const std::string &rel)
+{
+    return rel == "Data/Prefs.vek" || rel == "Data/BTPrefs.vek";
+}
+
+// Flushes one directory's entries (new names, renames) to the disk.
+bool SyncDir(const std::string &dir)
 {
     int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY);
     if (fd < 0) return false;
-    bool ok = syncfs(fd) == 0;
+    bool ok = fsync(fd) == 0;
     ::close(fd);
+    return ok;
+}
+
+// A copy whose bytes are on the disk when it returns. Only the journal's own
+// files are flushed, not the whole file system.
+bool CopyDurable(const std::string &from, const std::string &to)
+{
+    int in = ::open(from.c_str(), O_RDONLY);
+    if (in < 0) return false;
+    int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    bool ok = out >= 0;
+    char buf[65536];
+    while (ok) {
+        ssize_t n = ::read(in, buf, sizeof buf);
+        if (n == 0) break;
+        ok = n > 0 && ::write(out, buf, (size_t)n) == n;
+    }
+    ok = ok && fdatasync(out) == 0;
+    if (out >= 0) ok = ::close(out) == 0 && ok;
+    ::close(in);
     return ok;
 }
 
@@ -89,33 +116,31 @@ BOOL TurnJournalBegin(const char *mailFile, ULONG key, BOOL last)
     }
     fs::create_directories(tmp + "/files", ec);
     if (ec) return 0;
-    // Plain copies: one flush of the whole file system below makes them durable.
+    std::set<std::string> dirs = {tmp, tmp + "/files"};
+    auto fail = [&](const std::string &what) {
+        std::printf("TurnJournalBegin: Konnte %s nicht sichern!\n", what.c_str());
+        fs::remove_all(tmp, ec);
+        return (BOOL)0;
+    };
     for (const std::string &rel : RealmFiles(".")) {
         fs::path to = fs::path(tmp) / "files" / rel;
         fs::create_directories(to.parent_path(), ec);
-        if (!fs::copy_file(rel, to, fs::copy_options::overwrite_existing, ec)) {
-            std::printf("TurnJournalBegin: Konnte %s nicht sichern!\n", rel.c_str());
-            fs::remove_all(tmp, ec);
-            return 0;
-        }
+        for (fs::path d = to.parent_path(); d.string().size() > tmp.size(); d = d.parent_path()) dirs.insert(d.string());
+        // Every file of the realm is replaced whole by a rename when it
+        // changes, so a second name keeps its old bytes; only the preference
+        // files are written in place and need a copy of their own.
+        if (!WrittenInPlace(rel) && ::link(rel.c_str(), to.c_str()) == 0) continue;
+        if (!CopyDurable(rel, to.string())) return fail(rel);
     }
-    if (mailFile && !fs::copy_file(mailFile, tmp + "/mail.email", ec)) {
-        fs::remove_all(tmp, ec);
-        return 0;
-    }
+    if (mailFile && !CopyDurable(mailFile, tmp + "/mail.email")) return fail(mailFile);
     char state[200];
     int n = std::snprintf(state, sizeof state, "%u %u\n", (unsigned)key, (unsigned)(last ? 1 : 0));
-    if (FILE *f = std::fopen((tmp + "/state").c_str(), "wb")) {
-        std::fwrite(state, 1, (size_t)n, f);
-        std::fclose(f);
-    }
-    if (!SyncTree(tmp)) {
-        fs::remove_all(tmp, ec);
-        return 0;
-    }
+    if (WriteFileAtomic((tmp + "/state").c_str(), state, (ULONG)n, -1) != n) return fail("state");
+    for (const std::string &d : dirs)
+        if (!SyncDir(d)) return fail(d);
     fs::rename(tmp, TURN_JOURNAL, ec);
     if (ec) return 0;
-    SyncTree(".");
+    SyncDir(".");
     return 1;
 }
 
@@ -125,7 +150,7 @@ BOOL TurnJournalCommit()
     fs::remove_all(JournalOld(), ec);
     fs::rename(TURN_JOURNAL, JournalOld(), ec);
     if (ec) return 0;
-    SyncTree(".");
+    SyncDir(".");
     fs::remove_all(JournalOld(), ec);
     return 1;
 }

@@ -70,10 +70,10 @@ TEST_F(DemoTurn, EveryCaseInDownloadOrder)
     // The realm: scouts and settlers counted, the small army part deserted,
     // the luxury goods paid for.
     const st_LAND land = Load<st_LAND>(CN_LAND, POOL_IN);
-    EXPECT_EQ(land.AnzahlKundschafter, 3);
-    EXPECT_EQ(land.AnzahlSiedler, 1);
-    EXPECT_EQ(land.Desertierte, before.Desertierte + 30);
-    EXPECT_EQ(land.AnzGold, before.AnzGold + 5 * GetWarenPreis(82, 100, before.AnzTierHq, before.AnzPflanzHq,
+    EXPECT_EQ(+land.AnzahlKundschafter, 3);
+    EXPECT_EQ(+land.AnzahlSiedler, 1);
+    EXPECT_EQ(+land.Desertierte, before.Desertierte + 30);
+    EXPECT_EQ(+land.AnzGold, before.AnzGold + 5 * GetWarenPreis(82, 100, before.AnzTierHq, before.AnzPflanzHq,
                                                                 before.AnzMineralHq));
     ULONG faktor = 0;
     ASSERT_TRUE(CheckPrefsRead(21, &faktor));
@@ -99,7 +99,7 @@ TEST_F(DemoTurn, EveryCaseInDownloadOrder)
     DeleteArmyList(list);
     const auto ships = Entries<st_SHIP, st_SHIP_EXT>(CN_SHIP, POOL_OUT);
     ASSERT_EQ(ships.size(), 1u);
-    EXPECT_EQ(ships[0].SchiffsID, 6);
+    EXPECT_EQ(+ships[0].SchiffsID, 6);
     bool found = true;
     Load<st_TOWN>(CN_TOWN, POOL_OUT, &found);
     EXPECT_FALSE(found);

@@ -37,9 +37,6 @@ st_WARE_EXT Ware(UWORD info, ULONG buyer = 0, ULONG amount = 0, ULONG type = 3)
     return w;
 }
 
-const std::time_t DAY1 = 1167609599;         // Sun, 31 Dec 2006 23:59:59
-const std::time_t DAY2 = DAY1 + 1;           // Mon, 01 Jan 2007 00:00:00
-const std::time_t DAY3 = DAY1 + 86400 + 1;   // Tue, 02 Jan 2007 00:00:00
 
 }  // namespace
 
@@ -167,7 +164,7 @@ TEST(ResidenzUploadWarenCheck, OffersStockAndOwnBidsOnly)
             for (UWORD i = 0; i < ware->AnzWaren; ++i) {
                 st_WARE_EXT w;
                 std::memcpy(&w, (UBYTE *)ware + 14 + 36 * i, sizeof w);
-                got.push_back({w.Info, w.WarenTyp});
+                got.push_back({(UWORD)w.Info, (ULONG)w.WarenTyp});  // copies: the record is packed
             }
             FreeVec(ware);
         }

@@ -33,6 +33,8 @@ protected:
         steps_ = TurnStepHooks;
         chiefOpen_ = NetChiefOpenHook;
         chiefClose_ = NetChiefCloseHook;
+        chiefMessage_ = NetChiefMessageHook;
+        net_ = NetCfg;
         NetChiefMessageHook = nullptr;
         unlocks = setups = 0;
         TurnMapUnlockHook = [] { return (LONG)++unlocks; };
@@ -53,6 +55,8 @@ protected:
         TurnStepHooks = steps_;
         NetChiefOpenHook = chiefOpen_;
         NetChiefCloseHook = chiefClose_;
+        NetChiefMessageHook = chiefMessage_;
+        NetCfg = net_;
         TurnMapUnlockHook = nullptr;
         TurnMapNewSetupHook = nullptr;
         DialogTest::TearDown();
@@ -67,6 +71,8 @@ protected:
     TurnSteps steps_;
     APTR (*chiefOpen_)(const char *);
     void (*chiefClose_)(APTR);
+    void (*chiefMessage_)(const char *);
+    NetConfig net_;
 };
 
 BOOL Applied(const char *, ULONG, ULONG) { return 1; }

@@ -1,6 +1,11 @@
 // The turn upload: the pool's chunk order and stamp, the version gate, the
 // send over a packet stand-in and what stays on disk in every outcome.
+#include <atomic>
+#include <csignal>
 #include <cstring>
+#include <mutex>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -188,5 +193,100 @@ TEST(ResidenzUpload, OutcomesThatDoNotSend)
         }
         EXPECT_FALSE(vektest::Exists(SENT_LETTERS_LIST));
         EXPECT_EQ(Seen.opened, Seen.closed);
+    }
+}
+
+namespace {
+
+std::string killIn;  // the hook in which the child ends
+BOOL (*harvestHook)();
+BOOL (*mailHook)(const char *, const char *);
+BOOL KillingHarvest()
+{
+    if (killIn == "harvest") _exit(9);
+    return harvestHook();
+}
+BOOL KillingMailChunk(const char *pool, const char *dir)
+{
+    BOOL ok = mailHook(pool, dir);
+    if (killIn == "letters") _exit(9);
+    return ok;
+}
+
+}  // namespace
+
+TEST(ResidenzUpload, KilledAtEachStepSendsTheSameTurnWholeWhenRunAgain)
+{
+    struct Outcome {
+        std::vector<std::pair<std::string, std::string>> tree;
+        std::vector<std::string> turns;  // unpacked pools the game server took
+    };
+    auto run = [](const std::string &kill) {
+        ScratchDir dir;
+        Fakes fakes;
+        Realm();
+        harvestHook = TurnStepHooks.GetHarvestFromMapCult;
+        mailHook = TurnStepHooks.CreateMailChunk;
+        TurnStepHooks.GetHarvestFromMapCult = KillingHarvest;
+        TurnStepHooks.CreateMailChunk = KillingMailChunk;
+        std::vector<std::string> blocks;
+        std::mutex lock;
+        std::atomic<pid_t> child{0};
+        auto serve = [&](int fd) {
+            for (;;) {
+                std::string cmd = ReadUntil(fd, NUL);
+                if (cmd.empty() || cmd.back() != '\0') return;
+                if (cmd.rfind("+PUT", 0) == 0) {
+                    WriteAll(fd, "+ACK" + NUL);
+                    std::string block = ReadCount(fd, std::stoul(cmd.substr(5)));
+                    if (kill == "send" && child.load() > 0) {
+                        ::kill(child.load(), SIGKILL);  // gone before the acknowledgement
+                        child = -1;
+                        return;
+                    }
+                    std::lock_guard<std::mutex> g(lock);
+                    blocks.push_back(block);
+                }
+                WriteAll(fd, "+ACK" + NUL);
+                if (cmd.rfind("+QUI", 0) == 0) return;
+            }
+        };
+        Outcome out;
+        {
+            LoopPeer gpeer(serve, kill.empty() ? 1 : 2);
+            Servers s("127.0.0.1:" + std::to_string(FreePort()), gpeer.server());
+            if (!kill.empty()) {
+                killIn = kill;
+                std::fflush(stdout);
+                pid_t pid = fork();
+                if (pid == 0) {
+                    ResidenzUpload();
+                    _exit(0);
+                }
+                if (kill == "send") child = pid;
+                int status = 0;
+                waitpid(pid, &status, 0);
+                EXPECT_TRUE((WIFEXITED(status) && WEXITSTATUS(status) == 9) || WIFSIGNALED(status)) << kill;
+                killIn.clear();
+            }
+            EXPECT_EQ(ResidenzUpload(), 1) << kill;
+        }
+        for (const auto &b : blocks) {
+            EXPECT_TRUE(DecrunchOneEmail((const UBYTE *)b.data(), (ULONG)b.size(), "turn.out"));
+            auto bytes = vektest::ReadBytes("turn.out");
+            out.turns.push_back(std::string(bytes.begin(), bytes.end()));
+            DeleteFile("turn.out");
+        }
+        out.tree = Tree();
+        return out;
+    };
+    const Outcome reference = run("");
+    ASSERT_EQ(reference.turns.size(), 1u);
+    for (const char *kill : {"harvest", "letters", "send"}) {
+        SCOPED_TRACE(kill);
+        Outcome o = run(kill);
+        ASSERT_EQ(o.turns.size(), 1u);  // the cut hand-in was never acknowledged, so it does not count
+        EXPECT_TRUE(o.turns[0] == reference.turns[0]);
+        EXPECT_TRUE(o.tree == reference.tree);
     }
 }

@@ -213,7 +213,9 @@ BOOL LoopbackOnly(const char *host, ULONG *address)
 
 }  // namespace
 
-Fakes::Fakes() : steps_(TurnStepHooks), boxes_(TurnBoxHooks)
+Fakes::Fakes()
+    : steps_(TurnStepHooks), boxes_(TurnBoxHooks), net_(NetCfg), resolve_(NetResolveHook),
+      chiefOpen_(NetChiefOpenHook), chiefClose_(NetChiefCloseHook), chiefMessage_(NetChiefMessageHook)
 {
     Seen = Record();
     calls = 0;
@@ -251,6 +253,11 @@ Fakes::~Fakes()
     TurnMapUnlockHook = nullptr;
     TurnMapNewSetupHook = nullptr;
     VekDisplay.VekScreen_Tiefe = 8;
+    NetCfg = net_;
+    NetResolveHook = resolve_;
+    NetChiefOpenHook = chiefOpen_;
+    NetChiefCloseHook = chiefClose_;
+    NetChiefMessageHook = chiefMessage_;
 }
 
 }  // namespace turntest

@@ -8,6 +8,7 @@
 
 #include "common/testutil.h"
 #include "net/gamemail.h"
+#include "net/net.h"
 #include "platform/types.h"
 #include "store/chunks.h"
 #include "store/converters.h"
@@ -55,6 +56,11 @@ public:
 private:
     TurnSteps steps_;
     TurnBoxes boxes_;
+    NetConfig net_;
+    BOOL (*resolve_)(const char *, ULONG *);
+    APTR (*chiefOpen_)(const char *);
+    void (*chiefClose_)(APTR);
+    void (*chiefMessage_)(const char *);
 };
 
 }  // namespace turntest
