@@ -20,7 +20,7 @@
 
 namespace {
 
-constexpr UWORD kPrefTurnsSent = 15, kPrefTip = 28, kPrefTutorial = 30, kPrefTurnDate = 31, kPrefNewTurn = 35;
+constexpr UWORD kPrefTip = 28, kPrefTutorial = 30, kPrefTurnDate = 31, kPrefNewTurn = 35;
 constexpr ULONG kTutorialDone = 18;
 constexpr ULONG kTipCount = 9;
 constexpr ULONG kDay = 86400;

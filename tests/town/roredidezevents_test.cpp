@@ -283,8 +283,8 @@ TEST_F(Nachwehen, DroughtRotsHalfTheSeed)
     EXPECT_EQ(CheckRoredIdezEvents(), 505);
     EXPECT_EQ(Story(), 14u);
     const auto k = Loaded<st_KORN>(ID_KORN, POOL_OUT);
-    EXPECT_EQ(k.Saatlager, 3u);
-    EXPECT_EQ(k.KornVerrottet, 103u);
+    EXPECT_EQ(+k.Saatlager, 3u);
+    EXPECT_EQ(+k.KornVerrottet, 103u);
     // The file holds it big-endian like every chunk: 3 at offset 18 of the chunk.
     const Bytes pool = vektest::ReadBytes(POOL_OUT);
     const std::string s(pool.begin(), pool.end());
@@ -333,7 +333,7 @@ TEST_F(Nachwehen, Rebellion)
         EXPECT_EQ(Story(), f.story);
         EXPECT_EQ(EventOf("Demoburg"), f.event);
         if (f.story) {
-            EXPECT_EQ(Loaded<st_LAND>(ID_LAND, POOL_OUT).Vertrauen, f.vertrauenDanach);
+            EXPECT_EQ(+Loaded<st_LAND>(ID_LAND, POOL_OUT).Vertrauen, f.vertrauenDanach);
             EXPECT_EQ(TownName(), "Demoburg");
         } else {
             EXPECT_FALSE(IsChunkPresent(ChunkBit(CN_LAND), POOL_OUT));
@@ -357,7 +357,7 @@ TEST_F(Nachwehen, BankRobberyReplacesTheRebellionStory)
 
     // The story's consequence: a quarter of one town's share of the gold.
     EXPECT_EQ(RoredIdezEvents(), 1);
-    EXPECT_EQ(Loaded<st_LAND>(ID_LAND, POOL_OUT).AnzGold, 9688u);
+    EXPECT_EQ(+Loaded<st_LAND>(ID_LAND, POOL_OUT).AnzGold, 9688u);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0], "My lord. The concerned town in this case is  Demoburg!");
 }
@@ -461,7 +461,7 @@ TEST_F(Nachwehen, RobberyWithoutTownsKeepsTheGold)
     ASSERT_TRUE(RoredIdezPrefsWrite(0, 13));
     ASSERT_TRUE(RoredIdezPrefsWriteText(46, "Demoburg"));
     EXPECT_EQ(RoredIdezEvents(), 1);
-    EXPECT_EQ(Loaded<st_LAND>(ID_LAND, POOL_IN).AnzGold, 10000u);
+    EXPECT_EQ(+Loaded<st_LAND>(ID_LAND, POOL_IN).AnzGold, 10000u);
     EXPECT_FALSE(IsChunkPresent(ChunkBit(CN_LAND), POOL_OUT));
     EXPECT_EQ(messages.size(), 1u);
     // Without any LAND the story cannot run.
