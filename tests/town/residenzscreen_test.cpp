@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <SDL/SDL.h>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,7 +14,9 @@
 #include "common/testutil.h"
 #include "gfx/palette.h"
 #include "gfx/screen.h"
+#include "platform/memfile.h"
 #include "platform/prefs.h"
+#include "store/store.h"
 #include "platform/system.h"
 #include "town/residenz.h"
 #include "town/town.h"
@@ -113,6 +116,47 @@ TEST_P(ResidenzBildschirm, TutorialAskedAfterANewTurnThenTips)
     EXPECT_EQ(ResidenzScreen(), 1);
     EXPECT_EQ(shown.size(), 1u);
     EXPECT_EQ(CheckPrefs(28, PREFS_READ, 0), 1u);
+}
+
+// The area's pixels as the screen stands when its tip is shown.
+std::vector<ULONG> captured;
+LONG capX, capY, capW, capH;
+
+void Capture(const char *)
+{
+    captured.clear();
+    BitMap *bm = DisplayRastPort()->BitMap;
+    for (LONG y = capY; y < capY + capH; ++y) {
+        std::vector<ULONG> row = RowOf(bm, capX, y, capW);
+        captured.insert(captured.end(), row.begin(), row.end());
+    }
+}
+
+TEST_P(ResidenzBildschirm, ScrollsAndAdvisorShowTheRealm)
+{
+    ResidenzDialogHooks.Message = Capture;
+    const auto visit = [](LONG x, LONG y, LONG w, LONG h) {
+        capX = x, capY = y, capW = w, capH = h;
+        EXPECT_TRUE(CheckPrefsWrite(30, 18));
+        EXPECT_TRUE(CheckPrefsWrite(28, 0));
+        PushEscape();
+        EXPECT_EQ(ResidenzScreen(), 1);
+        return captured;
+    };
+    // One scroll picture per number of turns sent, none before the first.
+    std::vector<std::vector<ULONG>> scrolls;
+    for (ULONG sent : {0u, 1u, 2u, 3u, 7u}) {
+        ASSERT_TRUE(CheckPrefsWrite(15, sent));
+        scrolls.push_back(visit(448, 384, 52, 43));
+        ASSERT_EQ(scrolls.back().size(), 52u * 43);
+    }
+    for (size_t i = 1; i < scrolls.size(); ++i) EXPECT_NE(scrolls[0], scrolls[i]) << i;
+    EXPECT_EQ(scrolls[3], scrolls[4]);
+    // The advisor stands with a turn received; without one the picture stays.
+    const std::vector<ULONG> present = visit(16, 439, 32, 37);
+    ASSERT_EQ(std::remove(POOL_IN), 0);
+    const std::vector<ULONG> away = visit(16, 439, 32, 37);
+    EXPECT_NE(present, away);
 }
 
 INSTANTIATE_TEST_SUITE_P(Depths, ResidenzBildschirm, ::testing::Values(8, 32));
