@@ -12,6 +12,7 @@
 #include "common/scriptinput.h"
 #include "common/sdlharness.h"
 #include "common/testutil.h"
+#include "transportfixture.h"
 #include "gfx/palette.h"
 #include "gfx/screen.h"
 #include "platform/memfile.h"
@@ -157,6 +158,28 @@ TEST_P(ResidenzBildschirm, ScrollsAndAdvisorShowTheRealm)
     ASSERT_EQ(std::remove(POOL_IN), 0);
     const std::vector<ULONG> away = visit(16, 439, 32, 37);
     EXPECT_NE(present, away);
+}
+
+TEST_P(ResidenzBildschirm, DownFetchesATurnAndWhatFollowsIt)
+{
+    ASSERT_TRUE(CheckPrefsWrite(30, 18));
+    ASSERT_TRUE(CheckPrefsWrite(28, 9));
+    // Nothing new: the residence stays until left.
+    {
+        turntest::Fakes fakes;
+        Click("DOWN");
+        PushEscape();
+        EXPECT_EQ(ResidenzScreen(), 1);
+        EXPECT_EQ(PlayerInfo.Spielstopp, 0u);
+    }
+    // The server's answer holds a realm whose people trust nobody (LAND trust 0).
+    turntest::Fakes fakes;
+    PlayerInfo.Spielstopp = 0;
+    ASSERT_TRUE(CheckPrefsWrite(31, 0));
+    turntest::PutAnswer("00001234.email", 1167609600, 1, 2);
+    Click("DOWN");
+    EXPECT_EQ(ResidenzScreen(), 499);
+    EXPECT_EQ(PlayerInfo.Spielstopp, 1u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Depths, ResidenzBildschirm, ::testing::Values(8, 32));
