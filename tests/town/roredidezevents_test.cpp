@@ -417,6 +417,38 @@ TEST_F(Nachwehen, NameWithoutItsEndIsCutAt79)
     EXPECT_EQ(Story(), 23u);
 }
 
+TEST_F(Nachwehen, FailedTownWriteSelectsNothing)
+{
+    struct Fall {
+        const char *name;
+        ULONG p25, p32;
+    } faelle[] = {
+        {"disease", 200, 2},
+        {"rebellion", 0, 0},
+    };
+    for (const Fall &f : faelle) {
+        SCOPED_TRACE(f.name);
+        vektest::ScratchDir eigen;
+        SetUp();
+        Pref(27, f.p32 ? 0 : 10), Pref(32, f.p32), Pref(34, 0), Pref(25, f.p25), Pref(36, 200);
+        std::vector<TownAt> towns = {{"Demoburg", 900000}};
+        for (const char *n : {"B", "C", "D", "E", "F", "G", "H"}) towns.push_back({n});
+        Towns(towns);
+        Land(50, 0);
+        // The record inside names no file it could be written to.
+        Bytes b = vektest::ReadBytes("Data/Cities/Demoburg.vek");
+        ASSERT_EQ(b.size(), STADT_BYTES);
+        std::memcpy(b.data() + 36, "Demo/burg", 10);
+        vektest::WriteBytes("Data/Cities/Demoburg.vek", b);
+        EXPECT_EQ(CheckRoredIdezEvents(), 0);
+        EXPECT_EQ(Story(), 0u);
+        EXPECT_FALSE(Flag(21));
+        EXPECT_FALSE(Flag(23));
+        EXPECT_EQ(EventOf("Demoburg"), 0);
+        EXPECT_FALSE(IsChunkPresent(ChunkBit(CN_LAND), POOL_OUT));
+    }
+}
+
 TEST_F(Nachwehen, Consequences)
 {
     Towns({{"Demoburg"}});
