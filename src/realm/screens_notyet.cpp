@@ -2,8 +2,6 @@
 // the number its own failure path leads to.
 #include "realm/realm.h"
 
-#include <cstdio>
-
 #include "platform/system.h"
 
 LONG BerichteScreen() { return ScreenNotBuilt("BerichteScreen", 2); }
@@ -14,9 +12,3 @@ LONG StammbaumScreen() { return ScreenNotBuilt("StammbaumScreen", 2); }
 LONG StatistikScreen() { return ScreenNotBuilt("StatistikScreen", 2); }
 LONG HandelsScreen() { return ScreenNotBuilt("HandelsScreen", 2); }
 LONG GoetterScreen() { return ScreenNotBuilt("GoetterScreen", 2); }
-
-LONG RoredIdezEvents()
-{
-    std::printf("RoredIdezEvents: noch nicht eingebaut\n");
-    return 1;
-}

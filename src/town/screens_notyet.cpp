@@ -4,7 +4,6 @@
 
 #include "platform/system.h"
 
-LONG ResidenzScreen() { return ScreenNotBuilt("ResidenzScreen", -1); }
 LONG StadtScreen() { return ScreenNotBuilt("StadtScreen", 2); }
 LONG SteuernScreen() { return ScreenNotBuilt("SteuernScreen", 2); }
 LONG BauScreen() { return ScreenNotBuilt("BauScreen", 2); }

@@ -58,7 +58,8 @@ TEST(RunScreen, UnknownNumberLeadsToTheResidence)
     for (LONG id : {9999, 0, 37, -5}) {
         LONG from = 0;
         std::string out = Dispatch(id, &from);
-        EXPECT_EQ(out.rfind("Unbekannter Buldschirm (" + std::to_string(id) + ")!!!\nResidenzScreen", 0), 0u) << out;
+        EXPECT_EQ(out.rfind("Unbekannter Buldschirm (" + std::to_string(id) + ")!!!\nRoutine: ResidenzScreen\n", 0), 0u)
+            << out;
     }
 }
 
