@@ -213,6 +213,29 @@ int KirchenPunkteSchreiben(uint64_t kirche)
     return ok;
 }
 
+// The buildings of ./Data/Gebaeude.dat; false when it cannot be read.
+bool LadeGebaeude(std::vector<st_BAUE_EXT> &gebaeude)
+{
+    st_GEBA *geba = (st_GEBA *)LoadChunk2Mem(ID_GEBA, "./Data/Gebaeude.dat");
+    if (!geba) {
+        std::printf("ChangeTownStatus : Konnte GebäudeChunk nicht öffnen !\n");
+        return false;
+    }
+    gebaeude = GebaeudeListe(geba);
+    FreeVec(geba);
+    return true;
+}
+
+// Part B for one town, the record written when it changed.
+bool GebaeudeSpeichern(Stadt &t, const std::vector<st_BAUE_EXT> &gebaeude, uint64_t &kirche)
+{
+    if (!GebaeudeAnwenden(t, gebaeude, kirche)) return true;
+    t.TownChanged = 1;
+    if (SpeichereStadt(&t)) return true;
+    std::printf("CheckTownStatus : Konnte Stadtfile nicht abspeichern (Part2)...\n");
+    return false;
+}
+
 struct Staedte {
     std::vector<TownList> eintraege;
     std::vector<Stadt *> records;  // null: could not be loaded
@@ -330,20 +353,8 @@ BOOL ChangeTownStatus(Stadt *Town)
 {
     uint64_t kirche = 0;
     if (Town) {
-        st_GEBA *geba = (st_GEBA *)LoadChunk2Mem(ID_GEBA, "./Data/Gebaeude.dat");
-        if (!geba) {
-            std::printf("ChangeTownStatus : Konnte GebäudeChunk nicht öffnen !\n");
-            return 0;
-        }
-        const std::vector<st_BAUE_EXT> gebaeude = GebaeudeListe(geba);
-        FreeVec(geba);
-        if (!GebaeudeAnwenden(*Town, gebaeude, kirche)) return 1;
-        Town->TownChanged = 1;
-        if (!SpeichereStadt(Town)) {
-            std::printf("CheckTownStatus : Konnte Stadtfile nicht abspeichern (Part2)...\n");
-            return 0;
-        }
-        return 1;
+        std::vector<st_BAUE_EXT> gebaeude;
+        return LadeGebaeude(gebaeude) && GebaeudeSpeichern(*Town, gebaeude, kirche);
     }
 
     ULONG n = 0;
@@ -394,21 +405,9 @@ BOOL ChangeTownStatus(Stadt *Town)
         ok = 0;
     }
 
-    st_GEBA *geba = (st_GEBA *)LoadChunk2Mem(ID_GEBA, "./Data/Gebaeude.dat");
-    if (!geba) {
-        std::printf("ChangeTownStatus : Konnte GebäudeChunk nicht öffnen !\n");
-        return 0;
-    }
-    const std::vector<st_BAUE_EXT> gebaeude = GebaeudeListe(geba);
-    FreeVec(geba);
-    for (Stadt *t : s.records) {
-        if (!GebaeudeAnwenden(*t, gebaeude, kirche)) continue;
-        t->TownChanged = 1;
-        if (!SpeichereStadt(t)) {
-            std::printf("CheckTownStatus : Konnte Stadtfile nicht abspeichern (Part2)...\n");
-            ok = 0;
-        }
-    }
+    std::vector<st_BAUE_EXT> gebaeude;
+    if (!LadeGebaeude(gebaeude)) return 0;
+    for (Stadt *t : s.records) ok = GebaeudeSpeichern(*t, gebaeude, kirche) && ok;
     return KirchenPunkteSchreiben(kirche) && ok;
 }
 
