@@ -143,10 +143,13 @@ UWORD NeuesRohgut(UWORD act, ULONG m, UWORD w)
     return (UWORD)Begrenzt((int64_t)act + g, m);
 }
 
-template <class T> void Verlauf(T (&prev)[9], T neu)
+// The history of one yield moves one place; the record is packed, so its
+// history is moved as bytes.
+template <class T> void Verlauf(MapCultivation &c, size_t at, T neu)
 {
-    std::memmove(prev + 1, prev, sizeof(T) * 8);
-    prev[0] = neu;
+    UBYTE *p = (UBYTE *)&c + at;
+    std::memmove(p + sizeof(T), p, sizeof(T) * 8);
+    std::memcpy(p, &neu, sizeof(T));
 }
 
 struct Summen {
@@ -165,39 +168,36 @@ void Fortschreiben(MapCultivation &c, UWORD klasse, UBYTE gott, Summen &s)
     } else {
         c.ActHarvest = NeueNahrung(c.ActHarvest, m, c.WorkersForHarvest);
     }
-    Verlauf(c.PrevHarvest, c.ActHarvest);
+    Verlauf<ULONG>(c, offsetof(MapCultivation, PrevHarvest), c.ActHarvest);
     const ULONG mh = GetMaxWoodForField(klasse, c.WorkersForWood, gott);
     c.MaxWood = (UWORD)std::min<ULONG>(mh, 0xFFFF);
     c.ActWood = NeuesRohgut(c.ActWood, c.MaxWood, c.WorkersForWood);
-    Verlauf(c.PrevWood, c.ActWood);
+    Verlauf<UWORD>(c, offsetof(MapCultivation, PrevWood), c.ActWood);
     s.holz += c.ActWood;
     const ULONG ms = GetMaxStoneForField(klasse, c.WorkersForStone);
     c.MaxStone = (UWORD)std::min<ULONG>(ms, 0xFFFF);
     c.ActStone = NeuesRohgut(c.ActStone, c.MaxStone, c.WorkersForStone);
-    Verlauf(c.PrevStone, c.ActStone);
+    Verlauf<UWORD>(c, offsetof(MapCultivation, PrevStone), c.ActStone);
     s.stein += c.ActStone;
     ++s.felder;
 }
 
-// Takes share workers off one kind, passing on what it could not give in k.
-// Returns the workers taken.
-ULONG Abziehen(UWORD &n, ULONG share, ULONG &k)
+// Takes share workers off one kind of n workers, passing on what it could
+// not give in k. Returns the workers left.
+UWORD Abziehen(UWORD n, ULONG share, ULONG &k)
 {
-    const UWORD alt = n;
     if (n < share) {
         k = share + k - n;
-        n = 0;
-    } else {
-        ULONG rest = n - share;
-        if (rest < k) {
-            k -= rest;
-            n = 0;
-        } else {
-            n = (UWORD)(rest - k);
-            k = 0;
-        }
+        return 0;
     }
-    return (ULONG)(alt - n);
+    const ULONG rest = n - share;
+    if (rest < k) {
+        k -= rest;
+        return 0;
+    }
+    const ULONG bleibt = rest - k;
+    k = 0;
+    return (UWORD)bleibt;
 }
 
 ListHeader *NeueBlockListe(const char *routine)
@@ -227,9 +227,10 @@ int ArbeiterZurueck(const std::vector<Block> &bloecke, ULONG felder, Summen &s)
             MapCultivation &c = *Feld(n);
             const ULONG alle = Arbeiter(c);
             if (alle > q) {
-                s.frei += Abziehen(c.WorkersForWood, t, k);
-                s.frei += Abziehen(c.WorkersForStone, t, k);
-                s.frei += Abziehen(c.WorkersForHarvest, h, k);
+                c.WorkersForWood = Abziehen(c.WorkersForWood, t, k);
+                c.WorkersForStone = Abziehen(c.WorkersForStone, t, k);
+                c.WorkersForHarvest = Abziehen(c.WorkersForHarvest, h, k);
+                s.frei += alle - Arbeiter(c);
             } else {
                 c.WorkersForWood = c.WorkersForStone = c.WorkersForHarvest = 0;
                 k += q - alle;

@@ -58,10 +58,10 @@ bool Gebaut(const Stadt &t, int slot) { return t.GebaeudeAbhaengigkeiten[slot].G
 // Sets or clears the built bit; true when it changed.
 bool SetzeGebaut(Stadt &t, int slot, bool an)
 {
-    UWORD &bits = t.GebaeudeAbhaengigkeiten[slot].GfxBitfeld;
-    const UWORD alt = bits;
-    bits = an ? (UWORD)(bits | GFX_THISIMAGEISSET) : (UWORD)(bits & ~GFX_THISIMAGEISSET);
-    return bits != alt;
+    const UWORD alt = t.GebaeudeAbhaengigkeiten[slot].GfxBitfeld;
+    const UWORD neu = an ? (UWORD)(alt | GFX_THISIMAGEISSET) : (UWORD)(alt & ~GFX_THISIMAGEISSET);
+    t.GebaeudeAbhaengigkeiten[slot].GfxBitfeld = neu;
+    return neu != alt;
 }
 
 int Glieder(const UWORD (&kette)[4], int *slots)
