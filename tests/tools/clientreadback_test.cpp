@@ -13,7 +13,7 @@
 #include "gfx/font.h"
 #include "ui/screendat.h"
 #include "platform/strings.h"
-#include "shared.h"
+#include "common/demoset.h"
 
 using namespace datakit;
 

@@ -11,7 +11,7 @@
 
 #include "common/testutil.h"
 #include "formats.h"
-#include "shared.h"
+#include "common/demoset.h"
 #include "kit.h"
 #include "platform/memfile.h"
 #include "platform/datakit.h"

@@ -12,7 +12,7 @@
 #include "map/mapinfo.h"
 #include "platform/memfile.h"
 #include "platform/system.h"
-#include "shared.h"
+#include "common/demoset.h"
 #include "store/figures.h"
 #include "store/lists.h"
 #include "store/mapnames.h"
