@@ -9,6 +9,7 @@
 #include "platform/catalog.h"
 #include "gfx/gfxnumber.h"
 #include "ui/gadgets.h"
+#include "ui/input.h"
 #include "platform/gamevalues.h"
 #include "platform/prefs.h"
 #include "gfx/sdlinit.h"
@@ -21,6 +22,8 @@ int main(int argc, char **argv)
     setvbuf(stdout, nullptr, _IOLBF, 0);
     SetupSystemHooks.ReadReceivedPoolInfo = ReadPlayerInfoFromPool;
     SetupSystemHooks.EnsureTownFiles = EnsureTownFiles;
+    SetupSystemHooks.IsCD = [] { return IsCD(nullptr, 0); };
+    GetKeyClickHook = [] { SfxPlayer(1, 0, 0); };
     PoolMacAddressHook = GetMacAddress;
     UseKavorGadgetPainter();
     SetDefaults();

@@ -115,13 +115,18 @@ ULONG PenPixel(int bpp, UWORD pen)
     return ChunkyPixel(PixelFormatForDepth(bpp * 8), index);
 }
 
-void PresentRect(const BitMap *bmp, LONG x, LONG y, LONG w, LONG h)
+namespace {
+
+void Present(const BitMap *bmp, LONG x, LONG y, LONG w, LONG h, bool held)
 {
     if (!bmp || !bmp->Surface || !SDLViewSurface) return;
     SDL_Surface *s = bmp->Surface;
     if (!ClipRect(s->w, s->h, &x, &y, &w, &h)) return;
     if (s == SDLViewSurface) {
-        UpdateRectangle(x, y, w, h);
+        if (held)
+            UpdateRectangleLocked(x, y, w, h);
+        else
+            UpdateRectangle(x, y, w, h);
         return;
     }
     if (s != BobScreen || VekDisplay.VekScreen_Tiefe <= 8) return;
@@ -131,13 +136,19 @@ void PresentRect(const BitMap *bmp, LONG x, LONG y, LONG w, LONG h)
     SDL_Rect from = {(Sint16)x, (Sint16)y, (Uint16)w, (Uint16)h};
     SDL_Rect to = {(Sint16)(x + ox), (Sint16)(y + oy), 0, 0};
     // The copy onto the view and its update go together under the screen semaphore.
-    const int locked = ScreenLock();
+    const int locked = held ? 0 : ScreenLock();
     if (SDL_BlitSurface(BobScreen, &from, SDLViewSurface, &to) < 0)
         std::printf("PresentRect: Blit auf den Bildschirm fehlgeschlagen: %s\n", SDL_GetError());
     else if (to.w && to.h)
         UpdateRectangleLocked(to.x, to.y, to.w, to.h);
     if (locked) ScreenUnlock();
 }
+
+}  // namespace
+
+void PresentRect(const BitMap *bmp, LONG x, LONG y, LONG w, LONG h) { Present(bmp, x, y, w, h, false); }
+
+void PresentRectHeld(const BitMap *bmp, LONG x, LONG y, LONG w, LONG h) { Present(bmp, x, y, w, h, true); }
 
 BitMap *AllocBitMap(ULONG w, ULONG h, ULONG depth, ULONG flags, const BitMap *friendBm)
 {

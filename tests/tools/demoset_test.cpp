@@ -321,6 +321,24 @@ TEST_F(DemoSet, ModulesLoadThroughTheMixer)
     SDL_Quit();
 }
 
+TEST_F(DemoSet, CDTracksAreMonoMp3At22050Hz)
+{
+    // Frame header: sync and MPEG-2 layer III without CRC, 32 kbit/s at
+    // 22,050 Hz, single channel. Sixteen tracks: the screens ask up to index 14.
+    for (int n = 1; n <= 16; ++n) {
+        char name[32];
+        std::snprintf(name, sizeof name, "/CD/track%02d.mp3", n);
+        SCOPED_TRACE(name);
+        const Bytes b = ReadBytes(dir + name);
+        ASSERT_GT(b.size(), 1000u);
+        EXPECT_EQ(b[0], 0xFF);
+        EXPECT_EQ(b[1], 0xF3);
+        EXPECT_EQ(b[2] & 0xFC, 0x40);
+        EXPECT_EQ(b[3] & 0xC0, 0xC0);
+    }
+    EXPECT_FALSE(fs::exists(dir + "/CD/track17.mp3"));
+}
+
 TEST_F(DemoSet, AnimationsDecodeToTheFramesTheyWereMadeOf)
 {
     const Bytes pal = ReadBytes(dir + "/Pics/Kavoria.cma");

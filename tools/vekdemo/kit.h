@@ -221,6 +221,7 @@ void WriteScreenFiles(Output &out);
 void WriteFonts(Output &out);
 void WriteSounds(Output &out);
 void WriteModules(Output &out);
+void WriteCDTracks(Output &out);  // CD/track01.mp3 onwards
 void WriteAnimations(Output &out);
 void WriteCatalogs(Output &out);
 void WritePointers(Output &out);
