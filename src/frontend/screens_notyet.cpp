@@ -2,6 +2,8 @@
 // the number its own failure path leads to.
 #include "frontend/frontend.h"
 
+#include <filesystem>
+
 #include "platform/prefs.h"
 #include "platform/system.h"
 
@@ -9,7 +11,8 @@
 LONG TitelScreen()
 {
     ULONG spiel = 0;
-    return ScreenNotBuilt("TitelScreen", CheckPrefsRead(0, &spiel) && spiel == 2 ? 2 : -1);
+    const bool gesetzt = std::filesystem::exists("./Data/Prefs.vek") && CheckPrefsRead(0, &spiel) && spiel == 2;
+    return ScreenNotBuilt("TitelScreen", gesetzt ? 2 : -1);
 }
 LONG InitScreen() { return ScreenNotBuilt("InitScreen", 2); }
 LONG OptionScreen() { return ScreenNotBuilt("OptionScreen", 2); }

@@ -27,7 +27,7 @@ TEST(RunScreen, EveryNumberReachesItsScreen)
         LONG fromAfter;  // -1: unchanged
     } rows[] = {
         {1, "TitelScreen", -1},        {2, "ResidenzScreen", 2},     {1139, "ResidenzScreen", -1},
-        {3, "KartenScreen", -1},       {1293, "KartenScreen", -1},   {32, "InitScreen", -1},
+        {3, "KartenScreenKonstruktor", -1}, {1293, "KartenScreenKonstruktor", -1},   {32, "InitScreen", -1},
         {33, "BerichteScreen", -1},    {34, "DiplomatScreen", -1},   {35, "ForschungScreen", -1},
         {36, "NachrichtenScreen", -1}, {38, "SpezialistenScreen", -1}, {39, "StadtScreen", 39},
         {40, "StammbaumScreen", -1},   {41, "StatistikScreen", -1},  {42, "SteuernScreen", -1},
@@ -42,7 +42,11 @@ TEST(RunScreen, EveryNumberReachesItsScreen)
         SCOPED_TRACE(r.id);
         LONG from = 7;
         std::string out = Dispatch(r.id, &from);
-        EXPECT_EQ(out.rfind(std::string(r.screen) + ":", 0), 0u) << out;
+        // The map screen is built: without its fonts it says so after trying.
+        if (r.id == 3 || r.id == 1293)
+            EXPECT_NE(out.find(std::string(r.screen) + ":"), std::string::npos) << out;
+        else
+            EXPECT_EQ(out.rfind(std::string(r.screen) + ":", 0), 0u) << out;
         EXPECT_EQ(out.find("Unbekannter"), std::string::npos);
         EXPECT_EQ(from, r.fromAfter == -1 ? 7 : r.fromAfter);
     }
