@@ -6,6 +6,7 @@
 #include "map/kartenscreen.h"
 #include "map/map.h"
 #include "media/media.h"
+#include "media/movie.h"
 #include "net/net.h"
 #include "platform/catalog.h"
 #include "gfx/gfxnumber.h"
@@ -34,6 +35,7 @@ int main(int argc, char **argv)
         FreeVec(town);
         return 1;
     };
+    FreeMovieBaseHook = FreeGlobalMovieBase;
     UseKavorGadgetPainter();
     SetDefaults();
     PrintBanner();
