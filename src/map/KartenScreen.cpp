@@ -38,13 +38,13 @@ struct Schrift {
 };
 const Schrift kSchriften[4] = {
     {&LokaleDatenKartenScreen::VekFontPtr, "Fonts/KavorC1.fnt",
-     "KartenScreenKonstruktor: Konnte Kavor-Font KAVORC1 nicht öffnen !\n"},
+     "KartenScreenKonstruktor: Konnte Kavor-Font KAVORC1 nicht \366ffnen !\n"},
     {&LokaleDatenKartenScreen::VekFont1Ptr, "Fonts/XHelvetica11.fnt",
-     "KartenScreenKonstruktor: Konnte Kavor-Font HELVETICA11 nicht öffnen !\n"},
+     "KartenScreenKonstruktor: Konnte Kavor-Font HELVETICA11 nicht \366ffnen !\n"},
     {&LokaleDatenKartenScreen::VekFont2Ptr, "Fonts/XHelvetica13.fnt",
-     "KartenScreenKonstruktor: Konnte Kavor-Font HELVETICA13 nicht öffnen !\n"},
+     "KartenScreenKonstruktor: Konnte Kavor-Font HELVETICA13 nicht \366ffnen !\n"},
     {&LokaleDatenKartenScreen::VekFont3Ptr, "Fonts/XHelvetica9.fnt",
-     "KartenScreenKonstruktor: Konnte Kavor-Font HELVETICA9 nicht öffnen !\n"},
+     "KartenScreenKonstruktor: Konnte Kavor-Font HELVETICA9 nicht \366ffnen !\n"},
 };
 
 bool AchtBit() { return VekDisplay.VekScreen_Tiefe <= 8; }
@@ -210,7 +210,7 @@ VekMapInfo *InitMap(LokaleDatenKartenScreen *st)
 
     VekMapInfo *v = LadeKarte(status, spalte / TEIL_BREITE, zeile / TEIL_HOEHE, "./Map");
     if (!v) {
-        std::printf("InitMap : Konnte Karte nicht öffnen \n");
+        std::printf("InitMap : Konnte Karte nicht \366ffnen \n");
         return nullptr;
     }
     v->Jahreszeit = st->Jahreszeit;
@@ -220,7 +220,7 @@ VekMapInfo *InitMap(LokaleDatenKartenScreen *st)
         const int ok = AchtBit() ? InitPos(v, spalte, zeile, 16, 16, 480, 448, status)
                                  : InitPos(v, spalte, zeile, 0, 0, breite, hoehe, status);
         if (!ok) {
-            std::printf("InitMap : Konnte Karte nicht öffnen \n");
+            std::printf("InitMap : Konnte Karte nicht \366ffnen \n");
             st->VekMapInfoPtr = nullptr;
             ExitPos(v);
             ExitKarte(v);
@@ -249,7 +249,7 @@ int InitAllThingsKarte(LokaleDatenKartenScreen *st, int first)
     ExitMiniMap(st->MiniMap);
     st->MiniMap = InitMiniMap(rechtecke ? rechtecke->Rechteck : nullptr, rechtecke ? rechtecke->CountRechteck : 0);
     if (!st->MiniMap || !InitMap(st)) {
-        std::printf("InitAllThings : Konnte Karte nicht öffnen !\n");
+        std::printf("InitAllThings : Konnte Karte nicht \366ffnen !\n");
         return 0;
     }
     return 1;
@@ -303,7 +303,7 @@ int KartenScreenKonstruktor()
         return 0;
     }
     if (!InitPosLoadPeopleMem(st->VekMapInfoPtr)) {
-        std::printf("KartenScreenKonstruktor: Konnte Speicher für Move-Chunk nicht reservieren...");
+        std::printf("KartenScreenKonstruktor: Konnte Speicher f\374r Move-Chunk nicht reservieren...");
         return 0;
     }
     AuswahlLoeschen(st);

@@ -88,13 +88,13 @@ int ReadKartenScreenData(LokaleDatenKartenScreen *st)
         st->Jahreszeit = korn->Quartal;
         FreeVec(korn);
     } else {
-        std::printf("ReadKartenScreenData: Konnte KornChunk nicht öffnen !\n");
+        std::printf("ReadKartenScreenData: Konnte KornChunk nicht \366ffnen !\n");
     }
 
     bool schiffDa = false;
     st_SHIP *schiffe = (st_SHIP *)LadeAktuell(CN_SHIP, &schiffDa);
     if (schiffDa && !schiffe) {
-        std::printf("ReadKartenScreenData: Konnte ShipChunk nicht öffnen !\n");
+        std::printf("ReadKartenScreenData: Konnte ShipChunk nicht \366ffnen !\n");
         st->Ungelesen |= UNGELESEN_SCHIFFE;
         ok = 0;
     }
@@ -106,7 +106,7 @@ int ReadKartenScreenData(LokaleDatenKartenScreen *st)
             st->Gottheit = land->Gottheit;
             FreeVec(land);
         } else {
-            std::printf("ReadKartenScreenData: Konnte LandChunk nicht öffnen !");
+            std::printf("ReadKartenScreenData: Konnte LandChunk nicht \366ffnen !");
             ok = 0;
         }
     }
@@ -153,7 +153,7 @@ int ReadKartenScreenData(LokaleDatenKartenScreen *st)
     bool spezDa = false;
     st_SPEZ *spez = (st_SPEZ *)LadeAktuell(CN_SPEZ, &spezDa);
     if (spezDa && !spez) {
-        std::printf("ReadKartenScreenData: Konnte SpezChunk nicht öffnen !");
+        std::printf("ReadKartenScreenData: Konnte SpezChunk nicht \366ffnen !");
         st->Ungelesen |= UNGELESEN_SPEZIALISTEN;
         ok = 0;
     }
@@ -171,7 +171,7 @@ int ReadKartenScreenData(LokaleDatenKartenScreen *st)
     FreeChunkFeld((APTR *)&st->KrigChunkPtr);
     if (IsChunkPresent(ChunkBit(CN_KRIG), POOL_IN) &&
         !(st->KrigChunkPtr = (st_KRIG *)LoadChunk2Mem(ID_KRIG, POOL_IN))) {
-        std::printf("ReadKartenScreenData: Konnte KrigChunk nicht öffnen !\n");
+        std::printf("ReadKartenScreenData: Konnte KrigChunk nicht \366ffnen !\n");
         ok = 0;
     }
     return ok;

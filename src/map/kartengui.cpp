@@ -225,7 +225,7 @@ int LoadKartenScreenGfx(LokaleDatenKartenScreen *)
     auto lade = [](UWORD n) {
         if (GrafikGeladen[n - 1]) return true;
         if (OpenKavorGfx(kPfad, n) != 1) {
-            std::printf("LoadKartenScreenGfx : Konnte Grafik nicht öffnen! <%u>\n", (unsigned)n);
+            std::printf("LoadKartenScreenGfx : Konnte Grafik nicht \366ffnen! <%u>\n", (unsigned)n);
             return false;
         }
         GrafikGeladen[n - 1] = true;
@@ -252,7 +252,7 @@ int LoadKartenScreenSfx(LokaleDatenKartenScreen *st)
 {
     auto lade = [](UWORD n) {
         if (!OpenKavorSfx(kSfxPfad, n)) {
-            std::printf("LoadStadtScreenSfx : Konnte Sound-FX nicht öffnen!\n");
+            std::printf("LoadStadtScreenSfx : Konnte Sound-FX nicht \366ffnen!\n");
             return 0;
         }
         SfxGeladen[n - 1] = true;

@@ -12,7 +12,7 @@
 #include "platform/memfile.h"
 #include "platform/prefs.h"
 #include "platform/system.h"
-#include "common/shareddemo.h"
+#include "common/demoset.h"
 #include "store/store.h"
 #include "town/gameinit.h"
 #include "town/towns.h"
