@@ -46,7 +46,13 @@ bool HexInAnsicht(const LokaleDatenKartenScreen *st, const VekMapInfo *v)
     return st->X_Pos >= 0 && st->X_Pos < v->XTiles && st->Y_Pos >= 0 && st->Y_Pos < v->YTiles;
 }
 
-void Bild(RastPort *rp, ULONG n, LONG x, LONG y) { BlitObjektMask(rp, n, kSchluessel, x, y, 0, 0); }
+// Pictures drawn after every scroll step stay loaded from their first use
+// to the teardown, so a step does not read them from disk again.
+void Bild(RastPort *rp, ULONG n, LONG x, LONG y)
+{
+    if (!GrafikGeladen[n - 1] && !BitMapPtrArray[n - 1] && OpenKavorGfx(kPfad, n) == 1) GrafikGeladen[n - 1] = true;
+    BlitObjektMask(rp, n, kSchluessel, x, y, 0, 0);
+}
 
 void Rahmen(RastPort *rp, LONG w, LONG h)
 {
@@ -158,7 +164,7 @@ void KartenScreenSetGUI(VekMapInfo *view)
                 UWORD art = e ? e->Art : 0;
                 if (art == 0 || art == 0xFFFF) art = 7;
                 if (art < KARTEN_ELEMENTE)
-                    Bild(rp, KartenElemente[art][st->Jahreszeit & 3], w - 116, h - 110);
+                    BlitObjektMask(rp, KartenElemente[art][st->Jahreszeit & 3], kSchluessel, w - 116, h - 110, 0, 0);
             }
         }
     } else {

@@ -64,14 +64,16 @@ void ExitMiniMap(MiniMap *mini)
     FreeVec(mini);
 }
 
-int SetMiniHex(UBYTE *array, const MiniMap *mini, LONG spalte, LONG zeile, LONG breite, UWORD klasse)
+namespace {
+
+// One blob; form is the frame's shape (8-bit pixels of the picture formBm)
+// or null.
+void MiniHex(const MiniMap *mini, LONG spalte, LONG zeile, UWORD klasse, const UBYTE *form, const BitMap *formBm)
 {
-    (void)array;
-    (void)breite;
     const UWORD stift = MiniMapStift(klasse);
     const Rechteck *r = Rahmen(mini);
     RastPort *rp = VekDisplay.RastPort_;
-    if (!stift || !r || !rp) return 1;
+    if (!stift || !r || !rp) return;
     LONG x, y;
     if (AchtBit()) {
         x = 3 * spalte + 508;
@@ -81,24 +83,39 @@ int SetMiniHex(UBYTE *array, const MiniMap *mini, LONG spalte, LONG zeile, LONG 
         y = 4 * zeile + r->Y0 + 3;
     }
     if (spalte & 1) y += 2;
-    // Above 8 bits the frame's shape says which pixels belong to the minimap;
-    // only what lies inside that picture is looked at.
-    BitMap *form = AchtBit() ? nullptr : BitMapPtrArray[kKartenform - 1];
-    const UBYTE *formPixel = form && form->Tiefe == 8 ? GetKavorGfxData(form) : nullptr;
     SetAPen(rp, stift);
     static const LONG von[4] = {1, 0, 0, 1}, bis[4] = {2, 3, 3, 2};
     for (LONG dy = 0; dy < 4; ++dy)
         for (LONG dx = von[dy]; dx <= bis[dy]; ++dx) {
             const LONG px = x + dx, py = y + dy;
             if (px < r->X0 || px > r->X1 || py < r->Y0 || py > r->Y1) continue;
-            if (formPixel) {
+            if (form) {
+                // Only what lies inside the shape picture is looked at.
                 const LONG fx = px - r->X0, fy = py - r->Y0;
-                if (fx >= (LONG)form->Breite || fy >= (LONG)form->Hoehe) continue;
-                if (!formPixel[(size_t)fy * form->BytesPerRow + fx]) continue;
+                if (fx >= (LONG)formBm->Breite || fy >= (LONG)formBm->Hoehe) continue;
+                if (!form[(size_t)fy * formBm->BytesPerRow + fx]) continue;
             }
             WritePixel(rp, px, py);
         }
-    if (formPixel) FreeKavorGfxLock(form);
+}
+
+// Above 8 bits the frame's shape says which pixels belong to the minimap.
+BitMap *Form()
+{
+    BitMap *form = AchtBit() ? nullptr : BitMapPtrArray[kKartenform - 1];
+    return form && form->Tiefe == 8 ? form : nullptr;
+}
+
+}  // namespace
+
+int SetMiniHex(UBYTE *array, const MiniMap *mini, LONG spalte, LONG zeile, LONG breite, UWORD klasse)
+{
+    (void)array;
+    (void)breite;
+    BitMap *form = Form();
+    const UBYTE *pixel = form ? GetKavorGfxData(form) : nullptr;
+    MiniHex(mini, spalte, zeile, klasse, pixel, form);
+    if (pixel) FreeKavorGfxLock(form);
     return 1;
 }
 
@@ -112,14 +129,17 @@ void SetMiniMap(VekMapInfo *view, MiniMap *mini, LONG dx, LONG dy)
         SetAPen(rp, 0);
         RectFill(rp, r->X0, r->Y0, r->X1, r->Y1);
     }
+    BitMap *form = Form();
+    const UBYTE *pixel = form ? GetKavorGfxData(form) : nullptr;
     const LONG zeile0 = view->IndeY + view->YTiles / 2 - dy - 15;
     const LONG spalte0 = view->IndeX + (view->XTiles / 4) * 2 - dx - 20;
     for (LONG z = 0; z < kZeilen; ++z)
         for (LONG s = 0; s < kSpalten; ++s) {
             const LONG gx = spalte0 + s, gy = zeile0 + z;
             const MapEntry *e = FensterHex(view, gx, gy);
-            if (!e || !GetBMapBit(view, gx - view->IndeX, gy - view->IndeY)) continue;
-            SetMiniHex(mini->MapArray, mini, s, z, kSpalten, GetTypeOfHex(e->Art));
+            if (!e || e->Art == 0 || !GetBMapBit(view, gx - view->IndeX, gy - view->IndeY)) continue;
+            MiniHex(mini, s, z, GetTypeOfHex(e->Art), pixel, form);
         }
+    if (pixel) FreeKavorGfxLock(form);
     if (AchtBit()) PresentRect(rp->BitMap, r->X0, r->Y0, r->X1 - r->X0, r->Y1 - r->Y0);
 }

@@ -3,6 +3,7 @@
 // back to the pools, the kept screen's life cycle and backdrop, the minimap.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -331,24 +332,23 @@ TEST(KartenScreenData, AnUnreadableListLeavesItsChunkAlone)
 {
     struct Fall {
         const char *name;
-        ULONG id;
         std::vector<UBYTE> chunk;
+        ULONG anzahl;  // the count written over the stored one: beyond what the chunk holds
     };
-    // Counts beyond what the chunk holds.
-    std::vector<UBYTE> armee = Armeen({"Erste", "Zweite"});
-    ((st_ARMY *)armee.data())->AnzahlArmeen = 3;
-    std::vector<UBYTE> schiff = Schiffe(2);
-    ((st_SHIP *)schiff.data())->Anzahl = 9;
-    for (const Fall &f : {Fall{"ARMY", ID_ARMY, armee}, Fall{"SHIP", ID_SHIP, schiff}}) {
+    for (const Fall &f : {Fall{"ARMY", Armeen({"Erste", "Zweite"}), 3}, Fall{"SHIP", Schiffe(2), 9}}) {
         SCOPED_TRACE(f.name);
         Platz platz(32, 1024, 768);
         InsPool(f.chunk.data(), POOL_OUT);
-        const char *name = f.name;
-        const Bytes vorher = ChunkBytes(POOL_OUT, name);
-        ASSERT_FALSE(vorher.empty());
+        Bytes pool = ReadBytes(POOL_OUT);
+        const Bytes gut = ChunkBytes(POOL_OUT, f.name);
+        ASSERT_FALSE(gut.empty());
+        const size_t at = std::search(pool.begin(), pool.end(), gut.begin(), gut.end()) - pool.begin();
+        for (int i = 0; i < 4; ++i) pool[at + 12 + i] = (UBYTE)(f.anzahl >> (24 - 8 * i));
+        WriteBytes(POOL_OUT, pool);
+        const Bytes vorher = ChunkBytes(POOL_OUT, f.name);
         EXPECT_FALSE(ReadKartenScreenData(LDKS));
         WriteKartenScreenData(LDKS, 1);
-        EXPECT_EQ(ChunkBytes(POOL_OUT, name), vorher);
+        EXPECT_EQ(ChunkBytes(POOL_OUT, f.name), vorher);
     }
 }
 
