@@ -475,3 +475,29 @@ TEST(KartenScreenMiniMap, ExploredHexesInTheirClassPen)
     EXPECT_EQ(PixelAt(b, 575, 76), 0u) << "the unexplored hex leaves the background";
     ExitMiniMap(mini);
 }
+
+TEST(KartenScreenFrame, ControlPanelOnlyFromTenTwentyFourBySixHundred)
+{
+    struct Fall {
+        int breite, hoehe;
+        bool leiste;
+    } faelle[] = {{800, 600, false}, {1024, 768, true}};
+    for (const Fall &f : faelle) {
+        SCOPED_TRACE(f.breite);
+        Platz platz(32, f.breite, f.hoehe);
+        ASSERT_EQ(KartenScreen(1, 0), 1);
+        ASSERT_TRUE(TitelScreenPtr && TitelScreenPtr->DBRastPort);
+        BitMap *db = TitelScreenPtr->DBRastPort->BitMap;
+        const ULONG marke = 0x00123456;
+        FillBitMap(db, marke);
+        KartenScreenSetGUI(LDKS->VekMapInfoPtr);
+        // Between the left edge and the backdrop, where the panel and its buttons lie.
+        long geaendert = 0;
+        for (LONG y = f.hoehe - 385; y < f.hoehe - 177; ++y)
+            for (LONG x = 16; x < 50; ++x) geaendert += PixelAt(db, x, y) != marke;
+        EXPECT_EQ(geaendert > 0, f.leiste);
+        long rand = 0;
+        for (LONG y = 32; y < f.hoehe - 32; ++y) rand += PixelAt(db, 4, y) != marke;
+        EXPECT_GT(rand, 0) << "the frame is always drawn";
+    }
+}
