@@ -140,7 +140,8 @@ void BM_DateienEinmal(benchmark::State &state)
         }
         for (size_t i = 0; i < 4; ++i) {
             const size_t k = i == 0 ? 1 : i + 1;
-            WriteFileAtomic(schreiben[i], inhalt[k].data(), (ULONG)inhalt[k].size(), -1);
+            if (WriteFileAtomic(schreiben[i], inhalt[k].data(), (ULONG)inhalt[k].size(), -1) != (int)inhalt[k].size())
+                state.SkipWithError("write failed");
         }
     }
 }
