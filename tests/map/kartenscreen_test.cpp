@@ -79,7 +79,7 @@ public:
             ExitKarte(LDKS->VekMapInfoPtr);
         }
         ExitMiniMap(LDKS->MiniMap);
-        ClearScreenRegion(LDKS->ScreenRegion);
+        if (LDKS->ScreenRegion) ClearScreenRegion(LDKS->ScreenRegion);
         WriteKartenScreenData(LDKS, 1);
         *LDKS = LokaleDatenKartenScreen{};
         if (TitelScreenPtr) CloseKavorPic(3, 0);
