@@ -54,14 +54,7 @@ class Platz {
 public:
     Platz(int tiefe, int breite, int hoehe)
     {
-        const std::string quelle = SharedDemoSet();
-        for (const auto &e : fs::directory_iterator(quelle)) {
-            const std::string name = e.path().filename().string();
-            if (name == "Data" || name == "Map")
-                fs::copy(e.path(), dir_.path() + "/" + name, fs::copy_options::recursive);
-            else
-                fs::create_directory_symlink(e.path(), dir_.path() + "/" + name);
-        }
+        CopyDemoGameFiles(dir_.path());
         kartentest::AlleGrafikenFrei();
         screen_ = std::make_unique<SdlScreen>(tiefe, breite, hoehe);
         // The hidden buffer of the kept screen, as start-up makes it.
