@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "mainloop.h"
+#include "map/kartenscreen.h"
 #include "map/map.h"
 #include "media/media.h"
 #include "media/movie.h"
@@ -17,6 +18,7 @@
 #include "platform/system.h"
 #include "store/store.h"
 #include "town/towns.h"
+#include "town/turn.h"
 
 int main(int argc, char **argv)
 {
@@ -26,7 +28,19 @@ int main(int argc, char **argv)
     GetKeyClickHook = [] { SfxPlayer(1, 0, 0); };
     SetupSystemHooks.EnsureTownFiles = EnsureTownFiles;
     PoolMacAddressHook = GetMacAddress;
+    KartenStadtPosHook = [](LONG id, ULONG *x, ULONG *y) {
+        Stadt *town = GetActiveTown(id);
+        if (!town) return 0;
+        *x = town->XPos;
+        *y = town->YPos;
+        FreeVec(town);
+        return 1;
+    };
     FreeMovieBaseHook = FreeGlobalMovieBase;
+    // The turn's work writes the files the kept map screen holds.
+    TurnMapUnlockHook = KartenScreenUnlockSetup;
+    TurnMapNewSetupHook = KartenScreenNewSetup;
+    TurnMoviePauseHook = [](APTR movie, BOOL pause) { PauseMovie((st_Movie *)movie, (signed char)pause); };
     UseKavorGadgetPainter();
     SetDefaults();
     PrintBanner();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "common/testutil.h"
+#include "platform/prefs.h"
 
 using namespace vektest;
 
@@ -13,7 +14,12 @@ bool Has(const std::string &text, const std::string &part) { return text.find(pa
 class ProgramTest : public ::testing::Test {
 protected:
     ScratchDir dir;
-    void SetUp() override { MakeDemoData(dir.path()); }
+    // Without a game set up the run passes the title and ends on its own.
+    void SetUp() override
+    {
+        MakeDemoData(dir.path());
+        ASSERT_TRUE(CheckPrefsWrite(0, 0));
+    }
     RunResult Run(const std::vector<std::string> &args) { return RunClient(args, dir.path()); }
 };
 
