@@ -5,6 +5,7 @@
 #include "mainloop.h"
 #include "map/map.h"
 #include "media/media.h"
+#include "media/movie.h"
 #include "net/net.h"
 #include "platform/catalog.h"
 #include "gfx/gfxnumber.h"
@@ -25,6 +26,7 @@ int main(int argc, char **argv)
     SetupSystemHooks.IsCD = [] { return IsCD(nullptr, 0); };
     GetKeyClickHook = [] { SfxPlayer(1, 0, 0); };
     PoolMacAddressHook = GetMacAddress;
+    FreeMovieBaseHook = FreeGlobalMovieBase;
     UseKavorGadgetPainter();
     SetDefaults();
     PrintBanner();

@@ -478,12 +478,12 @@ void ClampSize(const BitMap *bmp, LONG *w, LONG *h)
     if (*h <= 0 || (ULONG)*h > bmp->Hoehe) *h = (LONG)bmp->Hoehe;
 }
 
-LONG DrawMasked(RastPort *rp, BitMap *bmp, LONG x, LONG y, LONG w, LONG h)
+LONG DrawMasked(RastPort *rp, BitMap *bmp, LONG x, LONG y, LONG w, LONG h, ULONG firstRow)
 {
     if (!rp) rp = DisplayRastPort();
     if (!bmp) return BltMaskBitMapRastPort(nullptr, 0, 0, rp, x, y, w, h, 0, 0);
     ClampSize(bmp, &w, &h);
-    return BltMaskBitMapRastPort(bmp, 0, (LONG)StartFrame.load(), rp, x, y, w, h, 0, 0);
+    return BltMaskBitMapRastPort(bmp, 0, (LONG)firstRow, rp, x, y, w, h, 0, 0);
 }
 
 }  // namespace
@@ -804,13 +804,18 @@ LONG BlitObjekt(RastPort *rp, ULONG n, LONG x, LONG y, LONG w, LONG h)
     return result;
 }
 
-LONG BlitObjektMask(RastPort *rp, ULONG n, ULONG, LONG x, LONG y, LONG w, LONG h)
+LONG BlitObjektMask(RastPort *rp, ULONG n, ULONG key, LONG x, LONG y, LONG w, LONG h)
+{
+    return BlitObjektMaskRows(rp, n, key, x, y, w, h, StartFrame.load());
+}
+
+LONG BlitObjektMaskRows(RastPort *rp, ULONG n, ULONG, LONG x, LONG y, LONG w, LONG h, ULONG firstRow)
 {
     n &= 0xFFFF;
     LONG loaded;
     BitMap *bmp = TakeForDrawing(n, &loaded);
     if (loaded == -1) std::printf("BlitObjektMask:Konnte die Grafik mit der ID:%d nicht laden.\n", (int)n);
-    const LONG result = DrawMasked(rp, bmp, x, y, w, h);
+    const LONG result = DrawMasked(rp, bmp, x, y, w, h, firstRow);
     if (bmp) ReleaseSlot(n - 1);
     return result;
 }
