@@ -88,7 +88,7 @@ void BM_AddChunkPool_Mixed200(benchmark::State &state)
     double totalMs = 0, totalBytes = 0, calls = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        SaveMem2File(pool.c_str(), start.data(), (ULONG)start.size());
+        if (!SaveMem2File(pool.c_str(), start.data(), (ULONG)start.size())) state.SkipWithError("pool not written");
         state.ResumeTiming();
         auto t0 = std::chrono::steady_clock::now();
         for (int i = 0; i < 200; ++i) {
@@ -120,7 +120,7 @@ void BM_LoadChunk2Mem_BehindTheMap(benchmark::State &state)
     WorkDir dir;
     const std::string pool = dir.path + "/GameChunk.vek";
     Bytes start = MegabytePool();
-    SaveMem2File(pool.c_str(), start.data(), (ULONG)start.size());
+    if (!SaveMem2File(pool.c_str(), start.data(), (ULONG)start.size())) state.SkipWithError("pool not written");
     for (auto _ : state) {
         void *land = LoadChunk2Mem(ID_LAND, pool.c_str());
         if (!land) state.SkipWithError("LAND not found");

@@ -5,6 +5,8 @@
 // The routines trace to standard output; that goes to /dev/null here.
 #include <benchmark/benchmark.h>
 
+#include "benchmain.h"
+
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -294,14 +296,7 @@ BENCHMARK(BM_ScrollTauschRoh)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
-    // The report goes to the original standard output, the traces to /dev/null.
-    std::ofstream report("/dev/stdout");
-    if (!std::freopen("/dev/null", "w", stdout)) return 1;
-    std::streambuf *console = std::cout.rdbuf(report.rdbuf());
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    std::cout.rdbuf(console);
+    if (RunBenchmarksQuietly(argc, argv) != 0) return 1;
     SDL_Quit();
     return 0;
 }

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "mainloop.h"
+#include "map/kartenscreen.h"
 #include "map/map.h"
 #include "media/media.h"
 #include "media/movie.h"
@@ -26,6 +27,14 @@ int main(int argc, char **argv)
     SetupSystemHooks.IsCD = [] { return IsCD(nullptr, 0); };
     GetKeyClickHook = [] { SfxPlayer(1, 0, 0); };
     PoolMacAddressHook = GetMacAddress;
+    KartenStadtPosHook = [](LONG id, ULONG *x, ULONG *y) {
+        Stadt *town = GetActiveTown(id);
+        if (!town) return 0;
+        *x = town->XPos;
+        *y = town->YPos;
+        FreeVec(town);
+        return 1;
+    };
     FreeMovieBaseHook = FreeGlobalMovieBase;
     UseKavorGadgetPainter();
     SetDefaults();

@@ -2,9 +2,18 @@
 // the number its own failure path leads to.
 #include "frontend/frontend.h"
 
+#include <filesystem>
+
+#include "platform/prefs.h"
 #include "platform/system.h"
 
-LONG TitelScreen() { return ScreenNotBuilt("TitelScreen", -1); }
+// With a game set up the way leads on to the residence.
+LONG TitelScreen()
+{
+    ULONG spiel = 0;
+    const bool gesetzt = std::filesystem::exists("./Data/Prefs.vek") && CheckPrefsRead(0, &spiel) && spiel == 2;
+    return ScreenNotBuilt("TitelScreen", gesetzt ? 2 : -1);
+}
 LONG InitScreen() { return ScreenNotBuilt("InitScreen", 2); }
 LONG OptionScreen() { return ScreenNotBuilt("OptionScreen", 2); }
 LONG Option1Screen() { return ScreenNotBuilt("Option1Screen", 2); }

@@ -37,7 +37,7 @@ constexpr ULONG kMaxSide = 32767;
 {
     char text[300];
     std::snprintf(text, sizeof text, "%s: %s", what, SDL_GetError());
-    Error(text);
+    Error("%s", text);
 }
 
 }  // namespace
@@ -349,8 +349,8 @@ void Move(RastPort *rp, LONG x, LONG y)
         std::printf("Move: Der uebergebene RastPort ist nicht valid!");
         return;
     }
-    if (x < 0) std::printf("Warnung! X-Wert größer 65536!\n");
-    if (y < 0) std::printf("Warnung! Y-Wert größer 65536!\n");
+    if (x < 0) std::printf("Warnung! X-Wert gr\366\337er 65536!\n");
+    if (y < 0) std::printf("Warnung! Y-Wert gr\366\337er 65536!\n");
     rp->cp_x = (UWORD)x;
     rp->cp_y = (UWORD)y;
 }
@@ -463,7 +463,7 @@ void RectFill(RastPort *rp, LONG x0, LONG y0, LONG x1, LONG y1)
 LONG WritePixel(RastPort *rp, LONG x, LONG y)
 {
     if (!rp || !rp->BitMap) {
-        std::printf("WritePixel: Der übergebene RastPort war nicht valid.\n");
+        std::printf("WritePixel: Der \374bergebene RastPort war nicht valid.\n");
         return 0;
     }
     SDL_Surface *s = rp->BitMap->Surface;
@@ -490,12 +490,12 @@ LONG WritePixel(RastPort *rp, LONG x, LONG y)
 ULONG ReadPixel(RastPort *rp, LONG x, LONG y)
 {
     if (!rp || !rp->BitMap) {
-        std::printf("ReadPixel: Fehlerhafte Paramterübergabe.\n");
+        std::printf("ReadPixel: Fehlerhafte Paramter\374bergabe.\n");
         return 0;
     }
     const ULONG depth = rp->BitMap->Tiefe;
     if (depth != 8 && depth != 15 && depth != 16 && depth != 24 && depth != 32) {
-        std::printf("ReadPixel: Die UserSystem Struktur enthält fehlerhaft Daten.\n");
+        std::printf("ReadPixel: Die UserSystem Struktur enth\344lt fehlerhaft Daten.\n");
         return 0;
     }
     PixelAccess pa;

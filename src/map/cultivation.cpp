@@ -73,7 +73,7 @@ int BlockListe(std::vector<Block> &bloecke, bool &fehlt)
         if (name.compare(0, 2, "C_") != 0) continue;
         Block b{name, 0, 0};
         if (!BlockAusName(name, b.x, b.y)) {
-            std::printf("CheckMapCultWorld: Dateiname %s passt nicht, übersprungen\n", name.c_str());
+            std::printf("CheckMapCultWorld: Dateiname %s passt nicht, \374bersprungen\n", name.c_str());
             continue;
         }
         bloecke.push_back(b);
@@ -253,7 +253,7 @@ int FischInsKornlager(uint64_t fisch)
     std::printf("CheckMapCultWorld: durch Fischfang erreichte Nahrung %u\n", (unsigned)fisch);
     st_KORN *korn = (st_KORN *)LoadChunk2Mem(ID_KORN, POOL_IN);
     if (!korn) {
-        std::printf("CheckMapCultWorld: Konnte KornChunk nicht öffnen !");
+        std::printf("CheckMapCultWorld: Konnte KornChunk nicht \366ffnen !");
         return 0;
     }
     const ULONG f = (ULONG)std::min<uint64_t>(fisch, 0xFFFFFFFFu);
@@ -350,7 +350,7 @@ int LadeKartenDatei(const char *Name, MapEntry *Ziel, int *Fehlt)
         return 0;
     }
     if (GetFileSize(Name) != TEIL_BYTES) {
-        std::printf("Karte %s hat nicht die Größe einer Karte, übersprungen\n", Name);
+        std::printf("Karte %s hat nicht die Gr\366\337e einer Karte, \374bersprungen\n", Name);
         return 0;
     }
     UBYTE *daten = (UBYTE *)LoadFile2Mem(Name, 0);
@@ -373,7 +373,7 @@ int ScanMapCult2List(ListHeader *List, ULONG MapX, ULONG MapY)
     for (ULONG i = 0; i < groesse / (ULONG)sizeof(MapCultivation); ++i) {
         ListNode *node = (ListNode *)AllocVec(List->TypSize, MEMF_CLEAR);
         if (!node) {
-            std::printf("ScanTown2List : Konnte Node nicht öffnen !\n");
+            std::printf("ScanTown2List : Konnte Node nicht \366ffnen !\n");
             FreeVec(daten);
             return 0;
         }
@@ -405,7 +405,7 @@ int CheckMapCultWorld()
     std::printf("CheckMapCultWorld: Start !\n");
     st_LAND *land = (st_LAND *)LoadChunk2Mem(ID_LAND, POOL_IN);
     if (!land) {
-        std::printf("CheckMapCultWorld: Konnte LandChunk nicht öffnen !");
+        std::printf("CheckMapCultWorld: Konnte LandChunk nicht \366ffnen !");
         return 0;
     }
     if (AutomatikAn()) {
@@ -470,7 +470,7 @@ int CheckMapCultWorld()
             std::printf("CheckMapCultWorld: MapCult-Eintrag gefunden X %u Y %u X %u Y %u\n",
                         (unsigned)(c.X % TEIL_BREITE), (unsigned)(c.Y % TEIL_HOEHE), (unsigned)c.X, (unsigned)c.Y);
             if (hex.BesitzerID != PlayerInfo.SpielerID) {
-                std::printf("CheckMapCultWorld: Feld gehört nicht mehr dem Spieler\n");
+                std::printf("CheckMapCultWorld: Feld geh\366rt nicht mehr dem Spieler\n");
                 liste->ActNode = n;
                 DeleteNode(liste, LIST_ACT, 0, LIST_FREE_OWNED);
             } else {
@@ -491,8 +491,8 @@ int CheckMapCultWorld()
     const ULONG holz = (ULONG)std::min<uint64_t>(s.holz, 0xFFFFFFFFu);
     const ULONG stein = (ULONG)std::min<uint64_t>(s.stein, 0xFFFFFFFFu);
     std::printf("CheckMapCultWorld: abgespeicherte Arbeiter %u\n", (unsigned)PrefWert(s.frei));
-    std::printf("CheckMapCultWorld: abgespeicherte Arbeiter für Wood %u\n", (unsigned)holz);
-    std::printf("CheckMapCultWorld: abgespeicherte Arbeiter für Stone %u\n", (unsigned)stein);
+    std::printf("CheckMapCultWorld: abgespeicherte Arbeiter f\374r Wood %u\n", (unsigned)holz);
+    std::printf("CheckMapCultWorld: abgespeicherte Arbeiter f\374r Stone %u\n", (unsigned)stein);
     if (!CheckPrefsWrite(PREF_ARBEITER, PrefWert(s.frei)) || !CheckPrefsWrite(PREF_HOLZ, holz) ||
         !CheckPrefsWrite(PREF_STEIN, stein))
         ok = 0;
@@ -505,12 +505,12 @@ int GetHarvestFromMapCult()
 {
     st_KORN *korn = (st_KORN *)LoadCurrentChunk(ID_KORN);
     if (!korn) {
-        std::printf("GetHarvestFromMapCult: Böser Fehler ! Konnte Korn-Chunk nicht laden...\n");
+        std::printf("GetHarvestFromMapCult: B\366ser Fehler ! Konnte Korn-Chunk nicht laden...\n");
         return 0;
     }
     st_LAND *land = (st_LAND *)LoadCurrentChunk(ID_LAND);
     if (!land) {
-        std::printf("GetHarvestFromMapCult: Böser Fehler ! Konnte Land-Chunk nicht laden...\n");
+        std::printf("GetHarvestFromMapCult: B\366ser Fehler ! Konnte Land-Chunk nicht laden...\n");
         FreeVec(korn);
         return 0;
     }

@@ -170,7 +170,7 @@ void ReArangeCMap(VekMapInfo *View, int Modus)
     if (!View || !View->GreatCMapPtr || Modus < 1 || Modus > 4) return;
     UBYTE *neu = (UBYTE *)AllocVec(FENSTER_BMAP_BYTES, MEMF_CLEAR);
     if (!neu) {
-        std::printf("ReArangeCMap : Konnte Speicher für die Karte nicht allokieren !\n");
+        std::printf("ReArangeCMap : Konnte Speicher f\374r die Karte nicht allokieren !\n");
         return;
     }
     const UBYTE *alt = View->GreatCMapPtr;
@@ -211,8 +211,8 @@ int InitPosLoadPeopleMem(VekMapInfo *View)
         return 0;
     }
     const ULONG laenge = move->Head.Length, soll = (ULONG)move->AnzFiguren * sizeof(st_MOVE_EXT) + 2;
-    std::printf("Größe des Move-Chunks beim laden 1) %u zu 2) %u\n", (unsigned)soll, (unsigned)laenge);
-    if (laenge < soll) std::printf("Fataler Fehler! Größe des Move-Chunks unterschiedlich!\n");
+    std::printf("Gr\366\337e des Move-Chunks beim laden 1) %u zu 2) %u\n", (unsigned)soll, (unsigned)laenge);
+    if (laenge < soll) std::printf("Fataler Fehler! Gr\366\337e des Move-Chunks unterschiedlich!\n");
     // Only the records the chunk holds count.
     const ULONG n = GetChunkEntryCount(move);
     const ULONG groesse = std::max<ULONG>(laenge, 2 + n * (ULONG)sizeof(st_MOVE_EXT));
@@ -220,7 +220,7 @@ int InitPosLoadPeopleMem(VekMapInfo *View)
     View->PeopleMemPtr = (UBYTE *)AllocVec(groesse, MEMF_CLEAR);
     View->LocalPeopleMemPtr = (UBYTE *)AllocVec(groesse, MEMF_CLEAR);
     if (!View->PeopleMemPtr || !View->LocalPeopleMemPtr) {
-        std::printf("InitPosLoadPeopleMem: Konnte Speicher für Move-Chunk nicht reservieren...\n");
+        std::printf("InitPosLoadPeopleMem: Konnte Speicher f\374r Move-Chunk nicht reservieren...\n");
         FreePeople(View);
         FreeVec(move);
         return 0;
@@ -246,7 +246,7 @@ int InitPos(VekMapInfo *View, LONG x, LONG y, LONG Ziel_X, LONG Ziel_Y, LONG Bre
         }
         if (!View->MapFontPtr) View->MapFontPtr = OpenDiskFont(kKartenFont);
         if (!View->MapFontPtr) {
-            std::printf("InitPos : Konnte Kavor-Font nicht öffnen !\n");
+            std::printf("InitPos : Konnte Kavor-Font nicht \366ffnen !\n");
             return 0;
         }
     }
@@ -282,12 +282,12 @@ int InitPos(VekMapInfo *View, LONG x, LONG y, LONG Ziel_X, LONG Ziel_Y, LONG Bre
     View->LayerBitmapPtr =
         AllocBitMap((ULONG)View->XTiles * HEX_SCHRITT + 16, (ULONG)View->YTiles * HEX_HOEHE + 28, tiefe, 1, nullptr);
     if (!View->LayerBitmapPtr) {
-        std::printf("InitPos : Konnte Speicher für Layer 1 nicht allokieren !\n");
+        std::printf("InitPos : Konnte Speicher f\374r Layer 1 nicht allokieren !\n");
         return 0;
     }
     View->LayerRastPortPtr = (RastPort *)AllocVec(sizeof(RastPort), MEMF_CLEAR);
     if (!View->LayerRastPortPtr) {
-        std::printf("InitPos : Konnte Speicher für RastPort nicht reservieren...\n");
+        std::printf("InitPos : Konnte Speicher f\374r RastPort nicht reservieren...\n");
         return 0;
     }
     InitRastPort(View->LayerRastPortPtr);
@@ -394,7 +394,7 @@ int ExitPosWriteMapPrefs(VekMapInfo *View)
     const ULONG n = FigurenImBlock(View->PeopleMemPtr, View->PeopleMemSize);
     const ULONG laenge = 2 + n * (ULONG)sizeof(st_MOVE_EXT);
     if (dateiLaenge != laenge)
-        std::printf("ExitPosWriteMapPrefs: Fataler Fehler! Größe des Move-Chunks unterschiedlich beim speichern 1: "
+        std::printf("ExitPosWriteMapPrefs: Fataler Fehler! Gr\366\337e des Move-Chunks unterschiedlich beim speichern 1: "
                     "%u zu 2: %u\n",
                     (unsigned)laenge, (unsigned)dateiLaenge);
     // The chunk as the list holds it, in host order, then converted to file order.

@@ -97,7 +97,7 @@ const char *WareAnimName(UWORD id) { return id < WARE_ANIM_COUNT ? WareAnims[id]
 
 st_Movie *AnimateGebaeude(st_MovieBase *mb, st_Movie *old, UWORD gebaeudeId, UWORD xPos, UWORD yPos)
 {
-    std::printf("AnimateWare : Die ID dieses Gebäudes ist %u\n", gebaeudeId);
+    std::printf("AnimateWare : Die ID dieses Geb\344udes ist %u\n", gebaeudeId);
     return Replace(mb, old, GebaeudeAnimName(gebaeudeId), xPos, yPos, 220, 200, 8);
 }
 
@@ -114,13 +114,13 @@ int AnimObjektMask(RastPort *source, UWORD sourceX, UWORD sourceY, RastPort *des
     // motion thread draw strips at the same time.
     const ULONG firstRow = (ULONG)blitHoehe * frame;
     if (objektNummer < 1 || objektNummer > GFX_CACHE_SLOTS) {
-        std::printf("AnimObjektMask: Konnte Grafik nicht öffnen !\n");
+        std::printf("AnimObjektMask: Konnte Grafik nicht \366ffnen !\n");
         return 0;
     }
     bool loadedHere = false;
     if (!BitMapPtrArray[objektNummer - 1]) {
         if (OpenKavorGfx("./Data/Path", objektNummer) != 1) {
-            std::printf("AnimObjektMask: Konnte Grafik nicht öffnen !\n");
+            std::printf("AnimObjektMask: Konnte Grafik nicht \366ffnen !\n");
             return 0;
         }
         loadedHere = true;

@@ -116,7 +116,7 @@ CacheHandle *AFX_Open(const char *path, long, st_MovieBase *mb)
     h->MB = mb;
     h->lock = SDL_CreateSemaphore(1);
     if (!h->lock) {
-        std::printf("AFX_Open: Konnte Speicher für CacheFrame nicht allokieren...\n");
+        std::printf("AFX_Open: Konnte Speicher f\374r CacheFrame nicht allokieren...\n");
         Release(h);
         return nullptr;
     }
@@ -124,7 +124,7 @@ CacheHandle *AFX_Open(const char *path, long, st_MovieBase *mb)
     struct stat st {};
     h->FHandle = stat(path, &st) == 0 && S_ISREG(st.st_mode) ? std::fopen(path, "rb") : nullptr;
     if (!h->FHandle) {
-        std::printf("AFX_Open: Konnte File nicht öffnen...%s\n", path);
+        std::printf("AFX_Open: Konnte File nicht \366ffnen...%s\n", path);
         Release(h);
         return nullptr;
     }
@@ -142,7 +142,7 @@ CacheHandle *AFX_Open(const char *path, long, st_MovieBase *mb)
         h->FirstFrame = f;
         f->lock = SDL_CreateSemaphore(1);
         if (!f->lock) {
-            std::printf("AFX_Open: Konnte Speicher für FrameSemaphore nicht allokieren...\n");
+            std::printf("AFX_Open: Konnte Speicher f\374r FrameSemaphore nicht allokieren...\n");
             Release(h);
             return nullptr;
         }

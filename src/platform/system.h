@@ -131,7 +131,7 @@ void FreeRoredIdezTab();
 void FreeCache(int mode);                             // bit 0 graphics, bit 1 sound
 int Copy2SfxCache(int id, ULONG size, const void *address);
 
-[[noreturn]] void Error(const char *text, ...);
+[[noreturn]] void Error(const char *text, ...) __attribute__((format(printf, 1, 2)));
 void ShutdownSystem();
 void DOutput(const char *text);
 void Output(const char *text, ...);

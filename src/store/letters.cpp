@@ -152,7 +152,7 @@ BOOL DistributeEmails2Dir(const st_MAIL *Mail, const char *DirName)
         }
         const ULONG id = LoadBE32(base + pos), length = LoadBE32(base + pos + 8);
         if ((size_t)length > end - pos - sizeof(st_ChunkHead)) {
-            std::printf("DistributeEmails : Brief %u reicht über das Ende des MAIL-Chunks !\n", (unsigned)i);
+            std::printf("DistributeEmails : Brief %u reicht \374ber das Ende des MAIL-Chunks !\n", (unsigned)i);
             result = 0;
             break;
         }

@@ -45,6 +45,20 @@ ListHeader *LoadFigurList()
     return list;
 }
 
+std::vector<ListNode *> Nodes(ListHeader *List)
+{
+    std::vector<ListNode *> v;
+    ListNode *n = List ? List->FirstNode : nullptr;
+    for (ULONG i = 0; List && i < List->Elemente; ++i, n = n->Next) v.push_back(n);
+    return v;
+}
+
+void Remove(ListHeader *List, ListNode *Node)
+{
+    List->ActNode = Node;
+    DeleteNode(List, LIST_ACT, 0, LIST_FREE_OWNED);
+}
+
 void MoveAfter(ListHeader *List, ListNode *Node, ListNode *After)
 {
     // In a ring the last node's Next is the first node, which is not behind it.
@@ -176,7 +190,7 @@ BOOL CaseMove(const char *Path)
     }
     ListHeader *list = CreateList(LISTE_FIGUREN);
     if (!list) {
-        std::printf("ChunkMachine: kein Speicher für ListHeader vorhanden...\n");
+        std::printf("ChunkMachine: kein Speicher f\374r ListHeader vorhanden...\n");
         FreeVec(move);
         return 0;
     }
@@ -212,7 +226,7 @@ BOOL CaseMove(const char *Path)
         }
         FreeVec(land);
     } else {
-        std::printf("ChunkMachine: Konnte LandChunk nicht öffnen !");
+        std::printf("ChunkMachine: Konnte LandChunk nicht \366ffnen !");
         result = 0;
     }
 
@@ -237,7 +251,7 @@ BOOL CaseBmap(const char *Path)
     BOOL result = 1;
     const ULONG n = GetChunkEntryCount(bmap);
     if (n < bmap->AnzKarten) {
-        std::printf("ChunkMachine : BMAP-Chunk nennt %u Karten, enthält aber nur %u !\n", (unsigned)bmap->AnzKarten,
+        std::printf("ChunkMachine : BMAP-Chunk nennt %u Karten, enth\344lt aber nur %u !\n", (unsigned)bmap->AnzKarten,
                     (unsigned)n);
         result = 0;
     }
@@ -316,7 +330,7 @@ BOOL CasePmap(const char *Path)
         return broken ? 0 : 1;
     }
     if (pmap->Head.Length % PMAP_ENTRY_SIZE != 0) {
-        std::printf("ChunkMachine : PMAP-Chunk der Länge %u ist kein Vielfaches von 22, nichts geschrieben !\n",
+        std::printf("ChunkMachine : PMAP-Chunk der L\344nge %u ist kein Vielfaches von 22, nichts geschrieben !\n",
                     (unsigned)pmap->Head.Length);
         FreeVec(pmap);
         return 0;
@@ -462,7 +476,7 @@ BOOL CaseAntw(const char *Path)
     st_ANTW *neu = (st_ANTW *)LoadFromPool(CN_ANTW, Path, &broken);
     if (!neu) {
         if (broken)
-            std::printf("ChunkMachine : Böser Fehler ! Konnte ANTW-Chunk nicht laden obwohl es angeblich im "
+            std::printf("ChunkMachine : B\366ser Fehler ! Konnte ANTW-Chunk nicht laden obwohl es angeblich im "
                         "GameChunk ist \n");
         return broken ? 0 : 1;
     }
@@ -474,7 +488,7 @@ BOOL CaseAntw(const char *Path)
     }
     st_ANTW *alt = (st_ANTW *)LoadChunk2Mem(ID_ANTW, kSpielerListe);
     if (!alt) {
-        std::printf("ChunkMachine : Böser Fehler ! Konnte ANTW-Chunk nicht laden obwohl es angeblich im "
+        std::printf("ChunkMachine : B\366ser Fehler ! Konnte ANTW-Chunk nicht laden obwohl es angeblich im "
                     "Spielerfile ist \n");
         FreeVec(neu);
         return 0;
@@ -482,7 +496,7 @@ BOOL CaseAntw(const char *Path)
     BOOL result = 0;
     ListHeader *neuListe = CreateList(LISTE_SPIELER), *altListe = CreateList(LISTE_SPIELER);
     if (!neuListe || !altListe) {
-        std::printf("ChunkMachine : kein Speicher für ListHeader vorhanden...\n");
+        std::printf("ChunkMachine : kein Speicher f\374r ListHeader vorhanden...\n");
     } else if (!ScanSpieler2List(neuListe, neu)) {
         std::printf("ChunkMachine : Konnte Spieler aus GameChunk nicht in Liste einscannen...\n");
     } else if (!ScanSpieler2List(altListe, alt)) {
@@ -526,7 +540,7 @@ BOOL ChunkMachine(const char *Path, ULONG Flags, ULONG Modus)
     case ChunkBit(CN_VERT): return CaseVert(Path);
     case ChunkBit(CN_SHIP): return CaseShip(Path, Modus);
     default:
-        std::printf("ChunkMachine:Das übergebene Flag '%d' ist unbekannt !", (int)Flags);
+        std::printf("ChunkMachine:Das \374bergebene Flag '%d' ist unbekannt !", (int)Flags);
         return 0;
     }
 }

@@ -15,24 +15,12 @@
 #include "store/store.h"
 #include "town/chunkmachine_local.h"
 
+using namespace chunkmachine;
+
 namespace {
 
 constexpr ULONG kMindestTeil = 50;  // a part with fewer soldiers deserts
 constexpr UBYTE KOMMANDO_REPARATUR = 16;
-
-std::vector<ListNode *> Nodes(ListHeader *l)
-{
-    std::vector<ListNode *> v;
-    ListNode *n = l ? l->FirstNode : nullptr;
-    for (ULONG i = 0; l && i < l->Elemente; ++i, n = n->Next) v.push_back(n);
-    return v;
-}
-
-void Remove(ListHeader *l, ListNode *n)
-{
-    l->ActNode = n;
-    DeleteNode(l, LIST_ACT, 0, LIST_FREE_OWNED);
-}
 
 st_MOVE_EXT &Fig(ListNode *n) { return ((FigurListEntry *)n)->Figur; }
 ArmeeList *Army(ListNode *n) { return (ArmeeList *)n; }
@@ -76,7 +64,7 @@ BOOL Deserters(const char *Path, ListHeader *armies, uint64_t *total)
 {
     BOOL result = 1;
     uint64_t desertiert = 0;
-    std::printf("Lösche Armeeteil wenn Anzahl der Soldaten unter 50 gerutscht ist...\n");
+    std::printf("L\366sche Armeeteil wenn Anzahl der Soldaten unter 50 gerutscht ist...\n");
     for (ListNode *n : Nodes(armies)) {
         const ULONG art = CheckTypeOfArmy(Army(n));
         if (!art) {
@@ -108,7 +96,7 @@ BOOL Deserters(const char *Path, ListHeader *armies, uint64_t *total)
     std::printf("Trage Desertierte in den LAND-Chunk ein...\n");
     st_LAND *land = (st_LAND *)LoadChunk2Mem(ID_LAND, Path);
     if (!land) {
-        std::printf("ChunkMachine : Konnte LandChunk nicht öffnen !");
+        std::printf("ChunkMachine : Konnte LandChunk nicht \366ffnen !");
         return 0;
     }
     land->Desertierte = (ULONG)std::min<uint64_t>(land->Desertierte + desertiert, 0xFFFFFFFFu);
@@ -123,7 +111,7 @@ BOOL Deserters(const char *Path, ListHeader *armies, uint64_t *total)
 // Armies leave in list order while they outnumber half the people.
 BOOL TooManySoldiers(const char *Path, ListHeader *armies, uint64_t total)
 {
-    std::printf("Lösche Armee wenn die Bevölkerung zu klein geworden ist...\n");
+    std::printf("L\366sche Armee wenn die Bev\366lkerung zu klein geworden ist...\n");
     std::printf("Anzahl der Soldaten in der Armee %u\n", (unsigned)std::min<uint64_t>(total, 0xFFFFFFFFu));
     st_LAND *land = (st_LAND *)LoadChunk2Mem(ID_LAND, Path);
     if (!land) return 1;
@@ -149,7 +137,7 @@ BOOL TooManySoldiers(const char *Path, ListHeader *armies, uint64_t total)
 BOOL MatchFigures(ListHeader *armies)
 {
     BOOL result = 1;
-    std::printf("Überprüfe die Figuren und deren Armeen auf die gleiche ID und das richtige Aussehen...\n");
+    std::printf("\334berpr\374fe die Figuren und deren Armeen auf die gleiche ID und das richtige Aussehen...\n");
     ListHeader *figuren = chunkmachine::LoadFigurList();
     if (!figuren) {
         std::printf("ChunkMachine : Konnte Figuren nicht einlesen !\n");
@@ -194,7 +182,7 @@ BOOL MatchFigures(ListHeader *armies)
         }
         const UWORD nr = AddFigur2MapPrefs(MAPPREFS_FILE, (UWORD)art, fig.X_Pos, fig.Y_Pos);
         if (nr == FIGUR_FEHLER) {
-            std::printf("ChunkMachine : Konnte Figur nicht zum MoveChunk hinzufügen !\n");
+            std::printf("ChunkMachine : Konnte Figur nicht zum MoveChunk hinzuf\374gen !\n");
             result = 0;
             continue;
         }
@@ -205,7 +193,7 @@ BOOL MatchFigures(ListHeader *armies)
     }
     DeleteList(figuren, 1);
 
-    std::printf("Überprüfe ob alle Armeen noch eine Figur haben... Reparatur-Modus !!! Bitte berichten falls ein "
+    std::printf("\334berpr\374fe ob alle Armeen noch eine Figur haben... Reparatur-Modus !!! Bitte berichten falls ein "
                 "Fehler vorliegt!\n");
     figuren = chunkmachine::LoadFigurList();
     if (!figuren) {
@@ -233,7 +221,7 @@ BOOL MatchFigures(ListHeader *armies)
                     (unsigned)army.ArmeeID);
         const UWORD nr = AddFigur2MapPrefs(MAPPREFS_FILE, (UWORD)art, army.PosX, army.PosY);
         if (nr == FIGUR_FEHLER) {
-            std::printf("ChunkMachine : Konnte Figur nicht zum MoveChunk hinzufügen !\n");
+            std::printf("ChunkMachine : Konnte Figur nicht zum MoveChunk hinzuf\374gen !\n");
             result = 0;
             continue;
         }
@@ -275,7 +263,7 @@ BOOL Repairs(ListHeader *ships, ListHeader *figuren, bool *changed)
     std::printf("SchiffAddOn-Daten werden untersucht...\n");
     ListHeader *addons = ScanShipAddOn2List();
     if (!addons) {
-        std::printf("ChunkMachine: Konnte ShipAddOnDaten nicht öffnen \n");
+        std::printf("ChunkMachine: Konnte ShipAddOnDaten nicht \366ffnen \n");
         return 0;
     }
     for (ListNode *a : Nodes(addons)) {
@@ -299,7 +287,7 @@ BOOL Repairs(ListHeader *ships, ListHeader *figuren, bool *changed)
         if (!f) continue;
         std::printf("Schiff %u als Figur gefunden...\n", (unsigned)add.SchiffsID);
         if (add.ReparaturDauer == 0 && Fig(f).Kommando) {
-            std::printf("Kommando Reparatur wird gelöscht...\n");
+            std::printf("Kommando Reparatur wird gel\366scht...\n");
             Fig(f).Kommando = 0;
             *changed = true;
         }
@@ -307,7 +295,7 @@ BOOL Repairs(ListHeader *ships, ListHeader *figuren, bool *changed)
             std::printf("Schiff gefunden bei dem der Befehl REPARIEREN nicht mehr gesetzt ist...\n");
             add.ReparaturDauer = 0;
             if (!add.Name[0]) {
-                std::printf("Eintrag soll gelöscht werden\n");
+                std::printf("Eintrag soll gel\366scht werden\n");
                 Remove(addons, a);
             }
         }
@@ -377,7 +365,7 @@ BOOL CaseShip(const char *Path, ULONG Modus)
         const st_SHIP_EXT &s = Ship(n);
         std::printf("Schiff auf X: %u Y: %u gefunden...\n", (unsigned)s.X_Pos, (unsigned)s.Y_Pos);
         if (s.Schaden < s.Punkte) continue;
-        std::printf("Möchte das Schiff auf X: %u Y: %u entfernen...\n", (unsigned)s.X_Pos, (unsigned)s.Y_Pos);
+        std::printf("M\366chte das Schiff auf X: %u Y: %u entfernen...\n", (unsigned)s.X_Pos, (unsigned)s.Y_Pos);
         if (!RemoveFigurFromMapPrefs(MAPPREFS_FILE, FID_SCHIFFE, s.X_Pos, s.Y_Pos, s.SchiffsID)) {
             std::printf("ChunkMachine : Konnte Figuren nicht entfernen !!!\n");
             result = 0;
@@ -395,18 +383,18 @@ BOOL CaseShip(const char *Path, ULONG Modus)
     bool changed = false;
     if (!(Modus & 2)) result &= Repairs(ships, figuren, &changed);
 
-    std::printf("Reparaturmodus für Schiffe...\n");
+    std::printf("Reparaturmodus f\374r Schiffe...\n");
     for (ListNode *n : Nodes(ships)) {
         const st_SHIP_EXT &s = Ship(n);
         std::printf("Schiff auf X: %u Y: %u mit ID %u wird untersucht...\n", (unsigned)s.X_Pos, (unsigned)s.Y_Pos,
                     (unsigned)s.SchiffsID);
         ListNode *f = ShipFigure(figuren, s, true);
         if (!f) {
-            Warn("Schiff ohne Figur wird gelöscht!");
+            Warn("Schiff ohne Figur wird gel\366scht!");
             Remove(ships, n);
             continue;
         }
-        std::printf("Figur zum Schiff gefunden. Nun wird eventuelle Ladung überprüft\n");
+        std::printf("Figur zum Schiff gefunden. Nun wird eventuelle Ladung \374berpr\374ft\n");
         if (!IsTrader(Fig(f).FigurArt)) {
             std::printf("Schiff ist kein Handelsschiff\n");
             continue;
@@ -415,7 +403,7 @@ BOOL CaseShip(const char *Path, ULONG Modus)
         for (int i = 0; i < 3 && ok; ++i) {
             const st_MOVE_EXT &l = Slot(s, i);
             if (l.Kommando != KOMMANDO_AN_BORD) continue;
-            std::printf("Ladung im Schiff gefunden. Figur-Position auf X:%u Y:%u wird überprüft\n",
+            std::printf("Ladung im Schiff gefunden. Figur-Position auf X:%u Y:%u wird \374berpr\374ft\n",
                         (unsigned)l.X_Pos, (unsigned)l.Y_Pos);
             if (l.X_Pos != s.X_Pos || l.Y_Pos != s.Y_Pos) {
                 std::printf("Ladung befindet sich nicht an der Schiffs-Position !!!\n");
@@ -441,7 +429,7 @@ BOOL CaseShip(const char *Path, ULONG Modus)
             Remove(ships, n);
     }
 
-    std::printf("Reparaturmodus für verfrachtete Figuren...\n");
+    std::printf("Reparaturmodus f\374r verfrachtete Figuren...\n");
     for (ListNode *f : Nodes(figuren)) {
         const st_MOVE_EXT fig = Fig(f);
         if (!Own(fig) || fig.Kommando != KOMMANDO_AN_BORD) continue;
@@ -459,12 +447,12 @@ BOOL CaseShip(const char *Path, ULONG Modus)
             std::printf("Schiff mit dem Ladungseintrag gefunden. Alles in Ordung...\n");
             continue;
         }
-        Warn("Verfrachtete Figur ohne Schiff wird gelöscht!");
+        Warn("Verfrachtete Figur ohne Schiff wird gel\366scht!");
         Remove(figuren, f);
         result = 0;
     }
 
-    std::printf("Reparaturmodus für Schiffe ohne Schiffsnode...\n");
+    std::printf("Reparaturmodus f\374r Schiffe ohne Schiffsnode...\n");
     for (ListNode *f : Nodes(figuren)) {
         const st_MOVE_EXT fig = Fig(f);
         if (!Own(fig) || !IsShip(fig.FigurArt)) continue;
@@ -475,7 +463,7 @@ BOOL CaseShip(const char *Path, ULONG Modus)
             if (Ship(n).X_Pos == fig.X_Pos && Ship(n).Y_Pos == fig.Y_Pos && Ship(n).SchiffsID == fig.FigurNummer)
                 s = n;
         if (!s) {
-            Warn("Schiffsfigur ohne Schiff wird gelöscht!");
+            Warn("Schiffsfigur ohne Schiff wird gel\366scht!");
             Remove(figuren, f);
             result = 0;
             continue;
@@ -502,7 +490,7 @@ BOOL CaseShip(const char *Path, ULONG Modus)
 
     std::printf("Reparaturmodus zu Ende...\n");
     if (changed || figuren->Elemente != laenge) {
-        std::printf("Figurliste verändert. Deshalb neu abgespeichert...\n");
+        std::printf("Figurliste ver\344ndert. Deshalb neu abgespeichert...\n");
         if (!WriteList2MapPrefs(figuren)) {
             std::printf("Fehler beim abspeichern der Figuren aufgetreten...\n");
             result = 0;

@@ -1,5 +1,7 @@
 // Shared by the cases of the chunk machine.
 #pragma once
+#include <vector>
+
 #include "platform/types.h"
 #include "store/chunks.h"
 #include "store/lists.h"
@@ -11,6 +13,10 @@ namespace chunkmachine {
 APTR LoadFromPool(ULONG Num, const char *Path, bool *Broken);
 // A figure list of the figure file's MOVE chunk, or null.
 ListHeader *LoadFigurList();
+// The nodes of a list in order (a snapshot: deleting one keeps the others valid).
+std::vector<ListNode *> Nodes(ListHeader *List);
+// Deletes one node with what it owns.
+void Remove(ListHeader *List, ListNode *Node);
 // Puts a node right after another node of the same list.
 void MoveAfter(ListHeader *List, ListNode *Node, ListNode *After);
 

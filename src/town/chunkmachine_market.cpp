@@ -16,6 +16,8 @@
 #include "town/chunkmachine_local.h"
 #include "town/warehouse.h"
 
+using namespace chunkmachine;
+
 namespace {
 
 constexpr UWORD WARE_ANGEBOT = 0, WARE_ANDEREKAUF = 4, WARE_LAGER = 5, WARE_EIGENGEBOT = 2;
@@ -25,20 +27,6 @@ constexpr UWORD PREF_ROHSTOFFE_AUS = 5, PREF_FAKTOR_TIER = 21;
 ULONG AddSat(ULONG a, uint64_t b) { return (ULONG)std::min<uint64_t>((uint64_t)a + b, 0xFFFFFFFFu); }
 
 st_WARE_EXT &Ware(ListNode *n) { return ((WareListEntry *)n)->Ware; }
-
-std::vector<ListNode *> Nodes(ListHeader *l)
-{
-    std::vector<ListNode *> v;
-    ListNode *n = l ? l->FirstNode : nullptr;
-    for (ULONG i = 0; l && i < l->Elemente; ++i, n = n->Next) v.push_back(n);
-    return v;
-}
-
-void Remove(ListHeader *l, ListNode *n)
-{
-    l->ActNode = n;
-    DeleteNode(l, LIST_ACT, 0, LIST_FREE_OWNED);
-}
 
 // The first stock entry of a ware type among the nodes still in the list.
 ListNode *FirstStock(const std::vector<ListNode *> &v, const std::vector<bool> &gone, ULONG typ)
@@ -82,7 +70,7 @@ BOOL Settle(const char *Path, ListHeader *list)
     std::vector<ListNode *> v = Nodes(list);
     std::vector<bool> gone(v.size(), false);
     const ULONG ich = PlayerInfo.SpielerID;
-    std::printf("Lösche alle verkauften Waren und subtrahiere Waren die nur zum Teil verkauft wurden...\n");
+    std::printf("L\366sche alle verkauften Waren und subtrahiere Waren die nur zum Teil verkauft wurden...\n");
     for (size_t i = 0; i < v.size(); ++i) {
         const st_WARE_EXT &verkauf = Ware(v[i]);
         if (gone[i] || verkauf.Info != WARE_ANDEREKAUF || verkauf.WarenAnzahl == 0 || verkauf.Herkunft != ich)
@@ -100,7 +88,7 @@ BOOL Settle(const char *Path, ListHeader *list)
             } else {
                 rest -= angebot.WarenAnzahl;
                 gone[j] = true;
-                std::printf("und wird gelöscht... Einheiten %u\n", (unsigned)angebot.WarenAnzahl);
+                std::printf("und wird gel\366scht... Einheiten %u\n", (unsigned)angebot.WarenAnzahl);
             }
         }
         if (!rest) continue;
@@ -111,7 +99,7 @@ BOOL Settle(const char *Path, ListHeader *list)
             std::printf("ziehe Ware vom Lager ab...");
             if (Ware(s).WarenAnzahl <= rest) {
                 gone[IndexOf(v, s)] = true;
-                std::printf("und wird gelöscht... Einheiten %u\n", (unsigned)Ware(s).WarenAnzahl);
+                std::printf("und wird gel\366scht... Einheiten %u\n", (unsigned)Ware(s).WarenAnzahl);
             } else {
                 Ware(s).WarenAnzahl -= rest;
                 std::printf("und wird subtrahiert... Einheiten %u\n", (unsigned)rest);
@@ -119,7 +107,7 @@ BOOL Settle(const char *Path, ListHeader *list)
         }
     }
 
-    std::printf("Ändere Ware die woanders gekauft wurde in eigene Ware...\n");
+    std::printf("\304ndere Ware die woanders gekauft wurde in eigene Ware...\n");
     for (size_t i = 0; i < v.size(); ++i) {
         st_WARE_EXT &w = Ware(v[i]);
         if (gone[i]) continue;
@@ -179,7 +167,7 @@ BOOL UseLuxury(ListHeader *list)
 {
     st_LAND *land = (st_LAND *)LoadChunk2Mem(ID_LAND, POOL_IN);
     if (!land) {
-        std::printf("ChunkMachine: Konnte LandChunk nicht öffnen !");
+        std::printf("ChunkMachine: Konnte LandChunk nicht \366ffnen !");
         return 1;
     }
     BOOL result = 1;
@@ -254,7 +242,7 @@ BOOL CaseWare(const char *Path, ULONG Modus)
     ListHeader *list = CreateList(LISTE_WAREN);
     if (IsFilePresent(WAREN_FILE)) {
         std::printf("----------------------------------------------------------\n");
-        std::printf("Bearbeite alte Waren. Lösche alles ausser EIGENVERKAUF & EIGENANGEBOT ...\n");
+        std::printf("Bearbeite alte Waren. L\366sche alles ausser EIGENVERKAUF & EIGENANGEBOT ...\n");
         st_WARE *alt = (st_WARE *)LoadChunk2Mem(ID_WARE, WAREN_FILE);
         if (!alt || !ScanWare2List(list, alt)) {
             std::printf("ChunkMachine : Konnte alten WarenChunk nicht in die Liste einscannen...\n");
@@ -267,7 +255,7 @@ BOOL CaseWare(const char *Path, ULONG Modus)
     bool broken = false;
     st_WARE *neu = (st_WARE *)LoadFromPool(CN_WARE, Path, &broken);
     if (broken) {
-        std::printf("ChunkMachine : Böser Fehler ! Konnte WARE-Chunk nicht laden obwohl es angeblich im GameChunk "
+        std::printf("ChunkMachine : B\366ser Fehler ! Konnte WARE-Chunk nicht laden obwohl es angeblich im GameChunk "
                     "ist\n");
         result = 0;
     }
@@ -355,7 +343,7 @@ BOOL CaseVert(const char *Path)
                     vorrat += Ware(w).WarenAnzahl;
                 }
             if (vorrat < v.Anzahl) {
-                std::printf("Zu wenig Ware für den Vertrag / Ziel : %u Warentyp : %u Anzahl : %u Lager : %u\n",
+                std::printf("Zu wenig Ware f\374r den Vertrag / Ziel : %u Warentyp : %u Anzahl : %u Lager : %u\n",
                             (unsigned)v.PartnerID, (unsigned)v.WarenTyp, (unsigned)v.Anzahl, (unsigned)vorrat);
                 continue;
             }
@@ -379,7 +367,7 @@ BOOL CaseVert(const char *Path)
             v.Status = VERTRAG_ERFUELLT;
             warenGeaendert = true;
         } else if (v.VertragsArt == VERTRAG_LIEFERUNG && v.PartnerID == ich) {
-            std::printf("Vertrag gefunden. Versuche Ware hinzuzufügen...\n");
+            std::printf("Vertrag gefunden. Versuche Ware hinzuzuf\374gen...\n");
             if (v.WarenTyp == 0) continue;
             if (!ladeWaren()) {
                 result = 0;
@@ -410,13 +398,13 @@ BOOL CaseVert(const char *Path)
             }
             warenGeaendert = true;
         } else if (v.VertragsArt == VERTRAG_LIEFERUNG) {
-            std::printf("ChunkMachine : Dieser VertragsChunk gehört nicht zu diesem Spieler...\n");
+            std::printf("ChunkMachine : Dieser VertragsChunk geh\366rt nicht zu diesem Spieler...\n");
             result = 0;
         } else if (v.VertragsArt == VERTRAG_VASALL) {
             st_TAXE *taxe = (st_TAXE *)LoadChunk2Mem(ID_TAXE, Path);
             if (!taxe) continue;
             taxe->ZehnteID = v.AnbieterID + 1;
-            std::printf("Vasallenvertrag mit Spieler %u gefunden. Ab der nächsten Runde kann der Zehnt eingestellt "
+            std::printf("Vasallenvertrag mit Spieler %u gefunden. Ab der n\344chsten Runde kann der Zehnt eingestellt "
                         "werden...\n", (unsigned)taxe->ZehnteID);
             if (!AddChunkPool(taxe, POOL_OUT)) {
                 std::printf("ChunkMachine : Konnte TaxeChunk nicht abspeichern !\n");

@@ -60,7 +60,7 @@ BOOL Dungeon()
     FreeVec(mref);
     VekMapInfo *map = LadeKarte(0, cx / TEIL_BREITE, cy / TEIL_HOEHE, "./Map");
     if (!map) {
-        std::printf("GameInit : Konnte Karte nicht öffnen \n");
+        std::printf("GameInit : Konnte Karte nicht \366ffnen \n");
         return 0;
     }
     // The capital's tile is the middle one of the window.
@@ -81,22 +81,22 @@ BOOL Dungeon()
             std::printf("GameInit: %utes  Feld: Wasser oder Stadt...\n", (unsigned)(i + 1));
         }
     }
-    std::printf("GameInit: %u Felder von 6 Feldern sind für das Dungeon ok...\n", (unsigned)n);
+    std::printf("GameInit: %u Felder von 6 Feldern sind f\374r das Dungeon ok...\n", (unsigned)n);
     int gewaehlt = -1;
     for (ULONG i = 0, k = 0; i < 6 && gewaehlt < 0; ++i) {
         if (!geht[i]) continue;
         ++k;
-        std::printf("GameInit: %utes ZielFeld wird geprüft...\n", (unsigned)(i + 1));
+        std::printf("GameInit: %utes ZielFeld wird gepr\374ft...\n", (unsigned)(i + 1));
         if (Wuerfel(n - 1) == 0 || k == n) gewaehlt = (int)i;
     }
     BOOL ok = 1;
     if (gewaehlt >= 0) {
         MapEntry &e = *hex[gewaehlt];
-        std::printf("GameInit: %utes ausgewählt...\n", (unsigned)(gewaehlt + 1));
+        std::printf("GameInit: %utes ausgew\344hlt...\n", (unsigned)(gewaehlt + 1));
         e.Spezial |= DUNGEON;
         ok = CheckPrefsWrite(PREF_DUNGEON, 1) && CheckPrefsWrite(PREF_DUNGEON_X, e.X) &&
              CheckPrefsWrite(PREF_DUNGEON_Y, e.Y);
-        std::printf("GameInit: Position X: %u Y: %u ausgewählt...\n", (unsigned)e.X, (unsigned)e.Y);
+        std::printf("GameInit: Position X: %u Y: %u ausgew\344hlt...\n", (unsigned)e.X, (unsigned)e.Y);
     }
     ExitKarte(map);
     return ok;
@@ -107,14 +107,14 @@ BOOL StartWaren()
 {
     ListHeader *liste = CreateList(LISTE_WAREN);
     if (!liste) {
-        std::printf("GameInit : kein Speicher für ListHeader vorhanden...\n");
+        std::printf("GameInit : kein Speicher f\374r ListHeader vorhanden...\n");
         return 0;
     }
     const ULONG waren[4][2] = {{98, 400}, {99, 250}, {12, 1000}, {78, 1000}};
     for (const auto &w : waren) {
         WareListEntry *e = (WareListEntry *)AllocVec(liste->TypSize, MEMF_CLEAR);
         if (!e) {
-            std::printf("GameInit : Konnte Node nicht öffnen !\n");
+            std::printf("GameInit : Konnte Node nicht \366ffnen !\n");
             DeleteList(liste, 1);
             return 0;
         }
@@ -155,9 +155,9 @@ BOOL GameInit(const char *Path)
         ULONG chunk;
         const char *praefix, *loeschFehler, *fehlt;
     } karten[] = {
-        {CN_PMAP, "M", "GameInit : Konnte M-Maps nicht löschen !!!\n",
+        {CN_PMAP, "M", "GameInit : Konnte M-Maps nicht l\366schen !!!\n",
          "GameInit : PMAP-Chunk in der Initialisierung nicht vorhanden !!!\n"},
-        {CN_BMAP, "B", "GameInit : Konnte B-Maps nicht löschen !!!\n",
+        {CN_BMAP, "B", "GameInit : Konnte B-Maps nicht l\366schen !!!\n",
          "GameInit : BMAP-Chunk in der Initialisierung nicht vorhanden !!!\n"},
     };
     for (const auto &k : karten) {
@@ -183,15 +183,15 @@ BOOL GameInit(const char *Path)
     for (const char *datei : {"./Data/BauScreenGeb.dat", "./Data/HiScore.dat", "./Data/Waren.dat", "./Data/WarenChunk.dat"})
         DeleteFile(datei);
     if (!Leeren("./Data/Cities", nullptr)) {
-        std::printf("GameInit : Konnte die Städte nicht löschen !\n");
+        std::printf("GameInit : Konnte die St\344dte nicht l\366schen !\n");
         ok = 0;
     }
     if (!Leeren("./Data/MailIn", nullptr) || !Leeren("./Data/MailOut", nullptr)) {
-        std::printf("GameInit : Konnte die Mails nicht löschen !\n");
+        std::printf("GameInit : Konnte die Mails nicht l\366schen !\n");
         ok = 0;
     }
     if (!Leeren("./Data", "I")) {
-        std::printf("GameInit : Konnte die Inits nicht löschen !\n");
+        std::printf("GameInit : Konnte die Inits nicht l\366schen !\n");
         ok = 0;
     }
     PlayerInfo.AktStadtID = (ULONG)-2;
@@ -216,15 +216,15 @@ BOOL GameExit()
     const struct {
         const char *dir, *praefix, *fehler;
     } ordner[] = {
-        {"./Map", "M", "GameExit : Konnte die Karten nicht löschen !\n"},
-        {"./Map", "B", "GameExit : Konnte die Bekanntheitskarten nicht löschen !\n"},
-        {"./Map", "C", "GameExit : Konnte die bebauten Felder nicht löschen !\n"},
-        {"./Data/Cities", nullptr, "GameExit : Konnte die Städte nicht löschen !\n"},
-        {"./Data/MailIn", nullptr, "GameExit : Konnte die Mails nicht löschen !\n"},
-        {"./Data/MailOut", nullptr, "GameExit : Konnte die Mails nicht löschen !\n"},
-        {"./Data/POP3In", nullptr, "GameExit : Konnte die Spielzüge nicht löschen !\n"},
-        {"./Data/POP3Out", nullptr, "GameExit : Konnte die Spielzüge nicht löschen !\n"},
-        {"./Data", "I", "GameExit : Konnte die Inits nicht löschen !\n"},
+        {"./Map", "M", "GameExit : Konnte die Karten nicht l\366schen !\n"},
+        {"./Map", "B", "GameExit : Konnte die Bekanntheitskarten nicht l\366schen !\n"},
+        {"./Map", "C", "GameExit : Konnte die bebauten Felder nicht l\366schen !\n"},
+        {"./Data/Cities", nullptr, "GameExit : Konnte die St\344dte nicht l\366schen !\n"},
+        {"./Data/MailIn", nullptr, "GameExit : Konnte die Mails nicht l\366schen !\n"},
+        {"./Data/MailOut", nullptr, "GameExit : Konnte die Mails nicht l\366schen !\n"},
+        {"./Data/POP3In", nullptr, "GameExit : Konnte die Spielz\374ge nicht l\366schen !\n"},
+        {"./Data/POP3Out", nullptr, "GameExit : Konnte die Spielz\374ge nicht l\366schen !\n"},
+        {"./Data", "I", "GameExit : Konnte die Inits nicht l\366schen !\n"},
     };
     for (const auto &o : ordner) {
         if (Leeren(o.dir, o.praefix)) continue;
@@ -234,7 +234,7 @@ BOOL GameExit()
     std::error_code ec;
     std::filesystem::remove("./Data/Cities", ec);
     if (ec) {
-        std::printf("GameExit : Konnte das Verzeichnis der Städte nicht löschen !\n");
+        std::printf("GameExit : Konnte das Verzeichnis der St\344dte nicht l\366schen !\n");
         ok = 0;
     }
     const LONG antwort = ChiefMessage(66, 168, 180, 0, 0, 0, CHIEF_OKCANCEL, GetString(&_VEK_RESCUE_OPTIONEN), 7);

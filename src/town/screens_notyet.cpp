@@ -4,7 +4,14 @@
 
 #include "platform/system.h"
 
-LONG ResidenzScreen() { return ScreenNotBuilt("ResidenzScreen", -1); }
+// The map once per run, so that it can be reached; the next time the run ends.
+LONG ResidenzScreen()
+{
+    static bool karteGezeigt = false;
+    const LONG next = karteGezeigt ? -1 : 3;
+    karteGezeigt = true;
+    return ScreenNotBuilt("ResidenzScreen", next);
+}
 LONG StadtScreen() { return ScreenNotBuilt("StadtScreen", 2); }
 LONG SteuernScreen() { return ScreenNotBuilt("SteuernScreen", 2); }
 LONG BauScreen() { return ScreenNotBuilt("BauScreen", 2); }

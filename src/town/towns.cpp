@@ -266,7 +266,7 @@ Stadt *CreateTown(const char *Stadtname, UWORD Flags)
     if (gut && t->Hauptstadt) {
         st_MREF *mref = (st_MREF *)LoadChunk2Mem(ID_MREF, MAPPREFS_FILE);
         if (!mref) {
-            std::printf("CreateTown: Fataler Fehler ! Konnte Map-Prefs nicht öffnen...\n");
+            std::printf("CreateTown: Fataler Fehler ! Konnte Map-Prefs nicht \366ffnen...\n");
             gut = false;
         } else {
             t->XPos = mref->X_Capital;
@@ -279,7 +279,7 @@ Stadt *CreateTown(const char *Stadtname, UWORD Flags)
         for (GebaeudeAbhaengigkeiten &s : t->GebaeudeAbhaengigkeiten)
             if ((s.GfxBitfeld & GFX_DUMMYGRAFIK) && s.Volk == 0 && s.Stadtlevel == t->Level && Wuerfel(100) > 50)
                 s.GfxBitfeld |= GFX_THISIMAGEISSET;
-        std::printf("CreateTown: Zufallsgebäude gesetzt...\n");
+        std::printf("CreateTown: Zufallsgeb\344ude gesetzt...\n");
     }
     if (gut && (t->Event & STADTEVENT_NEWTOWN) && !SpeichereStadt(t)) {
         std::printf("CreateTown : Konnte Stadtfile nicht abspeichern...\n");
@@ -306,7 +306,7 @@ Stadt *ErsteHauptstadt()
     e.TownID = 0;
     KopiereName(e.TownName, "NewTown");
     if (!SpeichereTownList(&e, 1)) {
-        std::printf("GetActiveTown: Konnte TownList nicht öffnen!\n");
+        std::printf("GetActiveTown: Konnte TownList nicht \366ffnen!\n");
         LoescheStadtDateien("NewTown");
         return (Stadt *)FreeVec(t);
     }
@@ -318,7 +318,7 @@ Stadt *ErsteHauptstadt()
 // written over the old file.
 Stadt *NeuAufbauen(const TownList &e, const char *pfad)
 {
-    std::printf("GetActiveTown : Fehler ! Größe der Stadt ist nicht richtig. Stadt wird neu generiert !\n");
+    std::printf("GetActiveTown : Fehler ! Gr\366\337e der Stadt ist nicht richtig. Stadt wird neu generiert !\n");
     const ULONG groesse = GetFileSize(pfad);
     UBYTE *alt = groesse ? (UBYTE *)LoadFile2Mem(pfad, 0) : nullptr;
     if (!alt) {
@@ -382,13 +382,13 @@ Stadt *NeueStadt(const TownList *liste, ULONG n, bool endeFehlt)
         neu.push_back(e);
         (void)endeFehlt;
         if (!SpeichereStadt(t) || !SpeichereTownList(neu.data(), (ULONG)neu.size())) {
-            std::printf("GetActiveTown: Konnte vorhandene TownList nicht öffnen!\n");
+            std::printf("GetActiveTown: Konnte vorhandene TownList nicht \366ffnen!\n");
             LoescheStadtDateien(name);
             return (Stadt *)FreeVec(t);
         }
         return t;
     }
-    std::printf("GetActiveTown: alle Namen für neue Städte sind vergeben!\n");
+    std::printf("GetActiveTown: alle Namen f\374r neue St\344dte sind vergeben!\n");
     return nullptr;
 }
 
@@ -492,7 +492,7 @@ BOOL ChangeTownName(ULONG StadtID, char *NewName)
                 StadtDatei(neuBild, sizeof neuBild, NewName, ".image");
                 ok = 1;
                 if (IsFilePresent(altBild) && !MoveFile(altBild, neuBild)) {
-                    std::printf("ChangeTownName : Konnte Name des Image-Files nicht ändern...\n");
+                    std::printf("ChangeTownName : Konnte Name des Image-Files nicht \344ndern...\n");
                     ok = 0;
                 }
             }

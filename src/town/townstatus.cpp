@@ -108,7 +108,7 @@ bool GebaeudeAnwenden(Stadt &t, const std::vector<st_BAUE_EXT> &geba, uint64_t &
     for (const st_BAUE_EXT &b : geba) {
         if ((ULONG)b.Stadt != t.StadtID) continue;
         if (b.GebID >= STADT_SLOTS) {
-            std::printf("CheckTownStatus : Gebäude mit der ID %u gibt es nicht, übersprungen\n", (unsigned)b.GebID);
+            std::printf("CheckTownStatus : Geb\344ude mit der ID %u gibt es nicht, \374bersprungen\n", (unsigned)b.GebID);
             continue;
         }
         if (!zuSlot[b.GebID]) zuSlot[b.GebID] = &b;
@@ -126,10 +126,10 @@ bool GebaeudeAnwenden(Stadt &t, const std::vector<st_BAUE_EXT> &geba, uint64_t &
         const int gebId = (int)s.GebaeudeID - 1;
         const st_BAUE_EXT *b = gebId >= 0 && gebId < STADT_SLOTS ? zuSlot[gebId] : nullptr;
         if (b && b->Restbauzeit == RESTBAUZEIT_ABRISS) {
-            std::printf("CheckTownStatus : Habe das Gebäude mit der ID %u aus Stadt %s zum Abriss vorgefunden !\n",
+            std::printf("CheckTownStatus : Habe das Geb\344ude mit der ID %u aus Stadt %s zum Abriss vorgefunden !\n",
                         (unsigned)gebId, t.Stadtname);
         } else if (!b && (s.GfxBitfeld & GFX_THISISBUILD)) {
-            std::printf("CheckTownStatus : Konnte das Gebäude mit der ID %u aus Stadt %s nicht mehr im GebäudeChunk "
+            std::printf("CheckTownStatus : Konnte das Geb\344ude mit der ID %u aus Stadt %s nicht mehr im Geb\344udeChunk "
                         "finden !\n",
                         (unsigned)gebId, t.Stadtname);
         } else {
@@ -147,7 +147,7 @@ bool GebaeudeAnwenden(Stadt &t, const std::vector<st_BAUE_EXT> &geba, uint64_t &
 st_LAND *LadeLand(const char *routine)
 {
     st_LAND *land = (st_LAND *)LoadChunk2Mem(ID_LAND, POOL_IN);
-    if (!land) std::printf("%s : Konnte LandChunk nicht öffnen !\n", routine);
+    if (!land) std::printf("%s : Konnte LandChunk nicht \366ffnen !\n", routine);
     return land;
 }
 
@@ -200,7 +200,7 @@ int KirchenPunkteSchreiben(uint64_t kirche)
     if (kirche == 0) return 1;
     st_TAXE *taxe = (st_TAXE *)LoadChunk2Mem(ID_TAXE, POOL_IN);
     if (!taxe) {
-        std::printf("ChangeTownStatus : Konnte TaxeChunk nicht öffnen !\n");
+        std::printf("ChangeTownStatus : Konnte TaxeChunk nicht \366ffnen !\n");
         return 0;
     }
     int ok = 1;
@@ -218,7 +218,7 @@ bool LadeGebaeude(std::vector<st_BAUE_EXT> &gebaeude)
 {
     st_GEBA *geba = (st_GEBA *)LoadChunk2Mem(ID_GEBA, "./Data/Gebaeude.dat");
     if (!geba) {
-        std::printf("ChangeTownStatus : Konnte GebäudeChunk nicht öffnen !\n");
+        std::printf("ChangeTownStatus : Konnte Geb\344udeChunk nicht \366ffnen !\n");
         return false;
     }
     gebaeude = GebaeudeListe(geba);
@@ -328,7 +328,7 @@ BOOL CheckStadtEvents(Stadt *Town)
     ListHeader *armeen = army ? ScanArmy2List(army) : nullptr;
     FreeVec(army);
     if (!armeen) {
-        std::printf("CheckStadtEvents: Konnte ArmyChunk nicht öffnen !\n");
+        std::printf("CheckStadtEvents: Konnte ArmyChunk nicht \366ffnen !\n");
         return 0;
     }
     uint64_t soldaten = 0;
@@ -371,7 +371,7 @@ BOOL ChangeTownStatus(Stadt *Town)
     for (const TownList &e : s.eintraege) {
         char pfad[128];
         if (!StadtDatei(pfad, sizeof pfad, e.TownName, ".vek") || GetFileSize(pfad) != STADT_BYTES) {
-            std::printf("CheckTownStatus : Fehler ! Größe der Stadt mit der ID %u ist nicht richtig oder Stadt "
+            std::printf("CheckTownStatus : Fehler ! Gr\366\337e der Stadt mit der ID %u ist nicht richtig oder Stadt "
                         "existiert nicht...!\n",
                         (unsigned)e.TownID);
             return 0;
@@ -389,7 +389,7 @@ BOOL ChangeTownStatus(Stadt *Town)
         const ULONG volk = s.records.size() == 1
                                ? anzVolk / 2
                                : CheckStadtVolk(t, anzVolk, (UWORD)std::min<uint64_t>(summeLevel, 0xFFFF));
-        std::printf("Bevölkerung für Stadt %s = %u\n", t->Stadtname, (unsigned)volk);
+        std::printf("Bev\366lkerung f\374r Stadt %s = %u\n", t->Stadtname, (unsigned)volk);
         t->StadtVolk = volk;
         t->ArmeeVolk = volk / 4;
         t->AusgelaufeneSchiffe = t->AusgehobeneKundschafter = t->AusgehobeneSiedler = t->AusgehobeneKarawanen = 0;
@@ -589,8 +589,8 @@ BOOL CheckPlayerTown()
                 ++gesehen;
                 continue;
             }
-            if (staedte.Anzahl() == 0) std::printf("CheckPlayerTown: Neue Stadt gründen...\n");
-            std::printf("CheckPlayerTown: Diese Stadt ist neu und müsste nun neu angelegt werden \n");
+            if (staedte.Anzahl() == 0) std::printf("CheckPlayerTown: Neue Stadt gr\374nden...\n");
+            std::printf("CheckPlayerTown: Diese Stadt ist neu und m\374sste nun neu angelegt werden \n");
             if (staedte.Gruenden(h)) neu = true;
             else fehler = true;
         }
@@ -598,7 +598,7 @@ BOOL CheckPlayerTown()
     if (!staedte.Speichern()) fehler = true;
 
     if (staedte.Laden() && (neu || gesehen < staedte.Anzahl())) {
-        std::printf("CheckPlayerTown: Verlorene Städte löschen...\n");
+        std::printf("CheckPlayerTown: Verlorene St\344dte l\366schen...\n");
         bool hauptstadtWeg = false;
         for (size_t i = 0; i < staedte.Anzahl();) {
             Stadt &t = *staedte.Record(i);
@@ -608,7 +608,7 @@ BOOL CheckPlayerTown()
             }
             const bool sektorDa = sektoren.count({t.XPos / TEIL_BREITE, t.YPos / TEIL_HOEHE}) != 0;
             if (sektorDa && !eigeneStaedte.count({t.XPos, t.YPos})) {
-                std::printf("CheckPlayerTown: Stadt wird gelöscht...\n");
+                std::printf("CheckPlayerTown: Stadt wird gel\366scht...\n");
                 hauptstadtWeg = t.Hauptstadt != 0;
                 LoescheStadtDateien(t.Stadtname);
                 staedte.Entfernen(i);

@@ -86,7 +86,7 @@ LuxusResources *GetLuxusResources()
 {
     LuxusResources *r = (LuxusResources *)AllocVec(sizeof(LuxusResources), MEMF_CLEAR);
     if (!r) {
-        std::printf("GetLuxusResources: Konnte Speicher für LuxusResourcen nicht allokieren...");
+        std::printf("GetLuxusResources: Konnte Speicher f\374r LuxusResourcen nicht allokieren...");
         return nullptr;
     }
     if (st_TAXE *taxe = (st_TAXE *)LoadChunk2Mem(ID_TAXE, POOL_IN)) {

@@ -141,19 +141,19 @@ TEST_F(Felder, OneTurnGrowsOrDecaysEachYieldAndKeepsTheHistory)
         auto neu = LeseBlock(2, 2);
         ASSERT_EQ(neu.size(), 1u);
         const MapCultivation &n = neu[0];
-        EXPECT_EQ(+n.MaxHarvest, f.maxN);
-        EXPECT_EQ(+n.ActHarvest, f.neuN);
-        EXPECT_EQ(+n.MaxWood, f.maxH);
-        EXPECT_EQ(+n.ActWood, f.neuH);
-        EXPECT_EQ(+n.MaxStone, f.maxS);
-        EXPECT_EQ(+n.ActStone, f.neuS);
-        EXPECT_EQ(+n.PrevHarvest[0], f.neuN);
+        EXPECT_EQ(+n.MaxHarvest, +f.maxN);
+        EXPECT_EQ(+n.ActHarvest, +f.neuN);
+        EXPECT_EQ(+n.MaxWood, +f.maxH);
+        EXPECT_EQ(+n.ActWood, +f.neuH);
+        EXPECT_EQ(+n.MaxStone, +f.maxS);
+        EXPECT_EQ(+n.ActStone, +f.neuS);
+        EXPECT_EQ(+n.PrevHarvest[0], +f.neuN);
         EXPECT_EQ(+n.PrevHarvest[1], 111u);
         EXPECT_EQ(+n.PrevHarvest[8], 0u);  // the oldest turn falls out
-        EXPECT_EQ(+n.PrevWood[0], f.neuH);
+        EXPECT_EQ(+n.PrevWood[0], +f.neuH);
         EXPECT_EQ(+n.PrevWood[1], 3u);
-        EXPECT_EQ(Pref(PREF_HOLZ), f.neuH);
-        EXPECT_EQ(Pref(PREF_STEIN), f.neuS);
+        EXPECT_EQ(Pref(PREF_HOLZ), +f.neuH);
+        EXPECT_EQ(Pref(PREF_STEIN), +f.neuS);
         EXPECT_EQ(Pref(PREF_ARBEITER), 1000u - f.wn - f.wh - f.ws);
     }
 }
@@ -251,7 +251,7 @@ TEST_F(Felder, FishGoIntoTheGranariesAsFarAsTheyHaveRoom)
         st_KORN *aus = (st_KORN *)LoadChunk2Mem(ID_KORN, POOL_OUT);
         ASSERT_NE(aus, nullptr);
         EXPECT_EQ(+aus->Fishes, 600u);
-        EXPECT_EQ(+aus->Kornlager, f.lager);
+        EXPECT_EQ(+aus->Kornlager, +f.lager);
         FreeVec(aus);
         EXPECT_EQ(+LeseBlock(2, 2)[0].ActHarvest, 600u);
     }
@@ -272,11 +272,11 @@ TEST_F(Felder, AutomaticModeSetsThePreferencesOnly)
         vektest::SchreibeTeil(1, 1, {{90, 50, GRAS, FREMDER}});
         SchreibeBlock(2, 2, {Feld(90, 50, 10, 0, 0)});
         ASSERT_TRUE(CheckMapCultWorld());
-        EXPECT_EQ(Pref(PREF_ARBEITER), f.arbeiter);
-        EXPECT_GE(Pref(PREF_HOLZ), f.holzMin);
-        EXPECT_LE(Pref(PREF_HOLZ), f.holzMax);
-        EXPECT_GE(Pref(PREF_STEIN), f.holzMin);
-        EXPECT_LE(Pref(PREF_STEIN), f.holzMax);
+        EXPECT_EQ(Pref(PREF_ARBEITER), +f.arbeiter);
+        EXPECT_GE(Pref(PREF_HOLZ), +f.holzMin);
+        EXPECT_LE(Pref(PREF_HOLZ), +f.holzMax);
+        EXPECT_GE(Pref(PREF_STEIN), +f.holzMin);
+        EXPECT_LE(Pref(PREF_STEIN), +f.holzMax);
         EXPECT_EQ(LeseBlock(2, 2).size(), 1u);  // records untouched
     }
 }
@@ -308,7 +308,7 @@ TEST_F(Felder, HarvestSumAddsUnworkedFieldsAsInAutomaticMode)
         ASSERT_TRUE(GetHarvestFromMapCult());
         st_KORN *aus = (st_KORN *)LoadChunk2Mem(ID_KORN, POOL_OUT);
         ASSERT_NE(aus, nullptr);
-        EXPECT_EQ(+aus->MaxHarvest, f.ernte);
+        EXPECT_EQ(+aus->MaxHarvest, +f.ernte);
         FreeVec(aus);
     }
 }
@@ -341,7 +341,7 @@ TEST_F(Felder, BlockFileRecordsAndHostileSizes)
         vektest::WriteBytes("Map/C_1_1.vek", d);
         ListHeader *liste = CreateList(LISTE_MAPCULT);
         EXPECT_TRUE(ScanMapCult2List(liste, 1, 1));
-        EXPECT_EQ(liste->Elemente, f.records);
+        EXPECT_EQ(+liste->Elemente, +f.records);
         if (liste->Elemente) {
             gelesen = (MapCultivation *)NodeData(liste->FirstNode);
             EXPECT_EQ(std::memcmp(gelesen, &c, sizeof c), 0);

@@ -122,6 +122,7 @@ Umgebung::Umgebung(int tiefe, int breite, int hoehe)
     VerlinkeDemo(dir_.path());
     SchreibeWelt();
     AlleGrafikenFrei();
+    vektest::SetTestPalette();  // every pen its own colour, at any depth
     screen_ = std::make_unique<vektest::SdlScreen>(tiefe, breite, hoehe);
     VekDisplay.VekScreen = 0;
     PlayerInfo.SpielerID = kIch;

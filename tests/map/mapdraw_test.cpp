@@ -209,17 +209,22 @@ long Gesetzt(VekMapInfo *v) { return vektest::CountOther(v->LayerBitmapPtr, 0); 
 
 void LeereLayer(VekMapInfo *v) { vektest::FillBitMap(v->LayerBitmapPtr, 0); }
 
+// Pixels of one border dot: a bottom side has its five dots at any height.
+long PunktPixel(VekMapInfo *v)
+{
+    LeereLayer(v);
+    Line4(v->LayerRastPortPtr, 100, 100, 1);
+    return Gesetzt(v) / 5;
+}
+
 TEST_P(Zeichnen, BorderSidesLeaveOutTheirUpperDotsAtTheTopEdge)
 {
     ASSERT_TRUE(welt.Ok());
     Sicht s(160, 80, 640, 448, 0);
     ASSERT_NE(s.v, nullptr);
     RastPort *rp = s.v->LayerRastPortPtr;
-    LeereLayer(s.v);
-    Line4(rp, 100, 100, 1);  // five dots whatever the height
-    const long fuenf = Gesetzt(s.v);
-    ASSERT_GT(fuenf, 0);
-    const long punkt = fuenf / 5;
+    const long punkt = PunktPixel(s.v);
+    ASSERT_GT(punkt, 0);
     struct Fall {
         void (*linie)(RastPort *, LONG, LONG, int);
         LONG y;
@@ -241,9 +246,8 @@ TEST_P(Zeichnen, HexAmongForeignNeighboursGetsEveryDotOfEverySide)
     Sicht s(160, 80, 640, 448, 0);
     ASSERT_NE(s.v, nullptr);
     RastPort *rp = s.v->LayerRastPortPtr;
-    LeereLayer(s.v);
+    const long punkt = PunktPixel(s.v);
     Line4(rp, 100, 100, 1);
-    const long punkt = Gesetzt(s.v) / 5;
     const ULONG eigen = vektest::PixelAt(s.v->LayerBitmapPtr, 100 + 45 + 3, 100 + 47 + 3);
     // The dot positions of the six sides for a hex at (x, y) far from the edge.
     const LONG x = 200, y = 150;
@@ -390,6 +394,131 @@ TEST(KartenPixel, WindowAtEightBitsStartsSixteenPixelsIn)
         for (LONG x = 0; x < 300; x += 3) ASSERT_EQ(GetMapGadget(nullptr, x, y), acht[i++]) << x << "," << y;
     EXPECT_EQ(GetMapGadget(nullptr, 32, 28), 0u);
     EXPECT_EQ(GetMapGadget(nullptr, 80, 56), 1u << 16);
+}
+
+}  // namespace
+
+namespace {
+
+// The pixels that differ between two drawings of the same layer, as a box.
+vektest::Rect Unterschied(VekMapInfo *v, const std::vector<ULONG> &a, const std::vector<ULONG> &b)
+{
+    const LONG w = (LONG)v->LayerBitmapPtr->Breite;
+    LONG x0 = INT32_MAX, y0 = INT32_MAX, x1 = -1, y1 = -1;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (a[i] == b[i]) continue;
+        const LONG x = (LONG)i % w, y = (LONG)i / w;
+        x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x), y1 = std::max(y1, y);
+    }
+    return x1 < 0 ? vektest::Rect{0, 0, 0, 0} : vektest::Rect{x0, y0, x1 - x0 + 1, y1 - y0 + 1};
+}
+
+TEST_P(Zeichnen, DungeonMarkerFollowsTheTerrainClass)
+{
+    ASSERT_TRUE(welt.Ok());
+    Sicht s(160, 80, 640, 448, MAPSTATUS_BMAP);
+    ASSERT_NE(s.v, nullptr);
+    struct Fall {
+        UWORD art;
+        LONG dx;  // 0: no marker
+    } faelle[] = {{9, 14}, {5, 14}, {10, 14}, {6, 20}, {17, 20}, {12, 20}, {14, 20}, {24, 20}, {1, 20},
+                  {8, 0},  {23, 0}};
+    for (LONG spalte : {4, 5}) {
+        for (const Fall &f : faelle) {
+            SCOPED_TRACE(std::to_string(spalte) + " art " + std::to_string(f.art));
+            FuelleFenster(s.v, Eintrag(12, NIEMAND));
+            MapEntry *e = FensterHex(s.v, s.v->IndeX + spalte, s.v->IndeY + 3);
+            *e = Eintrag(f.art, NIEMAND);
+            BlitMap(s.v);
+            const std::vector<ULONG> ohne = LayerPixel(s.v);
+            e->Spezial = SPEZIAL_DUNGEON;
+            BlitMap(s.v);
+            const std::vector<ULONG> mit = LayerPixel(s.v);
+            const vektest::Rect d = Unterschied(s.v, ohne, mit);
+            if (!f.dx) {
+                EXPECT_EQ(d.w, 0);
+                continue;
+            }
+            // Inside the 16 x 16 marker at its place.
+            const LONG x = spalte * 48 + f.dx, y = 3 * 56 + (spalte & 1) * 28 + 11;
+            EXPECT_GE(d.x, x);
+            EXPECT_GE(d.y, y);
+            EXPECT_LE(d.x + d.w, x + 16);
+            EXPECT_LE(d.y + d.h, y + 16);
+            EXPECT_GT(d.w, 0);
+        }
+    }
+}
+
+TEST_P(Zeichnen, ResourceBarShapeAndLengthsThatDoNotFit)
+{
+    ASSERT_TRUE(welt.Ok());
+    Sicht s(160, 80, 640, 448, 0);
+    ASSERT_NE(s.v, nullptr);
+    RastPort *rp = s.v->LayerRastPortPtr;
+    BitMap *b = s.v->LayerBitmapPtr;
+    struct Fall {
+        LONG wert;
+        long pixel;  // set pixels: fill, shadow lines, three corner pixels
+    } faelle[] = {{-1, 0}, {128, 0}, {0, 7 + 7 + 2}, {10, 77 + 11 + 6 + 3}, {125, 882 + 126 + 6 + 3}};
+    for (const Fall &f : faelle) {
+        SCOPED_TRACE(f.wert);
+        LeereLayer(s.v);
+        MaleRohstoffBalken(rp, 100, 100, f.wert, 108, 105);
+        EXPECT_EQ(Gesetzt(s.v), f.pixel);
+        if (f.wert < 0 || f.wert > 127) continue;
+        const ULONG dunkel = vektest::PixelAt(b, 100, 100);
+        EXPECT_EQ(vektest::PixelAt(b, 100 + f.wert, 106), dunkel);
+        EXPECT_EQ(vektest::PixelAt(b, 102 + f.wert, 98), dunkel);
+        EXPECT_EQ(vektest::PixelAt(b, 102 + f.wert, 102), dunkel);
+        EXPECT_EQ(vektest::PixelAt(b, 101 + f.wert, 105), dunkel);
+        EXPECT_EQ(vektest::PixelAt(b, 101, 99), dunkel);
+        // Light segments of four pixels, one every five.
+        for (LONG i = 0; i < f.wert / 5; ++i) {
+            EXPECT_NE(vektest::PixelAt(b, 101 + 5 * i, 101), dunkel) << i;
+            EXPECT_NE(vektest::PixelAt(b, 104 + 5 * i, 105), dunkel) << i;
+            EXPECT_EQ(vektest::PixelAt(b, 105 + 5 * i, 103), dunkel) << i;
+        }
+    }
+}
+
+TEST_P(Zeichnen, FogUpdateRedrawsOnlyHexesWhoseSightChanged)
+{
+    ASSERT_TRUE(welt.Ok());
+    Sicht s(160, 80, 640, 448, MAPSTATUS_NEBEL);
+    ASSERT_NE(s.v, nullptr);
+    for (LONG c = 0; c < s.v->XTiles; ++c)
+        for (LONG r = 0; r < s.v->YTiles; ++r) s.v->FOWMask[c][r] = (ULONG)CheckFogofWar(s.v, 0, nullptr, c, r);
+    // Marks in the middle of two hexes; only one of them changes sight.
+    SDL_Surface *layer = s.v->LayerBitmapPtr->Surface;
+    const ULONG marke = Tiefe() == 8 ? 0xEE : 0x123456;
+    SDL_Rect a = {4 * 48 + 30, 3 * 56 + 26, 4, 4}, b = {6 * 48 + 30, 3 * 56 + 26, 4, 4};
+    SDL_FillRect(layer, &a, marke);
+    SDL_FillRect(layer, &b, marke);
+    s.v->FOWMask[4][3] = !s.v->FOWMask[4][3];
+    s.v->QuickUpdate = QU_NEBEL;
+    BlitMap(s.v);
+    EXPECT_NE(vektest::PixelAt(s.v->LayerBitmapPtr, a.x + 1, a.y + 1), marke);
+    EXPECT_EQ(vektest::PixelAt(s.v->LayerBitmapPtr, b.x + 1, b.y + 1), marke);
+}
+
+TEST_P(Zeichnen, ReleasingPatternsFollowsBothLists)
+{
+    ASSERT_TRUE(welt.Ok());
+    struct Fall {
+        UWORD n;
+        bool mitNull, mitEins;  // released by CloseAllPattern(0) / (1)
+    } faelle[] = {{4, true, false}, {31, true, false}, {12, true, false}, {845, true, false}, {440, true, false},
+                  {1000, true, false}, {386, true, false}, {493, true, true}, {839, true, true}, {887, true, true},
+                  {1291, false, false}, {471, false, false}, {1185, false, false}};
+    for (int modus : {1, 0}) {
+        for (const Fall &f : faelle) ASSERT_EQ(OpenKavorGfx("./Data/Path", f.n), 1) << f.n;
+        EXPECT_EQ(CloseAllPattern(modus), 0);
+        for (const Fall &f : faelle) {
+            EXPECT_EQ(BitMapPtrArray[f.n - 1] == nullptr, modus ? f.mitEins : f.mitNull) << modus << " " << f.n;
+            while (BitMapPtrArray[f.n - 1]) CloseKavorGfx(f.n);
+        }
+    }
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <set>
 #include <vector>
 
+#include "gfx/screen.h"
 #include "kartenwelt.h"
 #include "map/mapview.h"
 #include "platform/files.h"
@@ -311,6 +312,79 @@ TEST_F(Sichten, FigureListTakesOnlyTheRecordsTheChunkHolds)
             EXPECT_EQ(std::memcmp(FigurImBlock(v.PeopleMemPtr, i), &soll[i], 18), 0) << i;
         FreeVec(v.PeopleMemPtr);
         FreeVec(v.LocalPeopleMemPtr);
+    }
+}
+
+}  // namespace
+
+namespace {
+
+int gGuiAufrufe = 0;
+void ZaehleGui(VekMapInfo *) { ++gGuiAufrufe; }
+
+TEST_F(Sichten, LayerGoesToTheHiddenBufferOnlyWhileTheMapIsShown)
+{
+    ASSERT_TRUE(welt.Ok());
+    // The map screen's double buffer: a hidden surface of the display's size.
+    SDL_Surface *db = SDL_DisplayFormat(SDLViewSurface);
+    DBScreen = db;
+    VekDisplay.VekScreen_ViewMode = 2;
+    ASSERT_EQ(OpenKavorPic("./Data/Path", 3, PIC_NOFADE), 0);
+    VekMapInfo *v = Oeffne(100, 50, 600, 400);
+    ASSERT_NE(v, nullptr);
+    v->GUIRoutine = ZaehleGui;
+    struct Fall {
+        UWORD screen;
+        bool versteckt;  // through the hidden buffer and a flip onto the view
+    } faelle[] = {{3, true}, {0, false}, {2, false}};
+    for (const Fall &f : faelle) {
+        SCOPED_TRACE(f.screen);
+        VekDisplay.VekScreen = f.screen;
+        vektest::FillBitMap(welt.Screen().ViewBitMap(), 0);
+        vektest::FillBitMap(welt.Screen().BobBitMap(), 0);
+        SDL_FillRect(db, nullptr, 0);
+        gGuiAufrufe = 0;
+        BlitLayer2Screen(v, 1);
+        EXPECT_EQ(gGuiAufrufe, 1);
+        // Layer pixel (16 + x, 28 + y) lands at (x, y) of the view, or of the display port.
+        SDL_Surface *ziel = f.versteckt ? SDLViewSurface : VekDisplay.RastPort_->BitMap->Surface;
+        long gleich = 0;
+        for (LONG y = 0; y < 400; y += 7)
+            for (LONG x = 0; x < 600; x += 5)
+                gleich += vektest::PixelAt(ziel, x, y) == vektest::PixelAt(v->LayerBitmapPtr, 16 + x, 28 + y);
+        EXPECT_EQ(gleich, (long)(400 / 7 + 1) * (600 / 5));
+        EXPECT_EQ(vektest::PixelAt(db, 300, 200) != 0, f.versteckt);
+    }
+    Schliesse(v);
+    CloseKavorPic(3, 0);
+    DBScreen = nullptr;
+    SDL_FreeSurface(db);
+}
+
+TEST(ErreichbareFelder, ShiftOneTileOfBitsAndClearTheRest)
+{
+    struct Fall {
+        int modus;
+        LONG zeile, byte;     // where an old byte is
+        LONG nachZeile, nachByte;  // and where it goes; -1: gone
+    } faelle[] = {
+        {1, 5, 0, 5, 10},   {1, 5, 19, 5, 29},  {1, 5, 20, -1, -1}, {2, 5, 10, 5, 0},   {2, 5, 29, 5, 19},
+        {2, 5, 9, -1, -1},  {3, 0, 3, 40, 3},   {3, 79, 3, 119, 3}, {3, 80, 3, -1, -1}, {4, 40, 3, 0, 3},
+        {4, 119, 29, 79, 29}, {4, 39, 3, -1, -1},
+    };
+    for (const Fall &f : faelle) {
+        SCOPED_TRACE(std::to_string(f.modus) + ": " + std::to_string(f.zeile) + "/" + std::to_string(f.byte));
+        VekMapInfo v{};
+        v.GreatCMapPtr = (UBYTE *)AllocVec(FENSTER_BMAP_BYTES, MEMF_CLEAR);
+        v.GreatCMapPtr[f.zeile * 30 + f.byte] = 0xA5;
+        ReArangeCMap(&v, f.modus);
+        long gesetzt = 0;
+        for (ULONG i = 0; i < FENSTER_BMAP_BYTES; ++i) gesetzt += v.GreatCMapPtr[i] != 0;
+        EXPECT_EQ(gesetzt, f.nachZeile < 0 ? 0 : 1);
+        if (f.nachZeile >= 0) {
+            EXPECT_EQ(v.GreatCMapPtr[f.nachZeile * 30 + f.nachByte], 0xA5);
+        }
+        FreeVec(v.GreatCMapPtr);
     }
 }
 

@@ -134,6 +134,6 @@ TEST_F(Animations, ObjectMaskDrawsTheFramesRowsOverTheRestoredBackground)
     vektest::StdoutCapture out;
     EXPECT_EQ(AnimObjektMask(nullptr, 0, 0, nullptr, 0, 0, 3, 0, 0, 0, 0), 0);
     EXPECT_EQ(AnimObjektMask(nullptr, 0, 0, nullptr, 0, 0, 0, 0, 0, 0, 0), 0);
-    EXPECT_NE(out.Take().find("AnimObjektMask: Konnte Grafik nicht öffnen !\n"), std::string::npos);
+    EXPECT_NE(out.Take().find("AnimObjektMask: Konnte Grafik nicht \366ffnen !\n"), std::string::npos);
     FreeBitMap(back);
 }

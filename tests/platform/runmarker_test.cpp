@@ -2,6 +2,8 @@
 // set for the next start, and an orderly end clears it.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <csignal>
 #include <fcntl.h>
 #include <fstream>
@@ -12,6 +14,7 @@
 #include <vector>
 
 #include "common/testutil.h"
+#include "platform/prefs.h"
 
 namespace {
 
@@ -62,6 +65,13 @@ TEST(RunMarker, KilledRunIsSeenByTheNextStart)
     const std::string first = scratch.path() + "/first", second = scratch.path() + "/second";
     vektest::MakeDemoData(first);
     vektest::MakeDemoData(second);
+    // Without a game set up a run passes the title and ends on its own.
+    for (const std::string &d : {first, second}) {
+        const auto alt = std::filesystem::current_path();
+        std::filesystem::current_path(d);
+        ASSERT_TRUE(CheckPrefsWrite(0, 0));
+        std::filesystem::current_path(alt);
+    }
 
     // An orderly run shows where the marker is set: right after "CheckPrefs()".
     LimitedRun clean = RunWithOutputLimit(first, RLIM_INFINITY);

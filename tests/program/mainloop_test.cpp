@@ -4,6 +4,7 @@
 
 #include "common/testutil.h"
 #include "mainloop.h"
+#include "platform/prefs.h"
 #include "platform/system.h"
 
 using namespace vektest;
@@ -27,7 +28,7 @@ TEST(RunScreen, EveryNumberReachesItsScreen)
         LONG fromAfter;  // -1: unchanged
     } rows[] = {
         {1, "TitelScreen", -1},        {2, "ResidenzScreen", 2},     {1139, "ResidenzScreen", -1},
-        {3, "KartenScreen", -1},       {1293, "KartenScreen", -1},   {32, "InitScreen", -1},
+        {3, "KartenScreenKonstruktor", -1}, {1293, "KartenScreenKonstruktor", -1},   {32, "InitScreen", -1},
         {33, "BerichteScreen", -1},    {34, "DiplomatScreen", -1},   {35, "ForschungScreen", -1},
         {36, "NachrichtenScreen", -1}, {38, "SpezialistenScreen", -1}, {39, "StadtScreen", 39},
         {40, "StammbaumScreen", -1},   {41, "StatistikScreen", -1},  {42, "SteuernScreen", -1},
@@ -42,7 +43,11 @@ TEST(RunScreen, EveryNumberReachesItsScreen)
         SCOPED_TRACE(r.id);
         LONG from = 7;
         std::string out = Dispatch(r.id, &from);
-        EXPECT_EQ(out.rfind(std::string(r.screen) + ":", 0), 0u) << out;
+        // The map screen is built: without its fonts it says so after trying.
+        if (r.id == 3 || r.id == 1293)
+            EXPECT_NE(out.find(std::string(r.screen) + ":"), std::string::npos) << out;
+        else
+            EXPECT_EQ(out.rfind(std::string(r.screen) + ":", 0), 0u) << out;
         EXPECT_EQ(out.find("Unbekannter"), std::string::npos);
         EXPECT_EQ(from, r.fromAfter == -1 ? 7 : r.fromAfter);
     }
@@ -54,5 +59,25 @@ TEST(RunScreen, UnknownNumberLeadsToTheResidence)
         LONG from = 0;
         std::string out = Dispatch(id, &from);
         EXPECT_EQ(out.rfind("Unbekannter Buldschirm (" + std::to_string(id) + ")!!!\nResidenzScreen", 0), 0u) << out;
+    }
+}
+
+TEST(MainLoop, BardsTaleFlagCountsWhenNotZero)
+{
+    struct Row {
+        ULONG flag;
+        LONG next, expected;
+    } rows[] = {{0, 2, 2}, {1, 2, 505}, {2, 2, 505}, {0xFFFF, 3, 505}, {1, 133, 133}};
+    for (const Row &r : rows) {
+        SCOPED_TRACE(r.flag);
+        ScratchDir dir;
+        MakeDirs("Data");
+        ASSERT_EQ(RoredIdezPrefsWrite(1, r.flag), 1);
+        StdoutCapture cap;
+        EXPECT_EQ(AfterTitle(r.next), r.expected);
+        cap.Take();
+        ULONG after = 77;
+        ASSERT_EQ(RoredIdezPrefsRead(1, &after), 1);
+        EXPECT_EQ(after, r.expected == 505 ? 0u : r.flag);
     }
 }

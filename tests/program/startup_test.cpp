@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "common/testutil.h"
+#include "platform/prefs.h"
 
 using namespace vektest;
 
@@ -13,7 +14,12 @@ bool Has(const std::string &text, const std::string &part) { return text.find(pa
 class ProgramTest : public ::testing::Test {
 protected:
     ScratchDir dir;
-    void SetUp() override { MakeDemoData(dir.path()); }
+    // Without a game set up the run passes the title and ends on its own.
+    void SetUp() override
+    {
+        MakeDemoData(dir.path());
+        ASSERT_TRUE(CheckPrefsWrite(0, 0));
+    }
     RunResult Run(const std::vector<std::string> &args) { return RunClient(args, dir.path()); }
 };
 
@@ -70,7 +76,7 @@ TEST_F(ProgramTest, StartUpFileCases)
         {"8 bits at 800 wide refused even with -classic", "depth=8\nwidth=800\n", {"-classic"}, 1,
          {"8Bit: Es wird leider nur die Aufloesung von 640x480 in 8 Bit unterstuetzt.", "8Bit: Only 640x480 is supported."}},
         {"16 bits too small", "depth=16\n", {}, 1,
-         {"16Bit: Bitte verwenden Sie eine Auflösung groesser/gleich 800x600.",
+         {"16Bit: Bitte verwenden Sie eine Aufl\366sung groesser/gleich 800x600.",
           "16Bit: Please use a screen size equal or greater then 800x600."}},
         {"unknown depth", "depth=24\nwidth=1024\nheight=768\n", {}, 1,
          {"Bitte verwenden Sie eine Farbtiefe von 8/16 oder 32 Bit.", "Please use a screen depth with 8/16 or 32 bit."}},

@@ -110,7 +110,7 @@ TEST(CreateMailChunk, TwoLettersBackToBackByteForByte)
     // Loaded, the letters inside stay in file order.
     st_MAIL *m = (st_MAIL *)LoadChunk2Mem(ID_MAIL, POOL_OUT);
     ASSERT_NE(m, nullptr);
-    EXPECT_EQ(m->AnzahlEmails, 2u);
+    EXPECT_EQ(+m->AnzahlEmails, 2u);
     EXPECT_EQ(Bytes((UBYTE *)m + 16, (UBYTE *)m + 16 + a.size()), a);
     FreeVec(m);
 }
@@ -134,8 +134,8 @@ TEST(CreateMailChunk, OnlyWholeSingleLettersTravel)
         EXPECT_EQ(CreateMailChunk(POOL_OUT, "./Data/MailOut"), 0) << c.name;
         st_MAIL *m = (st_MAIL *)LoadChunk2Mem(ID_MAIL, POOL_OUT);
         ASSERT_NE(m, nullptr) << c.name;
-        EXPECT_EQ(m->AnzahlEmails, 1u);
-        EXPECT_EQ(m->Head.Length, 4 + good.size());
+        EXPECT_EQ(+m->AnzahlEmails, 1u);
+        EXPECT_EQ(+m->Head.Length, 4 + good.size());
         FreeVec(m);
     }
 }
@@ -157,7 +157,7 @@ std::vector<UBYTE> Mail(uint32_t count, const Bytes &letters, uint32_t length = 
     std::vector<UBYTE> m(16 + letters.size() + 1, 0);
     st_MAIL h{{ID_MAIL, VERSION_V001, length == 0xFFFFFFFF ? (ULONG)(4 + letters.size()) : length}, count};
     std::memcpy(m.data(), &h, sizeof h);
-    std::memcpy(m.data() + 16, letters.data(), letters.size());
+    if (!letters.empty()) std::memcpy(m.data() + 16, letters.data(), letters.size());
     return m;
 }
 

@@ -58,21 +58,21 @@ TEST_F(InDemo, TwoNamedTownsMatchTheMapAndTheTownChunk)
     ASSERT_EQ(chunk->Anzahl, 2);
     for (ULONG i = 0; i < 2; ++i) {
         SCOPED_TRACE(towns[i].name);
-        EXPECT_EQ(l[i].TownID, (LONG)towns[i].id);
+        EXPECT_EQ(+l[i].TownID, (LONG)towns[i].id);
         EXPECT_STREQ(l[i].TownName, towns[i].name);
         Stadt *t = LadeStadt(towns[i].name);
         ASSERT_NE(t, nullptr);
-        EXPECT_EQ(t->Hauptstadt, towns[i].capital);
-        EXPECT_EQ(t->XPos, towns[i].x);
-        EXPECT_EQ(t->YPos, towns[i].y);
+        EXPECT_EQ(+t->Hauptstadt, +towns[i].capital);
+        EXPECT_EQ(+t->XPos, +towns[i].x);
+        EXPECT_EQ(+t->YPos, +towns[i].y);
         EXPECT_FALSE(t->Event & STADTEVENT_NEWTOWN);
-        EXPECT_EQ(t->Level, 1);
-        EXPECT_GT(t->StadtVolk, 0u);
+        EXPECT_EQ(+t->Level, 1);
+        EXPECT_GT(+t->StadtVolk, 0u);
         EXPECT_TRUE(t->GebaeudeAbhaengigkeiten[towns[i].slot].GfxBitfeld & GFX_THISIMAGEISSET);
         st_TOWN_EXT_V2 e;
         std::memcpy(&e, (UBYTE *)chunk + sizeof(st_TOWN) + i * sizeof e, sizeof e);
         EXPECT_STREQ(e.Name, towns[i].name);
-        EXPECT_EQ(e.StadtVolk, t->StadtVolk);
+        EXPECT_EQ(+e.StadtVolk, +t->StadtVolk);
         FreeVec(t);
     }
     FreeVec(chunk);
@@ -95,8 +95,8 @@ TEST_F(InDemo, ThreeWorkedFieldsOneOfThemFishing)
     for (ULONG i = 0; i < 3; ++i, n = n->Next) {
         const MapCultivation &c = *(const MapCultivation *)NodeData(n);
         const MapEntry &h = teil[(size_t)((c.Y % 40) * 80 + c.X % 80)];
-        EXPECT_EQ(h.BesitzerID, 7u);
-        EXPECT_EQ(c.MaxHarvest, GetMaxHarvestForField(GetTypeOfHex(h.Art), c.WorkersForHarvest, 0));
+        EXPECT_EQ(+h.BesitzerID, 7u);
+        EXPECT_EQ(+c.MaxHarvest, GetMaxHarvestForField(GetTypeOfHex(h.Art), c.WorkersForHarvest, 0));
         wasser += GetTypeOfHex(h.Art) == GK_WASSER;
     }
     EXPECT_EQ(wasser, 1);

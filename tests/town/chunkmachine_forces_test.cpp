@@ -104,7 +104,7 @@ TEST(ChunkMachineArmy, SmallPartsDesertAndEmptyArmiesLoseTheirFigure)
     ASSERT_EQ(Ids(out), std::vector<ULONG>{1});
     ASSERT_EQ(out[0].teile.size(), 1u);
     EXPECT_EQ(out[0].teile[0].anzahl, 50u);
-    EXPECT_EQ(Load<st_LAND>(CN_LAND, POOL_IN).Desertierte, 5u + 49 + 10);
+    EXPECT_EQ(+Load<st_LAND>(CN_LAND, POOL_IN).Desertierte, 5u + 49 + 10);
     EXPECT_EQ(Figures(), std::vector<st_MOVE_EXT>{Figur(kIch, 1, 1, 10, 10)});
 }
 
@@ -142,8 +142,8 @@ TEST(ChunkMachineArmy, FiguresAndArmiesAreMatchedBothWays)
     for (const Heer &h : out) armies.emplace_back(h.id, h.x, h.y);
     for (const st_MOVE_EXT &f : figs) {
         if (f.SpielerID != kIch) continue;
-        EXPECT_EQ(f.FigurArt, 1);
-        own.emplace_back(f.FigurNummer, f.X_Pos, f.Y_Pos);
+        EXPECT_EQ(+f.FigurArt, 1);
+        own.emplace_back((ULONG)f.FigurNummer, (ULONG)f.X_Pos, (ULONG)f.Y_Pos);
     }
     std::sort(armies.begin(), armies.end());
     std::sort(own.begin(), own.end());
@@ -271,7 +271,7 @@ std::vector<std::pair<UWORD, UWORD>> StoredAddOns()
     ListNode *n = l ? l->FirstNode : nullptr;
     for (ULONG i = 0; l && i < l->Elemente; ++i, n = n->Next) {
         const ShipAddOn *a = (const ShipAddOn *)NodeData(n);
-        v.emplace_back(a->SchiffsID, a->ReparaturDauer);
+        v.emplace_back((UWORD)a->SchiffsID, (UWORD)a->ReparaturDauer);
     }
     DeleteList(l, 1);
     return v;
@@ -301,14 +301,14 @@ TEST(ChunkMachineShip, RepairsRunDownUnlessLeftOut)
         ASSERT_EQ(ChunkMachine(POOL_IN, ChunkBit(CN_SHIP), c.modus), 1);
         const auto ships = OutShips();
         ASSERT_EQ(ships.size(), 3u);
-        EXPECT_EQ(ships[0].Schaden, c.schaden2) << c.modus;
-        EXPECT_EQ(ships[1].Schaden, c.schaden3) << c.modus;
+        EXPECT_EQ(+ships[0].Schaden, c.schaden2) << c.modus;
+        EXPECT_EQ(+ships[1].Schaden, c.schaden3) << c.modus;
         auto want = c.addons;
         if (c.modus & 2) want.emplace_back(6, 3);
         EXPECT_EQ(StoredAddOns(), want) << c.modus;
         const auto figs = Figures();
-        EXPECT_EQ(figs[0].Kommando, c.kommando2);
-        EXPECT_EQ(figs[1].Kommando, c.modus & 2 ? 16 : 0);
+        EXPECT_EQ(+figs[0].Kommando, c.kommando2);
+        EXPECT_EQ(+figs[1].Kommando, c.modus & 2 ? 16 : 0);
     }
 }
 

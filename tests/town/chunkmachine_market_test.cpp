@@ -57,7 +57,7 @@ std::vector<st_WARE_EXT> WareFile() { return Entries<st_WARE, st_WARE_EXT>(CN_WA
 std::vector<std::tuple<int, ULONG, ULONG>> Brief(const std::vector<st_WARE_EXT> &w)
 {
     std::vector<std::tuple<int, ULONG, ULONG>> v;
-    for (const auto &x : w) v.emplace_back(x.Info, x.WarenTyp, x.WarenAnzahl);
+    for (const auto &x : w) v.emplace_back((int)x.Info, (ULONG)x.WarenTyp, (ULONG)x.WarenAnzahl);
     return v;
 }
 using Rows = std::vector<std::tuple<int, ULONG, ULONG>>;
@@ -113,7 +113,7 @@ TEST_F(Market, UncoveredSalesComeFromStockOrTheGranary)
         POOL_IN);
     ASSERT_EQ(ChunkMachine(POOL_IN, ChunkBit(CN_WARE), 1), 1);
     EXPECT_EQ(Brief(WareFile()), (Rows{{4, 7, 30}, {4, 8, 30}, {5, 7, 40}, {4, 0, 30}, {4, 0, 500}}));
-    EXPECT_EQ(Load<st_KORN>(CN_KORN, POOL_IN).Kornlager, 0u);  // 100 - 30, then 70 short of 500
+    EXPECT_EQ(+Load<st_KORN>(CN_KORN, POOL_IN).Kornlager, 0u);  // 100 - 30, then 70 short of 500
 }
 
 TEST_F(Market, PurchasesJoinTheStock)
@@ -122,10 +122,10 @@ TEST_F(Market, PurchasesJoinTheStock)
     ASSERT_EQ(ChunkMachine(POOL_IN, ChunkBit(CN_WARE), 1), 1);
     const auto w = WareFile();
     ASSERT_EQ(Brief(w), (Rows{{5, 6, 15}, {5, 5, 12}}));
-    EXPECT_EQ(w[1].Herkunft, kIch);
-    EXPECT_EQ(w[1].Kaeufer, 0u);
-    EXPECT_EQ(w[1].KaeuferAnzahl, 0u);
-    EXPECT_EQ(w[1].KaeuferPreis, 0u);
+    EXPECT_EQ(+w[1].Herkunft, kIch);
+    EXPECT_EQ(+w[1].Kaeufer, 0u);
+    EXPECT_EQ(+w[1].KaeuferAnzahl, 0u);
+    EXPECT_EQ(+w[1].KaeuferPreis, 0u);
 }
 
 TEST_F(Market, WithoutSettlementOnlyOffersBidsAndSalesStay)
@@ -151,13 +151,13 @@ TEST_F(Market, OfferedGrainRotsByTheDice)
     WriteWareFile({Ware(0, 0, 200)});
     WuerfelSeed(SeedRolling(2));
     ASSERT_EQ(ChunkMachine(POOL_IN, ChunkBit(CN_WARE), 1), 1);
-    EXPECT_EQ(Load<st_KORN>(CN_KORN, POOL_IN).KornVerrottet, 6u);
+    EXPECT_EQ(+Load<st_KORN>(CN_KORN, POOL_IN).KornVerrottet, 6u);
     EXPECT_EQ(Brief(WareFile()), (Rows{{0, 0, 194}}));
 
     WriteWareFile({Ware(0, 0, 4000000000u)});  // the product needs more than 32 bits
     WuerfelSeed(SeedRolling(5));
     ASSERT_EQ(ChunkMachine(POOL_IN, ChunkBit(CN_WARE), 1), 1);
-    EXPECT_EQ(Load<st_KORN>(CN_KORN, POOL_IN).KornVerrottet, 240000000u);
+    EXPECT_EQ(+Load<st_KORN>(CN_KORN, POOL_IN).KornVerrottet, 240000000u);
 }
 
 class Luxury : public Market {
@@ -189,7 +189,7 @@ TEST_F(Luxury, UseAgainstNeedMovesTheLuxuryBalance)
     EXPECT_EQ(dreifach.Luxusgueter - genau.Luxusgueter, 1);  // +2 against +1
     EXPECT_EQ(genau.Luxusgueter - knapp.Luxusgueter, 2);     // +1 against -1
     const ULONG preis = GetWarenPreis(97, 100, 0, 0, 0);
-    EXPECT_EQ(knapp.AnzGold, 1000 + 9 * preis);
+    EXPECT_EQ(+knapp.AnzGold, 1000 + 9 * preis);
     EXPECT_EQ(Brief(WareFile()), (Rows{{5, 97, 91}, {5, 1, 100}}));
     ULONG v = 0;
     ASSERT_TRUE(CheckPrefsRead(22, &v));
@@ -213,7 +213,7 @@ TEST_F(Luxury, AnAssignmentNotBelowTheStockUsesItUpWithoutPay)
 {
     const st_LAND land = Run(100);
     EXPECT_EQ(Brief(WareFile()), (Rows{{5, 1, 100}}));
-    EXPECT_EQ(land.AnzGold, 1000u);  // LAND not rewritten
+    EXPECT_EQ(+land.AnzGold, 1000u);  // LAND not rewritten
 }
 
 TEST_F(Luxury, ADamagedAssignmentFileCountsAsMissing)
@@ -226,7 +226,7 @@ TEST_F(Luxury, ADamagedAssignmentFileCountsAsMissing)
     vektest::WriteBytes(LUXUS_FILE, Bytes(75, 0xFF));
     ASSERT_EQ(ChunkMachine(POOL_IN, ChunkBit(CN_WARE), 1), 1);
     EXPECT_EQ(Brief(WareFile()), (Rows{{5, 97, 100}}));
-    EXPECT_EQ(Load<st_LAND>(CN_LAND, POOL_IN).AnzGold, 1000u);
+    EXPECT_EQ(+Load<st_LAND>(CN_LAND, POOL_IN).AnzGold, 1000u);
 }
 
 // ---- contracts ----
@@ -273,7 +273,7 @@ TEST_F(Market, ADeliveryTakesTheWholeAmountFromSeveralStocksOrNothing)
         const auto r = Returned();
         ASSERT_EQ(r.size(), c.returned) << c.anzahl;
         if (!r.empty()) {
-            EXPECT_EQ(r[0].Status, 5);
+            EXPECT_EQ(+r[0].Status, 5);
         }
     }
 }
@@ -294,9 +294,9 @@ TEST_F(Market, ReceiptsJoinTheStock)
     ASSERT_EQ(ChunkMachine(POOL_IN, ChunkBit(CN_VERT), 0), 1);
     const auto w = WareFile();
     ASSERT_EQ(Brief(w), (Rows{{5, 8, 27}, {5, 9, 4}}));
-    EXPECT_EQ(w[1].Herkunft, kAndere);
-    EXPECT_EQ(w[1].DateInSec, 4711u);
-    EXPECT_EQ(w[1].Preis, 3u);
+    EXPECT_EQ(+w[1].Herkunft, kAndere);
+    EXPECT_EQ(+w[1].DateInSec, 4711u);
+    EXPECT_EQ(+w[1].Preis, 3u);
     EXPECT_TRUE(Returned().empty());
 }
 
@@ -305,7 +305,7 @@ TEST_F(Market, ForeignContractsFailAndVassalsSetTheTithe)
     Put(MakeChunk(CN_TAXE, st_TAXE{}), POOL_IN);
     PutVert({Vertrag(4, 3, 4, 8, 1), Vertrag(8, 41, kIch, 0, 0)});
     EXPECT_EQ(ChunkMachine(POOL_IN, ChunkBit(CN_VERT), 0), 0);
-    EXPECT_EQ(Load<st_TAXE>(CN_TAXE, POOL_OUT).ZehnteID, 42u);
+    EXPECT_EQ(+Load<st_TAXE>(CN_TAXE, POOL_OUT).ZehnteID, 42u);
     EXPECT_FALSE(Exists(WAREN_FILE));
 }
 

@@ -161,8 +161,28 @@ TEST(ChunkMachineMove, FiguresSortedOwnFirstAndScoutsAndSettlersCounted)
     EXPECT_EQ(Get32(file, 36), 2u + 18 * want.size());  // MOVE Length
     EXPECT_EQ(Get32(file, 12), 12800u);                // the old map reference stays
     const st_LAND land = Load<st_LAND>(CN_LAND, POOL_IN);
-    EXPECT_EQ(land.AnzahlKundschafter, 2);
-    EXPECT_EQ(land.AnzahlSiedler, 1);
+    EXPECT_EQ(+land.AnzahlKundschafter, 2);
+    EXPECT_EQ(+land.AnzahlSiedler, 1);
+}
+
+// The figure file after MOVE, byte for byte: the old map reference, then the
+// figures in their new order.
+TEST(ChunkMachineMove, FigureFileByteForByte)
+{
+    GameDir dir;
+    WriteMapPrefs({Figur(kIch, FID_SIEDLER, 9, 1, 1)});
+    const std::vector<st_MOVE_EXT> empfangen = {Figur(kAndere, 4, 2, 0x10203, 0x40506, 7), Figur(kIch, 10, 1, 300, 200)};
+    st_MOVE m{};
+    m.AnzFiguren = 2;
+    Put(MakeChunk(CN_MOVE, m, empfangen), POOL_IN);
+    Put(MakeChunk(CN_LAND, Land()), POOL_IN);
+    ASSERT_EQ(ChunkMachine(POOL_IN, ChunkBit(CN_MOVE), 0), 1);
+    Bytes mref = {0, 0, 0x32, 0, 0, 0, 0x19, 0};
+    PutZeros(mref, 8);
+    const Bytes move = {0, 2,
+                        0, 0, 0, 7, 0, 10, 0, 1, 0, 0, 0x01, 0x2C, 0, 0, 0, 0xC8, 0, 0,
+                        0, 0, 0, 9, 0, 4, 0, 2, 0, 1, 2, 3, 0, 4, 5, 6, 7, 0};
+    EXPECT_EQ(ReadBytes(MAPPREFS_FILE), Cat({FileChunk("MREF", "V001", mref), FileChunk("MOVE", "V001", move)}));
 }
 
 TEST(ChunkMachineMove, WithoutOwnFiguresTheSortedOrderStays)
@@ -177,8 +197,8 @@ TEST(ChunkMachineMove, WithoutOwnFiguresTheSortedOrderStays)
     ASSERT_EQ(ChunkMachine(POOL_IN, ChunkBit(CN_MOVE), 0), 1);
     EXPECT_EQ(Figures(), (std::vector<st_MOVE_EXT>{empfangen[1], empfangen[0]}));
     const st_LAND land = Load<st_LAND>(CN_LAND, POOL_IN);
-    EXPECT_EQ(land.AnzahlKundschafter, 0);
-    EXPECT_EQ(land.AnzahlSiedler, 0);
+    EXPECT_EQ(+land.AnzahlKundschafter, 0);
+    EXPECT_EQ(+land.AnzahlSiedler, 0);
 }
 
 TEST(ChunkMachineMove, AFigureFileWithoutMapReferenceIsLeftAlone)
@@ -271,12 +291,12 @@ TEST(ChunkMachinePmap, RecordsLandInTheirTilesAndOutsideTheWorldNowhere)
              Hex(85, 43, 6, 0x10), Hex(12799, 6399, 5)});
     ASSERT_EQ(ChunkMachine(POOL_IN, ChunkBit(CN_PMAP), 0), 1);
     const MapEntry ecke = HexIn("Map/M_159_159.map", 70378);
-    EXPECT_EQ(ecke.X, 12799u);
-    EXPECT_EQ(ecke.Art, 5);  // the later record of a hex wins
+    EXPECT_EQ(+ecke.X, 12799u);
+    EXPECT_EQ(+ecke.Art, 5);  // the later record of a hex wins
     const MapEntry dungeon = HexIn("Map/M_1_1.map", 5 * 22 + 3 * 1760);
-    EXPECT_EQ(dungeon.Art, 6);
-    EXPECT_EQ(dungeon.Spezial, 0x12u);
-    EXPECT_EQ(HexIn("Map/M_1_1.map", 4 * 22 + 2 * 1760).Spezial, 0u);
+    EXPECT_EQ(+dungeon.Art, 6);
+    EXPECT_EQ(+dungeon.Spezial, 0x12u);
+    EXPECT_EQ(+HexIn("Map/M_1_1.map", 4 * 22 + 2 * 1760).Spezial, 0u);
     const Bytes tile = ReadBytes("Map/M_1_1.map");
     size_t nonzero = 0;
     for (uint8_t c : tile) nonzero += c != 0;
@@ -295,7 +315,7 @@ TEST(ChunkMachinePmap, AnExistingTileKeepsItsOtherHexes)
     const Bytes after = ReadBytes("Map/M_0_0.map");
     ASSERT_EQ(after.size(), TEIL_BYTES);
     EXPECT_EQ(Bytes(after.begin() + 44, after.end()), Bytes(tile.begin() + 44, tile.end()));
-    EXPECT_EQ(HexIn("Map/M_0_0.map", 22).Art, 7);
+    EXPECT_EQ(+HexIn("Map/M_0_0.map", 22).Art, 7);
 }
 
 TEST(ChunkMachinePmap, ALengthNotOfWholeRecordsWritesNothing)
@@ -350,7 +370,7 @@ TEST(ChunkMachineGeba, DefaultBuildingsByteForByteThenThePoolsOwn)
     g.AnzGeb = 1;
     Put(MakeChunk(CN_GEBA, g, std::vector<st_BAUE_EXT>{r}), POOL_IN);
     ASSERT_EQ(ChunkMachine(POOL_IN, ChunkBit(CN_GEBA), 0), 1);
-    EXPECT_EQ(Load<st_GEBA>(CN_GEBA, GEBAEUDE_FILE).Gesamtkosten, 99u);
+    EXPECT_EQ(+Load<st_GEBA>(CN_GEBA, GEBAEUDE_FILE).Gesamtkosten, 99u);
 }
 
 st_ANTW_EXT_1 Spieler(ULONG id, const char *name)
@@ -380,7 +400,7 @@ TEST(ChunkMachineAntw, NewPlayersJoinTheStoredList)
     const auto list = Entries<st_ANTW, st_ANTW_EXT_1>(CN_ANTW, "./Data/SpielerList.vek");
     ASSERT_EQ(list.size(), 3u);
     std::vector<std::pair<ULONG, std::string>> got;
-    for (const auto &s : list) got.push_back({s.SpielerID, s.SpielName});
+    for (const auto &s : list) got.push_back({(ULONG)s.SpielerID, std::string(s.SpielName)});
     EXPECT_EQ(got, (std::vector<std::pair<ULONG, std::string>>{{4, "Vier"}, {3, "Neu"}, {5, "Fuenf"}}));
 }
 

@@ -129,7 +129,7 @@ TEST_F(Spielstart, FirstPoolBecomesAPlayableStart)
         EXPECT_FALSE(vektest::Exists(f)) << f;
     st_MREF *m = (st_MREF *)LoadChunk2Mem(ID_MREF, "./Data/MapPrefs.vek");
     ASSERT_NE(m, nullptr);
-    EXPECT_EQ(m->X_Capital, 120u);
+    EXPECT_EQ(+m->X_Capital, 120u);
     FreeVec(m);
     EXPECT_TRUE(vektest::Exists("Map/M_1_1.map"));
     EXPECT_TRUE(vektest::Exists("Map/B_1_1.map"));
@@ -144,13 +144,13 @@ TEST_F(Spielstart, FirstPoolBecomesAPlayableStart)
     std::memcpy(e, (UBYTE *)w + sizeof(st_WARE), sizeof e);
     const ULONG typ[4][2] = {{98, 400}, {99, 250}, {12, 1000}, {78, 1000}};
     for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(e[i].WarenTyp, typ[i][0]);
-        EXPECT_EQ(e[i].WarenAnzahl, typ[i][1]);
-        EXPECT_EQ(e[i].Info, 5);
-        EXPECT_EQ(e[i].Herkunft, ICH);
+        EXPECT_EQ(+e[i].WarenTyp, typ[i][0]);
+        EXPECT_EQ(+e[i].WarenAnzahl, typ[i][1]);
+        EXPECT_EQ(+e[i].Info, 5);
+        EXPECT_EQ(+e[i].Herkunft, ICH);
     }
     FreeVec(w);
-    EXPECT_EQ(PlayerInfo.AktStadtID, (ULONG)-2);
+    EXPECT_EQ(+PlayerInfo.AktStadtID, (ULONG)-2);
     EXPECT_STREQ(PlayerInfo.Spielname, "Neuland");
     EXPECT_EQ(Pref(37), 1u);
     EXPECT_EQ(Pref(PREF_ARBEITER), 1000u);  // no worked fields yet

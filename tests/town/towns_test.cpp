@@ -132,7 +132,7 @@ TEST(StadtCodec, FieldsLieAtTheirOffsetsLittleEndian)
     EXPECT_EQ(Bytes(l, l + 8), (Bytes{4, 3, 2, 1, 'N', 'o', 'r', 'd'}));
     TownList f;
     DecodeTownList(l, &f);
-    EXPECT_EQ(f.TownID, e.TownID);
+    EXPECT_EQ(+f.TownID, +e.TownID);
     EXPECT_STREQ(f.TownName, "Nord heim");
 }
 
@@ -152,10 +152,10 @@ TEST_F(Staedte, WithoutAListTheCapitalIsFounded)
     Stadt *t = GetActiveTown(-2);
     ASSERT_NE(t, nullptr);
     EXPECT_STREQ(t->Stadtname, "NewTown");
-    EXPECT_EQ(t->StadtID, 0u);
-    EXPECT_EQ(t->Hauptstadt, 1);
-    EXPECT_EQ(t->XPos, CAP_X);
-    EXPECT_EQ(t->YPos, CAP_Y);
+    EXPECT_EQ(+t->StadtID, 0u);
+    EXPECT_EQ(+t->Hauptstadt, 1);
+    EXPECT_EQ(+t->XPos, CAP_X);
+    EXPECT_EQ(+t->YPos, CAP_Y);
     EXPECT_TRUE(t->Event & STADTEVENT_NEWTOWN);
     for (int slot = 0; slot < STADT_SLOTS; ++slot) {
         const bool gebaut = t->GebaeudeAbhaengigkeiten[slot].GfxBitfeld & GFX_THISIMAGEISSET;
@@ -188,9 +188,9 @@ TEST_F(Staedte, NewTownsTakeTheLastIdPlusOneAndTheFirstFreeName)
         for (const std::string &b : f.belegt) vektest::WriteBytes("Data/Cities/" + b + ".vek", Bytes(10, 0));
         Stadt *t = GetActiveTown(-1);
         ASSERT_NE(t, nullptr);
-        EXPECT_EQ(t->StadtID, f.id);
+        EXPECT_EQ(+t->StadtID, +f.id);
         EXPECT_STREQ(t->Stadtname, f.stadt);
-        EXPECT_EQ(t->Hauptstadt, 0);
+        EXPECT_EQ(+t->Hauptstadt, 0);
         FreeVec(t);
         auto neu = f.liste;
         neu.push_back({(LONG)f.id, f.stadt});
@@ -214,7 +214,7 @@ TEST_F(Staedte, CapitalIsFoundWhateverItsId)
     Stadt *t = GetActiveTown(-2);
     ASSERT_NE(t, nullptr);
     EXPECT_STREQ(t->Stadtname, "B");
-    EXPECT_EQ(PlayerInfo.AktStadtID, 9u);
+    EXPECT_EQ(+PlayerInfo.AktStadtID, 9u);
     FreeVec(t);
 }
 
@@ -235,9 +235,9 @@ TEST_F(Staedte, RecordsOfTheWrongSizeAreRebuilt)
         vektest::SchreibeGebaeude({vektest::Bau(118, 5), vektest::Bau(20, 4)});
         Stadt *t = GetActiveTown(5);
         ASSERT_NE(t, nullptr);
-        EXPECT_EQ(t->StadtID, 5u);
-        EXPECT_EQ(t->XPos, f.behaeltPosition ? 300u : 0u);
-        EXPECT_EQ(t->StadtVolk, f.behaeltPosition ? 4321u : 0u);
+        EXPECT_EQ(+t->StadtID, 5u);
+        EXPECT_EQ(+t->XPos, f.behaeltPosition ? 300u : 0u);
+        EXPECT_EQ(+t->StadtVolk, f.behaeltPosition ? 4321u : 0u);
         // The template again, with the buildings of its town and their chain.
         for (int slot = 0; slot < STADT_SLOTS; ++slot) {
             const bool gebaut = t->GebaeudeAbhaengigkeiten[slot].GfxBitfeld & GFX_THISIMAGEISSET;
@@ -265,7 +265,7 @@ TEST_F(Staedte, RenamingAnUnnamedTown)
         SCOPED_TRACE(f.name);
         char name[100];
         std::strcpy(name, f.name);
-        EXPECT_EQ(ChangeTownName(f.id, name), f.ok);
+        EXPECT_EQ(ChangeTownName(f.id, name), +f.ok);
     }
     EXPECT_EQ(vektest::ReadBytes("Data/Cities/Town.list"), ListBytes({{0, "Demoburg"}, {1, "NewTown.0"}}));
 
@@ -323,7 +323,7 @@ TEST_F(Staedte, HostileListsAndTemplates)
         FreeVec(puffer);
         Stadt *t = GetActiveTown(-1);
         ASSERT_NE(t, nullptr);
-        EXPECT_EQ(t->StadtID, f.neueId);
+        EXPECT_EQ(+t->StadtID, +f.neueId);
         FreeVec(t);
         // The list comes out whole: the new town and its end entry.
         ULONG n = 0;
@@ -342,7 +342,7 @@ TEST_F(Staedte, HostileListsAndTemplates)
     vektest::SchreibeVorlage(viele);
     Stadt *t = CreateTown("Gross", 0);
     ASSERT_NE(t, nullptr);
-    EXPECT_EQ(t->GebaeudeAbhaengigkeiten[234].GebaeudeID, 235);
+    EXPECT_EQ(+t->GebaeudeAbhaengigkeiten[234].GebaeudeID, 235);
     FreeVec(t);
     EXPECT_FALSE(vektest::Exists("Data/Cities/Gross.vek"));  // not a new town: not written
 }

@@ -140,10 +140,10 @@ TEST_F(NachDemZug, OneTownTakesHalfTheRealmAndTheTurnCountersClear)
     vektest::SchreibeGebaeude({});
     ASSERT_TRUE(ChangeTownStatus(nullptr));
     Stadt n = Lies("Allein");
-    EXPECT_EQ(n.StadtVolk, 10000u);
-    EXPECT_EQ(n.ArmeeVolk, 2500u);
-    EXPECT_EQ(n.AusgehobeneSiedler, 0);
-    EXPECT_EQ(n.AusgelaufeneSchiffe, 0);
+    EXPECT_EQ(+n.StadtVolk, 10000u);
+    EXPECT_EQ(+n.ArmeeVolk, 2500u);
+    EXPECT_EQ(+n.AusgehobeneSiedler, 0);
+    EXPECT_EQ(+n.AusgelaufeneSchiffe, 0);
 }
 
 TEST_F(NachDemZug, BuildingsOfTheTurn)
@@ -217,7 +217,7 @@ TEST_F(NachDemZug, LevelRule)
         t.StadtVolk = f.volk;
         for (int s : f.slots) Gebaut(t, {s});
         CheckStadtLevel(&t);
-        EXPECT_EQ(t.Level, f.level);
+        EXPECT_EQ(+t.Level, +f.level);
     }
 }
 
@@ -245,7 +245,7 @@ TEST_F(NachDemZug, ChurchPointsGoIntoBothPools)
                 EXPECT_EQ(t, nullptr);
             } else {
                 ASSERT_NE(t, nullptr);
-                EXPECT_EQ(t->KirchenPunkte, f.punkte);
+                EXPECT_EQ(+t->KirchenPunkte, +f.punkte);
             }
             FreeVec(t);
         }
@@ -263,17 +263,17 @@ TEST_F(NachDemZug, TownChunkReportsAllTownsInListOrder)
     ASSERT_TRUE(ChangeTownStatus(nullptr));
     st_TOWN *town = (st_TOWN *)LoadChunk2Mem(ID_TOWN, POOL_OUT);
     ASSERT_NE(town, nullptr);
-    EXPECT_EQ(town->Head.Version, VERSION_V002);
-    EXPECT_EQ(town->Head.Length, 320u);
+    EXPECT_EQ(+town->Head.Version, VERSION_V002);
+    EXPECT_EQ(+town->Head.Length, 320u);
     ASSERT_EQ(town->Anzahl, 3);
     st_TOWN_EXT_V2 e[3];
     std::memcpy(e, (UBYTE *)town + sizeof(st_TOWN), sizeof e);
-    EXPECT_EQ(e[0].XPos, 0x31FF);
-    EXPECT_EQ(e[0].StadtID, 4);
+    EXPECT_EQ(+e[0].XPos, 0x31FF);
+    EXPECT_EQ(+e[0].StadtID, 4);
     EXPECT_STREQ(e[1].Name, "Sued");
-    EXPECT_EQ(e[2].StadtID, 9);
-    EXPECT_EQ(e[2].Event, STADTEVENT_REBELLION);
-    EXPECT_EQ(e[1].StadtVolk, Lies("Sued").StadtVolk);
+    EXPECT_EQ(+e[2].StadtID, 9);
+    EXPECT_EQ(+e[2].Event, STADTEVENT_REBELLION);
+    EXPECT_EQ(+e[1].StadtVolk, +Lies("Sued").StadtVolk);
     FreeVec(town);
 }
 
@@ -309,9 +309,9 @@ TEST_F(NachDemZug, RebellionEndsAbove1500Soldiers)
         std::vector<UBYTE> army = vektest::ArmyChunk(f.armeen);
         vektest::InsPool(army.data(), POOL_OUT);
         ASSERT_TRUE(CheckStadtEvents(&t));
-        EXPECT_EQ((t.Event & STADTEVENT_REBELLION) != 0, f.rebellion);
+        EXPECT_EQ((t.Event & STADTEVENT_REBELLION) != 0, +f.rebellion);
         EXPECT_TRUE(t.Event & STADTEVENT_PEST);
-        EXPECT_EQ((Lies("Aufruhr").Event & STADTEVENT_REBELLION) != 0, f.rebellion);
+        EXPECT_EQ((Lies("Aufruhr").Event & STADTEVENT_REBELLION) != 0, +f.rebellion);
     }
 }
 
@@ -335,12 +335,12 @@ TEST_F(NachDemZug, TownsFoundedOnTheMap)
     ASSERT_EQ(n, 2u);
     EXPECT_STREQ(l[0].TownName, "NewTown");
     EXPECT_STREQ(l[1].TownName, "NewTown.0");
-    EXPECT_EQ(l[1].TownID, 1);
+    EXPECT_EQ(+l[1].TownID, 1);
     FreeVec(l);
     Stadt neu = Lies("NewTown.0");
-    EXPECT_EQ(neu.XPos, 126u);
-    EXPECT_EQ(neu.YPos, 64u);
-    EXPECT_EQ(PlayerInfo.Spielstopp, 0u);
+    EXPECT_EQ(+neu.XPos, 126u);
+    EXPECT_EQ(+neu.YPos, 64u);
+    EXPECT_EQ(+PlayerInfo.Spielstopp, 0u);
 }
 
 TEST_F(NachDemZug, TownsLostAndTheCapitalPassedOn)
@@ -384,12 +384,12 @@ TEST_F(NachDemZug, TownsLostAndTheCapitalPassedOn)
             EXPECT_EQ(vektest::Exists(std::string("Data/Cities/") + t.Stadtname + ".vek"), bleibt) << t.Stadtname;
         }
         Stadt h = Lies(f.hauptstadt);
-        EXPECT_EQ(h.Hauptstadt, 1);
+        EXPECT_EQ(+h.Hauptstadt, 1);
         st_MREF *m = (st_MREF *)LoadChunk2Mem(ID_MREF, "./Data/MapPrefs.vek");
         ASSERT_NE(m, nullptr);
         if (std::string(f.hauptstadt) != "A" || f.staedte[0].Hauptstadt == 0) {
-            EXPECT_EQ(m->X_Capital, h.XPos);
-            EXPECT_EQ(PlayerInfo.AktStadtID, h.StadtID);
+            EXPECT_EQ(+m->X_Capital, +h.XPos);
+            EXPECT_EQ(+PlayerInfo.AktStadtID, +h.StadtID);
         }
         FreeVec(m);
     }
@@ -400,7 +400,7 @@ TEST_F(NachDemZug, NoTownLeftEndsTheGame)
     Towns({Bei("A", 0, 120, 60, true)});
     vektest::SchreibeTeil(1, 1, {{120, 60, STADT_HEX, FREMDER}});
     EXPECT_FALSE(CheckPlayerTown());
-    EXPECT_EQ(PlayerInfo.Spielstopp, 2u);
+    EXPECT_EQ(+PlayerInfo.Spielstopp, 2u);
     EXPECT_FALSE(vektest::Exists("Data/Cities/A.vek"));
 }
 

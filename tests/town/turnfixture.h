@@ -65,7 +65,7 @@ template <class Fixed, class Ext> std::vector<Ext> Entries(ULONG num, const char
     void *c = LoadChunk2Mem(ChunkIDOf(num), pool);
     if (!c) return v;
     v.resize(GetChunkEntryCount(c));
-    std::memcpy(v.data(), (UBYTE *)c + sizeof(Fixed), v.size() * sizeof(Ext));
+    if (!v.empty()) std::memcpy(v.data(), (UBYTE *)c + sizeof(Fixed), v.size() * sizeof(Ext));
     FreeVec(c);
     return v;
 }

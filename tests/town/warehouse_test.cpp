@@ -97,20 +97,20 @@ TEST(Warehouse, LuxuryResourcesFromBuildingsAndChurchPoints)
     Put(MakeChunk(CN_GEBA, st_GEBA{}), POOL_IN);  // the turn carried buildings
     LuxusResources *r = GetLuxusResources();
     ASSERT_NE(r, nullptr);
-    EXPECT_EQ(r->KirchenPunkte, 9);
-    EXPECT_EQ(r->SchulPunkte, 3);
-    EXPECT_EQ(r->GesundheitsPunkte, 1);
-    EXPECT_EQ(r->GebaeudeStufe1, 4);
-    EXPECT_EQ(r->GebaeudeStufe2, 177);
-    EXPECT_EQ(r->AnzahlGebaeude, 6);
-    EXPECT_EQ(r->LuxusPunkte, 0);
+    EXPECT_EQ(+r->KirchenPunkte, 9);
+    EXPECT_EQ(+r->SchulPunkte, 3);
+    EXPECT_EQ(+r->GesundheitsPunkte, 1);
+    EXPECT_EQ(+r->GebaeudeStufe1, 4);
+    EXPECT_EQ(+r->GebaeudeStufe2, 177);
+    EXPECT_EQ(+r->AnzahlGebaeude, 6);
+    EXPECT_EQ(+r->LuxusPunkte, 0);
     FreeVec(r);
 
     GameDir dir2;  // without GEBA in the pool the buildings do not count
     WriteGeba({16, 50});
     r = GetLuxusResources();
-    EXPECT_EQ(r->SchulPunkte, 0);
-    EXPECT_EQ(r->AnzahlGebaeude, 0);
+    EXPECT_EQ(+r->SchulPunkte, 0);
+    EXPECT_EQ(+r->AnzahlGebaeude, 0);
     FreeVec(r);
 }
 

@@ -226,6 +226,7 @@ void WriteAnimations(Output &out);
 void WriteCatalogs(Output &out);
 void WritePointers(Output &out);
 void WriteRealm(Output &out);   // preferences through the client's own writers
+bool WriteTurnChunks();         // army, ship, letter, stock and luxury assignment of the received turn
 // Inside the set, after the map and pools: the towns and worked fields by
 // the client's own routines, and the first-turn tree "Fresh".
 bool WriteDemoTowns();

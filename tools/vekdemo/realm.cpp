@@ -480,6 +480,7 @@ void WriteRealm(Output &out)
     good = Store(WriteFigureFile(), "the figure file") && good;
     good = Store(WritePools(), "the chunk pools") && good;
     good = Store(WriteShipsAndLetters(), "the ship names and letters") && good;
+    good = Store(WriteTurnChunks(), "the turn's armies, ships, letter and luxury goods") && good;
     good = Store(WriteDemoTowns(), "the towns") && good;
     good = Store(WriteDemoFields(), "the worked fields") && good;
     good = Store(WriteFreshProfile(), "the first-turn tree") && good;

@@ -1,0 +1,76 @@
+// The map screen reached the way a player reaches it: through the main loop
+// from the title and the residence, left with escape, at both depths. Each
+// run gets its own process, as the residence leads to the map once per run.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "common/demoset.h"
+#include "common/sdlharness.h"
+#include "common/testutil.h"
+#include "gfx/screen.h"
+#include "mainloop.h"
+#include "map/kartenscreen.h"
+#include "platform/memfile.h"
+#include "platform/system.h"
+#include "town/towns.h"
+
+using namespace vektest;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+int StadtPos(LONG id, ULONG *x, ULONG *y)
+{
+    Stadt *s = GetActiveTown(id);
+    if (!s) return 0;
+    *x = s->XPos;
+    *y = s->YPos;
+    FreeVec(s);
+    return 1;
+}
+
+// Runs the main loop as main does around it and says on standard error how it went.
+void Lauf(int tiefe, int breite, int hoehe)
+{
+    ScratchDir dir;
+    for (const auto &e : fs::directory_iterator(SharedDemoSet())) {
+        const std::string name = e.path().filename().string();
+        if (name == "Data" || name == "Map")
+            fs::copy(e.path(), dir.path() + "/" + name, fs::copy_options::recursive);
+        else
+            fs::create_directory_symlink(e.path(), dir.path() + "/" + name);
+    }
+    SdlScreen screen(tiefe, breite, hoehe);
+    if (tiefe > 8) DBScreen = SDL_DisplayFormat(SDLViewSurface);
+    KartenStadtPosHook = StadtPos;
+    SDL_Event e{};
+    e.type = SDL_KEYDOWN;
+    e.key.keysym.sym = SDLK_ESCAPE;
+    e.key.keysym.unicode = 27;
+    SDL_PushEvent(&e);
+    StdoutCapture cap;
+    if (tiefe > 8) currentScreenID = KartenScreen(1, 0);
+    MainLoop();
+    const LONG ende = currentScreenID;
+    const BOOL gehalten = LDKS->Status;
+    if (tiefe > 8) KartenScreen(0, 0);
+    const std::string out = cap.Take();
+    const bool karte = out.find("Game-Map !\n") != std::string::npos;
+    const bool zurueck = out.find("ResidenzScreen", out.find("Game-Map !\n")) != std::string::npos;
+    std::fprintf(stderr, "karte=%d zurueck=%d ende=%d gehalten=%d status=%d\n", karte, zurueck, (int)ende,
+                 (int)gehalten, (int)LDKS->Status);
+    std::exit(0);
+}
+
+}  // namespace
+
+TEST(MapReach, TitleResidenceMapAndBackAtBothDepths)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(Lauf(8, 640, 480), ::testing::ExitedWithCode(0),
+                "karte=1 zurueck=1 ende=-1 gehalten=0 status=0");
+    EXPECT_EXIT(Lauf(32, 1024, 768), ::testing::ExitedWithCode(0),
+                "karte=1 zurueck=1 ende=-1 gehalten=1 status=0");
+}
