@@ -1,0 +1,330 @@
+// Figures on the map: what a hex shows and counts, finding figures, a step
+// with its cost, wrap, escort and exploring, the step animation's frames,
+// and the records that follow a moved figure.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "gfx/font.h"
+#include "kartenwelt.h"
+#include "map/figures_map.h"
+#include "map/kartenscreen.h"
+#include "platform/memfile.h"
+#include "platform/system.h"
+#include "store/converters.h"
+#include "store/lists.h"
+
+namespace {
+
+using namespace kartentest;
+
+constexpr ULONG kFremd = 9;
+constexpr UWORD kEbene = 5;  // a terrain graphic every kind can enter
+
+st_MOVE_EXT Figur(ULONG spieler, UWORD art, UWORD nummer, ULONG x, ULONG y, UBYTE kommando = 0, UBYTE punkte = 20)
+{
+    st_MOVE_EXT f{};
+    f.SpielerID = spieler;
+    f.FigurArt = art;
+    f.FigurNummer = nummer;
+    f.X_Pos = x;
+    f.Y_Pos = y;
+    f.Kommando = kommando;
+    f.Bewegungspunkte = punkte;
+    return f;
+}
+
+// A view over the synthetic world at (x, y) whose window is one explored,
+// own plain; the figure blocks hold the given figures.
+class Karte {
+public:
+    Karte(LONG x, LONG y, LONG breite, LONG hoehe)
+    {
+        v = LadeKarte(MAPSTATUS_BMAP, CheckWrap(x, WELT_BREITE) / TEIL_BREITE, CheckWrap(y, WELT_HOEHE) / TEIL_HOEHE,
+                      "./Map");
+        if (!v || !InitPos(v, x, y, 0, 0, breite, hoehe, MAPSTATUS_BMAP)) return;
+        for (LONG i = 0; i < FENSTER_BREITE * FENSTER_HOEHE; ++i) {
+            v->GreatMapPtr[i].Art = kEbene;
+            v->GreatMapPtr[i].BesitzerID = kIch;
+            v->GreatMapPtr[i].Spezial = 0;
+        }
+        std::memset(v->GreatBMapPtr, 0xFF, FENSTER_BMAP_BYTES);
+        v->MapFontPtr = OpenDiskFont("Fonts/XHelvetica9.fnt");
+        ok = true;
+    }
+    ~Karte()
+    {
+        if (!v) return;
+        FreeVec(v->PeopleMemPtr);
+        v->PeopleMemPtr = nullptr;
+        CloseFont(v->MapFontPtr);
+        v->MapFontPtr = nullptr;
+        ExitPos(v);
+        ExitKarte(v);
+    }
+    void Setze(const std::vector<st_MOVE_EXT> &figuren)
+    {
+        FreeVec(v->PeopleMemPtr);
+        FreeVec(v->LocalPeopleMemPtr);
+        v->PeopleMemSize = (ULONG)(2 + sizeof(st_MOVE_EXT) * figuren.size());
+        v->PeopleMemPtr = (UBYTE *)AllocVec(v->PeopleMemSize, MEMF_CLEAR);
+        v->LocalPeopleMemPtr = (UBYTE *)AllocVec(v->PeopleMemSize, MEMF_CLEAR);
+        const UWORD n = (UWORD)figuren.size();
+        std::memcpy(v->PeopleMemPtr, &n, 2);
+        if (n) std::memcpy(v->PeopleMemPtr + 2, figuren.data(), sizeof(st_MOVE_EXT) * n);
+        MakeLocalPeopleMemPtr(v);
+    }
+    st_MOVE_EXT *Alle(ULONG i) { return FigurImBlock(v->PeopleMemPtr, i); }
+    // The layer after a full drawing with figures.
+    std::vector<ULONG> Bild()
+    {
+        v->Status |= MAPSTATUS_FIGUREN;
+        v->QuickUpdate = QU_ALLES;
+        BlitMap(v);
+        return LayerPixel(v);
+    }
+    VekMapInfo *v = nullptr;
+    bool ok = false;
+};
+
+class Figuren : public testing::TestWithParam<int> {
+protected:
+    Umgebung welt{GetParam(), 640, 480};
+    void SetUp() override
+    {
+        ASSERT_TRUE(welt.Ok());
+        SetPeopleAnimDelay = nullptr;
+    }
+    void TearDown() override
+    {
+        SetPeopleAnimDelay = Delay;
+        SetPeopleAnimFrameHook = nullptr;
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(Tiefen, Figuren, testing::Values(8, 32),
+                         [](const testing::TestParamInfo<int> &i) { return std::to_string(i.param) + "bit"; });
+
+// The layer pixels that differ between two drawings, as a bounding box.
+struct Kasten {
+    LONG x0 = 1 << 30, y0 = 1 << 30, x1 = -1, y1 = -1;
+    bool leer() const { return x1 < 0; }
+};
+Kasten Unterschied(const std::vector<ULONG> &a, const std::vector<ULONG> &b, LONG breite)
+{
+    Kasten k;
+    for (size_t i = 0; i < a.size() && i < b.size(); ++i)
+        if (a[i] != b[i]) {
+            const LONG x = (LONG)i % breite, y = (LONG)i / breite;
+            k.x0 = std::min(k.x0, x), k.y0 = std::min(k.y0, y), k.x1 = std::max(k.x1, x), k.y1 = std::max(k.y1, y);
+        }
+    return k;
+}
+
+TEST_P(Figuren, HexShowsItsFirstFigureWithTotalAndOwnCounts)
+{
+    Karte k(160, 80, 640, 448);
+    ASSERT_TRUE(k.ok);
+    ASSERT_NE(k.v->MapFontPtr, nullptr);
+    const LONG breite = k.v->LayerRastPortPtr->BitMap->Surface->w;
+    // View hex (4, 3): layer pixel (192, 168).
+    const ULONG x = 164, y = 83;
+    const LONG px = 4 * 48, py = 3 * 56;
+    k.Setze({});
+    const auto leer = k.Bild();
+    k.Setze({Figur(kFremd, 1, 1, x, y)});
+    const auto eine = k.Bild();
+    const Kasten figur = Unterschied(leer, eine, breite);
+    ASSERT_FALSE(figur.leer());
+    EXPECT_GE(figur.x0, px);
+    EXPECT_LE(figur.x1, px + 63);
+
+    // A figure aboard is neither drawn nor counted.
+    k.Setze({Figur(kFremd, 1, 1, x, y), Figur(kFremd, 14, 2, x, y, 7)});
+    EXPECT_EQ(k.Bild(), eine);
+    k.Setze({Figur(kFremd, 14, 2, x, y, 7)});
+    EXPECT_EQ(k.Bild(), leer);
+
+    // Two foreign figures: the first is drawn, "2" in the top right box.
+    k.Setze({Figur(kFremd, 1, 1, x, y), Figur(kFremd, 14, 2, x, y)});
+    const auto zwei = k.Bild();
+    const Kasten oben = Unterschied(eine, zwei, breite);
+    ASSERT_FALSE(oben.leer());
+    EXPECT_GE(oben.x0, px + 40);
+    EXPECT_LE(oben.x1, px + 51);
+    EXPECT_GE(oben.y0, py + 2);
+    EXPECT_LE(oben.y1, py + 11);  // the box's fill reaches one row below it
+
+    // One of them own: "1" in the bottom right box as well, nothing else changes
+    // but the owner marker of the drawn figure.
+    k.Setze({Figur(kFremd, 1, 1, x, y), Figur(kIch, 14, 2, x, y)});
+    const auto eigen = k.Bild();
+    const Kasten unten = Unterschied(zwei, eigen, breite);
+    ASSERT_FALSE(unten.leer());
+    EXPECT_GE(unten.x0, px + 40);
+    EXPECT_LE(unten.x1, px + 51);
+    EXPECT_GE(unten.y0, py + 40);
+    EXPECT_LE(unten.y1, py + 49);
+
+    // A corrupt position is not drawn.
+    k.Setze({Figur(kFremd, 1, 1, 13000, y)});
+    EXPECT_EQ(k.Bild(), leer);
+}
+
+TEST_P(Figuren, FindingFiguresByOwnerAndOrder)
+{
+    Karte k(160, 80, 640, 448);
+    ASSERT_TRUE(k.ok);
+    k.Setze({Figur(kFremd, 1, 1, 170, 90), Figur(kIch, 2, 2, 170, 90), Figur(kIch, 3, 3, 171, 90)});
+    struct Fall {
+        LONG x, y, n;
+        int index;  // -1 none
+    } faelle[] = {
+        {170, 90, 0, 1}, {170, 90, 1, 0}, {170, 90, 2, 1}, {170, 90, 3, -1},
+        {170 + WELT_BREITE, 90 - WELT_HOEHE, 1, 0}, {171, 90, 0, 2}, {172, 90, 1, -1},
+    };
+    for (const Fall &f : faelle) {
+        st_MOVE_EXT *soll = f.index < 0 ? nullptr : FigurImBlock(k.v->LocalPeopleMemPtr, (ULONG)f.index);
+        EXPECT_EQ(GetActivePeople(k.v, f.x, f.y, f.n), soll) << f.x << "," << f.y << " n " << f.n;
+    }
+    EXPECT_EQ(GetActivePeopleAnzahl(k.v, 170, 90), 2u);
+    EXPECT_EQ(GetActivePeopleAnzahl(k.v, 172, 90), 0u);
+}
+
+TEST_P(Figuren, StepsThatDoNotMoveChangeNothing)
+{
+    Karte k(160, 80, 640, 448);
+    ASSERT_TRUE(k.ok);
+    struct Fall {
+        const char *was;
+        st_MOVE_EXT f;
+    } faelle[] = {
+        {"aboard", Figur(kIch, 1, 1, 166, 84, 7)},
+        {"too dear", Figur(kIch, 1, 1, 166, 84, 0, 0)},
+        {"column past the world", Figur(kIch, 1, 1, 13000, 84)},
+        {"row past the world", Figur(kIch, 1, 1, 170, 6400)},
+    };
+    for (const Fall &f : faelle) {
+        k.Setze({f.f});
+        const LONG xh = k.v->X_Hex, yh = k.v->Y_Hex;
+        EXPECT_EQ(SetPeople(k.v, k.Alle(0), 1, 0), 0) << f.was;
+        EXPECT_EQ(std::memcmp(k.Alle(0), &f.f, sizeof f.f), 0) << f.was;
+        EXPECT_EQ(k.v->X_Hex, xh) << f.was;
+        EXPECT_EQ(k.v->Y_Hex, yh) << f.was;
+    }
+}
+
+TEST_P(Figuren, StepEastFromTheLastColumnWrapsFigureAndView)
+{
+    Karte k(12780, 80, 640, 448);
+    ASSERT_TRUE(k.ok);
+    k.Setze({Figur(kIch, 1, 1, 12799, 85)});
+    const UBYTE punkte = k.Alle(0)->Bewegungspunkte;
+    ASSERT_EQ(SetPeople(k.v, k.Alle(0), 1, 0), 1);
+    EXPECT_EQ(k.Alle(0)->X_Pos, 0u);
+    EXPECT_EQ(k.Alle(0)->Y_Pos, 85u);
+    EXPECT_LT(k.Alle(0)->Bewegungspunkte, punkte);
+    // The view came along: column 0 of the world is inside it, away from its edges.
+    const LONG c = CheckWrap(0 - k.v->X_Hex, WELT_BREITE);
+    EXPECT_GT(c, 1);
+    EXPECT_LT(c, k.v->XTiles - 2);
+}
+
+TEST_P(Figuren, EscortTakesAlongOnlyMatchingFiguresAndOnlyInFog)
+{
+    struct Fall {
+        const char *was;
+        st_MOVE_EXT f;
+        bool mit;
+    } faelle[] = {
+        {"same kind, points and order 0", Figur(kIch, 1, 2, 170, 90, 0, 20), true},
+        {"other points", Figur(kIch, 1, 2, 170, 90, 0, 19), false},
+        {"other order", Figur(kIch, 1, 2, 170, 90, 3, 20), false},
+        {"other kind", Figur(kIch, 2, 2, 170, 90, 0, 20), false},
+        {"same number", Figur(kIch, 1, 1, 170, 90, 0, 20), false},
+        {"foreign", Figur(kFremd, 1, 2, 170, 90, 0, 20), false},
+    };
+    for (bool nebel : {false, true}) {
+        for (const Fall &f : faelle) {
+            Karte k(160, 80, 640, 448);
+            ASSERT_TRUE(k.ok);
+            if (nebel) k.v->Status |= MAPSTATUS_NEBEL;
+            k.Setze({Figur(kIch, 1, 1, 170, 90, 18, 20), f.f});
+            ASSERT_EQ(SetPeople(k.v, k.Alle(0), 0, 1), 1) << f.was;
+            const bool mit = nebel && f.mit;
+            EXPECT_EQ(k.Alle(1)->Y_Pos, mit ? 91u : 90u) << f.was << " fog " << nebel;
+            EXPECT_EQ(k.Alle(1)->Bewegungspunkte, mit ? k.Alle(0)->Bewegungspunkte : f.f.Bewegungspunkte) << f.was;
+        }
+    }
+}
+
+struct Bild {
+    UWORD strip, frame;
+    LONG x, y;
+};
+std::vector<Bild> gBilder;
+void Merke(UWORD s, UWORD f, LONG x, LONG y) { gBilder.push_back({s, f, x, y}); }
+
+TEST_P(Figuren, StepAnimationFramesForEveryDirectionAndParity)
+{
+    Karte k(160, 80, 640, 448);
+    ASSERT_TRUE(k.ok);
+    SetPeopleAnimFrameHook = Merke;
+    struct Fall {
+        LONG dx, dy;  // from an even column
+        LONG odx, ody;
+        int d, t;
+    } faelle[] = {
+        {0, -1, 0, -1, 1, 5}, {1, -1, 1, 0, 2, 4}, {1, 0, 1, 1, 3, 2},
+        {0, 1, 0, 1, 4, 0},   {-1, 0, -1, 1, 5, 1}, {-1, -1, -1, 0, 6, 4},
+    };
+    for (const Fall &f : faelle) {
+        for (bool ungerade : {false, true}) {
+            const ULONG x = ungerade ? 171 : 170, y = 90;
+            k.Setze({Figur(kIch, 1, 1, x, y)});
+            gBilder.clear();
+            const LONG dx = ungerade ? f.odx : f.dx, dy = ungerade ? f.ody : f.dy;
+            ASSERT_EQ(SetPeopleAnim(k.v, k.Alle(0), dx, dy), 1);
+            const bool lang = f.d == 1 || f.d == 4;
+            ASSERT_EQ(gBilder.size(), (size_t)(2 * f.t + (lang ? 37 : 23))) << f.d << " odd " << ungerade;
+            const LONG c = (LONG)x - k.v->X_Hex, r = (LONG)y - k.v->Y_Hex;
+            const LONG sx = c * 48, sy = r * 56 + (ungerade ? 28 : 0);
+            const LONG zc = c + dx, zr = r + dy;
+            const LONG zx = zc * 48, zy = zr * 56 + ((zc & 1) ? 28 : 0);
+            for (int i = 0; i < f.t; ++i) {
+                const Bild &hin = gBilder[(size_t)i], &zurueck = gBilder[gBilder.size() - (size_t)f.t + (size_t)i];
+                EXPECT_EQ(hin.strip, 441);
+                EXPECT_EQ(hin.frame, f.d <= 3 ? 4 - i : 4 + i);
+                EXPECT_EQ(hin.x, sx);
+                EXPECT_EQ(hin.y, sy);
+                EXPECT_EQ(zurueck.strip, 441);
+                EXPECT_EQ(zurueck.frame, f.d <= 3 ? 5 - f.t + i : f.t + 3 - i);
+                EXPECT_EQ(zurueck.x, zx);
+                EXPECT_EQ(zurueck.y, zy);
+            }
+            std::vector<int> lauf;
+            for (size_t i = (size_t)f.t; i < gBilder.size() - (size_t)f.t; ++i) {
+                EXPECT_EQ(gBilder[i].strip, 441 + f.d);
+                lauf.push_back(gBilder[i].frame);
+            }
+            EXPECT_EQ(lauf.back(), 23);
+            EXPECT_EQ(std::count(lauf.begin(), lauf.end(), 19), 0);
+            const Bild &letzt = gBilder[gBilder.size() - (size_t)f.t - 1];
+            // Walking ends one hex further, rows exactly for N and S.
+            if (lang) {
+                EXPECT_EQ(std::abs(letzt.y - sy), 56) << f.d;
+            }
+            EXPECT_EQ(letzt.x < sx, dx < 0);
+            EXPECT_EQ(letzt.x > sx, dx > 0);
+        }
+    }
+    // No step: nothing drawn.
+    gBilder.clear();
+    EXPECT_EQ(SetPeopleAnim(k.v, k.Alle(0), 2, 0), 1);
+    EXPECT_TRUE(gBilder.empty());
+}
+
+}  // namespace
