@@ -327,4 +327,107 @@ TEST_P(Figuren, StepAnimationFramesForEveryDirectionAndParity)
     EXPECT_TRUE(gBilder.empty());
 }
 
+// The map screen's lists for the records behind the figures.
+class Folgen : public testing::Test {
+protected:
+    Umgebung welt{32, 640, 480};
+    Karte k{12780, 80, 640, 448};
+    void SetUp() override
+    {
+        ASSERT_TRUE(welt.Ok());
+        ASSERT_TRUE(k.ok);
+        LDKS->VekMapInfoPtr = k.v;
+        LDKS->ArmeeListe = CreateList(LISTE_ARMEEN);
+        LDKS->ShipListPtr = CreateList(LISTE_SCHIFFE);
+        LDKS->SpezListPtr = CreateList(LISTE_SPEZIALISTEN);
+    }
+    void TearDown() override
+    {
+        DeleteArmyList(LDKS->ArmeeListe);
+        DeleteList(LDKS->ShipListPtr, 1);
+        DeleteList(LDKS->SpezListPtr, 1);
+        LDKS->ArmeeListe = LDKS->ShipListPtr = LDKS->SpezListPtr = nullptr;
+        LDKS->VekMapInfoPtr = nullptr;
+    }
+    // An army of one artillery part (kind 7, or 8 with weapon 10).
+    ArmeeList *Armee(ULONG id, ULONG x, ULONG y, UWORD waffe = 0)
+    {
+        auto *a = (ArmeeList *)AllocVec(LDKS->ArmeeListe->TypSize, MEMF_CLEAR);
+        a->Army.ArmeeID = id;
+        a->Army.PosX = x;
+        a->Army.PosY = y;
+        a->Army.TrainingsRunden = 3;
+        a->ArmyListEntryHeader = CreateList(LISTE_ARMEETEILE);
+        auto *t = (ArmeeListEntry *)AllocVec(a->ArmyListEntryHeader->TypSize, MEMF_CLEAR);
+        t->ArmyEntry.Typ = 1;
+        t->ArmyEntry.WaffeI = waffe;
+        t->ArmyEntry.Anzahl = 10;
+        InsertNode(a->ArmyListEntryHeader, &t->Node, LIST_LAST, 0);
+        InsertNode(LDKS->ArmeeListe, &a->Node, LIST_LAST, 0);
+        return a;
+    }
+    ShipListEntry *Schiff(UWORD id, ULONG x, ULONG y)
+    {
+        auto *s = (ShipListEntry *)AllocVec(LDKS->ShipListPtr->TypSize, MEMF_CLEAR);
+        s->Schiff.SchiffsID = id;
+        s->Schiff.X_Pos = x;
+        s->Schiff.Y_Pos = y;
+        InsertNode(LDKS->ShipListPtr, &s->Node, LIST_LAST, 0);
+        return s;
+    }
+};
+
+TEST_F(Folgen, ArmyFollowsAcrossTheSeamAndByKindWhenTheNumberIsWrong)
+{
+    ArmeeList *a = Armee(5, 12799, 85);
+    st_MOVE_EXT f = Figur(kIch, 7, 5, 0, 85);
+    EXPECT_EQ(SetFigurDependence(&f, 1, 0), 1);
+    EXPECT_EQ(a->Army.PosX, 0u);
+    EXPECT_EQ(a->Army.TrainingsRunden, 0u);
+
+    // Number 3 is an army of another kind: the first army of the figure's kind
+    // on the old hex takes its place and gives the figure its number.
+    ArmeeList *fremd = Armee(3, 12790, 85, 10);
+    ArmeeList *passend = Armee(4, 12790, 85);
+    st_MOVE_EXT g = Figur(kIch, 7, 3, 12791, 85);
+    SetFigurDependence(&g, 1, 0);
+    EXPECT_EQ(fremd->Army.PosX, 12790u);
+    EXPECT_EQ(passend->Army.PosX, 12791u);
+    EXPECT_EQ(g.FigurNummer, 4);
+}
+
+TEST_F(Folgen, ArmyNumberZeroIsNeverMatchedByNumber)
+{
+    ArmeeList *null = Armee(0, 12790, 85, 10);  // kind 8: the repair passes it by
+    st_MOVE_EXT f = Figur(kIch, 7, 0, 12791, 85);
+    SetFigurDependence(&f, 1, 0);
+    EXPECT_EQ(null->Army.PosX, 12790u);
+    EXPECT_EQ(null->Army.TrainingsRunden, 3u);
+}
+
+TEST_F(Folgen, ShipTakesItsCargoAndTheArmyAboard)
+{
+    ArmeeList *a = Armee(5, 12790, 85);
+    ShipListEntry *s = Schiff(2, 12790, 85);
+    s->Schiff.Figur1 = Figur(kIch, 7, 5, 12790, 85, 7);
+    s->Schiff.Figur2 = Figur(kIch, 7, 6, 12790, 85, 0);  // not aboard: stays
+    k.Setze({Figur(kIch, 14, 2, 12791, 85), Figur(kIch, 7, 5, 12790, 85, 7)});
+    SetFigurDependence(FigurImBlock(k.v->LocalPeopleMemPtr, 0), 1, 0);
+    EXPECT_EQ(s->Schiff.X_Pos, 12791u);
+    EXPECT_EQ(s->Schiff.Figur1.X_Pos, 12791u);
+    EXPECT_EQ(FigurImBlock(k.v->LocalPeopleMemPtr, 1)->X_Pos, 12791u);
+    EXPECT_EQ(a->Army.PosX, 12791u);
+    EXPECT_EQ(a->Army.TrainingsRunden, 0u);
+    EXPECT_EQ(s->Schiff.Figur2.X_Pos, 12790u);
+}
+
+TEST_F(Folgen, ShipWhoseSlotNamesItselfEnds)
+{
+    ShipListEntry *s = Schiff(2, 12790, 85);
+    s->Schiff.Figur1 = Figur(kIch, 14, 2, 12791, 85, 7);
+    k.Setze({Figur(kIch, 14, 2, 12791, 85)});
+    EXPECT_EQ(SetFigurDependence(FigurImBlock(k.v->LocalPeopleMemPtr, 0), 1, 0), 1);
+    EXPECT_EQ(s->Schiff.X_Pos, 12791u);
+}
+
 }  // namespace
