@@ -1,5 +1,6 @@
 // Figures on the map: drawing, finding and stepping.
 #include "map/figures_map.h"
+#include "map/motion.h"
 
 #include <SDL/SDL.h>
 
@@ -334,6 +335,7 @@ int SetPeopleAnim(VekMapInfo *View, st_MOVE_EXT *Figur, LONG dx, LONG dy)
 int SetPeople(VekMapInfo *View, st_MOVE_EXT *Figur, LONG dx, LONG dy)
 {
     if (!View || !Figur || Figur->Kommando == KOMMANDO_AN_BORD || FigurAusserhalb(Figur)) return 0;
+    MotionSperre sperre(View);  // the figures and perhaps the tiles change
     // Outside the view: bring it in, the short way round the world.
     {
         const LONG ox = Kurz((LONG)Figur->X_Pos - View->X_Hex, WELT_BREITE);

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <mutex>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -12,6 +15,8 @@
 #include "kartenwelt.h"
 #include "map/figures_map.h"
 #include "map/kartenscreen.h"
+#include "map/motion.h"
+#include "platform/gamevalues.h"
 #include "platform/memfile.h"
 #include "platform/system.h"
 #include "store/converters.h"
@@ -428,6 +433,209 @@ TEST_F(Folgen, ShipWhoseSlotNamesItselfEnds)
     k.Setze({Figur(kIch, 14, 2, 12791, 85)});
     EXPECT_EQ(SetFigurDependence(FigurImBlock(k.v->LocalPeopleMemPtr, 0), 1, 0), 1);
     EXPECT_EQ(s->Schiff.X_Pos, 12791u);
+}
+
+// The motion thread over a view at (160, 80) with fixed dice.
+struct Aufnahme {
+    std::mutex mx;
+    std::vector<Bild> bilder;
+    ULONG durchgang = 0;
+    LONG scrollBei = -1;  // frame after which the view "scrolls"
+    VekMapInfo *v = nullptr;
+};
+Aufnahme gAuf;
+void MotionBild(UWORD g, UWORD f, LONG x, LONG y)
+{
+    std::lock_guard<std::mutex> l(gAuf.mx);
+    if (MotionDurchgaenge.load() != gAuf.durchgang) return;
+    gAuf.bilder.push_back({g, f, x, y});
+    if ((LONG)f == gAuf.scrollBei) std::atomic_ref<LONG>(gAuf.v->X_Hex).fetch_add(2);
+}
+void KurzWarten(ULONG) { SDL_Delay(1); }
+ULONG VielSpeicher() { return 64u << 20; }
+
+class Umgebungsobjekte : public testing::TestWithParam<int> {
+protected:
+    Umgebung welt{GetParam(), 640, 480};
+    ULONG (*altSpeicher)() = AvailMemHook;
+    void SetUp() override
+    {
+        ASSERT_TRUE(welt.Ok());
+        AvailMemHook = VielSpeicher;
+        MotionDelay = KurzWarten;
+        MotionFrameHook = MotionBild;
+    }
+    void TearDown() override
+    {
+        AvailMemHook = altSpeicher;
+        MotionDelay = Delay;
+        MotionFrameHook = nullptr;
+    }
+    // The hex the first pass picks with seed 7.
+    static HexPos Wurf(const VekMapInfo *v)
+    {
+        WuerfelSeed(7);
+        HexPos p;
+        if (GetParam() == 8) {
+            p.x = v->X_Hex + (LONG)Wuerfel(8) + 1;
+            p.y = v->Y_Hex + (LONG)Wuerfel(6) + 1;
+        } else {
+            p.x = v->X_Hex + (LONG)Wuerfel((ULONG)(v->XTiles - 3)) + 1;
+            p.y = v->Y_Hex + (LONG)Wuerfel((ULONG)(v->YTiles - 5)) + 1;
+        }
+        WuerfelSeed(7);
+        return p;
+    }
+    // One pass of the thread over these figures: the frames it showed and its work picture.
+    std::vector<Bild> EinDurchgang(Karte &k, const std::vector<st_MOVE_EXT> &figuren, LONG scrollBei = -1,
+                                   std::vector<ULONG> *werkbild = nullptr)
+    {
+        k.Setze(figuren);
+        {
+            std::lock_guard<std::mutex> l(gAuf.mx);
+            gAuf.bilder.clear();
+            gAuf.durchgang = MotionDurchgaenge.load();
+            gAuf.scrollBei = scrollBei;
+            gAuf.v = k.v;
+        }
+        const LONG xh = k.v->X_Hex;
+        BlitLayer2Screen(k.v, 0);  // the screen without the last pass's frames
+        Wurf(k.v);
+        Motion *m = StartTheMotion(k.v);
+        EXPECT_NE(m, nullptr);
+        if (!m) return {};
+        const ULONG ziel = gAuf.durchgang + 1;
+        while (MotionDurchgaenge.load() < ziel) SDL_Delay(1);
+        LockMotionProcess(m);
+        if (werkbild) {
+            SDL_Surface *s = m->MotionBitMap->Surface;
+            werkbild->clear();
+            SDL_LockSurface(s);
+            for (int y = 0; y < s->h; ++y)
+                for (int x = 0; x < s->w; ++x) {
+                    const UBYTE *p = (const UBYTE *)s->pixels + y * s->pitch + x * s->format->BytesPerPixel;
+                    ULONG w = 0;
+                    std::memcpy(&w, p, s->format->BytesPerPixel);
+                    werkbild->push_back(w);
+                }
+            SDL_UnlockSurface(s);
+        }
+        UnLockMotionProcess(m);
+        StopTheMotion(m);
+        k.v->X_Hex = xh;
+        std::lock_guard<std::mutex> l(gAuf.mx);
+        return gAuf.bilder;
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(Tiefen, Umgebungsobjekte, testing::Values(8, 32),
+                         [](const testing::TestParamInfo<int> &i) { return std::to_string(i.param) + "bit"; });
+
+TEST_P(Umgebungsobjekte, OnlyAnObjectAtTheHeadOfItsHexInSightAndExploredIsPlayed)
+{
+    Karte k(160, 80, 640, 448);
+    ASSERT_TRUE(k.ok);
+    const HexPos p = Wurf(k.v);
+    const ULONG x = (ULONG)p.x, y = (ULONG)p.y;
+    const st_MOVE_EXT wache = Figur(kIch, 0, 1, x, y + 1);  // brings the hex into sight
+    const st_MOVE_EXT objekt = Figur(0, 1000, 1, x, y);
+    std::vector<Bild> b = EinDurchgang(k, {wache, objekt});
+    ASSERT_EQ(b.size(), 10u);
+    for (size_t i = 0; i < b.size(); ++i) {
+        EXPECT_EQ(b[i].strip, 493);
+        EXPECT_EQ(b[i].frame, i);
+    }
+    const LONG vx = p.x - k.v->X_Hex, vy = p.y - k.v->Y_Hex, s = GetParam() == 8 ? 0 : 16;
+    EXPECT_EQ(b[0].x, vx * 48 - s);
+    EXPECT_EQ(b[0].y, ((vx & 1) ? vy * 56 + 16 : vy * 56 - 12) - s);
+
+    // A figure aboard a ship before it does not count; an ordinary one does.
+    EXPECT_EQ(EinDurchgang(k, {wache, Figur(kIch, 7, 2, x, y, 7), objekt}).size(), 10u);
+    EXPECT_TRUE(EinDurchgang(k, {wache, Figur(kFremd, 1, 2, x, y), objekt}).empty());
+    // Out of sight, or unexplored.
+    EXPECT_TRUE(EinDurchgang(k, {Figur(kIch, 0, 1, x + 6, y), objekt}).empty());
+    const LONG wx = k.v->IndeX + vx, wy = k.v->IndeY + vy;
+    k.v->GreatBMapPtr[wy * FENSTER_BMAP_ZEILE + wx / 8] = 0;
+    EXPECT_TRUE(EinDurchgang(k, {wache, objekt}).empty());
+}
+
+TEST_P(Umgebungsobjekte, CountOfTheHexIsPrintedIntoTheWorkPicture)
+{
+    Karte k(160, 80, 640, 448);
+    ASSERT_TRUE(k.ok);
+    ASSERT_NE(k.v->MapFontPtr, nullptr);
+    const HexPos p = Wurf(k.v);
+    const ULONG x = (ULONG)p.x, y = (ULONG)p.y;
+    const st_MOVE_EXT wache = Figur(kIch, 0, 1, x, y + 1), objekt = Figur(0, 1000, 1, x, y);
+    std::vector<ULONG> allein, drei;
+    EinDurchgang(k, {wache, objekt}, -1, &allein);
+    EinDurchgang(k, {wache, objekt, Figur(kFremd, 1, 2, x, y), Figur(kFremd, 2, 3, x, y)}, -1, &drei);
+    ASSERT_EQ(allein.size(), drei.size());
+    const Kasten box = Unterschied(allein, drei, 64);
+    ASSERT_FALSE(box.leer());
+    EXPECT_GE(box.x0, 40);
+    EXPECT_LE(box.x1, 51);
+    EXPECT_GE(box.y0, 2);
+    EXPECT_LE(box.y1, 11);
+}
+
+TEST_P(Umgebungsobjekte, ScrollEndsTheAnimationAfterTheCurrentFrame)
+{
+    Karte k(160, 80, 640, 448);
+    ASSERT_TRUE(k.ok);
+    const HexPos p = Wurf(k.v);
+    const std::vector<Bild> b =
+        EinDurchgang(k, {Figur(kIch, 0, 1, (ULONG)p.x, (ULONG)p.y + 1), Figur(0, 1007, 1, (ULONG)p.x, (ULONG)p.y)}, 2);
+    ASSERT_EQ(b.size(), 3u);
+    EXPECT_EQ(b[0].strip, 884);
+}
+
+TEST_P(Umgebungsobjekte, NoHandleWithoutMemoryAndAQuickStopWithoutFigures)
+{
+    Karte k(160, 80, 640, 448);
+    ASSERT_TRUE(k.ok);
+    AvailMemHook = [] { return (ULONG)499999; };
+    EXPECT_EQ(StartTheMotion(k.v), nullptr);
+    AvailMemHook = VielSpeicher;
+    MotionDelay = Delay;  // the real waits
+    for (bool liste : {false, true}) {
+        if (liste) k.Setze({Figur(kIch, 0, 1, 170, 85)});
+        const auto t0 = std::chrono::steady_clock::now();
+        Motion *m = StartTheMotion(k.v);
+        ASSERT_NE(m, nullptr);
+        SDL_Delay(100);
+        StopTheMotion(m);
+        EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(2500)) << liste;
+    }
+    LockMotionProcess(nullptr);
+    UnLockMotionProcess(nullptr);
+}
+
+TEST_P(Umgebungsobjekte, ThreadKeepsOffWhileTheViewScrollsAndFiguresReload)
+{
+    Karte k(240, 80, 640, 448);
+    ASSERT_TRUE(k.ok);
+    MotionFrameHook = nullptr;
+    MotionDelay = nullptr;
+    std::vector<st_MOVE_EXT> figuren;
+    for (LONG i = 0; i < 60; ++i) {
+        figuren.push_back(Figur(kIch, 0, (UWORD)i, (ULONG)(200 + i * 3 % 90), (ULONG)(60 + i % 40)));
+        figuren.push_back(Figur(0, (UWORD)(1000 + i % 14), (UWORD)i, (ULONG)(201 + i * 3 % 90), (ULONG)(60 + i % 40)));
+    }
+    k.Setze(figuren);
+    Motion *m = StartTheMotion(k.v);
+    ASSERT_NE(m, nullptr);
+    static constexpr LONG kSchritte[4][2] = {{1, 0}, {0, 1}, {-1, 0}, {0, -1}};
+    for (int i = 0; i < 500; ++i) {
+        const LONG *d = kSchritte[(i / 25) % 4];
+        SetPos(k.v, d[0], d[1]);
+        if (i % 5 == 0) {
+            MotionSperre sperre(k.v);
+            k.Setze(figuren);
+        }
+    }
+    StopTheMotion(m);
+    EXPECT_GT(MotionDurchgaenge.load(), 0u);
 }
 
 }  // namespace
