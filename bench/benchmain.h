@@ -19,3 +19,31 @@ inline int RunBenchmarksQuietly(int argc, char **argv)
     std::cout.rdbuf(console);
     return 0;
 }
+
+#include <cstdlib>
+
+#include "gfx/pixfmt.h"
+#include "gfx/sdlinit.h"
+#include "platform/system.h"
+
+// SDL's dummy display at w x h x 32 with the surfaces start-up makes (the
+// 640 x 480 work areas and the map's hidden buffer); ends the run when the
+// display cannot be opened.
+inline void OpenDummyDisplay32(int w, int h)
+{
+    setenv("SDL_VIDEODRIVER", "dummy", 0);
+    SDL_Init(SDL_INIT_VIDEO);
+    SDLViewSurface = SDL_SetVideoMode(w, h, 32, SDL_HWSURFACE);
+    if (!SDLViewSurface) std::exit(1);
+    st_Display &d = VekDisplay;
+    d.VekScreen_Breite = (UWORD)w;
+    d.VekScreen_Hoehe = (UWORD)h;
+    d.VekScreen_Tiefe = 32;
+    d.VekScreen_ViewMode = 2;
+    d.VekScreen_ScreenFormat = PIXFMT_ARGB32;
+    UserSystem.Display = &VekDisplay;
+    PrimaryScreen = SDLViewSurface;
+    BobScreen = SDL_DisplayFormat(SDL_CreateRGBSurface(SDL_SWSURFACE, 640, 480, 32, 0xFF0000, 0xFF00, 0xFF, 0));
+    BobScreen2 = SDL_DisplayFormat(BobScreen);
+    DBScreen = SDL_DisplayFormat(SDLViewSurface);
+}

@@ -80,21 +80,7 @@ struct Umgebung {
         pfad = mkdtemp(tmpl);
         if (std::system((vekdemo + " " + pfad + " > /dev/null").c_str()) != 0) std::exit(1);
         if (chdir(pfad.c_str()) != 0) std::exit(1);
-        setenv("SDL_VIDEODRIVER", "dummy", 0);
-        SDL_Init(SDL_INIT_VIDEO);
-        SDLViewSurface = SDL_SetVideoMode(kBreite, kHoehe, 32, SDL_HWSURFACE);
-        if (!SDLViewSurface) std::exit(1);
-        st_Display &d = VekDisplay;
-        d.VekScreen_Breite = kBreite;
-        d.VekScreen_Hoehe = kHoehe;
-        d.VekScreen_Tiefe = 32;
-        d.VekScreen_ViewMode = 2;
-        d.VekScreen_ScreenFormat = PIXFMT_ARGB32;
-        UserSystem.Display = &VekDisplay;
-        PrimaryScreen = SDLViewSurface;
-        BobScreen = SDL_DisplayFormat(SDL_CreateRGBSurface(SDL_SWSURFACE, 640, 480, 32, 0xFF0000, 0xFF00, 0xFF, 0));
-        BobScreen2 = SDL_DisplayFormat(BobScreen);
-        DBScreen = SDL_DisplayFormat(SDLViewSurface);
+        OpenDummyDisplay32(kBreite, kHoehe);
         KartenStadtPosHook = StadtPos;
         ReadPlayerInfoFromPool();
         VieleFiguren();
@@ -140,7 +126,8 @@ void BM_DateienEinmal(benchmark::State &state)
         }
         for (size_t i = 0; i < 4; ++i) {
             const size_t k = i == 0 ? 1 : i + 1;
-            WriteFileAtomic(schreiben[i], inhalt[k].data(), (ULONG)inhalt[k].size(), -1);
+            if (WriteFileAtomic(schreiben[i], inhalt[k].data(), (ULONG)inhalt[k].size(), -1) != (int)inhalt[k].size())
+                state.SkipWithError("write failed");
         }
     }
 }

@@ -90,23 +90,9 @@ struct Umgebung {
         if (chdir(pfad.c_str()) != 0) std::exit(1);
         SchreibeWelt();
 
-        setenv("SDL_VIDEODRIVER", "dummy", 0);
-        SDL_Init(SDL_INIT_VIDEO);
-        SDLViewSurface = SDL_SetVideoMode(kBreite, kHoehe, 32, SDL_HWSURFACE);
-        if (!SDLViewSurface) std::exit(1);
-        st_Display &d = VekDisplay;
-        d.VekScreen_Breite = kBreite;
-        d.VekScreen_Hoehe = kHoehe;
-        d.VekScreen_Tiefe = 32;
-        d.VekScreen_ViewMode = 2;
-        d.VekScreen_ScreenFormat = PIXFMT_ARGB32;
-        UserSystem.Display = &VekDisplay;
-        PrimaryScreen = SDLViewSurface;
-        BobScreen = SDL_DisplayFormat(SDL_CreateRGBSurface(SDL_SWSURFACE, 640, 480, 32, 0xFF0000, 0xFF00, 0xFF, 0));
-        BobScreen2 = SDL_DisplayFormat(BobScreen);
-        DBScreen = SDL_DisplayFormat(SDLViewSurface);
+        OpenDummyDisplay32(kBreite, kHoehe);
         OpenKavorPic("./Data/Path", 3, PIC_NOFADE);
-        d.VekScreen = 3;
+        VekDisplay.VekScreen = 3;
         PlayerInfo.SpielerID = kIch;
     }
     ~Umgebung() { std::filesystem::remove_all(pfad); }

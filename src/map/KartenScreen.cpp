@@ -348,11 +348,11 @@ void KartenScreenDestruktor()
     if (st->FirstScreenRegion) {
         ClearScreenRegion(st->FirstScreenRegion);
         st->FirstScreenRegion = nullptr;
-    } else {
+    } else if (st->ScreenRegion) {
         ClearScreenRegion(st->ScreenRegion);
     }
     st->ScreenRegion = nullptr;
-    ClearScreenRegion(st->GUIScreenRegion);
+    if (st->GUIScreenRegion) ClearScreenRegion(st->GUIScreenRegion);
     st->GUIScreenRegion = nullptr;
     FreeKartenScreenGfx();
     WriteKartenScreenData(st, 1);

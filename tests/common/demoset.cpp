@@ -29,3 +29,16 @@ std::string SharedDemoSet()
     }();
     return dir;
 }
+
+void CopyDemoGameFiles(const std::string &dir)
+{
+    namespace fs = std::filesystem;
+    fs::create_directories(dir);
+    for (const auto &e : fs::directory_iterator(SharedDemoSet())) {
+        const std::string name = e.path().filename().string();
+        if (name == "Data" || name == "Map")
+            fs::copy(e.path(), dir + "/" + name, fs::copy_options::recursive);
+        else
+            fs::create_directory_symlink(e.path(), dir + "/" + name);
+    }
+}

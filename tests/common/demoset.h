@@ -5,3 +5,7 @@
 #include <string>
 
 std::string SharedDemoSet();
+
+// A working copy of the demo set in dir: its game files (Data, Map) copied so
+// a test may change them, everything else linked to the shared set.
+void CopyDemoGameFiles(const std::string &dir);

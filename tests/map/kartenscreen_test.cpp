@@ -55,14 +55,7 @@ class Platz {
 public:
     Platz(int tiefe, int breite, int hoehe)
     {
-        const std::string quelle = SharedDemoSet();
-        for (const auto &e : fs::directory_iterator(quelle)) {
-            const std::string name = e.path().filename().string();
-            if (name == "Data" || name == "Map")
-                fs::copy(e.path(), dir_.path() + "/" + name, fs::copy_options::recursive);
-            else
-                fs::create_directory_symlink(e.path(), dir_.path() + "/" + name);
-        }
+        CopyDemoGameFiles(dir_.path());
         kartentest::AlleGrafikenFrei();
         screen_ = std::make_unique<SdlScreen>(tiefe, breite, hoehe);
         // The hidden buffer of the kept screen, as start-up makes it.
@@ -80,7 +73,7 @@ public:
             ExitKarte(LDKS->VekMapInfoPtr);
         }
         ExitMiniMap(LDKS->MiniMap);
-        ClearScreenRegion(LDKS->ScreenRegion);
+        if (LDKS->ScreenRegion) ClearScreenRegion(LDKS->ScreenRegion);
         WriteKartenScreenData(LDKS, 1);
         *LDKS = LokaleDatenKartenScreen{};
         if (TitelScreenPtr) CloseKavorPic(3, 0);
@@ -532,4 +525,47 @@ TEST(KartenScreenInitMap, DemoSetHasAnAmbientObjectTheMotionCanPick)
         EXPECT_GE(gefunden, 1);
         BeendeAnsicht();
     }
+}
+
+TEST(KartenScreenPanel, FigurePanelSavesTheAreaOnceAndPutsItBack)
+{
+    Platz platz(8, 640, 480);
+    ScreenRegion *haupt = GetScreenRegion("./Data/screendat/Karte.dat", 518);
+    LDKS->ScreenRegion = haupt;
+    LDKS->GUIScreenRegion = GetScreenRegion("./Data/screendat/KarteMenu2.dat", 514);
+    ASSERT_TRUE(haupt && LDKS->GUIScreenRegion);
+    ASSERT_GE(haupt->CountRechteck, 2u);
+    const Rechteck r = haupt->Rechteck[1];
+    BitMap *anzeige = VekDisplay.RastPort_->BitMap;
+    for (LONG y = r.Y0; y < r.Y1; ++y) {
+        SetAPen(VekDisplay.RastPort_, (ULONG)(y % 50 + 10));
+        RectFill(VekDisplay.RastPort_, r.X0, y, r.X1, y);
+    }
+    auto flaeche = [&] {
+        std::vector<ULONG> p;
+        for (LONG y = r.Y0; y < r.Y1; ++y) p.push_back(PixelAt(anzeige, r.X0 + y % (r.X1 - r.X0), y));
+        return p;
+    };
+    const std::vector<ULONG> vorher = flaeche();
+
+    ASSERT_EQ(SwitchGUI(LDKS), 1);
+    EXPECT_EQ(LDKS->GUI, 1);
+    EXPECT_EQ(LDKS->ScreenRegion, LDKS->GUIScreenRegion);
+    EXPECT_EQ(LDKS->FirstScreenRegion, haupt);
+    BitMap *gerettet = LDKS->FirstBitmap;
+    ASSERT_NE(gerettet, nullptr);
+    // Opened again without closing: the first saved area stays.
+    LDKS->GUI = 0;
+    LDKS->ScreenRegion = haupt;
+    ASSERT_EQ(SwitchGUI(LDKS), 1);
+    EXPECT_EQ(LDKS->FirstBitmap, gerettet);
+
+    ASSERT_EQ(SwitchGUI(LDKS), 1);
+    EXPECT_EQ(LDKS->GUI, 0);
+    EXPECT_EQ(LDKS->ScreenRegion, haupt);
+    EXPECT_EQ(LDKS->FirstScreenRegion, nullptr);
+    EXPECT_EQ(LDKS->FirstBitmap, nullptr);
+    EXPECT_EQ(flaeche(), vorher);
+    ClearScreenRegion(LDKS->GUIScreenRegion);
+    LDKS->GUIScreenRegion = nullptr;
 }

@@ -89,18 +89,6 @@ int StadtPos(LONG id, ULONG *x, ULONG *y)
     _exit(0);
 }
 
-void KopiereDemo(const std::string &ziel)
-{
-    fs::create_directories(ziel);
-    for (const auto &e : fs::directory_iterator(SharedDemoSet())) {
-        const std::string name = e.path().filename().string();
-        if (name == "Data" || name == "Map")
-            fs::copy(e.path(), ziel + "/" + name, fs::copy_options::recursive);
-        else
-            fs::create_directory_symlink(e.path(), ziel + "/" + name);
-    }
-}
-
 int Warte(pid_t kind)
 {
     int st = 0;
@@ -119,8 +107,8 @@ TEST(KartenScreenXvfb, ScreenshotEqualsTheDummyDisplay)
     const std::string xvfb = FindProgram("Xvfb"), xwd = FindProgram("xwd");
     if (xvfb.empty() || xwd.empty()) GTEST_SKIP() << "Xvfb or xwd is not installed";
     ScratchDir dir;
-    KopiereDemo(dir.path() + "/dummy");
-    KopiereDemo(dir.path() + "/x11");
+    CopyDemoGameFiles(dir.path() + "/dummy");
+    CopyDemoGameFiles(dir.path() + "/x11");
     std::fflush(stdout);
     const pid_t attrappe = fork();
     ASSERT_GE(attrappe, 0);

@@ -35,13 +35,7 @@ int StadtPos(LONG id, ULONG *x, ULONG *y)
 void Lauf(int tiefe, int breite, int hoehe)
 {
     ScratchDir dir;
-    for (const auto &e : fs::directory_iterator(SharedDemoSet())) {
-        const std::string name = e.path().filename().string();
-        if (name == "Data" || name == "Map")
-            fs::copy(e.path(), dir.path() + "/" + name, fs::copy_options::recursive);
-        else
-            fs::create_directory_symlink(e.path(), dir.path() + "/" + name);
-    }
+    CopyDemoGameFiles(dir.path());
     SdlScreen screen(tiefe, breite, hoehe);
     if (tiefe > 8) DBScreen = SDL_DisplayFormat(SDLViewSurface);
     KartenStadtPosHook = StadtPos;
