@@ -129,6 +129,16 @@ Kasten Unterschied(const std::vector<ULONG> &a, const std::vector<ULONG> &b, LON
     return k;
 }
 
+// Every differing pixel lies inside (x0, y0)-(x1, y1), and there is one.
+void ImKasten(const Kasten &k, LONG x0, LONG y0, LONG x1, LONG y1)
+{
+    ASSERT_FALSE(k.leer());
+    EXPECT_GE(k.x0, x0);
+    EXPECT_LE(k.x1, x1);
+    EXPECT_GE(k.y0, y0);
+    EXPECT_LE(k.y1, y1);
+}
+
 TEST_P(Figuren, HexShowsItsFirstFigureWithTotalAndOwnCounts)
 {
     Karte k(160, 80, 640, 448);
@@ -156,23 +166,13 @@ TEST_P(Figuren, HexShowsItsFirstFigureWithTotalAndOwnCounts)
     // Two foreign figures: the first is drawn, "2" in the top right box.
     k.Setze({Figur(kFremd, 1, 1, x, y), Figur(kFremd, 14, 2, x, y)});
     const auto zwei = k.Bild();
-    const Kasten oben = Unterschied(eine, zwei, breite);
-    ASSERT_FALSE(oben.leer());
-    EXPECT_GE(oben.x0, px + 40);
-    EXPECT_LE(oben.x1, px + 51);
-    EXPECT_GE(oben.y0, py + 2);
-    EXPECT_LE(oben.y1, py + 11);  // the box's fill reaches one row below it
+    // The box's fill reaches one row below it.
+    ImKasten(Unterschied(eine, zwei, breite), px + 40, py + 2, px + 51, py + 11);
 
-    // One of them own: "1" in the bottom right box as well, nothing else changes
-    // but the owner marker of the drawn figure.
+    // The second one own: "1" in the bottom right box as well.
     k.Setze({Figur(kFremd, 1, 1, x, y), Figur(kIch, 14, 2, x, y)});
     const auto eigen = k.Bild();
-    const Kasten unten = Unterschied(zwei, eigen, breite);
-    ASSERT_FALSE(unten.leer());
-    EXPECT_GE(unten.x0, px + 40);
-    EXPECT_LE(unten.x1, px + 51);
-    EXPECT_GE(unten.y0, py + 40);
-    EXPECT_LE(unten.y1, py + 49);
+    ImKasten(Unterschied(zwei, eigen, breite), px + 40, py + 40, px + 51, py + 49);
 
     // A corrupt position is not drawn.
     k.Setze({Figur(kFremd, 1, 1, 13000, y)});
@@ -571,12 +571,7 @@ TEST_P(Umgebungsobjekte, CountOfTheHexIsPrintedIntoTheWorkPicture)
     EinDurchgang(k, {wache, objekt}, -1, &allein);
     EinDurchgang(k, {wache, objekt, Figur(kFremd, 1, 2, x, y), Figur(kFremd, 2, 3, x, y)}, -1, &drei);
     ASSERT_EQ(allein.size(), drei.size());
-    const Kasten box = Unterschied(allein, drei, 64);
-    ASSERT_FALSE(box.leer());
-    EXPECT_GE(box.x0, 40);
-    EXPECT_LE(box.x1, 51);
-    EXPECT_GE(box.y0, 2);
-    EXPECT_LE(box.y1, 11);
+    ImKasten(Unterschied(allein, drei, 64), 40, 2, 51, 11);
 }
 
 TEST_P(Umgebungsobjekte, ScrollEndsTheAnimationAfterTheCurrentFrame)
