@@ -229,9 +229,9 @@ TEST_P(Figuren, StepEastFromTheLastColumnWrapsFigureAndView)
     k.Setze({Figur(kIch, 1, 1, 12799, 85)});
     const UBYTE punkte = k.Alle(0)->Bewegungspunkte;
     ASSERT_EQ(SetPeople(k.v, k.Alle(0), 1, 0), 1);
-    EXPECT_EQ(k.Alle(0)->X_Pos, 0u);
-    EXPECT_EQ(k.Alle(0)->Y_Pos, 85u);
-    EXPECT_LT(k.Alle(0)->Bewegungspunkte, punkte);
+    EXPECT_EQ(+k.Alle(0)->X_Pos, 0u);
+    EXPECT_EQ(+k.Alle(0)->Y_Pos, 85u);
+    EXPECT_LT(+k.Alle(0)->Bewegungspunkte, punkte);
     // The view came along: column 0 of the world is inside it, away from its edges.
     const LONG c = CheckWrap(0 - k.v->X_Hex, WELT_BREITE);
     EXPECT_GT(c, 1);
@@ -260,8 +260,8 @@ TEST_P(Figuren, EscortTakesAlongOnlyMatchingFiguresAndOnlyInFog)
             k.Setze({Figur(kIch, 1, 1, 170, 90, 18, 20), f.f});
             ASSERT_EQ(SetPeople(k.v, k.Alle(0), 0, 1), 1) << f.was;
             const bool mit = nebel && f.mit;
-            EXPECT_EQ(k.Alle(1)->Y_Pos, mit ? 91u : 90u) << f.was << " fog " << nebel;
-            EXPECT_EQ(k.Alle(1)->Bewegungspunkte, mit ? k.Alle(0)->Bewegungspunkte : f.f.Bewegungspunkte) << f.was;
+            EXPECT_EQ(+k.Alle(1)->Y_Pos, mit ? 91u : 90u) << f.was << " fog " << nebel;
+            EXPECT_EQ(+k.Alle(1)->Bewegungspunkte, mit ? k.Alle(0)->Bewegungspunkte : f.f.Bewegungspunkte) << f.was;
         }
     }
 }
@@ -387,8 +387,8 @@ TEST_F(Folgen, ArmyFollowsAcrossTheSeamAndByKindWhenTheNumberIsWrong)
     ArmeeList *a = Armee(5, 12799, 85);
     st_MOVE_EXT f = Figur(kIch, 7, 5, 0, 85);
     EXPECT_EQ(SetFigurDependence(&f, 1, 0), 1);
-    EXPECT_EQ(a->Army.PosX, 0u);
-    EXPECT_EQ(a->Army.TrainingsRunden, 0u);
+    EXPECT_EQ(+a->Army.PosX, 0u);
+    EXPECT_EQ(+a->Army.TrainingsRunden, 0u);
 
     // Number 3 is an army of another kind: the first army of the figure's kind
     // on the old hex takes its place and gives the figure its number.
@@ -396,9 +396,9 @@ TEST_F(Folgen, ArmyFollowsAcrossTheSeamAndByKindWhenTheNumberIsWrong)
     ArmeeList *passend = Armee(4, 12790, 85);
     st_MOVE_EXT g = Figur(kIch, 7, 3, 12791, 85);
     SetFigurDependence(&g, 1, 0);
-    EXPECT_EQ(fremd->Army.PosX, 12790u);
-    EXPECT_EQ(passend->Army.PosX, 12791u);
-    EXPECT_EQ(g.FigurNummer, 4);
+    EXPECT_EQ(+fremd->Army.PosX, 12790u);
+    EXPECT_EQ(+passend->Army.PosX, 12791u);
+    EXPECT_EQ(+g.FigurNummer, 4);
 }
 
 TEST_F(Folgen, ArmyNumberZeroIsNeverMatchedByNumber)
@@ -406,8 +406,8 @@ TEST_F(Folgen, ArmyNumberZeroIsNeverMatchedByNumber)
     ArmeeList *null = Armee(0, 12790, 85, 10);  // kind 8: the repair passes it by
     st_MOVE_EXT f = Figur(kIch, 7, 0, 12791, 85);
     SetFigurDependence(&f, 1, 0);
-    EXPECT_EQ(null->Army.PosX, 12790u);
-    EXPECT_EQ(null->Army.TrainingsRunden, 3u);
+    EXPECT_EQ(+null->Army.PosX, 12790u);
+    EXPECT_EQ(+null->Army.TrainingsRunden, 3u);
 }
 
 TEST_F(Folgen, ShipTakesItsCargoAndTheArmyAboard)
@@ -418,12 +418,12 @@ TEST_F(Folgen, ShipTakesItsCargoAndTheArmyAboard)
     s->Schiff.Figur2 = Figur(kIch, 7, 6, 12790, 85, 0);  // not aboard: stays
     k.Setze({Figur(kIch, 14, 2, 12791, 85), Figur(kIch, 7, 5, 12790, 85, 7)});
     SetFigurDependence(FigurImBlock(k.v->LocalPeopleMemPtr, 0), 1, 0);
-    EXPECT_EQ(s->Schiff.X_Pos, 12791u);
-    EXPECT_EQ(s->Schiff.Figur1.X_Pos, 12791u);
-    EXPECT_EQ(FigurImBlock(k.v->LocalPeopleMemPtr, 1)->X_Pos, 12791u);
-    EXPECT_EQ(a->Army.PosX, 12791u);
-    EXPECT_EQ(a->Army.TrainingsRunden, 0u);
-    EXPECT_EQ(s->Schiff.Figur2.X_Pos, 12790u);
+    EXPECT_EQ(+s->Schiff.X_Pos, 12791u);
+    EXPECT_EQ(+s->Schiff.Figur1.X_Pos, 12791u);
+    EXPECT_EQ(+FigurImBlock(k.v->LocalPeopleMemPtr, 1)->X_Pos, 12791u);
+    EXPECT_EQ(+a->Army.PosX, 12791u);
+    EXPECT_EQ(+a->Army.TrainingsRunden, 0u);
+    EXPECT_EQ(+s->Schiff.Figur2.X_Pos, 12790u);
 }
 
 TEST_F(Folgen, ShipWhoseSlotNamesItselfEnds)
@@ -432,7 +432,7 @@ TEST_F(Folgen, ShipWhoseSlotNamesItselfEnds)
     s->Schiff.Figur1 = Figur(kIch, 14, 2, 12791, 85, 7);
     k.Setze({Figur(kIch, 14, 2, 12791, 85)});
     EXPECT_EQ(SetFigurDependence(FigurImBlock(k.v->LocalPeopleMemPtr, 0), 1, 0), 1);
-    EXPECT_EQ(s->Schiff.X_Pos, 12791u);
+    EXPECT_EQ(+s->Schiff.X_Pos, 12791u);
 }
 
 // The motion thread over a view at (160, 80) with fixed dice.
