@@ -220,6 +220,15 @@ TEST_P(Figuren, StepsThatDoNotMoveChangeNothing)
         EXPECT_EQ(k.v->X_Hex, xh) << f.was;
         EXPECT_EQ(k.v->Y_Hex, yh) << f.was;
     }
+    // Without the knowledge window the target can never be explored: the
+    // step fails and the points stay.
+    const st_MOVE_EXT f = Figur(kIch, 1, 1, 166, 84);
+    k.Setze({f});
+    UBYTE *wissen = k.v->GreatBMapPtr;
+    k.v->GreatBMapPtr = nullptr;
+    EXPECT_EQ(SetPeople(k.v, k.Alle(0), 1, 0), 0);
+    k.v->GreatBMapPtr = wissen;
+    EXPECT_EQ(std::memcmp(k.Alle(0), &f, sizeof f), 0);
 }
 
 TEST_P(Figuren, StepEastFromTheLastColumnWrapsFigureAndView)
