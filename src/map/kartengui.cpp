@@ -293,5 +293,3 @@ void ShowPosition(LokaleDatenKartenScreen *st)
 {
     if (st && st->VekMapInfoPtr) st->VekMapInfoPtr->UpdateMap = 0;
 }
-Motion *StartTheMotion(VekMapInfo *) { return nullptr; }
-void StopTheMotion(Motion *) {}

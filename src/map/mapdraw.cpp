@@ -436,10 +436,6 @@ void BlitResources(VekMapInfo *View, LONG Spalte, LONG Zeile, RastPort *rp, LONG
     MaleRohstoffBalken(rp, x + 25, y + 35, hex->MHQ * 5, 50, 46);
 }
 
-void BlitFigur2(VekMapInfo *, ULONG[SICHT_MAX_X][SICHT_MAX_Y], RastPort *) {}
-
-void BlitFigur(VekMapInfo *, LONG, LONG, RastPort *, LONG, LONG) {}
-
 void BlitMap(VekMapInfo *View)
 {
     if (!View) return;

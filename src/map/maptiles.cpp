@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "map/mapinfo.h"
+#include "map/motion.h"
 #include "platform/memfile.h"
 #include "platform/files.h"
 
@@ -387,6 +388,7 @@ ULONG FigurenImBlock(const UBYTE *Block, ULONG Groesse)
 void MakeLocalPeopleMemPtr(VekMapInfo *MapInfo)
 {
     if (!MapInfo || !MapInfo->LocalPeopleMemPtr || MapInfo->PeopleMemSize < 2) return;
+    MotionSperre sperre(MapInfo);
     std::memset(MapInfo->LocalPeopleMemPtr, 0, MapInfo->PeopleMemSize);
     ULONG n = FigurenImBlock(MapInfo->PeopleMemPtr, MapInfo->PeopleMemSize);
     std::printf("Anzahl globale Figuren %u\n", (unsigned)n);

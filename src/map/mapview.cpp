@@ -11,6 +11,7 @@
 #include "gfx/gfxnumber.h"
 #include "gfx/screen.h"
 #include "map/mapview.h"
+#include "map/motion.h"
 #include "platform/files.h"
 #include "platform/memfile.h"
 #include "platform/system.h"
@@ -205,6 +206,7 @@ void BlitLayer2Screen(VekMapInfo *View, BOOL Flip)
 int InitPosLoadPeopleMem(VekMapInfo *View)
 {
     if (!View) return 0;
+    MotionSperre sperre(View);
     st_MOVE *move = (st_MOVE *)LoadChunk2Mem(ID_MOVE, MAPPREFS_FILE);
     if (!move) {
         std::printf("InitPosLoadPeopleMem: Konnte MOVE-Chunk nicht in Speicher laden!\n");
@@ -303,6 +305,7 @@ int InitPos(VekMapInfo *View, LONG x, LONG y, LONG Ziel_X, LONG Ziel_Y, LONG Bre
 int SetPos(VekMapInfo *View, LONG dx, LONG dy)
 {
     if (!View) return 0;
+    MotionSperre sperre(View);  // tiles and figures are exchanged below
     if (dx == 0 && dy == -1) View->QuickUpdate = QU_HOCH;
     if (dx == 1 && dy == 0) View->QuickUpdate = QU_RECHTS;
     if (dx == 0 && dy == 1) View->QuickUpdate = QU_RUNTER;

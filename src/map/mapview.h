@@ -48,7 +48,7 @@ void Line6(RastPort *rp, LONG x, LONG y, int Eigen);
 void BlitResources(VekMapInfo *View, LONG Spalte, LONG Zeile, RastPort *rp, LONG x, LONG y);
 // One bar of Wert pixels; a length outside 0 ... 127 (a signed byte) draws nothing.
 void MaleRohstoffBalken(RastPort *rp, LONG x, LONG y, LONG Wert, UWORD DunklerStift, UWORD HellerStift);
-// Figures of the whole view and of one hex: nothing is drawn yet.
+// Figures of the whole view (in sight and explored) and of one hex (all).
 void BlitFigur2(VekMapInfo *View, ULONG Sicht[SICHT_MAX_X][SICHT_MAX_Y], RastPort *rp);
 void BlitFigur(VekMapInfo *View, LONG Spalte, LONG Zeile, RastPort *rp, LONG x, LONG y);
 

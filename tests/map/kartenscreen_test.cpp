@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <tuple>
 
 #include "common/shareddemo.h"
 #include "common/gamefixture.h"
@@ -492,6 +493,37 @@ TEST(KartenScreenFrame, ControlPanelOnlyFromTenTwentyFourBySixHundred)
         long rand = 0;
         for (LONG y = 32; y < f.hoehe - 32; ++y) rand += PixelAt(db, 4, y) != marke;
         EXPECT_GT(rand, 0) << "the frame is always drawn";
+    }
+}
+
+// The first view of the demo set shows the motion effect: an ambient object
+// stands alone at the head of its hex, in sight and explored, where the
+// motion thread picks its hexes.
+TEST(KartenScreenInitMap, DemoSetHasAnAmbientObjectTheMotionCanPick)
+{
+    for (auto [tiefe, breite, hoehe] : {std::tuple{8, 640, 480}, std::tuple{32, 640, 480}, std::tuple{32, 1024, 768}}) {
+        SCOPED_TRACE(breite);
+        Platz platz(tiefe, breite, hoehe);
+        ASSERT_TRUE(platz.Screen().Ok());
+        VekMapInfo *v = InitMap(LDKS);
+        ASSERT_NE(v, nullptr);
+        ASSERT_NE(v->LocalPeopleMemPtr, nullptr);
+        const LONG x0 = 1, y0 = 1, x1 = tiefe == 8 ? 9 : v->XTiles - 2, y1 = tiefe == 8 ? 7 : v->YTiles - 4;
+        const ULONG n = FigurenImBlock(v->LocalPeopleMemPtr, v->PeopleMemSize);
+        const st_MOVE_EXT *alle = FigurImBlock(v->LocalPeopleMemPtr, 0);
+        int gefunden = 0;
+        for (LONG c = x0; c <= x1; ++c)
+            for (LONG r = y0; r <= y1; ++r) {
+                const ULONG wx = (ULONG)CheckWrap(v->X_Hex + c, WELT_BREITE), wy = (ULONG)CheckWrap(v->Y_Hex + r, WELT_HOEHE);
+                for (ULONG i = 0; i < n; ++i) {
+                    if (alle[i].X_Pos != wx || alle[i].Y_Pos != wy || alle[i].Kommando == 7) continue;
+                    if (alle[i].FigurArt >= 1000 && CheckFogofWar(v, n, alle, c, r) == 1 && GetBMapBit(v, c, r))
+                        ++gefunden;
+                    break;
+                }
+            }
+        EXPECT_GE(gefunden, 1);
+        BeendeAnsicht();
     }
 }
 

@@ -111,7 +111,7 @@ std::vector<st_MOVE_EXT> Figures()
         Figure(NEIGHBOUR, FID_LEICHTE_INFANTRIE, 2, {142, 61}, 4),
         Figure((ULONG)-2, FID_LEICHTE_INFANTRIE, 1, {127, 60}, 4),
         Figure((ULONG)-9, FID_MITTLERE_INFANTRIE, 1, {113, 60}, 4),
-        Figure(0, 1000, 1, {124, 56}, 0),
+        Figure(0, 1000, 1, {123, 58}, 0),
         Figure(0, 1003, 2, {116, 64}, 0),
         Figure(0, 1007, 3, {122, 66}, 0),
     };
