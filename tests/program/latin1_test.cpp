@@ -24,11 +24,23 @@ size_t Utf8At(const unsigned char *p, size_t left)
     return need;
 }
 
+// A file name of the game's data: one word ending in a short extension. The
+// ware animations are named on disk in UTF-8, so their names are UTF-8 too.
+bool IsDataFileName(const unsigned char *p, size_t n)
+{
+    if (std::memchr(p, ' ', n)) return false;
+    const unsigned char *dot = (const unsigned char *)std::memchr(p, '.', n);
+    if (!dot) return false;
+    const size_t ext = n - (size_t)(dot - p) - 1;
+    return ext >= 2 && ext <= 4;
+}
+
 // A run between NULs reads as text when it is long enough and made mostly of
-// printable ASCII with some letters; tables of numbers and pixels do not.
+// printable ASCII with some letters; tables of numbers and pixels do not, nor
+// do the names of data files.
 bool LooksLikeText(const unsigned char *p, size_t n)
 {
-    if (n < 6) return false;
+    if (n < 6 || IsDataFileName(p, n)) return false;
     size_t printable = 0, letters = 0;
     for (size_t i = 0; i < n; ++i) {
         if (p[i] < 0x20 && p[i] != '\n' && p[i] != '\t' && p[i] != '\r') return false;
@@ -105,6 +117,8 @@ TEST(ProgramTexts, TheScanFindsUtf8AndPassesLatin1)
         {"Latin-1 umlaut", "Zeit\xfc" "berschreitung beim Empfang", false},
         {"Latin-1 acute accent", "Couldn\xb4t make Prefs-File !", false},
         {"pixel table", "\x01\x02\xc3\xbc\x7f\x80", false},
+        {"ware animation named on disk", "Ballista_gro\xc3\x9f.cban", false},
+        {"sentence naming a file", "Konnte Ballista_gro\xc3\x9f.cban nicht laden", true},
     };
     for (const Row &r : rows) {
         SCOPED_TRACE(r.name);
