@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/scriptinput.h"
+#include "common/demoscreen.h"
 #include "common/sdlharness.h"
 #include "common/testutil.h"
 #include "frontend/frontend.h"
@@ -23,31 +24,8 @@ using namespace vektest;
 
 namespace {
 
-class Presentation : public ::testing::TestWithParam<int> {
+class Presentation : public DemoScreenTest {
 protected:
-    void SetUp() override
-    {
-        dir_ = std::make_unique<ScratchDir>();
-        MakeDemoData(dir_->path());
-        screen_ = std::make_unique<SdlScreen>(GetParam());
-        ASSERT_TRUE(screen_->Ok());
-        UseKavorGadgetPainter();
-        FadeDelayHook = [](ULONG) {};  // fades without their waits
-        SDL_Event ev;
-        while (SDL_PollEvent(&ev)) {
-        }
-    }
-    void TearDown() override
-    {
-        SDL_Event ev;
-        EXPECT_EQ(SDL_PollEvent(&ev), 0) << "input was left over";
-        while (SDL_PollEvent(&ev)) {
-        }
-        if (TitelScreenPtr) CloseKavorPic(0, 0);
-        FadeDelayHook = nullptr;
-        screen_.reset();
-        dir_.reset();
-    }
     // The pictures the slide show put on the screen, in order.
     static std::vector<int> Shown(const std::string &out)
     {
@@ -58,8 +36,6 @@ protected:
         return shown;
     }
 
-    std::unique_ptr<ScratchDir> dir_;
-    std::unique_ptr<SdlScreen> screen_;
 };
 
 TEST_P(Presentation, NoticeShowsTheAdvisorAndLeadsToTheBarracks)

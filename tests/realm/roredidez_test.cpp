@@ -8,6 +8,7 @@
 #include <string>
 
 #include "common/scriptinput.h"
+#include "common/demoscreen.h"
 #include "common/sdlharness.h"
 #include "common/testutil.h"
 #include "gfx/font.h"
@@ -42,36 +43,18 @@ ULONG Kornlager()
     return v;
 }
 
-class StoryScreen : public ::testing::TestWithParam<int> {
+class StoryScreen : public DemoScreenTest {
 protected:
     void SetUp() override
     {
-        dir_ = std::make_unique<ScratchDir>();
-        MakeDemoData(dir_->path());
-        screen_ = std::make_unique<SdlScreen>(GetParam());
-        ASSERT_TRUE(screen_->Ok());
-        UseKavorGadgetPainter();
-        FadeDelayHook = [](ULONG) {};  // fades without their waits
-        SDL_Event ev;
-        while (SDL_PollEvent(&ev)) {
-        }
+        DemoScreenTest::SetUp();
+        if (HasFatalFailure()) return;
         // The box's gadgets where the demo's description puts them.
         ScreenRegion *r = GetScreenRegion("./Data/screendat/BTTextBox.dat", SR_GADGETDATA);
         ASSERT_NE(r, nullptr);
         for (ULONG i = 0; i < r->CountGadgetData; ++i) gadgets_.push_back(r->GadgetData[i]);
         ClearScreenRegion(r);
         ASSERT_GE(gadgets_.size(), 11u);
-    }
-    void TearDown() override
-    {
-        SDL_Event ev;
-        EXPECT_EQ(SDL_PollEvent(&ev), 0) << "input was left over";
-        while (SDL_PollEvent(&ev)) {
-        }
-        FadeDelayHook = nullptr;
-        if (TitelScreenPtr) CloseKavorPic(0, 0);
-        screen_.reset();
-        dir_.reset();
     }
     void ClickGadget(int index)
     {
@@ -81,8 +64,6 @@ protected:
     void ClickLink(int button) { ClickGadget(4 + button); }  // GAD1 is the sixth gadget
     void ClickExit() { ClickGadget(4); }
 
-    std::unique_ptr<ScratchDir> dir_;
-    std::unique_ptr<SdlScreen> screen_;
     std::vector<GadgetData> gadgets_;
 };
 

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "common/demoscreen.h"
 #include "common/fontfixture.h"
 #include "common/scriptinput.h"
 #include "common/sdlharness.h"
@@ -132,31 +133,8 @@ TEST(CeremonyTitles, OnlyTheExactPointsGiveATitle)
 }
 
 // The screens on a copy of the demo set.
-class CeremonyScreen : public ::testing::TestWithParam<int> {
+class CeremonyScreen : public DemoScreenTest {
 protected:
-    void SetUp() override
-    {
-        dir_ = std::make_unique<ScratchDir>();
-        std::filesystem::copy(SharedDemoSet(), dir_->path(), std::filesystem::copy_options::recursive);
-        screen_ = std::make_unique<SdlScreen>(GetParam());
-        ASSERT_TRUE(screen_->Ok());
-        UseKavorGadgetPainter();
-        FadeDelayHook = [](ULONG) {};
-        SDL_Event ev;
-        while (SDL_PollEvent(&ev)) {
-        }
-    }
-    void TearDown() override
-    {
-        SDL_Event ev;
-        EXPECT_EQ(SDL_PollEvent(&ev), 0) << "input was left over";
-        while (SDL_PollEvent(&ev)) {
-        }
-        FadeDelayHook = nullptr;
-        if (TitelScreenPtr) CloseKavorPic(0, 0);
-        screen_.reset();
-        dir_.reset();
-    }
     void SetPoints(UWORD points)
     {
         auto *land = static_cast<st_LAND *>(LoadChunk2Mem(ID_LAND, "./Data/POP3In/GameChunk.vek"));
@@ -165,8 +143,6 @@ protected:
         ASSERT_TRUE(AddChunkPool(land, "./Data/POP3In/GameChunk.vek"));
         FreeChunk(land);
     }
-    std::unique_ptr<ScratchDir> dir_;
-    std::unique_ptr<SdlScreen> screen_;
 };
 
 std::vector<int> Blits(const std::string &out, const std::string &routine)
