@@ -11,8 +11,8 @@ struct BitMap;
 struct RastPort;
 struct TextFont;
 
-// One hex as the tile files and the PMAP chunk keep it: little-endian numbers,
-// used in place on this (little-endian) host.
+// One hex as the tile files and the PMAP chunk keep it: little-endian numbers
+// there, host order once a tile is loaded.
 #pragma pack(push, 1)
 struct MapEntry {
     ULONG X;           // 0  absolute column

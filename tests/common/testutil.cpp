@@ -83,14 +83,26 @@ RunResult RunProgram(const std::string &program, const std::vector<std::string> 
     return r;
 }
 
+namespace {
+
+// A program of this build, started through the launcher of a cross build.
+RunResult RunOwnProgram(const std::string &program, std::vector<std::string> args, const std::string &cwd)
+{
+    if (!*VEK_LAUNCHER) return RunProgram(program, args, cwd);
+    args.insert(args.begin(), program);
+    return RunProgram(VEK_LAUNCHER, args, cwd);
+}
+
+}  // namespace
+
 RunResult RunClient(const std::vector<std::string> &args, const std::string &cwd)
 {
-    return RunProgram(VEKCLIENT_PATH, args, cwd);
+    return RunOwnProgram(VEKCLIENT_PATH, args, cwd);
 }
 
 void MakeDemoData(const std::string &dir)
 {
-    RunResult r = RunProgram(std::string(VEK_BINARY_DIR) + "/vekdemo", {dir}, ".");
+    RunResult r = RunOwnProgram(std::string(VEK_BINARY_DIR) + "/vekdemo", {dir}, ".");
     if (r.status != 0) throw std::runtime_error("vekdemo failed: " + r.output);
 }
 

@@ -4,6 +4,7 @@
 // picture and its colour map. Skipped when Xvfb or xwd is not installed.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -64,6 +65,11 @@ public:
             dup2(null, 2);
             const std::string fd = std::to_string(fds[1]);
             const std::string screen = std::to_string(w) + "x" + std::to_string(h) + "x24";
+            // A big-endian client run under emulation meets a little-endian
+            // server here: shared-memory images would reach it unswapped.
+            if (std::endian::native == std::endian::big)
+                execl(program.c_str(), program.c_str(), "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(),
+                      "-nolisten", "tcp", "-extension", "MIT-SHM", (char *)nullptr);
             execl(program.c_str(), program.c_str(), "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(),
                   "-nolisten", "tcp", (char *)nullptr);
             _exit(127);
