@@ -24,11 +24,8 @@ static_assert(fieldorder::Covers(kMapEntry));
 // Turns a tile between file order and host order (either way: the same swap).
 void KartenTeilWenden(UBYTE *teil)
 {
-    if constexpr (std::endian::native == std::endian::big) {
-        for (ULONG at = 0; at < TEIL_BYTES; at += sizeof(MapEntry)) fieldorder::SwapFields(teil, at, kMapEntry, TEIL_BYTES);
-    } else {
-        (void)teil;
-    }
+    if (std::endian::native == std::endian::little) return;
+    for (ULONG at = 0; at < TEIL_BYTES; at += sizeof(MapEntry)) fieldorder::SwapFields(teil, at, kMapEntry, TEIL_BYTES);
 }
 
 // What differs between map tiles and knowledge tiles.
