@@ -42,7 +42,7 @@ fi
 # Programs that start another program of this build (the client, the demo
 # generator) find it through this wrapper: binfmt_misc may not be mounted.
 run=$dir/qemu-run
-printf '#!/bin/sh\nexec qemu-%s -L %s "$@"\n' "$arch" "$sysroot" >"$run"
+printf '#!/bin/sh\nexec qemu-%s -L "%s" "$@"\n' "$arch" "$sysroot" >"$run"
 chmod +x "$run"
 
 cat >"$dir/toolchain.cmake" <<EOF
