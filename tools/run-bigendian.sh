@@ -1,12 +1,11 @@
 #!/usr/bin/env bash
 # The big-endian build: cross-compiles the client for s390x against a Debian
 # sysroot unpacked into the build folder (kept there, so a rerun does not
-# fetch it again), runs the test programs of the libraries whose files and
-# records depend on the host's byte order under qemu-user, starts the client,
-# and checks that its demo set equals the little-endian one except for the
-# files kept in host order.
+# fetch it again), runs test programs under qemu-user, checks that its demo
+# set equals the little-endian one except for what is kept in host order,
+# and starts the client.
 #   bash tools/run-bigendian.sh [build folder] [little-endian build folder]
-# The little-endian build (default build-plain) must be configured already.
+# The little-endian build (default build-plain) is configured when missing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/setup.sh g++-s390x-linux-gnu qemu-user mmdebstrap
@@ -17,9 +16,10 @@ export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
 
 arch=s390x
 triplet=s390x-linux-gnu
-# Test programs of these library folders run under qemu, whichever tests
-# they hold now or later.
-libs=(platform gfx ui store map net)
+# The test programs of these folders run under qemu, whichever tests they
+# hold now or later: the libraries whose files and records depend on the
+# host's byte order, the client's own start-up and the demo set read back.
+folders=(platform gfx ui store map net program tools)
 pkgs=libsdl1.2-compat-dev,libsdl-mixer1.2-dev,libsdl-net1.2-dev,libgtest-dev,libstdc++6
 
 mkdir -p "$dir"
@@ -66,7 +66,7 @@ EOF
 cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$dir/toolchain.cmake" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DVEK_BENCH=OFF >/dev/null
 targets=(vekclient vekdemo)
-for l in "${libs[@]}"; do [ -d "tests/$l" ] && targets+=("test_$l"); done
+for f in "${folders[@]}"; do [ -d "tests/$f" ] && targets+=("test_$f"); done
 cmake --build "$dir" -j"$jobs" --target "${targets[@]}"
 # Only the programs built here run; the others are listed as not built.
 (cd "$dir" && ctest --output-on-failure -j"$jobs" --timeout 300 -E '_NOT_BUILT$')
