@@ -83,7 +83,9 @@ void BM_WholeFileRewriteForScale(benchmark::State &state)
 {
     ScratchData dir;
     char image[PREFS_FILE_SIZE] = {};
-    for (auto _ : state) WriteFileAtomic("./Data/Prefs.vek", image, sizeof image, -1);
+    for (auto _ : state)
+        if (WriteFileAtomic("./Data/Prefs.vek", image, sizeof image, -1) != (int)sizeof image)
+            state.SkipWithError("prefs not written");
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_WholeFileRewriteForScale)->Iterations(200)->Unit(benchmark::kMicrosecond)->UseRealTime();

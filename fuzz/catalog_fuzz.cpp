@@ -4,23 +4,42 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <string>
 #include <unistd.h>
 
 #include "platform/catalog.h"
 
+namespace {
+
+char name[64], path[96];
+std::string gDir;  // a private directory in memory, removed at exit
+
+}  // namespace
+
+// The catalog is read from catalogs/deutsch/ below the working directory: a
+// directory in memory, since a file written to disk for every input would
+// hold the target to a few hundred inputs a second.
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    static char dir[] = "/dev/shm/vekfuzz.XXXXXX";
+    if (!mkdtemp(dir) || chdir(dir) != 0) std::abort();
+    gDir = dir;
+    std::atexit([] {
+        std::error_code ec;
+        std::filesystem::remove_all(gDir, ec);
+    });
+    std::filesystem::create_directories("catalogs/deutsch");
+    std::snprintf(name, sizeof name, "fuzz_%d.catalog", (int)getpid());
+    std::snprintf(path, sizeof path, "catalogs/deutsch/%s", name);
+    setenv("LANG", "de_DE.UTF-8", 1);
+    for (int i = 0; i < VEK_STRING_COUNT; ++i) VekStrings[i].Str = "built-in";
+    if (!std::freopen("/dev/null", "w", stdout)) std::abort();
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    // The catalog directory is made in the working directory (the build folder).
-    static char name[64], path[96];
-    static bool ready = [] {
-        if (std::system("mkdir -p catalogs/deutsch") != 0) std::abort();
-        std::snprintf(name, sizeof name, "fuzz_%d.catalog", (int)getpid());
-        std::snprintf(path, sizeof path, "catalogs/deutsch/%s", name);
-        setenv("LANG", "de_DE.UTF-8", 1);
-        for (int i = 0; i < VEK_STRING_COUNT; ++i) VekStrings[i].Str = "built-in";
-        return std::freopen("/dev/null", "w", stdout) != nullptr;
-    }();
-    (void)ready;
     std::FILE *f = std::fopen(path, "wb");
     if (!f) std::abort();
     std::fwrite(data, 1, size, f);

@@ -55,7 +55,7 @@ void SwapRaw(const uint8_t *data, size_t size)
         // Bytes that are not a whole ARMY chunk in the source order are left
         // partly unconverted, and may then read as valid the other way.
         if (!chunkio::SwapPayload(buf.data(), id, version, (ULONG)size - 12, toHost)) continue;
-        chunkio::SwapPayload(buf.data(), id, version, (ULONG)size - 12, !toHost);
+        (void)chunkio::SwapPayload(buf.data(), id, version, (ULONG)size - 12, !toHost);
         Check(std::memcmp(buf.data(), data, size) == 0);
     }
 }

@@ -9,19 +9,7 @@
 
 #include "gfx/gfxnumber.h"
 #include "platform/system.h"
-
-// A name stays inside the game directory: relative, no ".." piece, not too long.
-static bool Contained(const std::string &name)
-{
-    if (name.empty() || name.size() > GFX_NAME_MAX || name[0] == '/') return false;
-    size_t start = 0;
-    for (;;) {
-        const size_t slash = name.find('/', start);
-        if (name.substr(start, slash - start) == "..") return false;
-        if (slash == std::string::npos) return true;
-        start = slash + 1;
-    }
-}
+#include "contained.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -45,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             for (ULONG offset : {e.PicPathOffset, e.CmapPathOffset})
                 if (GfxIndexText(&idx, offset, GFX_PATH_MAX, &text))
                     for (int type : {1, 2})
-                        if (MakeGfxFileName(text.c_str(), type, type == 2, &name) && !Contained(name))
+                        if (MakeGfxFileName(text.c_str(), type, type == 2, &name) && !Contained(name, GFX_NAME_MAX))
                             __builtin_trap();
             if (OpenKavorGfx("./Data/Path", n) == 1) CloseKavorGfx(n);
         }

@@ -5,10 +5,12 @@
 #include "mainloop.h"
 #include "map/map.h"
 #include "media/media.h"
+#include "media/movie.h"
 #include "net/net.h"
 #include "platform/catalog.h"
 #include "gfx/gfxnumber.h"
 #include "ui/gadgets.h"
+#include "ui/input.h"
 #include "platform/gamevalues.h"
 #include "platform/prefs.h"
 #include "gfx/sdlinit.h"
@@ -19,7 +21,10 @@ int main(int argc, char **argv)
 {
     setvbuf(stdout, nullptr, _IOLBF, 0);
     SetupSystemHooks.ReadReceivedPoolInfo = ReadPlayerInfoFromPool;
+    SetupSystemHooks.IsCD = [] { return IsCD(nullptr, 0); };
+    GetKeyClickHook = [] { SfxPlayer(1, 0, 0); };
     PoolMacAddressHook = GetMacAddress;
+    FreeMovieBaseHook = FreeGlobalMovieBase;
     UseKavorGadgetPainter();
     SetDefaults();
     PrintBanner();

@@ -65,6 +65,18 @@ LONG RunScreen(LONG id, LONG *from)
     }
 }
 
+LONG AfterTitle(LONG next)
+{
+    // Any value but 0 asks for the bard's tale once; a file that cannot be
+    // read asks for nothing.
+    ULONG first = 0;
+    if (next != 133 && RoredIdezPrefsRead(1, &first) && first != 0) {
+        RoredIdezPrefs(1, PREFS_WRITE, 0);
+        return 505;
+    }
+    return next;
+}
+
 void MainLoop()
 {
     if (currentScreenID == 61) {
@@ -74,10 +86,6 @@ void MainLoop()
     LONG from = 0;
     LONG next = TitelScreen();
     if (next <= 0) return;
-    if (next != 133 && RoredIdezPrefs(1, PREFS_READ, 0) == 1) {
-        RoredIdezPrefs(1, PREFS_WRITE, 0);
-        next = 505;
-    }
-    currentScreenID = next;
+    currentScreenID = AfterTitle(next);
     while (currentScreenID != -1) currentScreenID = RunScreen(currentScreenID, &from);
 }

@@ -7,6 +7,10 @@
 // last of the residence (2), town (39) and barracks (152) screens for the map.
 LONG RunScreen(LONG id, LONG *from);
 
+// The screen after the title: the bard's tale (505) when its flag is set
+// (and the flag cleared), unless the title leads to the options (133).
+LONG AfterTitle(LONG next);
+
 // Runs the title screen first (or only the update download for screen 61),
 // then every screen in turn until one returns -1.
 void MainLoop();

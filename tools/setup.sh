@@ -3,7 +3,7 @@
 # packages named as arguments.
 set -euo pipefail
 PKGS=(g++ clang cmake make pkg-config libgtest-dev libbenchmark-dev libssl-dev
-      libsdl1.2-compat-dev libsdl-mixer1.2-dev libsdl-net1.2-dev xvfb x11-apps
+      libsdl1.2-compat-dev libsdl-mixer1.2-dev libsdl-net1.2-dev libmp3lame-dev xvfb x11-apps
       dovecot-pop3d opensmtpd python3-aiosmtpd ngircd vsftpd curl "$@")
 missing=()
 for p in "${PKGS[@]}"; do

@@ -37,7 +37,7 @@ constexpr ULONG kMaxSide = 32767;
 {
     char text[300];
     std::snprintf(text, sizeof text, "%s: %s", what, SDL_GetError());
-    Error(text);
+    Error("%s", text);
 }
 
 }  // namespace
@@ -115,13 +115,18 @@ ULONG PenPixel(int bpp, UWORD pen)
     return ChunkyPixel(PixelFormatForDepth(bpp * 8), index);
 }
 
-void PresentRect(const BitMap *bmp, LONG x, LONG y, LONG w, LONG h)
+namespace {
+
+void Present(const BitMap *bmp, LONG x, LONG y, LONG w, LONG h, bool held)
 {
     if (!bmp || !bmp->Surface || !SDLViewSurface) return;
     SDL_Surface *s = bmp->Surface;
     if (!ClipRect(s->w, s->h, &x, &y, &w, &h)) return;
     if (s == SDLViewSurface) {
-        UpdateRectangle(x, y, w, h);
+        if (held)
+            UpdateRectangleLocked(x, y, w, h);
+        else
+            UpdateRectangle(x, y, w, h);
         return;
     }
     if (s != BobScreen || VekDisplay.VekScreen_Tiefe <= 8) return;
@@ -131,13 +136,19 @@ void PresentRect(const BitMap *bmp, LONG x, LONG y, LONG w, LONG h)
     SDL_Rect from = {(Sint16)x, (Sint16)y, (Uint16)w, (Uint16)h};
     SDL_Rect to = {(Sint16)(x + ox), (Sint16)(y + oy), 0, 0};
     // The copy onto the view and its update go together under the screen semaphore.
-    const int locked = ScreenLock();
+    const int locked = held ? 0 : ScreenLock();
     if (SDL_BlitSurface(BobScreen, &from, SDLViewSurface, &to) < 0)
         std::printf("PresentRect: Blit auf den Bildschirm fehlgeschlagen: %s\n", SDL_GetError());
     else if (to.w && to.h)
         UpdateRectangleLocked(to.x, to.y, to.w, to.h);
     if (locked) ScreenUnlock();
 }
+
+}  // namespace
+
+void PresentRect(const BitMap *bmp, LONG x, LONG y, LONG w, LONG h) { Present(bmp, x, y, w, h, false); }
+
+void PresentRectHeld(const BitMap *bmp, LONG x, LONG y, LONG w, LONG h) { Present(bmp, x, y, w, h, true); }
 
 BitMap *AllocBitMap(ULONG w, ULONG h, ULONG depth, ULONG flags, const BitMap *friendBm)
 {
@@ -338,8 +349,8 @@ void Move(RastPort *rp, LONG x, LONG y)
         std::printf("Move: Der uebergebene RastPort ist nicht valid!");
         return;
     }
-    if (x < 0) std::printf("Warnung! X-Wert größer 65536!\n");
-    if (y < 0) std::printf("Warnung! Y-Wert größer 65536!\n");
+    if (x < 0) std::printf("Warnung! X-Wert gr\366\337er 65536!\n");
+    if (y < 0) std::printf("Warnung! Y-Wert gr\366\337er 65536!\n");
     rp->cp_x = (UWORD)x;
     rp->cp_y = (UWORD)y;
 }
@@ -452,7 +463,7 @@ void RectFill(RastPort *rp, LONG x0, LONG y0, LONG x1, LONG y1)
 LONG WritePixel(RastPort *rp, LONG x, LONG y)
 {
     if (!rp || !rp->BitMap) {
-        std::printf("WritePixel: Der übergebene RastPort war nicht valid.\n");
+        std::printf("WritePixel: Der \374bergebene RastPort war nicht valid.\n");
         return 0;
     }
     SDL_Surface *s = rp->BitMap->Surface;
@@ -479,12 +490,12 @@ LONG WritePixel(RastPort *rp, LONG x, LONG y)
 ULONG ReadPixel(RastPort *rp, LONG x, LONG y)
 {
     if (!rp || !rp->BitMap) {
-        std::printf("ReadPixel: Fehlerhafte Paramterübergabe.\n");
+        std::printf("ReadPixel: Fehlerhafte Paramter\374bergabe.\n");
         return 0;
     }
     const ULONG depth = rp->BitMap->Tiefe;
     if (depth != 8 && depth != 15 && depth != 16 && depth != 24 && depth != 32) {
-        std::printf("ReadPixel: Die UserSystem Struktur enthält fehlerhaft Daten.\n");
+        std::printf("ReadPixel: Die UserSystem Struktur enth\344lt fehlerhaft Daten.\n");
         return 0;
     }
     PixelAccess pa;

@@ -98,9 +98,9 @@ void DrawGlyph(const PixelAccess &pa, const TextFont *font, CharLocEntry loc, LO
 TextFont *OpenDiskFont(const char *filename)
 {
     std::printf("Routine: OpenDiskFont\n");
-    BPTR f = Open(filename, MODE_OLDFILE2);
+    BPTR f = OpenToRead(filename);
     if (!f) {
-        std::printf("OpenDiskFont: Konnte das File %s nicht öffnen!\n", filename ? filename : "(null)");
+        std::printf("OpenDiskFont: Konnte das File %s nicht \366ffnen!\n", filename ? filename : "(null)");
         return nullptr;
     }
     UBYTE head[sizeof(st_FontHead)];

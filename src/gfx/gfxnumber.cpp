@@ -272,7 +272,7 @@ int StoreCopy(ULONG i, ULONG tag, ULONG w, ULONG h, ULONG bytes, const UBYTE *pi
     if (size > 0x7FFFFFFFull - sizeof(GfxCopyHead)) return 0;
     GfxCopyHead *head = (GfxCopyHead *)AllocVec((ULONG)(sizeof(GfxCopyHead) + size), MEMF_PUBLIC);
     if (!head) {
-        std::printf("Copy2GfxCache: Konnte Speicher für Buffer nicht allokieren\n");
+        std::printf("Copy2GfxCache: Konnte Speicher f\374r Buffer nicht allokieren\n");
         return 0;
     }
     *head = {tag, w, h, bytes, (ULONG)size, 0};
@@ -364,7 +364,7 @@ LONG LoadGraphic(const GfxIndex *idx, ULONG n, const GfxEntry &e, const std::str
     if (HasCopy(i, idx->Tag, w, h, finalBytes)) {
         BitMap *bmp = AllocBitMap(w, h, finalDepth, allocFlags, nullptr);
         if (!bmp) {
-            std::printf("%s: Konnte Speicher für Daten des Bildes nicht allokieren !\n", who);
+            std::printf("%s: Konnte Speicher f\374r Daten des Bildes nicht allokieren !\n", who);
             return 0;
         }
         if (CopyBackTagged(i, idx->Tag, bmp)) {
@@ -394,8 +394,14 @@ LONG LoadGraphic(const GfxIndex *idx, ULONG n, const GfxEntry &e, const std::str
                 depth = 24;
                 size = w * h * 3;
                 std::printf("24 BIT Gfx gefunden!\n");
-                std::printf("GFX BitmapPfad %s\nGFX Breite  %u\nGFX Hoehe   %u\nGFX Tiefe   %u\nGFX Groesse %u\n",
-                            file.c_str(), w, h, depth, size);
+                if (fullScreen)
+                    std::printf("OpenKavorPic: Breite       : %u\nOpenKavorPic: H\366he         : %u\n"
+                                "OpenKavorPic: Bitplanes    : %u\nOpenKavorPic: BitmapPfad   :<%s>\n"
+                                "OpenKavorPic: SizeofPic    :<%u>\n",
+                                w, h, depth, file.c_str(), size);
+                else
+                    std::printf("GFX BitmapPfad %s\nGFX Breite  %u\nGFX Hoehe   %u\nGFX Tiefe   %u\nGFX Groesse %u\n",
+                                file.c_str(), w, h, depth, size);
             }
         }
     }
@@ -441,7 +447,7 @@ LONG LoadGraphic(const GfxIndex *idx, ULONG n, const GfxEntry &e, const std::str
     }
     BitMap *bmp = AllocBitMap(w, h, finalDepth, allocFlags, nullptr);
     if (!bmp) {
-        std::printf("%s: Konnte Speicher für Daten des Bildes nicht allokieren !\n", who);
+        std::printf("%s: Konnte Speicher f\374r Daten des Bildes nicht allokieren !\n", who);
         return fullScreen ? -1 : 0;
     }
     PutRows(bmp, data.data(), finalBytes);
@@ -478,12 +484,12 @@ void ClampSize(const BitMap *bmp, LONG *w, LONG *h)
     if (*h <= 0 || (ULONG)*h > bmp->Hoehe) *h = (LONG)bmp->Hoehe;
 }
 
-LONG DrawMasked(RastPort *rp, BitMap *bmp, LONG x, LONG y, LONG w, LONG h)
+LONG DrawMasked(RastPort *rp, BitMap *bmp, LONG x, LONG y, LONG w, LONG h, ULONG firstRow)
 {
     if (!rp) rp = DisplayRastPort();
     if (!bmp) return BltMaskBitMapRastPort(nullptr, 0, 0, rp, x, y, w, h, 0, 0);
     ClampSize(bmp, &w, &h);
-    return BltMaskBitMapRastPort(bmp, 0, (LONG)StartFrame.load(), rp, x, y, w, h, 0, 0);
+    return BltMaskBitMapRastPort(bmp, 0, (LONG)firstRow, rp, x, y, w, h, 0, 0);
 }
 
 }  // namespace
@@ -682,7 +688,7 @@ BitMap *ConvertKavorGfx(ULONG, BitMap *bitmap, ULONG, const char *path)
         if (result)
             PutRows(result, out.data(), ScreenBytes());
         else
-            std::printf("OpenKavorPic: Konnte Speicher für Daten des Bildes nicht allokieren !\n");
+            std::printf("OpenKavorPic: Konnte Speicher f\374r Daten des Bildes nicht allokieren !\n");
     }
     FreeBitMap(bitmap);
     return result;
@@ -804,13 +810,18 @@ LONG BlitObjekt(RastPort *rp, ULONG n, LONG x, LONG y, LONG w, LONG h)
     return result;
 }
 
-LONG BlitObjektMask(RastPort *rp, ULONG n, ULONG, LONG x, LONG y, LONG w, LONG h)
+LONG BlitObjektMask(RastPort *rp, ULONG n, ULONG key, LONG x, LONG y, LONG w, LONG h)
+{
+    return BlitObjektMaskRows(rp, n, key, x, y, w, h, StartFrame.load());
+}
+
+LONG BlitObjektMaskRows(RastPort *rp, ULONG n, ULONG, LONG x, LONG y, LONG w, LONG h, ULONG firstRow)
 {
     n &= 0xFFFF;
     LONG loaded;
     BitMap *bmp = TakeForDrawing(n, &loaded);
     if (loaded == -1) std::printf("BlitObjektMask:Konnte die Grafik mit der ID:%d nicht laden.\n", (int)n);
-    const LONG result = DrawMasked(rp, bmp, x, y, w, h);
+    const LONG result = DrawMasked(rp, bmp, x, y, w, h, firstRow);
     if (bmp) ReleaseSlot(n - 1);
     return result;
 }
@@ -820,7 +831,7 @@ void BlitTextObjekt(RastPort *rp, ULONG n, const char *text, LONG x, LONG y, LON
     n &= 0xFFFF;
     LONG loaded;
     BitMap *bmp = TakeForDrawing(n, &loaded);
-    if (loaded == 0) std::printf("BlitObjekt : Konnte Grafik nicht öffnen !\n");
+    if (loaded == 0) std::printf("BlitObjekt : Konnte Grafik nicht \366ffnen !\n");
     RastPort *target = rp ? rp : DisplayRastPort();
     if (bmp) {
         if (w == 0) w = (LONG)bmp->Breite;
@@ -841,7 +852,7 @@ void BlitTextObjekt(RastPort *rp, ULONG n, const char *text, LONG x, LONG y, LON
 void BlitTextObjektMask(RastPort *rp, ULONG n, const char *text, LONG x, LONG y, LONG w, LONG h, ULONG key)
 {
     if (!rp) {
-        std::printf("Der Übergeben RastPort  war nicht VALID benutze nun TitelScreen RastPort.");
+        std::printf("Der \334bergeben RastPort  war nicht VALID benutze nun TitelScreen RastPort.");
         if (!TitelScreenPtr) return;
         rp = &TitelScreenPtr->RastPort;
     }

@@ -108,6 +108,9 @@ int ReleaseKavorGfx(ULONG n);  // CloseKavorGfx that says 0 when the slot was em
 // w of 0 or above the graphic's width draws its width, likewise h. 1 drawn.
 LONG BlitObjekt(RastPort *rp, ULONG n, LONG x, LONG y, LONG w, LONG h);
 LONG BlitObjektMask(RastPort *rp, ULONG n, ULONG key, LONG x, LONG y, LONG w, LONG h);
+// BlitObjektMask from row firstRow of the graphic on, in place of StartFrame
+// (for callers on more than one thread).
+LONG BlitObjektMaskRows(RastPort *rp, ULONG n, ULONG key, LONG x, LONG y, LONG w, LONG h, ULONG firstRow);
 void BlitTextObjekt(RastPort *rp, ULONG n, const char *text, LONG x, LONG y, LONG w, LONG h);
 void BlitTextObjektMask(RastPort *rp, ULONG n, const char *text, LONG x, LONG y, LONG w, LONG h, ULONG key);
 

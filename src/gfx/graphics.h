@@ -52,6 +52,8 @@ extern void (*UpdateRectangleRecorder)(LONG x, LONG y, LONG w, LONG h);
 // Presents a changed rectangle of bmp: the view directly, BobScreen above 8
 // bits through its place on the view; other surfaces not at all.
 void PresentRect(const BitMap *bmp, LONG x, LONG y, LONG w, LONG h);
+// The same for a caller that holds the screen semaphore (ScreenLock).
+void PresentRectHeld(const BitMap *bmp, LONG x, LONG y, LONG w, LONG h);
 
 // BitMaps
 BitMap *AllocBitMap(ULONG w, ULONG h, ULONG depth, ULONG flags, const BitMap *friendBm);  // null on failure

@@ -345,7 +345,7 @@ ColorCycleHandle *InitColorCycle(ULONG ranges, ULONG size, const UBYTE *table)
     if (!EightBit()) return nullptr;
     void *mem = AllocVec(sizeof(ColorCycleHandle), MEMF_PUBLIC | MEMF_CLEAR);
     if (!mem) {
-        std::printf("InitColorCycle : Konnte Speicher für ColorCyle-Struktur nicht speichern...\n");
+        std::printf("InitColorCycle : Konnte Speicher f\374r ColorCyle-Struktur nicht speichern...\n");
         return nullptr;
     }
     ColorCycleHandle *h = new (mem) ColorCycleHandle{};

@@ -97,8 +97,10 @@ void TearDownScreen()
 }
 
 // Reads the colour map of a full-screen picture into a cleared buffer of at
-// least 768 bytes and KavoriaPalette. The buffer (AllocVec) or null when the
-// file cannot be read whole; the palette is then left as it was.
+// least 768 bytes and KavoriaPalette; a file shorter than its index entry
+// gives its colours first and black after. The buffer (AllocVec) or null
+// when the file cannot be read or the entry passes the cap; the palette is
+// then left as it was.
 UBYTE *LoadColourMap(const std::string &name, ULONG bytes, ULONG *size)
 {
     *size = 0;
@@ -108,14 +110,19 @@ UBYTE *LoadColourMap(const std::string &name, ULONG bytes, ULONG *size)
         return nullptr;
     }
     struct stat st;
-    if (fstat(fileno(f), &st) != 0 || (unsigned long long)st.st_size < bytes || bytes > kMaxCmapBytes) {
-        std::printf("OpenKavorPic: Die Farbtabelle %s ist kuerzer als der Index sagt\n", name.c_str());
+    if (fstat(fileno(f), &st) != 0 || bytes > kMaxCmapBytes) {
+        std::printf("OpenKavorPic: Konnte die Farbtabelle %s nicht lesen\n", name.c_str());
         std::fclose(f);
         return nullptr;
     }
+    ULONG have = bytes;
+    if ((unsigned long long)st.st_size < bytes) {
+        std::printf("OpenKavorPic: Die Farbtabelle %s ist kuerzer als der Index sagt\n", name.c_str());
+        have = (ULONG)st.st_size;
+    }
     const ULONG alloc = bytes < 768 ? 768 : bytes;
     UBYTE *buffer = (UBYTE *)AllocVec(alloc, MEMF_PUBLIC | MEMF_CLEAR);
-    const bool ok = std::fread(buffer, 1, bytes, f) == bytes;
+    const bool ok = std::fread(buffer, 1, have, f) == have;
     std::fclose(f);
     if (!ok) {
         std::printf("OpenKavorPic: Konnte die Farbtabelle %s nicht lesen\n", name.c_str());
@@ -146,7 +153,7 @@ LONG OpenKavorPic(const char *indexpath, ULONG n, ULONG mode)
     std::printf("Routine: OpenKavorPic %s %i %i\n", indexpath ? indexpath : "", (int)n, (int)mode);
     GfxIndex idx;
     if (!OpenGfxIndex(indexpath, &idx)) {
-        std::printf("OpenKavorPic:Konnte den Path File nicht öffnen!\n");
+        std::printf("OpenKavorPic:Konnte den Path File nicht \366ffnen!\n");
         return -1;
     }
     struct Closer {
@@ -175,7 +182,7 @@ LONG OpenKavorPic(const char *indexpath, ULONG n, ULONG mode)
     if (GfxIndexText(&idx, e.CmapPathOffset, GFX_PATH_MAX, &cmapPath))
         MakeGfxFileName(cmapPath.c_str(), 2, 1, &cmapName);
     const ULONG cmapBytes = e.CmapSize / 4;
-    std::printf("OpenKavorPic: ID %u\nOpenKavorPic: Breite %u\nOpenKavorPic: Höhe %u\nOpenKavorPic: Bitplanes %u\n"
+    std::printf("OpenKavorPic: ID %u\nOpenKavorPic: Breite %u\nOpenKavorPic: H\366he %u\nOpenKavorPic: Bitplanes %u\n"
                 "OpenKavorPic: BitmapPfad <%s>\nOpenKavorPic: SizeofPic <%u>\nOpenKavorPic: ColormapPfad <%s>\n"
                 "OpenKavorPic: SizeofCmap <%u>\n",
                 e.Nummer, e.Breite, e.Hoehe, e.Tiefe, picName.c_str(), e.PicSize, cmapName.c_str(), cmapBytes);

@@ -67,7 +67,7 @@ int LadeTeil(const TeilArt &art, const char *pfad, LONG tx, LONG ty, UBYTE **buf
         std::printf(art.falschText, name);
         *buffer = (UBYTE *)AllocVec(art.bytes, MEMF_CLEAR);
         if (!*buffer) {
-            std::printf("%s : Konnte Speicher für Karte nicht allokieren !\n", art.routine);
+            std::printf("%s : Konnte Speicher f\374r Karte nicht allokieren !\n", art.routine);
             return 0;
         }
         return 1;
@@ -75,7 +75,7 @@ int LadeTeil(const TeilArt &art, const char *pfad, LONG tx, LONG ty, UBYTE **buf
 
     UBYTE *buf = (UBYTE *)AllocVec(art.bytes, MEMF_CLEAR);
     if (!buf) {
-        std::printf("%s : Konnte Speicher für Karte nicht allokieren !\n", art.routine);
+        std::printf("%s : Konnte Speicher f\374r Karte nicht allokieren !\n", art.routine);
         return 0;
     }
     if (IsFilePresent(name)) {
@@ -261,7 +261,7 @@ int SchreibeKartenTeil(VekMapInfo *MapInfo, int MapNr)
         } else {
             Close(f);
         }
-        if (!ok) std::printf("SchreibeKartenTeil : Konnte Karte %d nicht zurückschreiben !\n", MapNr);
+        if (!ok) std::printf("SchreibeKartenTeil : Konnte Karte %d nicht zur\374ckschreiben !\n", MapNr);
         MapInfo->KartenFHArray[MapNr] = nullptr;
     }
     FreeVec(MapInfo->MapPtrArray[MapNr]);
@@ -280,7 +280,7 @@ int SchreibeBMapTeil(VekMapInfo *MapInfo, int MapNr)
         } else {
             Close(f);
         }
-        if (!ok) std::printf("SchreibeBMapTeil : Konnte BMap %d nicht zurückschreiben !\n", MapNr);
+        if (!ok) std::printf("SchreibeBMapTeil : Konnte BMap %d nicht zur\374ckschreiben !\n", MapNr);
         MapInfo->BMapFHArray[MapNr] = nullptr;
     }
     FreeVec(MapInfo->BMapPtrArray[MapNr]);
@@ -292,7 +292,7 @@ int LadeBMap(VekMapInfo *MapInfo, LONG X_Map, LONG Y_Map, const char *Path)
 {
     if (!MapInfo) return 0;
     if (!PfadSetzen(MapInfo->BMapPath, Path)) {
-        std::printf("LadeBMap : Ungültiges Verzeichnis !\n");
+        std::printf("LadeBMap : Ung\374ltiges Verzeichnis !\n");
         return 0;
     }
     MapInfo->Status |= MAPSTATUS_BMAP;
@@ -300,7 +300,7 @@ int LadeBMap(VekMapInfo *MapInfo, LONG X_Map, LONG Y_Map, const char *Path)
     if (!MapInfo->GreatBMapPtr) {
         MapInfo->GreatBMapPtr = (UBYTE *)AllocVec(FENSTER_BMAP_BYTES, MEMF_CLEAR);
         if (!MapInfo->GreatBMapPtr) {
-            std::printf("LadeBMap : Konnte Speicher für BMap nicht allokieren !\n");
+            std::printf("LadeBMap : Konnte Speicher f\374r BMap nicht allokieren !\n");
             return 0;
         }
     }
@@ -314,11 +314,11 @@ VekMapInfo *LadeKarte(UWORD MapStatus, LONG X_Map, LONG Y_Map, const char *Path)
 {
     VekMapInfo *info = (VekMapInfo *)AllocVec(sizeof(VekMapInfo), MEMF_CLEAR);
     if (!info) {
-        std::printf("Lade Karte : Konnte Speicher für Struktur nicht allokieren\n");
+        std::printf("Lade Karte : Konnte Speicher f\374r Struktur nicht allokieren\n");
         return nullptr;
     }
     if (!PfadSetzen(info->MapPath, Path) || !PfadSetzen(info->BMapPath, Path)) {
-        std::printf("LadeKarte : Ungültiges Verzeichnis !\n");
+        std::printf("LadeKarte : Ung\374ltiges Verzeichnis !\n");
         FreeVec(info);
         return nullptr;
     }
@@ -331,7 +331,7 @@ VekMapInfo *LadeKarte(UWORD MapStatus, LONG X_Map, LONG Y_Map, const char *Path)
     }
     info->GreatMapPtr = (MapEntry *)AllocVec(sizeof(MapEntry) * FENSTER_BREITE * FENSTER_HOEHE, MEMF_CLEAR);
     if (!info->GreatMapPtr) {
-        std::printf("LadeKarte : Konnte Speicher für Karte nicht allokieren !\n");
+        std::printf("LadeKarte : Konnte Speicher f\374r Karte nicht allokieren !\n");
         ExitKarte(info);
         return nullptr;
     }

@@ -48,7 +48,7 @@ int GetMoveArray(VekMapInfo *MapInfo, LONG X, LONG Y, UWORD Typ, ULONG Bewegungs
     FreeVec(MapInfo->MoveArray);
     MapInfo->MoveArray = (BYTE *)AllocVec(MOVE_SEITE * MOVE_SEITE, 0);
     if (!MapInfo->MoveArray) {
-        std::printf("GetMoveHex : Konnte Speicher für das Array nicht allokieren !\n");
+        std::printf("GetMoveHex : Konnte Speicher f\374r das Array nicht allokieren !\n");
         return 0;
     }
     BYTE *feld = MapInfo->MoveArray;
@@ -74,7 +74,7 @@ int MakeMapFromArray(VekMapInfo *MapInfo, LONG X, LONG Y, int MaxHex)
     FreeVec(MapInfo->GreatCMapPtr);
     MapInfo->GreatCMapPtr = (UBYTE *)AllocVec(FENSTER_BMAP_BYTES, MEMF_CLEAR);
     if (!MapInfo->GreatCMapPtr) {
-        std::printf("GetMoveHex : Konnte Speicher für die Karte nicht allokieren !\n");
+        std::printf("GetMoveHex : Konnte Speicher f\374r die Karte nicht allokieren !\n");
         return 0;
     }
     const int grenze = MaxHex ? MOVE_GESPERRT : 0;

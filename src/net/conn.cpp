@@ -1,85 +1,120 @@
-// TCP connections over SDL_net with one bounded, buffered reader each, the
-// dialogue driver, and the send and receive helpers of the protocols.
+// TCP connections with one bounded, buffered reader each and sends bounded
+// by the same time limit, the dialogue driver, and the send and receive
+// helpers of the protocols.
 #include "net/netconn.h"
 
-#include <SDL/SDL_net.h>
 #include <arpa/inet.h>
+#include <cerrno>
+#include <chrono>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
-#include <mutex>
 #include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include "net/net.h"
 #include "platform/memfile.h"
 
 namespace {
 
-struct SdlLink {
-    TCPsocket Socket;
-    SDLNet_SocketSet Set;
+// The system's sockets, waited on with poll: SDL_net's sends block without
+// a time limit, so a peer that stops reading would hold the client for ever.
+struct SockLink {
+    int Fd;
+    ULONG SendTimeoutMs;  // per wait for room to send
+    int Errno;            // of the last failure
 };
 
-int SdlPull(void *ctx, UBYTE *buffer, ULONG max, ULONG timeoutMs)
+// Waits until fd is ready for events: 1 ready, 0 time-out, -1 error.
+int WaitFd(int fd, short events, ULONG timeoutMs)
 {
-    auto *l = (SdlLink *)ctx;
-    int ready = SDLNet_CheckSockets(l->Set, timeoutMs);
-    if (ready < 0) return NETPULL_ERROR;
-    if (ready == 0 || !SDLNet_SocketReady(l->Socket)) return NETPULL_TIMEOUT;
-    int n = SDLNet_TCP_Recv(l->Socket, buffer, (int)(max > 0x7FFFFFFF ? 0x7FFFFFFF : max));
-    return n > 0 ? n : (n == 0 ? 0 : NETPULL_ERROR);
+    auto start = std::chrono::steady_clock::now();
+    for (;;) {
+        auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+        long long left = (long long)timeoutMs - spent.count();
+        if (left < 0) left = 0;
+        struct pollfd p{fd, events, 0};
+        int r = ::poll(&p, 1, (int)(left > 0x7FFFFFFF ? 0x7FFFFFFF : left));
+        if (r > 0) return 1;
+        if (r == 0) return 0;
+        if (errno != EINTR) return -1;
+    }
 }
 
-int SdlPush(void *ctx, const UBYTE *buffer, ULONG length)
+int SockPull(void *ctx, UBYTE *buffer, ULONG max, ULONG timeoutMs)
 {
-    auto *l = (SdlLink *)ctx;
+    auto *l = (SockLink *)ctx;
+    int w = WaitFd(l->Fd, POLLIN, timeoutMs);
+    if (w == 0) return NETPULL_TIMEOUT;
+    if (w < 0) {
+        l->Errno = errno;
+        return NETPULL_ERROR;
+    }
+    for (;;) {
+        ssize_t n = ::recv(l->Fd, buffer, max > 0x7FFFFFFF ? 0x7FFFFFFF : max, 0);
+        if (n >= 0) return (int)n;
+        if (errno == EINTR) continue;
+        l->Errno = errno;
+        return NETPULL_ERROR;
+    }
+}
+
+// Sends what the peer takes, each wait for room bounded by the time limit.
+int SockPush(void *ctx, const UBYTE *buffer, ULONG length)
+{
+    auto *l = (SockLink *)ctx;
     ULONG done = 0;
-    while (done < length) {  // SDL_net takes an int length
+    while (done < length) {
+        int w = WaitFd(l->Fd, POLLOUT, l->SendTimeoutMs);
+        if (w == 0) return NETPULL_TIMEOUT;  // the connection is of no further use
+        if (w < 0) {
+            l->Errno = errno;
+            break;
+        }
         ULONG part = length - done > 0x40000000 ? 0x40000000 : length - done;
-        int n = SDLNet_TCP_Send(l->Socket, buffer + done, (int)part);
-        if (n <= 0) break;
+        ssize_t n = ::send(l->Fd, buffer + done, part, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n < 0) {
+            if (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK) continue;
+            l->Errno = errno;
+            break;
+        }
         done += (ULONG)n;
-        if ((ULONG)n < part) break;
     }
     return (int)done;
 }
 
-void SdlClose(void *ctx)
+void SockClose(void *ctx)
 {
-    auto *l = (SdlLink *)ctx;
-    if (l->Set) SDLNet_FreeSocketSet(l->Set);
-    if (l->Socket) SDLNet_TCP_Close(l->Socket);
+    auto *l = (SockLink *)ctx;
+    ::close(l->Fd);
     FreeVec(l);
 }
 
-const char *SdlError(void *) { return SDLNet_GetError(); }
-
-BOOL Resolve(const char *host, UWORD port, IPaddress *ip)
+const char *SockError(void *ctx)
 {
-    ULONG address = 0;
-    if (!(NetResolveHook ? NetResolveHook : NetResolveName)(host, &address)) return 0;
-    ip->host = address;  // network order, as SDL_net keeps it
-    SDLNet_Write16(port, &ip->port);
-    return 1;
+    auto *l = (SockLink *)ctx;
+    return l->Errno ? std::strerror(l->Errno) : nullptr;
 }
 
-void EnsureSdlNet()
-{
-    // SDL_net also makes a write to a closed connection an error, not a signal.
-    static std::once_flag once;
-    std::call_once(once, [] { SDLNet_Init(); });
-}
+}  // namespace
 
-const char *ErrorWords(UWORD e)
+const char *NetErrorWords(UWORD e)
 {
     switch (e) {
     case NETERR_CLOSED: return "Verbindung vom Server geschlossen";
-    case NETERR_TIMEOUT: return "Zeitüberschreitung beim Empfang";
+    case NETERR_TIMEOUT: return "Zeit\374berschreitung beim Empfang";
     case NETERR_TOOLONG: return "Antwort zu lang";
     case NETERR_SEND: return "Senden fehlgeschlagen";
-    default: return nullptr;
+    case NETERR_SENDTIMEOUT: return "Zeit\374berschreitung beim Senden";
+    default: return "Socket-Fehler";
     }
 }
+
+namespace {
 
 // Waits for more bytes behind the buffered ones; > 0 bytes added, else 0 with LastError.
 int Fill(VekConn *c)
@@ -163,27 +198,38 @@ VekConn *NetConnOpen(const NetTransport &transport)
 
 VekConn *NetConnect(const char *host, UWORD port, int *why)
 {
-    EnsureSdlNet();
-    IPaddress ip;
-    if (!Resolve(host, port, &ip)) {
+    ULONG address = 0;
+    if (!host || !(NetResolveHook ? NetResolveHook : NetResolveName)(host, &address)) {
         if (why) *why = 1;
         return nullptr;
     }
-    TCPsocket s = SDLNet_TCP_Open(&ip);
-    if (!s) {
+    struct sockaddr_in sa{};
+    sa.sin_family = AF_INET;
+    sa.sin_port = htons(port);
+    sa.sin_addr.s_addr = address;  // network order already
+    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    int r = fd < 0 ? -1 : ::connect(fd, (const struct sockaddr *)&sa, sizeof sa);
+    while (r != 0 && fd >= 0 && errno == EINTR) {
+        // The connect goes on in the background: wait for its outcome.
+        int err = 0;
+        socklen_t len = sizeof err;
+        r = WaitFd(fd, POLLOUT, 0x7FFFFFFF) > 0 && getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len) == 0 && !err
+                ? 0
+                : -1;
+        if (r != 0) errno = err ? err : ECONNREFUSED;
+    }
+    if (r != 0) {
+        if (fd >= 0) ::close(fd);
         if (why) *why = 2;
         return nullptr;
     }
-    auto *l = (SdlLink *)AllocVec(sizeof(SdlLink), MEMF_CLEAR);
-    l->Socket = s;
-    l->Set = SDLNet_AllocSocketSet(1);
-    if (!l->Set) {
-        SdlClose(l);
-        if (why) *why = 2;
-        return nullptr;
-    }
-    SDLNet_TCP_AddSocket(l->Set, s);
-    return NetConnOpen(NetTransport{SdlPull, SdlPush, SdlClose, SdlError, l});
+    int one = 1;
+    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    auto *l = (SockLink *)AllocVec(sizeof(SockLink), MEMF_CLEAR);
+    l->Fd = fd;
+    VekConn *c = NetConnOpen(NetTransport{SockPull, SockPush, SockClose, SockError, l});
+    l->SendTimeoutMs = c->TimeoutMs;
+    return c;
 }
 
 void NetClose(VekConn *conn)
@@ -196,8 +242,7 @@ void NetClose(VekConn *conn)
 const char *NetErrorText(VekConn *conn)
 {
     if (!conn) return "keine Verbindung";
-    const char *w = ErrorWords(conn->LastError);
-    if (w) return w;
+    if (conn->LastError != NETERR_SOCKET && conn->LastError != NETERR_NONE) return NetErrorWords(conn->LastError);
     const char *t = conn->T.ErrorText ? conn->T.ErrorText(conn->T.Ctx) : nullptr;
     return t && *t ? t : "Socket-Fehler";
 }
@@ -318,7 +363,7 @@ BOOL NetWrite(VekConn *c, const void *data, ULONG length)
     if (length == 0) return 1;
     int n = c->T.Push(c->T.Ctx, (const UBYTE *)data, length);
     if (n < 0 || (ULONG)n != length) {
-        c->LastError = NETERR_SEND;
+        c->LastError = n == NETPULL_TIMEOUT ? NETERR_SENDTIMEOUT : NETERR_SEND;
         return 0;
     }
     return 1;
@@ -358,7 +403,7 @@ void NetRunDialog(VekConn *c, NetDialog *d, NetFeedFn feed, void *machine)
             d->Body = nullptr;
             if (!ok) {
                 in.Kind = NETIN_FAIL;
-                in.Error = NETERR_SEND;
+                in.Error = c->LastError;
                 if (++failures > 8) return;
                 feed(machine, &in);
                 continue;
@@ -409,8 +454,8 @@ int VekNet::send(VekConn *socket, const void *buffer, int length, int)
     std::printf("Routine: send\n");
     if (length <= 0 || !buffer || !socket) return -1;
     int n = socket->T.Push(socket->T.Ctx, (const UBYTE *)buffer, (ULONG)length);
-    if (n < length) socket->LastError = NETERR_SEND;
-    return n;
+    if (n < length) socket->LastError = n == NETPULL_TIMEOUT ? NETERR_SENDTIMEOUT : NETERR_SEND;
+    return n < 0 ? 0 : n;
 }
 
 int VekNet::recv(VekConn *socket, void *buffer, int length, int)
@@ -426,9 +471,7 @@ BOOL ReplyIO(VekConn *socket, ULONG timeoutMs, const void *io, ULONG ioLen, char
 {
     if (!socket) return 0;
     if (io && ioLen) {
-        int n = socket->T.Push(socket->T.Ctx, (const UBYTE *)io, ioLen);
-        if (n < 0 || (ULONG)n != ioLen) {
-            socket->LastError = NETERR_SEND;
+        if (!NetWrite(socket, io, ioLen)) {
             std::printf("TCPIP_IO: konnte das File nicht komplett versenden : %u Bytes wurden gesendet\n", ioLen);
             return 0;
         }

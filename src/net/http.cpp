@@ -9,8 +9,9 @@
 
 namespace {
 
-// Makes room for more bytes behind the reply, plus its terminator.
-BOOL Reserve(HttpMachine *m, ULONG more, ULONG step)
+// Makes room for more bytes behind the reply, plus its terminator; 0 when
+// that would pass the cap, and then the buffer stays as it was.
+[[nodiscard]] BOOL Reserve(HttpMachine *m, ULONG more, ULONG step)
 {
     if (more > NET_MAIL_MAX - m->Len) return 0;
     ULONG need = m->Len + more + 1;
@@ -38,7 +39,10 @@ void HeaderLine(HttpMachine *m, const NetInput *in)
         Refuse(m, "Kopfzeilen zu lang");
         return;
     }
-    Reserve(m, in->Length, 4096);
+    if (!Reserve(m, in->Length, 4096)) {
+        Refuse(m, "Kopfzeilen zu lang");
+        return;
+    }
     std::memcpy(m->Reply + m->Len, in->Data, in->Length);
     m->Len += in->Length;
     // Header names are case-insensitive.
@@ -73,7 +77,11 @@ void HeaderLine(HttpMachine *m, const NetInput *in)
         m->D.Want = NETWANT_DONE;
         return;
     }
-    Reserve(m, m->BodyLen, m->BodyLen);
+    // Headers and body together must fit under the cap.
+    if (!Reserve(m, m->BodyLen, m->BodyLen)) {
+        Refuse(m, "Content-Length zu gross");
+        return;
+    }
     m->D.BlockDest = m->Reply + m->Len;
     m->D.BlockLen = m->BodyLen;
     m->D.Want = NETWANT_BLOCK;

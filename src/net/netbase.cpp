@@ -91,7 +91,7 @@ LONG Start_TCP_IP()
         configured = true;
     }
     if ((UBYTE)UserSystem.TCPIP_ID == 255) {
-        std::printf("Start_TCP_IP: Kein TCP/IP-Stack gewählt!\n");
+        std::printf("Start_TCP_IP: Kein TCP/IP-Stack gew\344hlt!\n");
         return -1;
     }
     if ((UBYTE)UserSystem.TCPIP_ID == 4) UserSystem.VekFlags |= VEKFLAG_ONLINE;
@@ -101,7 +101,7 @@ LONG Start_TCP_IP()
 LONG Quit_TCP_IP()
 {
     if ((UBYTE)UserSystem.TCPIP_ID == 255) {
-        std::printf("Quit_TCP_IP: Kein TCP/IP-Stack gewählt!\n");
+        std::printf("Quit_TCP_IP: Kein TCP/IP-Stack gew\344hlt!\n");
         return -1;
     }
     return 0;

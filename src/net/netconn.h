@@ -9,7 +9,9 @@
 struct NetTransport {
     // > 0 bytes received, 0 closed by the peer, NETPULL_ERROR, NETPULL_TIMEOUT
     int (*Pull)(void *ctx, UBYTE *buffer, ULONG max, ULONG timeoutMs);
-    int (*Push)(void *ctx, const UBYTE *buffer, ULONG length);  // bytes sent
+    // bytes sent, or NETPULL_TIMEOUT when the peer took nothing within the
+    // connection's time limit (the connection is then of no further use)
+    int (*Push)(void *ctx, const UBYTE *buffer, ULONG length);
     void (*Close)(void *ctx);
     const char *(*ErrorText)(void *ctx);                        // detail of the last failure
     void *Ctx;
@@ -27,6 +29,7 @@ enum NetError : UWORD {
     NETERR_TIMEOUT,   // nothing arrived within the connection's time limit
     NETERR_TOOLONG,   // a reply longer than the protocol allows
     NETERR_SEND,      // a send did not go out completely
+    NETERR_SENDTIMEOUT,  // the peer took no data within the connection's time limit
 };
 
 struct VekConn {
@@ -51,6 +54,7 @@ VekConn *NetConnect(const char *host, UWORD port, int *why);
 VekConn *NetConnOpen(const NetTransport &transport);  // a connection over any transport
 void NetClose(VekConn *conn);                          // null accepted
 const char *NetErrorText(VekConn *conn);               // the last failure in words
+const char *NetErrorWords(UWORD error);                // a NetError in words ("Socket-Fehler" for the rest)
 
 // Reader. A line piece is returned in place (valid until the next read):
 // NETLINE_TEXT ends at LF and includes its CR LF; a line longer than the
@@ -58,10 +62,10 @@ const char *NetErrorText(VekConn *conn);               // the last failure in wo
 // excludes the terminator and fails past NET_REPLY_MAX. 1, or 0 (LastError).
 constexpr UWORD NETLINE_TEXT = 0;
 constexpr UWORD NETLINE_PACKET = 1;
-BOOL NetReadLine(VekConn *conn, UWORD mode, const UBYTE **line, ULONG *length);
-ULONG NetReadBlock(VekConn *conn, UBYTE *dest, ULONG length);  // bytes read; short = failure
-int NetReadPiece(VekConn *conn, UBYTE *dest, ULONG max);        // > 0, or 0 on failure
-BOOL NetWrite(VekConn *conn, const void *data, ULONG length);
+[[nodiscard]] BOOL NetReadLine(VekConn *conn, UWORD mode, const UBYTE **line, ULONG *length);
+[[nodiscard]] ULONG NetReadBlock(VekConn *conn, UBYTE *dest, ULONG length);  // bytes read; short = failure
+[[nodiscard]] int NetReadPiece(VekConn *conn, UBYTE *dest, ULONG max);        // > 0, or 0 on failure
+[[nodiscard]] BOOL NetWrite(VekConn *conn, const void *data, ULONG length);
 
 // A dialogue: the machine fills Out (and Body, sent right after without a
 // copy) and says what it wants next; the driver sends, reads and feeds back.
@@ -100,5 +104,5 @@ using NetFeedFn = void (*)(void *machine, const NetInput *in);
 // Runs until the machine wants nothing more.
 void NetRunDialog(VekConn *conn, NetDialog *dialog, NetFeedFn feed, void *machine);
 // Appends a formatted command to Out; 0 when it does not fit (nothing added).
-BOOL NetOut(NetDialog *dialog, const char *format, ...) __attribute__((format(printf, 2, 3)));
-BOOL NetOutBytes(NetDialog *dialog, const void *data, ULONG length);
+[[nodiscard]] BOOL NetOut(NetDialog *dialog, const char *format, ...) __attribute__((format(printf, 2, 3)));
+[[nodiscard]] BOOL NetOutBytes(NetDialog *dialog, const void *data, ULONG length);

@@ -83,7 +83,8 @@ struct PacketMachine {
 void PacketBegin(PacketMachine *m, Vek_TCPData *data, UWORD job);
 void PacketFeed(void *machine, const NetInput *in);
 void PacketEnd(PacketMachine *m);
-// The length behind "+ACK ": 1 with *length, 0 when missing, not a number or above max.
+// The number from the sixth character of "+ACK <n> ..." on (what follows it
+// is ignored): 1 with *length, 0 when missing, not a number or above max.
 BOOL PacketAckLength(const char *reply, ULONG replyLen, ULONG max, ULONG *length);
 
 // ---- HTTP ------------------------------------------------------------------

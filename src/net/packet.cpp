@@ -32,7 +32,10 @@ void Done(PacketMachine *m, BOOL result)
 // A command goes out with its NUL.
 void Command(PacketMachine *m, const char *text)
 {
-    NetOutBytes(&m->D, text, (ULONG)std::strlen(text) + 1);
+    if (!NetOutBytes(&m->D, text, (ULONG)std::strlen(text) + 1)) {
+        Done(m, 0);  // never half a command
+        return;
+    }
     m->D.Want = NETWANT_REPLY;
 }
 
@@ -96,9 +99,7 @@ BOOL PacketAckLength(const char *reply, ULONG replyLen, ULONG max, ULONG *length
         v = v * 10 + (ULONG)(reply[i] - '0');
         if (v > max) return 0;
     }
-    if (i == 5) return 0;
-    for (; i < replyLen; ++i)
-        if (reply[i] != ' ' && reply[i] != '\t') return 0;
+    if (i == 5) return 0;  // whatever follows the number is commentary
     *length = (ULONG)v;
     return 1;
 }
@@ -187,7 +188,7 @@ void PacketFeed(void *machine, const NetInput *in)
         ULONG length = 0;
         if (m->Step++ == 0) m->Result = 1;
         if (!PacketAckLength((const char *)in->Data, in->Length, max, &length) || length == 0) {
-            std::printf("SendPacket: %s meldet eine unbrauchbare Länge: %.*s\n", word, (int)(in->Length > 40 ? 40 : in->Length),
+            std::printf("SendPacket: %s meldet eine unbrauchbare L\344nge: %.*s\n", word, (int)(in->Length > 40 ? 40 : in->Length),
                         (const char *)in->Data);
             Done(m, 0);
             return;

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "net/netproto.h"
+#include "platform/files.h"
 #include "platform/memfile.h"
 
 namespace {
@@ -59,7 +60,11 @@ void Send(Pop3Machine *m, UWORD next, UWORD want, const char *format, ...)
     va_start(ap, format);
     std::vsnprintf(line, sizeof line, format, ap);
     va_end(ap);
-    NetOut(&m->D, "%s\r\n", line);
+    if (!NetOut(&m->D, "%s\r\n", line)) {
+        Fail(m, "Befehl zu lang");  // a command that does not fit is never sent in part
+        m->D.Want = NETWANT_DONE;
+        return;
+    }
     m->State = next;
     m->D.Want = want;
 }
@@ -70,7 +75,7 @@ void Quit(Pop3Machine *m)
 {
     if (!FlushSaved(m)) {
         // Without the QUIT the server forgets this session's deletions.
-        std::printf("GetEMail:Gespeicherte Mails nicht auf die Platte gebracht, nichts wird gelöscht!\n");
+        std::printf("GetEMail:Gespeicherte Mails nicht auf die Platte gebracht, nichts wird gel\366scht!\n");
         Fail(m, "Konnte die Mails nicht sicher speichern");
         m->D.Want = NETWANT_DONE;
         return;
@@ -110,8 +115,8 @@ BOOL SaveMessage(Pop3Machine *m)
 {
     std::snprintf(m->SavedName, sizeof m->SavedName, "%s%s.email", m->Path ? m->Path : "", m->Subject);
     if (!CheckPathName(m->SavedName, sizeof m->SavedName)) return 0;
-    std::string tmp = std::string(m->SavedName) + ".XXXXXX";
-    int fd = mkstemp(tmp.data());
+    char tmp[sizeof m->SavedName + 16];
+    int fd = CreateTempBeside(m->SavedName, tmp, sizeof tmp);
     if (fd < 0) {
         std::printf("GetEMail:Konnte File nicht anlegen\n");
         return 0;
@@ -127,11 +132,11 @@ BOOL SaveMessage(Pop3Machine *m)
         done += (ULONG)n;
     }
     BOOL ok = ::close(fd) == 0 && done == m->MsgLen;
-    if (ok && std::rename(tmp.c_str(), m->SavedName) == 0) {
+    if (ok && std::rename(tmp, m->SavedName) == 0) {
         m->Unflushed = 1;
         return 1;
     }
-    ::unlink(tmp.c_str());
+    ::unlink(tmp);
     return 0;
 }
 
@@ -178,7 +183,7 @@ void HeaderDone(Pop3Machine *m)
         return;
     }
     if (m->Prefix && std::strncmp(m->Subject, m->Prefix, std::strlen(m->Prefix)) != 0) {
-        std::printf("GetEMail:Suchkriterium nicht erfüllt !\n");
+        std::printf("GetEMail:Suchkriterium nicht erf\374llt !\n");
         NextMessage(m);
         return;
     }
@@ -192,7 +197,7 @@ void HeaderDone(Pop3Machine *m)
 }
 
 // Appends a piece of the message; the buffer grows up to the cap.
-BOOL Append(Pop3Machine *m, const UBYTE *data, ULONG len)
+[[nodiscard]] BOOL Append(Pop3Machine *m, const UBYTE *data, ULONG len)
 {
     if (len > NET_MAIL_MAX - m->MsgLen) return 0;
     if (m->MsgLen + len > m->MsgCap) {
@@ -321,12 +326,9 @@ void Pop3Feed(void *machine, const NetInput *in)
 {
     auto *m = (Pop3Machine *)machine;
     if (in->Kind != NETIN_LINE) {
-        const char *why = in->Error == NETERR_CLOSED    ? "Verbindung vom Server geschlossen"
-                          : in->Error == NETERR_TIMEOUT ? "Zeitüberschreitung beim Empfang"
-                          : in->Error == NETERR_SEND    ? "Senden fehlgeschlagen"
-                                                        : "Socket-Fehler";
+        const char *why = NetErrorWords(in->Error);
         Fail(m, "Socket Error:%s", why);
-        if (!m->LoggedIn) std::printf("GetEmail: Login fehlgeschlagen, Benutzername/Passwort überprüfen!\n");
+        if (!m->LoggedIn) std::printf("GetEmail: Login fehlgeschlagen, Benutzername/Passwort \374berpr\374fen!\n");
         if (m->State == P_RETRDATA || m->State == P_RETR) std::printf("GetEMail:Fehler Beim Herunterladen der E-Mail!\n");
         // Only a live, logged-in session is worth a QUIT: it makes the deletions stick.
         if (m->LoggedIn && m->State != P_QUIT && in->Error == NETERR_TIMEOUT) Quit(m);
@@ -342,7 +344,7 @@ void Pop3Feed(void *machine, const NetInput *in)
     case P_PASS:
         if (!IsOk(in)) {
             Fail(m, "Server Error:%s", Stripped(in).c_str());
-            std::printf("GetEmail: Login fehlgeschlagen, Benutzername/Passwort überprüfen!\n");
+            std::printf("GetEmail: Login fehlgeschlagen, Benutzername/Passwort \374berpr\374fen!\n");
             m->D.Want = NETWANT_DONE;
             return;
         }
@@ -355,7 +357,7 @@ void Pop3Feed(void *machine, const NetInput *in)
         return;
     case P_STAT: {
         if (!IsOk(in)) {
-            std::printf("GetEmail: Status des Postfach konnte nicht überprüft werden!\n");
+            std::printf("GetEmail: Status des Postfach konnte nicht \374berpr\374ft werden!\n");
             Fail(m, "Server Error:%s", Stripped(in).c_str());
             Quit(m);
             return;
@@ -379,8 +381,8 @@ void Pop3Feed(void *machine, const NetInput *in)
         size_t blank = r.rfind(' ');
         m->Size = blank == std::string::npos ? 0 : ParseNumber(r.c_str() + blank + 1, nullptr);
         if (m->Size == 0) {
-            std::printf("Server liefert die Größe der Mail nicht zurück! Verbrecherischer Fehler! Setze die "
-                        "Mailgröße auf 1 MB um trotzdem zu funktionieren...\n");
+            std::printf("Server liefert die Gr\366\337e der Mail nicht zur\374ck! Verbrecherischer Fehler! Setze die "
+                        "Mailgr\366\337e auf 1 MB um trotzdem zu funktionieren...\n");
             m->Size = 1000000;
         }
         Send(m, P_TOP, NETWANT_LINE, "TOP %u 0", m->Current);

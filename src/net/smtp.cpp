@@ -89,7 +89,7 @@ void NextRecipient(SmtpMachine *m)
         if (end > colon && end[-1] == '\r') --end;
         ULONG len = (ULONG)(end - colon);
         if (len + 2 > 249) {  // a line this long never ends as a command: leave it out
-            std::printf("SendEmail: CC-Zeile zu lang, übersprungen\n");
+            std::printf("SendEmail: CC-Zeile zu lang, \374bersprungen\n");
             continue;
         }
         char line[300];
@@ -150,7 +150,7 @@ void OnReply(SmtpMachine *m)
         if (code != 220) {
             std::printf("MailError: %s\n", m->Reply);
             char text[SMTP_REPLY_MAX];
-            std::snprintf(text, sizeof text, "SendEMail 4: unerwartete Begrüßung: %.900s", m->Reply);
+            std::snprintf(text, sizeof text, "SendEMail 4: unerwartete Begr\374\337ung: %.900s", m->Reply);
             Finish(m, text);
             return;
         }
@@ -223,7 +223,12 @@ void OnReply(SmtpMachine *m)
         Command(m, S_QUIT, "QUIT");
         return;
     case S_QUIT:
-        if (code == 221 || code < 0) {
+        if (m->MailAccepted) {
+            // Once the data were accepted the mail is sent: reporting the
+            // refused quit as a failure would send the same mail again.
+            if (code != 221) std::printf("SendEmail: QUIT abgelehnt, die Mail wurde angenommen\n");
+            Finish(m, "ok");
+        } else if (code == 221 || code < 0) {
             std::printf("ok eingetragen\n");
             Finish(m, "ok");
         } else {
@@ -307,12 +312,9 @@ void SmtpFeed(void *machine, const NetInput *in)
     auto *m = (SmtpMachine *)machine;
     if (in->Kind != NETIN_LINE) {
         char text[SMTP_REPLY_MAX];
-        const char *why = in->Error == NETERR_CLOSED    ? "Verbindung vom Server geschlossen"
-                          : in->Error == NETERR_TIMEOUT ? "Zeitüberschreitung beim Empfang"
-                          : in->Error == NETERR_SEND    ? "Senden fehlgeschlagen"
-                                                        : "Socket-Fehler";
+        const char *why = NetErrorWords(in->Error);
         if (m->State == S_GREETING) {
-            std::snprintf(text, sizeof text, "SendEMail 3: keine Begrüßung: %s\n", why);
+            std::snprintf(text, sizeof text, "SendEMail 3: keine Begr\374\337ung: %s\n", why);
         } else if (m->State == S_QUITREFUSE) {
             std::printf("Buffer freigeben\n");
             Finish(m, m->Refusal);  // the refusal is the news, not the lost quit

@@ -201,13 +201,13 @@ Catalog *OpenCatalog(const char *file, LocStr *first, LocStr *second)
     ULONG count;
     if (!FindTable(first, second, &count)) return Refuse(c, "OpenCatalog: Unbekannte String-Tabelle.\n");
     if (std::strcmp(GetSysLanguage(), "German") != 0) {
-        std::printf("OpenCatalog: Konnte das File %s nicht öffnen!\n", name.c_str());
+        std::printf("OpenCatalog: Konnte das File %s nicht \366ffnen!\n", name.c_str());
         FreeCatalogRecord(c);
         return nullptr;
     }
     std::FILE *f = std::fopen(name.c_str(), "rb");
     if (!f) {
-        std::printf("OpenCatalog: Konnte das File %s nicht öffnen!\n", name.c_str());
+        std::printf("OpenCatalog: Konnte das File %s nicht \366ffnen!\n", name.c_str());
         FreeCatalogRecord(c);
         return nullptr;
     }

@@ -524,6 +524,18 @@ inline const ScreenLayout *FindScreenLayout(const char *file)
     return i < SCREEN_LAYOUT_COUNT ? &ScreenLayouts[i] : nullptr;
 }
 
+// What a dialog draws itself at fixed places of its picture: the gadget of
+// that code in its description must cover the place, and nothing else of the
+// description may lie over it.
+struct DialogArea {
+    const char *file;   // the dialog's description in ./Data/screendat/
+    const char *code;   // the gadget over it, four characters
+    UWORD x, y, w, h;   // relative to the dialog's picture
+};
+inline constexpr DialogArea CHOOSEBOX_LIST = {"ChooseBox.dat", "CH00", 39, 60, 105, 95};   // the list window
+inline constexpr DialogArea CHOOSEBOX_TRACK = {"ChooseBox.dat", "REQ0", 151, 67, 14, 63};  // the slider track
+inline constexpr DialogArea DialogAreas[] = {CHOOSEBOX_LIST, CHOOSEBOX_TRACK};
+
 // Orders the screens rely on: the map's buttons and area, the story box's page
 // buttons, the residence's blank-padded code, the research fields.
 static_assert(LayoutGadgetCount(ScreenLayouts[ScreenLayoutIndex("Karte1024.dat")]) >= 24);

@@ -1,6 +1,7 @@
 // Whole-file and directory services on the system library.
 #include "platform/files.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -20,7 +21,7 @@ ULONG GetFileSize(const char *name)
     }
     struct stat st;
     if (stat(name, &st) != 0) {
-        std::printf("GetFileSize: Konnte die Datei <%s> nicht öffnen\n", name);
+        std::printf("GetFileSize: Konnte die Datei <%s> nicht \366ffnen\n", name);
         return 0;
     }
     return st.st_size > 0xFFFFFFFFLL ? 0xFFFFFFFFu : (ULONG)st.st_size;
@@ -39,7 +40,7 @@ APTR LoadFile2Mem(const char *name, ULONG memFlags)
     std::printf("Routine: LoadFile2Mem start\n");
     ULONG size = GetFileSize(name);
     if (size > 0 && size <= 0x7FFFFFFFu) {
-        if (BPTR f = Open(name, MODE_OLDFILE)) {
+        if (BPTR f = OpenToRead(name)) {
             APTR buffer = AllocVec(size, memFlags);
             LONG got = Read(f, buffer, (LONG)size);
             Close(f);
@@ -67,10 +68,33 @@ void SyncDirectoryOf(const char *name)
 
 }  // namespace
 
+int CreateTempBeside(const char *name, char *tmp, ULONG tmpSize)
+{
+    if (!name || !tmp || tmpSize == 0) return -1;
+    const char *slash = std::strrchr(name, '/');
+    const std::string dir = slash ? std::string(name, (size_t)(slash - name) + 1) : std::string();
+    const std::string base = slash ? slash + 1 : name;
+    if (base.empty()) return -1;
+    // A leading "." hides the file from every reader's mask (*.email, *.vek ...).
+    const std::string prefix = "." + base + ".";
+    const std::string pattern = dir + prefix + "XXXXXX";
+    if (pattern.size() >= tmpSize) return -1;
+    // What an interrupted write of the same target left behind goes first.
+    if (DIR *d = opendir(dir.empty() ? "." : dir.c_str())) {
+        while (struct dirent *e = readdir(d)) {
+            if (std::strlen(e->d_name) == prefix.size() + 6 && std::strncmp(e->d_name, prefix.c_str(), prefix.size()) == 0)
+                ::unlink((dir + e->d_name).c_str());
+        }
+        closedir(d);
+    }
+    std::memcpy(tmp, pattern.c_str(), pattern.size() + 1);
+    return mkstemp(tmp);
+}
+
 int WriteFileAtomic(const char *name, const void *buffer, ULONG length, int mode)
 {
-    std::string tmp = std::string(name) + ".XXXXXX";
-    int fd = mkstemp(tmp.data());
+    char tmp[4096];
+    int fd = CreateTempBeside(name, tmp, sizeof tmp);
     if (fd < 0) return -1;
     if (mode < 0) {
         struct stat st;
@@ -94,11 +118,11 @@ int WriteFileAtomic(const char *name, const void *buffer, ULONG length, int mode
     }
     bool ok = left == 0 && fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
-    if (ok && std::rename(tmp.c_str(), name) == 0) {
+    if (ok && std::rename(tmp, name) == 0) {
         SyncDirectoryOf(name);
         return (int)length;
     }
-    ::unlink(tmp.c_str());
+    ::unlink(tmp);
     return left ? (int)(length - left) : -1;
 }
 
@@ -133,6 +157,36 @@ bool ReadWhole(const char *name, std::string &out)
     return ok;
 }
 
+bool IsRegularFile(const char *path)
+{
+    struct stat st;
+    return stat(path, &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// Reads a regular file of the size stat gives: a FIFO, a device or a file
+// that changes size while read is refused instead of read until its end.
+bool ReadRegular(const char *name, std::string &out)
+{
+    int fd = ::open(name, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return false;
+    struct stat st;
+    bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    if (ok) {
+        out.resize((size_t)st.st_size);
+        size_t got = 0;
+        while (got < out.size()) {
+            ssize_t n = ::read(fd, out.data() + got, out.size() - got);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break;
+            got += (size_t)n;
+        }
+        char extra;
+        ok = got == out.size() && ::read(fd, &extra, 1) == 0;
+    }
+    ::close(fd);
+    return ok;
+}
+
 bool SameFile(const char *a, const char *b)
 {
     struct stat sa, sb;
@@ -159,7 +213,10 @@ int MoveFile(const char *source, const char *dest)
     std::printf("Routine: MoveFile\n");
     if (!source || !dest) return 0;
     if (SameFile(source, dest)) return 0;
-    if (!IsFilePresent(source)) return 0;
+    if (!IsRegularFile(source)) {
+        std::printf("MoveFile: %s ist keine Datei\n", source);
+        return 0;
+    }
     if (std::rename(source, dest) == 0) return 1;
     if (CopyFile(source, dest, 0) != 1) return 0;
     return std::remove(source) == 0 ? 1 : 0;
@@ -300,7 +357,7 @@ int DeleteDir(const char *dir, const char *prefix)
         std::printf("Routine: DeleteFile\n");
         std::string full = std::string(dir) + "/" + e->d_name;
         if (std::remove(full.c_str()) != 0)
-            std::printf("DeleteDir: Konnte das folgende File nicht löschen : %s\n", full.c_str());
+            std::printf("DeleteDir: Konnte das folgende File nicht l\366schen : %s\n", full.c_str());
     }
     closedir(d);
     return 1;
@@ -339,7 +396,7 @@ int CopyDir(const char *source, const char *dest, int mode)
             std::printf("CopyDir: Lade File <%s>\n", name.c_str());
             have[i] = ReadWhole(name.c_str(), kept[i]);
         }
-        std::printf("CopyDir: DIR <%s> soll gelöscht werden!\n", WithoutSlash(dst).c_str());
+        std::printf("CopyDir: DIR <%s> soll gel\366scht werden!\n", WithoutSlash(dst).c_str());
         DeleteDir(WithoutSlash(dst).c_str(), nullptr);
         for (int i = 0; i < 3; ++i)
             if (have[i]) {
@@ -370,7 +427,7 @@ int CopyDir(const char *source, const char *dest, int mode)
                     continue;
                 }
             } else if (mode & COPYDIR_EMPTY_DEST) {
-                std::printf("CopyDir: DIR: <%s> soll gelöscht werden!\n", name.c_str());
+                std::printf("CopyDir: DIR: <%s> soll gel\366scht werden!\n", name.c_str());
                 DeleteDir(to.c_str(), nullptr);
             }
             if (!CopyDir((from + "/").c_str(), (to + "/").c_str(), mode)) result = 0;
@@ -381,14 +438,18 @@ int CopyDir(const char *source, const char *dest, int mode)
             std::printf("CopyDir: FILE: <%s> wird nicht kopiert!\n", name.c_str());
             continue;
         }
+        if (!IsRegularFile(from.c_str())) {
+            std::printf("CopyDir: FILE: <%s> ist keine Datei und wird nicht kopiert!\n", name.c_str());
+            continue;
+        }
         std::string data;
-        if (!ReadWhole(from.c_str(), data) ||
+        if (!ReadRegular(from.c_str(), data) ||
             WriteFileAtomic(to.c_str(), data.data(), (ULONG)data.size(), -1) != (int)data.size()) {
             result = 0;  // never delete a source whose copy is not complete
             continue;
         }
         if ((mode & COPYDIR_MOVE) && std::remove(from.c_str()) != 0) {
-            std::printf("CopyDir: Konnte das folgende File nicht löschen : %s\n", from.c_str());
+            std::printf("CopyDir: Konnte das folgende File nicht l\366schen : %s\n", from.c_str());
             result = 0;
         }
     }
@@ -396,9 +457,14 @@ int CopyDir(const char *source, const char *dest, int mode)
     return result;
 }
 
-const char *GetSysLanguage()
+namespace {
+
+// The language does not change under a running program: the shell is asked
+// once. Null until then.
+std::atomic<const char *> sysLanguage{nullptr};
+
+const char *AskSysLanguage()
 {
-    std::printf("Routine: GetSysLanguage\n");
     std::FILE *p = popen("set | grep \"LANG\"", "r");
     if (!p) return "-";
     const char *result = "-";
@@ -413,3 +479,18 @@ const char *GetSysLanguage()
     pclose(p);
     return result;
 }
+
+}  // namespace
+
+const char *GetSysLanguage()
+{
+    std::printf("Routine: GetSysLanguage\n");
+    const char *known = sysLanguage.load();
+    if (!known) {
+        known = AskSysLanguage();
+        sysLanguage.store(known);
+    }
+    return known;
+}
+
+void ForgetSysLanguage() { sysLanguage.store(nullptr); }

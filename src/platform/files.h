@@ -18,9 +18,9 @@ constexpr int COPYDIR_MOVE = 0x04;         // delete each source file once copie
 ULONG GetFileSize(const char *name);                       // 0 when missing
 int IsFilePresent(const char *name);                       // 1 when readable
 APTR LoadFile2Mem(const char *name, ULONG memFlags);       // new buffer, or null (empty files too)
-int SaveMem2File(const char *name, const void *buffer, ULONG length);  // 1 when all written
-int CopyFile(const char *source, const char *dest, int failIfExists);  // 1 or 0
-int MoveFile(const char *source, const char *dest);        // 1 or 0
+[[nodiscard]] int SaveMem2File(const char *name, const void *buffer, ULONG length);  // 1 when all written
+[[nodiscard]] int CopyFile(const char *source, const char *dest, int failIfExists);  // 1 or 0
+[[nodiscard]] int MoveFile(const char *source, const char *dest);        // 1 or 0
 int DeleteFile(const char *name);                          // 1 if removed
 FindHandle FindFirstFile(const char *pattern, WIN32_FIND_DATA *record);  // null on failure
 int FindNextFile(FindHandle handle, WIN32_FIND_DATA *record);           // 1 next entry, 0 end
@@ -29,10 +29,17 @@ char *GetDirBuffer(const char *dir, ULONG n);              // n slots of 80 byte
 UWORD GetDirEntries(const char *dir);
 int DeleteDir(const char *dir, const char *prefix);        // 1
 int CopyDir(const char *source, const char *dest, int mode);  // 1, or 0 after a failure on the way
-const char *GetSysLanguage();                              // "German" or "-"
+const char *GetSysLanguage();                              // "German" or "-", asked once per run
+void ForgetSysLanguage();                                  // tests: the next call asks again
+
+// Creates the temporary file of a new version of name in name's directory as
+// "." + base name + ".XXXXXX" (no reader's mask matches it), after removing
+// those an interrupted write of the same target left. The open descriptor
+// with the name in tmp, or -1.
+[[nodiscard]] int CreateTempBeside(const char *name, char *tmp, ULONG tmpSize);
 
 // Writes a complete new file beside the old one, flushes it and renames it
 // over the old one: a crash leaves the old or the new file, never a mix.
 // mode -1 keeps the old file's permissions (new files follow the umask).
 // Returns length on success, -1 when nothing could be created, else the bytes written.
-int WriteFileAtomic(const char *name, const void *buffer, ULONG length, int mode);
+[[nodiscard]] int WriteFileAtomic(const char *name, const void *buffer, ULONG length, int mode);

@@ -58,10 +58,9 @@ BPTR Open(const char *name, LONG mode)
     case MODE_READWRITE:
     case MODE_OLDFILE:
     case MODE_OLDFILE2: {
-        BPTR f = std::fopen(name, "r+b");
-        // Installed data may be read-only: it can still be read.
-        if (!f && (errno == EACCES || errno == EROFS)) f = std::fopen(name, "rb");
-        return f;
+        // A caller of these modes will write: a file it may not change
+        // fails here instead of losing every change at its close.
+        return std::fopen(name, "r+b");
     }
     case MODE_NEWFILE:
         return std::fopen(name, "w+b");
@@ -69,6 +68,11 @@ BPTR Open(const char *name, LONG mode)
         std::printf("Open:Unbekanntes Flag.\n");
         return nullptr;
     }
+}
+
+BPTR OpenToRead(const char *name)
+{
+    return name ? std::fopen(name, "rb") : nullptr;
 }
 
 LONG Close(BPTR file)

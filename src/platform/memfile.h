@@ -31,7 +31,8 @@ void CopyMem(const void *source, void *dest, ULONG size);
 ULONG AvailMem(ULONG flags);                       // free RAM, saturated at 0xFFFFFFFF
 extern ULONG (*AvailMemHook)();                    // tests replace the reading of free RAM
 
-BPTR Open(const char *name, LONG mode);            // null on failure; read-only files open read-only
+BPTR Open(const char *name, LONG mode);            // null on failure, also for a file that may not be written
+BPTR OpenToRead(const char *name);                 // an existing file for reading only, or null
 LONG Close(BPTR file);                             // 1
 LONG Read(BPTR file, void *buffer, LONG size);     // bytes read
 LONG Write(BPTR file, const void *buffer, LONG size);  // bytes written

@@ -5,6 +5,7 @@
 #include "platform/prefs.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
 
@@ -121,14 +122,22 @@ int HeaderSound(const PrefsFile &pf, BPTR f)
 }
 
 // Opens the file ready for use: created when missing, repaired when short
-// or its header is wrong. Null after a printed failure.
-BPTR OpenPrefs(const PrefsFile &pf)
+// or its header is wrong. A file the player may not change is opened for
+// reading only, and only to be read as it is. Null after a printed failure.
+BPTR OpenPrefs(const PrefsFile &pf, UWORD mode)
 {
     BPTR f = Open(pf.path, MODE_OLDFILE);
+    if (!f && (errno == EACCES || errno == EROFS || errno == EPERM)) {
+        f = mode == PREFS_READ ? OpenToRead(pf.path) : nullptr;
+        if (f && HeaderSound(pf, f)) return f;
+        if (f) Close(f);
+        std::printf("%s: %s ist schreibgesch\374tzt !\n", pf.routine, pf.path);
+        return nullptr;
+    }
     if (!f) {
         f = Open(pf.path, MODE_NEWFILE);
         if (!f) {
-            std::printf("CheckPrefs: Couldn´t make Prefs-File !\n");
+            std::printf("CheckPrefs: Couldn\264t make Prefs-File !\n");
             return nullptr;
         }
         if (!SaveStandard(pf, f)) {
@@ -139,7 +148,7 @@ BPTR OpenPrefs(const PrefsFile &pf)
         return f;
     }
     if (!HeaderSound(pf, f)) {
-        std::printf("%s: %s ist beschädigt und wird mit den lesbaren Werten neu geschrieben !\n", pf.routine,
+        std::printf("%s: %s ist besch\344digt und wird mit den lesbaren Werten neu geschrieben !\n", pf.routine,
                     pf.path);
         if (!SaveStandard(pf, f)) {
             Close(f);
@@ -171,7 +180,7 @@ const PrefsSlot *FindSlot(const PrefsFile &pf, UWORD id, UWORD mode, bool text)
 // Reads or writes the slot's bytes in place. 1 or 0.
 int Transfer(const PrefsFile &pf, const PrefsSlot &slot, UWORD mode, UBYTE *bytes)
 {
-    BPTR f = OpenPrefs(pf);
+    BPTR f = OpenPrefs(pf, mode);
     if (!f) return 0;
     if (Seek(f, slot.offset, OFFSET_BEGINNING) < 0) {
         if (!SaveStandard(pf, f) || Seek(f, slot.offset, OFFSET_BEGINNING) < 0) {
@@ -231,7 +240,7 @@ int WriteText(const PrefsFile &pf, UWORD id, const char *text)
     const PrefsSlot *slot = FindSlot(pf, id, PREFS_WRITE, true);
     if (!slot) return 0;
     if (!text) {
-        std::printf("%s: Kein Text für Prefs-Wert %u !\n", pf.routine, (unsigned)id);
+        std::printf("%s: Kein Text f\374r Prefs-Wert %u !\n", pf.routine, (unsigned)id);
         return 0;
     }
     UBYTE buffer[80] = {};
@@ -342,7 +351,7 @@ int OptionenPrefsSave()
     // Owner only: the record holds the mail passwords.
     const int written = WriteFileAtomic(OPTIONEN_PATH, image, OPTIONEN_PREFS_SIZE, 0600);
     if (written < 0) {
-        std::printf("OptionenPrefsSave: Konnte Prefs-File nicht öffnen!\n");
+        std::printf("OptionenPrefsSave: Konnte Prefs-File nicht \366ffnen!\n");
         return 0;
     }
     if (written != (int)OPTIONEN_PREFS_SIZE) {
@@ -354,7 +363,7 @@ int OptionenPrefsSave()
 
 int OptionenPrefsLoad()
 {
-    BPTR f = Open(OPTIONEN_PATH, MODE_OLDFILE);
+    BPTR f = OpenToRead(OPTIONEN_PATH);
     if (!f) return 0;  // a missing file is rebuilt without a message
     UBYTE image[OPTIONEN_PREFS_SIZE];
     const size_t got = std::fread(image, 1, sizeof image, f);
@@ -365,7 +374,7 @@ int OptionenPrefsLoad()
     for (const OptionField &f : optionFields)
         if (f.size == 40) mem[f.memOffset + 39] = 0;
     if (got < OPTIONEN_PREFS_SIZE) {
-        std::printf("OptionenPrefsLoad: Ladefehler: Filegröße stimmt nicht!\n");
+        std::printf("OptionenPrefsLoad: Ladefehler: Filegr\366\337e stimmt nicht!\n");
         return 0;
     }
     return 1;

@@ -107,7 +107,7 @@ int ValidateDisplay()
     }
     if (d == 16 || d == 32) {
         if (w >= 800 && h >= 600) return 1;
-        std::printf("%iBit: Bitte verwenden Sie eine Auflösung groesser/gleich 800x600.\n"
+        std::printf("%iBit: Bitte verwenden Sie eine Aufl\366sung groesser/gleich 800x600.\n"
                     "%iBit: Please use a screen size equal or greater then 800x600.\n", d, d);
         return 0;
     }
@@ -333,7 +333,13 @@ void ShutdownSystem()
 void Error(const char *text, ...)
 {
     std::printf("FATAL ERROR.");
-    if (text) std::printf(" %s", text);
+    if (text) {
+        std::printf(" ");
+        va_list ap;
+        va_start(ap, text);
+        std::vprintf(text, ap);
+        va_end(ap);
+    }
     std::printf("\n");
     std::fflush(stdout);
     ShutdownSystem();

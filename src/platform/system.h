@@ -10,9 +10,17 @@ struct RastPort;
 struct IRCChannel;
 struct LocStr;
 
-// Sound-effect state; its first field is the master sound switch.
+constexpr int SFX_SLOTS = 38;
+
+// Sound-effect state; its first field is the master sound switch. A slot is
+// free while its effect number is 0; the mixer chunk's sample data belongs to
+// the slot.
 struct SfxSound {
     BOOL IsEnabled;
+    int SfxOnChannel[SFX_SLOTS];       // mixer channel of the slot's last playback, -1 none
+    Mix_Chunk *SampleSlots[SFX_SLOTS];  // null when free
+    ULONG SfxIdOnSlot[SFX_SLOTS];      // effect number held, 0 when free
+    ULONG SfxLength[SFX_SLOTS];        // bytes of sample data
 };
 
 struct st_Display {
@@ -123,7 +131,7 @@ void FreeRoredIdezTab();
 void FreeCache(int mode);                             // bit 0 graphics, bit 1 sound
 int Copy2SfxCache(int id, ULONG size, const void *address);
 
-[[noreturn]] void Error(const char *text, ...);
+[[noreturn]] void Error(const char *text, ...) __attribute__((format(printf, 1, 2)));
 void ShutdownSystem();
 void DOutput(const char *text);
 void Output(const char *text, ...);

@@ -60,7 +60,7 @@ bool ReadArmies(const UBYTE *c, ListHeader *armies)
         const ULONG id = LoadHost32(c + at), length = LoadHost32(c + at + 8);
         const UBYTE *record = c + at + sizeof(st_ChunkHead);
         if (length > end - at - sizeof(st_ChunkHead)) {
-            std::printf("ScanArmy2List: Der Eintrag bei %zu ragt über das Chunk-Ende hinaus!\n", at);
+            std::printf("ScanArmy2List: Der Eintrag bei %zu ragt \374ber das Chunk-Ende hinaus!\n", at);
             return false;
         }
         if (id == ID_ARHD) {
@@ -89,7 +89,7 @@ bool ReadArmies(const UBYTE *c, ListHeader *armies)
             InsertNode(parts, (ListNode *)part, LIST_LAST, 0);
             --partsLeft;
         } else {
-            std::printf("ScanArmy2List: Fataler Fehler in den ARMY-DATEN! ARMY-Chunk muß gelöscht werden!\n");
+            std::printf("ScanArmy2List: Fataler Fehler in den ARMY-DATEN! ARMY-Chunk mu\337 gel\366scht werden!\n");
             return false;
         }
         at += sizeof(st_ChunkHead) + length;
@@ -144,7 +144,7 @@ st_ARMY *MakeArmyChunkFromList(ListHeader *List)
     const uint64_t length = sizeof(ULONG) + (uint64_t)List->Elemente * sizeof(st_ARHD) + parts * sizeof(st_AREN) +
                             saboteurs * kSaboteurBytes;
     if (length > 0xFFFFFFFFu - sizeof(st_ChunkHead)) {
-        std::printf("MakeArmyChunkFromList: Der ARMY-Chunk wäre %" PRIu64 " Bytes lang, zu lang!\n", length);
+        std::printf("MakeArmyChunkFromList: Der ARMY-Chunk w\344re %" PRIu64 " Bytes lang, zu lang!\n", length);
         return nullptr;
     }
     auto *c = (UBYTE *)AllocVec((ULONG)length + (ULONG)sizeof(st_ChunkHead), MEMF_CLEAR);
@@ -179,7 +179,7 @@ void DeleteArmyList(ListHeader *List)
                 return;
             }
             if (army->Army.ArmeeTypAnzahl != parts->Elemente) {
-                std::printf("DeleteArmyList: Anzahl der ArmeeElemente stimmt nicht überein!\n");
+                std::printf("DeleteArmyList: Anzahl der ArmeeElemente stimmt nicht \374berein!\n");
                 std::printf("DeleteArmyList: ArmyPtr->Army.ArmeeTypAnzahl %u\n", army->Army.ArmeeTypAnzahl);
                 std::printf("DeleteArmyList: ArmyEntryPtr->ArmyListEntryHeader %u\n", parts->Elemente);
             }

@@ -314,6 +314,13 @@ const Layout *SelectLayout(ULONG id, ULONG version)
 
 }  // namespace
 
+bool HasLayout(ULONG id, ULONG version)
+{
+    LONG num = ChunkIndex(id);
+    const Layout *l = num >= 0 ? FindLayout((ULONG)num) : nullptr;
+    return l && (version == VERSION_V001 || version == VERSION_V000 || (version == VERSION_V002 && num == CN_TOWN));
+}
+
 bool SwapPayload(UBYTE *chunk, ULONG id, ULONG version, ULONG length, bool toHost)
 {
     std::printf("Routine: SwapByteOrderInChunk\n");
@@ -330,10 +337,10 @@ bool SwapPayload(UBYTE *chunk, ULONG id, ULONG version, ULONG length, bool toHos
     ULONG fit = end > first ? (ULONG)((end - first) / l->entry->size) : 0;
     if (count > fit) {
         if (l->num == CN_MOVE)
-            std::printf("SwapByteOrderInChunk: Fataler Fehler! Grösse des Move-Chunks stimmt nicht beim swappen! "
+            std::printf("SwapByteOrderInChunk: Fataler Fehler! Gr\366sse des Move-Chunks stimmt nicht beim swappen! "
                         "Anzahl Figuren %u berechnet %u\n", count, length / (ULONG)sizeof(st_MOVE_EXT));
         else
-            std::printf("SwapByteOrderInChunk: Fataler Fehler! Grösse des %s-Chunks stimmt nicht beim swappen! "
+            std::printf("SwapByteOrderInChunk: Fataler Fehler! Gr\366sse des %s-Chunks stimmt nicht beim swappen! "
                         "Anzahl %u berechnet %u\n", ChunkNamen[l->num], count, fit);
         count = fit;
     }
@@ -341,13 +348,15 @@ bool SwapPayload(UBYTE *chunk, ULONG id, ULONG version, ULONG length, bool toHos
     return true;
 }
 
-void ChunkToFileOrder(UBYTE *chunk, ULONG size)
+bool ChunkToFileOrder(UBYTE *chunk, ULONG size)
 {
-    if (size < sizeof(st_ChunkHead)) return;
+    if (size < sizeof(st_ChunkHead)) return true;
     ULONG length = LoadHost32(chunk + 8);
     if (length > size - sizeof(st_ChunkHead)) length = size - (ULONG)sizeof(st_ChunkHead);
-    SwapPayload(chunk, LoadHost32(chunk), LoadHost32(chunk + 4), length, false);
+    const ULONG id = LoadHost32(chunk), version = LoadHost32(chunk + 4);
+    const bool whole = SwapPayload(chunk, id, version, length, false) || !HasLayout(id, version);
     if (kLittleHost) SwapRecord(chunk, 0, kHead, size);
+    return whole;
 }
 
 ULONG EntryCount(const UBYTE *chunk, ULONG size, ULONG *firstEntry, ULONG *entrySize)
@@ -406,7 +415,9 @@ void SwapByteOrderInChunk(APTR Chunk, int Head)
     // length in file order too; a loaded chunk keeps its length in host order.
     ULONG length = LoadHost32(p + 8);
     if (toHost && Head) length = FileToHost32(length);
-    SwapPayload(p, id, version, length, toHost);
+    // The routine has no result to give; the chunk writers and the loader
+    // convert through the checked calls instead.
+    (void)SwapPayload(p, id, version, length, toHost);
     if (Head && kLittleHost) {
         for (int i = 0; i < 3; ++i) StoreHost32(p + 4 * i, Swap32(LoadHost32(p + 4 * i)));
     }

@@ -118,7 +118,13 @@ APTR LoadFrom(BPTR file, ULONG wanted)
             FreeVec(chunk);
             return nullptr;
         }
-        if (id != ID_PMAP) SwapPayload(chunk, id, version, length, true);
+        // A chunk of known layout that converts only in part is no chunk.
+        if (id != ID_PMAP && !SwapPayload(chunk, id, version, length, true) && HasLayout(id, version)) {
+            std::printf("LoadChunk2Mem: Der Chunk %s liess sich nicht vollstaendig konvertieren!\n",
+                        IdText(id).c_str());
+            FreeVec(chunk);
+            return nullptr;
+        }
         return chunk;
     }
 }
@@ -134,7 +140,7 @@ LONG GetChunkID(const void *Chunk)
 APTR LoadChunk2Mem(ULONG ChunkName, const char *PoolName)
 {
     std::printf("LoadChunk2Mem: Versuche den Chunk %s zu laden\n", IdText(ChunkName).c_str());
-    BPTR file = PoolName ? Open(PoolName, MODE_OLDFILE) : nullptr;
+    BPTR file = OpenToRead(PoolName);
     if (!file) {
         std::printf("LoadChunk2Mem: Konnte File nicht oeffnen : %s\n", PoolName ? PoolName : "(null)");
         std::printf("Routine: LoadChunk2Mem finished\n");
@@ -160,7 +166,10 @@ BOOL SaveChunk2File(const char *FileName, const void *Chunk)
     }
     // Converted in a copy: the caller's chunk is never touched.
     std::vector<UBYTE> out(src, src + 12 + (size_t)length);
-    ChunkToFileOrder(out.data(), (ULONG)out.size());
+    if (!ChunkToFileOrder(out.data(), (ULONG)out.size())) {
+        std::printf("SaveChunk2File:Der Chunk liess sich nicht vollstaendig konvertieren!\n");
+        return 0;
+    }
     int written = WriteFileAtomic(FileName, out.data(), (ULONG)out.size(), -1);
     if (written < 0) {
         std::printf("SaveChunk2File:Konnte das File nicht erstellen : %s\n", FileName);

@@ -33,11 +33,16 @@ std::string IdText(ULONG id);
 // false when the layout is unknown or the ARMY walk met a record that is not
 // ARHD/AREN in the source order (the rest stays as it was, so converting back
 // need not give the same bytes).
-bool SwapPayload(UBYTE *chunk, ULONG id, ULONG version, ULONG length, bool toHost);
+[[nodiscard]] bool SwapPayload(UBYTE *chunk, ULONG id, ULONG version, ULONG length, bool toHost);
+
+// Whether a chunk of this ID and version has a known layout to convert by.
+bool HasLayout(ULONG id, ULONG version);
 
 // Converts a whole chunk of size bytes (head and payload) into file order
-// in place; the head is read in host order.
-void ChunkToFileOrder(UBYTE *chunk, ULONG size);
+// in place; the head is read in host order. false when a known layout could
+// not be converted to its end (an ARMY walk that stopped early): such bytes
+// must not be stored.
+[[nodiscard]] bool ChunkToFileOrder(UBYTE *chunk, ULONG size);
 
 // Number of whole entries a host-order chunk holds and the offset of its
 // first entry; 0 for chunks without simple repeated entries.

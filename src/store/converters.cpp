@@ -42,8 +42,8 @@ const PairDef kShip = {"ScanShip2List", "MakeShipChunkFromList", nullptr, nullpt
                        LISTE_SCHIFFE, sizeof(st_SHIP), 12, 4, sizeof(st_SHIP_EXT), sizeof(ShipListEntry)};
 const PairDef kHerb = {"ScanHerb2List", "MakeHerbChunkFromList", "MakeHerbChunkFromList", "Herb", "Herb", "Herb",
                        ID_HERB, LISTE_HERB, sizeof(st_HERB), 12, 4, sizeof(st_HERB_EXT), sizeof(HerbListEntry)};
-const PairDef kVertrag = {"ScanVertrag2List", "MakeVertragChunkFromList", "MakeVertragChunkFromList", "Verträge",
-                          "Verträge", "Vertrag", ID_VERT, LISTE_VERTRAEGE, sizeof(st_VERT), 12, 4, sizeof(st_VERT_EXT),
+const PairDef kVertrag = {"ScanVertrag2List", "MakeVertragChunkFromList", "MakeVertragChunkFromList", "Vertr\344ge",
+                          "Vertr\344ge", "Vertrag", ID_VERT, LISTE_VERTRAEGE, sizeof(st_VERT), 12, 4, sizeof(st_VERT_EXT),
                           sizeof(VertragListEntry)};
 const PairDef kSpezialisten = {"ScanSpezialisten2List", "MakeSpezialistenChunkFromList",
                                "MakeSpezialistenChunkFromList", "Spezialisten", "Spezialisten", "Spezialisten",
@@ -81,11 +81,11 @@ BOOL ScanChunk(const PairDef &d, ListHeader *list, const void *chunk)
     if (d.id == ID_ANTW) {
         const UWORD typ = LoadHost16(c + offsetof(st_ANTW, Antwort.Typ));
         std::printf("TYP:%d\n", typ);
-        // Other answer types hold no names; scanning them as "no players" would
-        // let a later save wipe the stored names.
+        // Other answer types hold no names: nothing to read, and the list
+        // keeps the names it has.
         if (typ != 1) {
             std::printf("ScanSpieler2List : Antworten vom Typ %d enthalten keine Spieler !\n", typ);
-            return 0;
+            return 1;
         }
     }
     if (d.what) std::printf("%s : Anzahl %s %u\n", d.scanName, d.what, count);
@@ -96,7 +96,7 @@ BOOL ScanChunk(const PairDef &d, ListHeader *list, const void *chunk)
     }
     const ULONG n = GetChunkEntryCount(chunk);
     if (n < count)
-        std::printf("%s : Der Chunk hat nur Platz für %u von %u Einträgen !\n", d.scanName, n, count);
+        std::printf("%s : Der Chunk hat nur Platz f\374r %u von %u Eintr\344gen !\n", d.scanName, n, count);
     for (ULONG i = 0; i < n; ++i) {
         const UBYTE *record = c + d.fixedSize + (size_t)i * d.recordSize;
         ListNode *node = NewNode(list, d.nodeSize);
@@ -120,7 +120,7 @@ void *MakeChunk(const PairDef &d, ListHeader *list, UWORD antwTyp)
     const ULONG n = list->Elemente;
     const uint64_t length = (uint64_t)(d.fixedSize - sizeof(st_ChunkHead)) + (uint64_t)n * d.recordSize;
     if ((d.countWidth == 2 && n > 0xFFFF) || length > kMaxLength) {
-        std::printf("%s : Zu viele Elemente (%u) für einen Chunk !\n", d.makeName, n);
+        std::printf("%s : Zu viele Elemente (%u) f\374r einen Chunk !\n", d.makeName, n);
         return nullptr;
     }
     auto *c = (UBYTE *)AllocVec((ULONG)length + (ULONG)sizeof(st_ChunkHead), MEMF_CLEAR);
@@ -139,14 +139,14 @@ void *MakeChunk(const PairDef &d, ListHeader *list, UWORD antwTyp)
     }
     if (d.makeInfoName) {
         std::printf("%s: Anzahl %s %u\n", d.makeInfoName, d.what, n);
-        std::printf("Länge des Chunks %x\n", (ULONG)length);
+        std::printf("L\344nge des Chunks %x\n", (ULONG)length);
         if (d.id == ID_MOVE) std::printf("Anzahl Elemente im CHunk :%d\n", (int)n);
     }
     // Walked directly, so the list's cursor stays where the caller left it.
     ListNode *node = list->FirstNode;
     for (ULONG i = 0; i < n; ++i, node = node->Next) {
         if (!node) {
-            std::printf("Make%sChunkFromList : Konnte nächste Node nicht bekommen... \n", d.nextWhat);
+            std::printf("Make%sChunkFromList : Konnte n\344chste Node nicht bekommen... \n", d.nextWhat);
             break;
         }
         std::memcpy(c + d.fixedSize + (size_t)i * d.recordSize, NodeData(node), d.recordSize);

@@ -48,7 +48,10 @@ int SchreibeMapPrefs(const char *datei, st_MOVE *move, const char *routine)
     UBYTE mref[kMrefBytes];
     BPTR f = datei ? Open(datei, MODE_OLDFILE) : nullptr;
     if (!f) {
-        std::printf("%s : Konnte MapPrefs nicht öffnen\n", routine);
+        // Each caller has its own spelling of the line.
+        std::printf(std::strcmp(routine, "RemoveFigurFromMapPrefs") == 0 ? "%s: Konnte MapPrefs nicht \366ffnen\n"
+                                                                          : "%s : Konnte MapPrefs nicht \366ffnen\n",
+                    routine);
         return 0;
     }
     LONG gelesen = Read(f, mref, kMrefBytes);
@@ -94,7 +97,7 @@ UWORD GetFigurID(const st_MOVE *Move)
     ULONG eigene;
     UWORD nr = FreieNummer(Move, &eigene);
     std::printf("Anzahl der Figuren %u\n", (unsigned)eigene);
-    std::printf("Nummer für diese Figur %u\n", (unsigned)nr);
+    std::printf("Nummer f\374r diese Figur %u\n", (unsigned)nr);
     return nr;
 }
 
@@ -108,7 +111,7 @@ UWORD AddFigur2MapPrefs(const char *PrefsFile, UWORD FigurArt, ULONG XPos, ULONG
     const UWORD nr = GetFigurID(alt);
     const ULONG n = GetChunkEntryCount(alt);
     if (nr == 0 || n >= kMaxFiguren) {
-        std::printf("AddFigur2MapPrefs : Keine weitere Figur möglich !\n");
+        std::printf("AddFigur2MapPrefs : Keine weitere Figur m\366glich !\n");
         FreeVec(alt);
         return FIGUR_FEHLER;
     }
@@ -178,7 +181,7 @@ int RemoveFigurFromMapPrefs(const char *PrefsFile, UWORD FigurArt, ULONG XPos, U
                 weg = fertig = f->FigurNummer == AnzahlID;
         }
         if (weg) {
-            std::printf("RemoveFigurFromMapPrefs: Lösche eine Figur auf Position X:%u Y:%u...\n", (unsigned)XPos,
+            std::printf("RemoveFigurFromMapPrefs: L\366sche eine Figur auf Position X:%u Y:%u...\n", (unsigned)XPos,
                         (unsigned)YPos);
             liste->ActNode = node;
             DeleteNode(liste, LIST_ACT, 0, LIST_FREE_OWNED);

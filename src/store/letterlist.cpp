@@ -90,11 +90,11 @@ ULONG ScanSmals2List(ListHeader *List, const char *Path, const char *Maske, int 
             continue;
         ListNode *node = (ListNode *)AllocVec(List->TypSize, MEMF_CLEAR);
         if (!node) {
-            std::printf("ScanSmals2List: Konnte Speicher für Smal-Node nicht allokieren !\n");
+            std::printf("ScanSmals2List: Konnte Speicher f\374r Smal-Node nicht allokieren !\n");
             break;
         }
         InsertNode(List, node, LIST_LAST, 0);
-        std::printf("Node eingefügt... %u\n", (unsigned)List->Elemente);
+        std::printf("Node eingef\374gt... %u\n", (unsigned)List->Elemente);
         std::printf("Path : %s\n", Path);
         std::printf("Name : %s\n", eintrag.cFileName);
 
@@ -104,7 +104,7 @@ ULONG ScanSmals2List(ListHeader *List, const char *Path, const char *Maske, int 
                             ? (st_SMAL *)LoadChunk2Mem(ID_SMAL, datei.c_str())
                             : nullptr;
         if (!smal) {
-            std::printf("ScanSmals2List: Konnte LandChunk nicht öffnen !");
+            std::printf("ScanSmals2List: Konnte LandChunk nicht \366ffnen !");
             EntferneLetzten(List);
             continue;
         }
@@ -118,7 +118,7 @@ ULONG ScanSmals2List(ListHeader *List, const char *Path, const char *Maske, int 
         const ULONG textLaenge = smal->Head.Length > kSmalRecord ? smal->Head.Length - kSmalRecord : 0;
         char *text = (char *)AllocVec(textLaenge + 1, MEMF_CLEAR);
         if (!text) {
-            std::printf("ScanSmals2List: Konnte Speicher für Smal-Text nicht allokieren !\n");
+            std::printf("ScanSmals2List: Konnte Speicher f\374r Smal-Text nicht allokieren !\n");
             FreeVec(smal);
             EntferneLetzten(List);
             break;

@@ -294,7 +294,8 @@ ListNode *DeleteNode(ListHeader *l, ULONG flag, ULONG val, ULONG mode)
         victim->Prev->Next = victim->Next;
         victim->Next->Prev = victim->Prev;
         if (l->FirstNode == victim) l->FirstNode = victim->Next;
-        if (l->ActNode == victim) l->ActNode = victim->Next;
+        // Removing by index leaves the cursor on the removed node's successor.
+        if (l->ActNode == victim || flag == LIST_INDEX) l->ActNode = victim->Next;
     }
     --l->Elemente;
     victim->Next = victim->Prev = nullptr;
@@ -359,7 +360,7 @@ int SortList(ListHeader *l, ULONG flag)
         l->TypDef[best].Priority = 0;
     }
     if (keys.empty()) {
-        std::printf("SortNode : Keine Priorität vorhanden !\n");
+        std::printf("SortNode : Keine Priorit\344t vorhanden !\n");
         return 0;
     }
 

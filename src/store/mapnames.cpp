@@ -95,7 +95,7 @@ void ConvertShipAddOn(ShipAddOn *Record)
 int ScanMapNames2List(ListHeader *List)
 {
     if (!ListeVomTyp(List, LISTE_MAPNAMES, "ScanMapNames2List")) return 0;
-    return LeseDatei<st_TOWN_EXT>(List, MAPNAMES_FILE, TauscheStadt, "ScanTown2List : Konnte Node nicht öffnen !\n");
+    return LeseDatei<st_TOWN_EXT>(List, MAPNAMES_FILE, TauscheStadt, "ScanTown2List : Konnte Node nicht \366ffnen !\n");
 }
 
 int SaveMapNamesList(ListHeader *List)

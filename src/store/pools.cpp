@@ -166,7 +166,10 @@ BOOL AddChunkPool(const void *Chunk, const char *FileName)
         return 0;
     }
     std::vector<UBYTE> filed(src, src + 12 + (size_t)length);
-    ChunkToFileOrder(filed.data(), (ULONG)filed.size());
+    if (!ChunkToFileOrder(filed.data(), (ULONG)filed.size())) {
+        std::printf("AddChunkPool: Der %s-Chunk liess sich nicht vollstaendig konvertieren!\n", IdText(id).c_str());
+        return 0;
+    }
 
     const ULONG bit = ChunkBit((ULONG)num);
     const bool bitSet = (LoadBE32(&pool.bytes[INFO_CHUNKBITS]) & bit) != 0;

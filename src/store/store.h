@@ -20,7 +20,7 @@ LONG GetChunkID(const void *Chunk);        // 0..27 by the chunk's host-order ID
 APTR LoadChunk2Mem(ULONG ChunkName, const char *PoolName);
 // Writes the one chunk as a complete new file in file order (the old file
 // stays until the new one is whole). The chunk is not changed. 1 or 0.
-BOOL SaveChunk2File(const char *FileName, const void *Chunk);
+[[nodiscard]] BOOL SaveChunk2File(const char *FileName, const void *Chunk);
 // 1 when every bit of ChunkFlags is set in the pool's INFO ChunkBits; 0 when
 // one is missing or INFO cannot be loaded.
 BOOL IsChunkPresent(ULONG ChunkFlags, const char *PoolName);
@@ -46,7 +46,7 @@ ULONG GetChunkEntryCount(const void *Chunk);
 // and length are the same, otherwise the pool is rebuilt with the chunk at
 // the end. The whole new pool replaces the old one at once. 1 when the chunk
 // is stored; 0 otherwise, with the pool as it was. The chunk is not changed.
-BOOL AddChunkPool(const void *Chunk, const char *FileName);
+[[nodiscard]] BOOL AddChunkPool(const void *Chunk, const char *FileName);
 // Removes every chunk with the host-order ID and clears its bit; INFO cannot
 // be removed. 1 also when the pool holds no such chunk (file untouched).
 BOOL RemChunkPool(ULONG ChunkName, const char *f);

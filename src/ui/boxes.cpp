@@ -8,6 +8,7 @@
 
 #include "platform/memfile.h"
 #include "platform/catalog.h"
+#include "platform/datakit.h"
 #include "ui/dialog_local.h"
 #include "gfx/font.h"
 #include "ui/gadgets.h"
@@ -323,7 +324,7 @@ LONG TextBox(const char *text)
     }
     box.Port = NewPort(box.Copy, font1);
     if (!box.Port) {
-        std::printf("TextBox : Konnte Speicher für RastPort nicht allokieren 001 \n");
+        std::printf("TextBox : Konnte Speicher f\374r RastPort nicht allokieren 001 \n");
         close();
         return 0;
     }
@@ -407,13 +408,16 @@ LONG ChooseBox(const char *file, UWORD x, UWORD y, UWORD n, const char *heading,
     const std::string head = heading ? std::string(heading, strnlen(heading, REQ_LINE_SIZE - 1)) : std::string();
     PrintText(box.Port, r.X0, r.Y0, r.X1, r.Y1, head.c_str(), 0, 12, kCentred);
     ShowOnDisplay(box.Copy, x, y);
-    req = InitRequesterBox(105, n, font, lines, (UWORD)(x + 39), (UWORD)(y + 60), 105, 95, 11, 12);
+    // The description's CH00 and REQ0 lie over these two places.
+    constexpr datakit::DialogArea list = datakit::CHOOSEBOX_LIST, track = datakit::CHOOSEBOX_TRACK;
+    req = InitRequesterBox(list.w, n, font, lines, (UWORD)(x + list.x), (UWORD)(y + list.y), list.w, list.h, 11, 12);
     if (!req) {
         std::printf("ChooseBox : Konnte Requester nicht darstellen !\n");
         close();
         return -1;
     }
-    InitSlider(req, 14, 63, kKnobFace, kKnobTrack, kKnobLight, kKnobDark, (UWORD)(x + 151), (UWORD)(y + 67));
+    InitSlider(req, track.w, track.h, kKnobFace, kKnobTrack, kKnobLight, kKnobDark, (UWORD)(x + track.x),
+               (UWORD)(y + track.y));
     SetGadgetOffset(region, x, y);
 
     LONG choice = -1, result = -1;
@@ -461,7 +465,7 @@ TeilnehmerReq *TeilnehmerReq_Open(UWORD x, UWORD y, UWORD n, const char *lines)
         return nullptr;
     }
     if (!DlgBlit(nullptr, 77, x, y)) {
-        std::printf("TeilnehmerReq_Open : Konnte Grafik nicht öffnen bzw. blitten !\n");
+        std::printf("TeilnehmerReq_Open : Konnte Grafik nicht \366ffnen bzw. blitten !\n");
         TeilnehmerReq_Close(list);
         return nullptr;
     }
@@ -477,7 +481,7 @@ TeilnehmerReq *TeilnehmerReq_Open(UWORD x, UWORD y, UWORD n, const char *lines)
         list->VekFontPtr = OpenDiskFont("./Fonts/KavorN.fnt");
     }
     if (!list->VekFontPtr) {
-        std::printf("TeilnehmerReq_Open : Konnte Kavor-Font nicht öffnen !\n");
+        std::printf("TeilnehmerReq_Open : Konnte Kavor-Font nicht \366ffnen !\n");
         TeilnehmerReq_Close(list);
         return nullptr;
     }

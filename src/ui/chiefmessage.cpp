@@ -177,13 +177,13 @@ ChiefStruktur1 *OpenBox(UWORD pic, UWORD x, UWORD y, UWORD pic3, UWORD x3, UWORD
     box->Grafik3_IDY = y3;
     box->ChiefFont1Ptr = OpenDiskFont(kFont1);
     if (!box->ChiefFont1Ptr) {
-        std::printf("ChiefMessage : Konnte Font nicht öffnen(KavorC1) !\n");
+        std::printf("ChiefMessage : Konnte Font nicht \366ffnen(KavorC1) !\n");
         FreeBox(box);
         return nullptr;
     }
     box->ChiefFont2Ptr = OpenDiskFont(kFont2);
     if (!box->ChiefFont2Ptr) {
-        std::printf("ChiefMessage : Konnte Font nicht öffnen (Helvetica11) !\n");
+        std::printf("ChiefMessage : Konnte Font nicht \366ffnen (Helvetica11) !\n");
         FreeBox(box);
         return nullptr;
     }
@@ -266,7 +266,7 @@ bool BuildSwitchBox(SwitchBoxRequester *sb)
     }
     sb->SwitchBoxRastPortPtr = NewPort(sb->SwitchBoxBitMapPtr, sb->BoxFontPtr);
     if (!sb->SwitchBoxRastPortPtr) {
-        std::printf("SwitchBox : Konnte Speicher für RastPort nicht allokieren\n");
+        std::printf("SwitchBox : Konnte Speicher f\374r RastPort nicht allokieren\n");
         return false;
     }
     return true;
@@ -418,7 +418,7 @@ void QuitChiefMessage(ChiefStruktur1 *box)
             DlgRestoreArea(saved, box->Grafik1_IDX, box->Grafik1_IDY, (LONG)saved->Breite, (LONG)saved->Hoehe);
         }
     } else if (!DlgBlit(nullptr, box->Grafik3_ID, box->Grafik3_IDX, box->Grafik3_IDY)) {
-        std::printf("ChiefMessage: Konnte Grafik 3 nicht öffnen!\n");
+        std::printf("ChiefMessage: Konnte Grafik 3 nicht \366ffnen!\n");
     }
     FreeBox(box);
 }

@@ -115,7 +115,7 @@ void DrawOnMouseGadget(RastPort *rp, ScreenRegion *region)
 {
     if (!region) return;
     if (region->CountGadgetData > GADGET_CACHE_SLOTS) {
-        std::printf("DrawOnMouseGadget: Böser Fehler! Mehr wie 40 Gadgets auf dem Bildschirm!\n");
+        std::printf("DrawOnMouseGadget: B\366ser Fehler! Mehr wie 40 Gadgets auf dem Bildschirm!\n");
         return;
     }
     if (!rp) rp = VekDisplay.RastPort_;
@@ -135,7 +135,7 @@ void DrawOnMouseGadget(RastPort *rp, ScreenRegion *region)
             GadgetCacheArray[found] = {saved, b.X, b.Y, b.W, b.H};
             if (GadgetPaint.BlitObjekt) GadgetPaint.BlitObjekt(rp, g.GfxUp_ID, b.X, b.Y, b.W, b.H);
         } else {
-            std::printf("DrawOnMouseGadget: Konnte Bereich für OnMouseGadget nicht retten!\n");
+            std::printf("DrawOnMouseGadget: Konnte Bereich f\374r OnMouseGadget nicht retten!\n");
         }
     }
     for (LONG i = 0; i < GADGET_CACHE_SLOTS; ++i)
@@ -221,7 +221,7 @@ void CheckTitleBar(const TitleBar *list, TextFont *font, UWORD pen)
 {
     RastPort *rp = DisplayRastPort();
     if (!rp) {
-        std::printf("CheckTitleBar:Der übergebene RastPort war nicht VALID\n");
+        std::printf("CheckTitleBar:Der \374bergebene RastPort war nicht VALID\n");
         return;
     }
     if (!list) return;

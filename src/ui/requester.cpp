@@ -104,7 +104,7 @@ VekRequester *BuildList(const char *routine, RequesterHook hook, APTR userData, 
     if (!req->ReqMemPtr) {
         std::printf(req->ReqHoeheBitmap < req->ReqHoehe ? "InitRequesterBox_Alloc: Konnte Speicher nicht allokieren 002 \n"
                                                          : "InitRequesterBox_Alloc: Konnte Speicher nicht allokieren 003 \n");
-        std::printf("InitRequesterBox: Konnte Speicher für Bitmap nicht allokieren\n");
+        std::printf("InitRequesterBox: Konnte Speicher f\374r Bitmap nicht allokieren\n");
         ClearRequester(req);
         return nullptr;
     }
@@ -207,7 +207,7 @@ LONG HighLite(VekRequester *req, RequesterHook set, RequesterHook unset, APTR us
         if (flag == 0 && (LONG)y < req->ReqYPos) return -1;
         if ((LONG)y - req->ReqYPos >= req->ReqHoeheBitmap) return -1;
     }
-    const LONG offset = std::max<LONG>(0, ((LONG)req->ReqHoeheBitmap - req->ReqHoehe) * req->ReqProzent / 100);
+    const LONG offset = req->ReqPixel;  // the row the window shows
     LONG e, o;
     if (flag == 0) {
         e = ((LONG)y - req->ReqYPos + offset) / lh;
@@ -316,7 +316,7 @@ VekRequester *InitRequesterTextBox(UWORD contentWidth, TextFont *font, const cha
     VekRequester *req = InitRequesterTextBox_Init(contentWidth, font, text, x, y, w, h, backPen, textPen);
     if (!req) return nullptr;
     if (!InitRequesterTextBox_Bitmap(req)) {
-        std::printf("InitRequesterTextBox: Konnte BitMap für Requester nicht allokieren 001 \n");
+        std::printf("InitRequesterTextBox: Konnte BitMap f\374r Requester nicht allokieren 001 \n");
         ClearRequester(req);
         return nullptr;
     }
@@ -444,8 +444,9 @@ LONG SetRequesterBox(VekRequester *req, UWORD mode, UWORD value)
         req->ReqProzent = SetSlider(req, (UWORD)(SLIDER_REDRAW + std::min<LONG>(percent, 100)));
     }
     if (p != req->ReqPixel) {
-        req->ReqPixel = (UWORD)((LONG)req->ReqProzent * range / 100);
-        req->ReqZeile = (UWORD)(req->ReqPixel / lh);
+        // The row shown, not the slider's rounding of it: highlights count from here.
+        req->ReqPixel = (UWORD)p;
+        req->ReqZeile = (UWORD)(p / lh);
         ShowWindow(req, p);
     }
     return 1;
@@ -468,7 +469,7 @@ VekRequester *UpdateRequesterText(VekRequester *req, const char *lines, UWORD n)
     const UWORD oldPercent = req->ReqProzent, oldEntries = req->ReqEntries;
     LONG o = req->ReqOldEntry;
     if (o >= 0 && o >= n) {
-        std::printf("gelöscht...\n");
+        std::printf("gel\366scht...\n");
         o = -1;
     }
     char remembered[512] = {};

@@ -342,7 +342,7 @@ ExtDataTable *ExternalDataParse(const UBYTE *bytes, ULONG size, const char *name
 ExtDataTable *ExternalDataLoad(const char *file)
 {
     const ULONG size = file ? GetFileSize(file) : 0;
-    BPTR f = file ? Open(file, MODE_OLDFILE) : nullptr;
+    BPTR f = OpenToRead(file);
     if (!f) {
         std::printf("ExternalDataLoad:Konnte das File %s nicht Laden.\n", file ? file : "");
         return nullptr;

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <grp.h>
 #include <filesystem>
 #include <fstream>
 #include <signal.h>
@@ -13,6 +14,22 @@
 namespace vektest {
 
 namespace fs = std::filesystem;
+
+int AsUnprivileged(const std::function<int()> &fn)
+{
+    std::fflush(stdout);
+    pid_t pid = fork();
+    if (pid < 0) return -1;
+    if (pid == 0) {
+        if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)) _exit(255);
+        int r = fn();
+        std::fflush(stdout);
+        _exit(r & 0xFF);
+    }
+    int status = 0;
+    if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) == 255) return -1;
+    return WEXITSTATUS(status);
+}
 
 ScratchDir::ScratchDir()
 {

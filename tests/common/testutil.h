@@ -1,6 +1,7 @@
 // Shared test fixtures: a scratch working directory, file bytes, and running
 // the program as a subprocess.
 #pragma once
+#include <functional>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -45,6 +46,12 @@ RunResult RunClient(const std::vector<std::string> &args, const std::string &cwd
 
 // Writes the demo data set into dir with the build's generator.
 void MakeDemoData(const std::string &dir);
+
+// Runs fn in a child process without root's rights (as nobody when the tests
+// run as root), so that file permissions count; fn's result (0..255), or -1
+// when the child could not drop them or ended abnormally. The scratch
+// directory must be open to others for the child to work in it.
+int AsUnprivileged(const std::function<int()> &fn);
 
 // Captures what a call prints on standard output.
 class StdoutCapture {

@@ -143,7 +143,7 @@ TEST(FontFile, CorruptFilesAreRefusedWithoutLeaks)
     }
     StdoutCapture out;
     EXPECT_EQ(OpenDiskFont("missing.fnt"), nullptr);
-    EXPECT_NE(out.Take().find("OpenDiskFont: Konnte das File missing.fnt nicht öffnen!"), std::string::npos);
+    EXPECT_NE(out.Take().find("OpenDiskFont: Konnte das File missing.fnt nicht \366ffnen!"), std::string::npos);
 }
 
 class TextDrawing : public ::testing::TestWithParam<int> {

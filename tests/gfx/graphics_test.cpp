@@ -150,7 +150,7 @@ TEST(RastPorts, PensModeAndPosition)
 
     StdoutCapture out;
     Move(&rp, -1, 20);
-    EXPECT_NE(out.Take().find("Warnung! X-Wert größer 65536!"), std::string::npos);
+    EXPECT_NE(out.Take().find("Warnung! X-Wert gr\366\337er 65536!"), std::string::npos);
     EXPECT_EQ(rp.cp_x, 0xFFFF);
     EXPECT_EQ(rp.cp_y, 20);
 }
@@ -170,8 +170,8 @@ TEST(RastPorts, NullPortsSayWhichRoutine)
         {"SetDrMd:Der angegebene RastPort ist nicht Valid!", [] { SetABPenDrMd(nullptr, 1, 2, 1); }},
         {"Move: Der uebergebene RastPort ist nicht valid!", [] { Move(nullptr, 1, 1); }},
         {"RectFill:Der uebergebene RastPort ist nicht Valid!", [] { RectFill(nullptr, 0, 0, 1, 1); }},
-        {"WritePixel: Der übergebene RastPort war nicht valid.", [] { EXPECT_EQ(WritePixel(nullptr, 0, 0), 0); }},
-        {"ReadPixel: Fehlerhafte Paramterübergabe.", [] { EXPECT_EQ(ReadPixel(nullptr, 0, 0), 0u); }},
+        {"WritePixel: Der \374bergebene RastPort war nicht valid.", [] { EXPECT_EQ(WritePixel(nullptr, 0, 0), 0); }},
+        {"ReadPixel: Fehlerhafte Paramter\374bergabe.", [] { EXPECT_EQ(ReadPixel(nullptr, 0, 0), 0u); }},
     };
     for (const Row &r : rows) {
         SCOPED_TRACE(r.message);

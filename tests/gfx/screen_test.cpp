@@ -157,7 +157,7 @@ TEST_P(Screens, RefusedNumbersLeaveTheScreenAlone)
     EXPECT_EQ(OpenKavorPic("./Data/None", 5, 0), -1);
     const std::string text = out.Take();
     EXPECT_NE(text.find("OpenKavorPic:Die angegebene ID ist zu Gross!\n"), std::string::npos);
-    EXPECT_NE(text.find("OpenKavorPic:Konnte den Path File nicht öffnen!\n"), std::string::npos);
+    EXPECT_NE(text.find("OpenKavorPic:Konnte den Path File nicht \366ffnen!\n"), std::string::npos);
     EXPECT_EQ(TitelScreenPtr, nullptr);
     EXPECT_TRUE(rec->events.empty());
 
@@ -170,22 +170,48 @@ TEST_P(Screens, RefusedNumbersLeaveTheScreenAlone)
     EXPECT_EQ(TitelScreenPtr, nullptr);
 }
 
-TEST_P(Screens, MissingOrShortColourMapKeepsThePalette)
+// A missing colour map keeps the palette; one shorter than its index entry
+// gives its colours first and black after.
+TEST_P(Screens, MissingOrShortColourMap)
 {
     for (const Bytes &cmap : {Bytes{}, Bytes(700, 1)}) {
         SCOPED_TRACE(cmap.size());
         ResetState();
         SetTestPalette();
-        const SDL_Color before = KavoriaPalette[9];
+        const SDL_Color before9 = KavoriaPalette[9], before255 = KavoriaPalette[255];
         if (cmap.empty())
             std::remove("Pics/Full5.cma");
         else
             WriteFile("Pics/Full5.cma", cmap);
         ASSERT_EQ(OpenKavorPic("./Data/Path", 5, PIC_NOFADE), 0);
-        EXPECT_EQ(KavoriaPalette[9].r, before.r);
-        EXPECT_EQ(KavoriaPalette[9].g, before.g);
-        EXPECT_EQ(BitMapPtrArray[4]->PalData, nullptr);
+        if (cmap.empty()) {
+            EXPECT_EQ(KavoriaPalette[9].r, before9.r);
+            EXPECT_EQ(KavoriaPalette[255].g, before255.g);
+            EXPECT_EQ(BitMapPtrArray[4]->PalData, nullptr);
+        } else {
+            EXPECT_EQ(KavoriaPalette[9].r, 1);
+            EXPECT_EQ(KavoriaPalette[233].r, 1);  // byte 699, the last one there
+            EXPECT_EQ(KavoriaPalette[233].g, 0);
+            EXPECT_EQ(KavoriaPalette[255].r, 0);
+            EXPECT_EQ(KavoriaPalette[255].b, 0);
+            EXPECT_NE(BitMapPtrArray[4]->PalData, nullptr);
+        }
     }
+}
+
+TEST_P(Screens, TwentyFourBitVariantPrintsThePictureLines)
+{
+    if (Depth() == 8) GTEST_SKIP() << "the variant is taken above 8 bits only";
+    WriteFile("24BIT/Pics/Full5.RAW", Bytes(640 * 480 * 3, 0x40));
+    StdoutCapture out;
+    ASSERT_EQ(OpenKavorPic("./Data/Path", 5, PIC_NOFADE), 0);
+    const std::string text = out.Take();
+    EXPECT_NE(text.find("24 BIT Gfx gefunden!\nOpenKavorPic: Breite       : 640\nOpenKavorPic: H\366he         : 480\n"
+                        "OpenKavorPic: Bitplanes    : 24\nOpenKavorPic: BitmapPfad   :<./24BIT/Pics/Full5.RAW>\n"
+                        "OpenKavorPic: SizeofPic    :<921600>\n"),
+              std::string::npos)
+        << text;
+    EXPECT_EQ(text.find("GFX Breite"), std::string::npos);
 }
 
 TEST_P(Screens, BrokenPicturesGiveMinusOneAndNoScreen)

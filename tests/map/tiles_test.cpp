@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <sys/stat.h>
 #include <string>
 #include <vector>
 
@@ -214,6 +215,42 @@ TEST_F(Kacheln, TilesOutsideTheWorldAreEmptyAndNeverStored)
     ExitKarte(info);
     for (LONG ty = 49; ty <= 51; ++ty) {
         for (LONG tx : {-2, -1, 159}) EXPECT_FALSE(vektest::Exists(TeilName("M_", tx, ty))) << tx << "," << ty;
+    }
+}
+
+// A tile file the client may not write is refused at loading: kept open, it
+// would drop every change (explored hexes, written-back tiles) at the end.
+TEST_F(Kacheln, ReadOnlyTileIsRefused)
+{
+    struct Row {
+        const char *art;
+        ULONG status;
+        const char *text;
+    } rows[] = {
+        {"M_", 0, "LadeKartenTeil : Konnte Daten nicht einlesen !\n"},
+        {"B_", MAPSTATUS_BMAP, "LadeBMapTeil : Konnte Daten nicht einlesen !\n"},
+    };
+    chmod(".", 0777);
+    chmod("Map", 0777);
+    for (const auto &r : rows) {
+        SCOPED_TRACE(r.art);
+        vektest::WriteBytes(TeilName(r.art, 5, 5), Bytes(r.art[0] == 'M' ? TEIL_BYTES : BMAP_TEIL_BYTES, 0));
+        chmod(TeilName(r.art, 5, 5).c_str(), 0444);
+        const char *text = r.text;
+        ULONG status = r.status;
+        int result = vektest::AsUnprivileged([text, status] {
+            vektest::StdoutCapture cap;
+            VekMapInfo *info = LadeKarte(status, 5, 5, "./Map");
+            std::string out = cap.Take();
+            // A refused map tile ends the loading; a refused knowledge tile
+            // leaves the map without knowledge.
+            bool refused = status == 0 ? info == nullptr : info && !info->BMapPtr;
+            if (info) ExitKarte(info);
+            if (out.find(text) == std::string::npos) return 2;
+            return refused ? 0 : 1;
+        });
+        EXPECT_EQ(result, 0);
+        chmod(TeilName(r.art, 5, 5).c_str(), 0666);  // writable for the next row
     }
 }
 

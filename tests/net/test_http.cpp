@@ -131,3 +131,45 @@ TEST(CallPHP, SilentServerGivesNoReplyInBoundedTime)
     EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0).count(),
               5000);
 }
+
+// Headers and body together may take up to the cap; a length that would pass
+// it is refused before anything is read into the reply.
+TEST(HttpMachine, AnnouncedLengthNearTheCap)
+{
+    const std::string head = "HTTP/1.0 200 OK\r\nContent-Length: ";
+    auto headerBytes = [&](ULONG length) { return head.size() + std::to_string(length).size() + 4; };
+    const ULONG fits = NET_MAIL_MAX - (ULONG)headerBytes(NET_MAIL_MAX - 60);
+    struct Row {
+        const char *name;
+        ULONG length;
+        bool refused;
+    } rows[] = {
+        {"headers plus body exactly at the cap", fits, false},
+        {"one byte over the cap with the headers", fits + 1, true},
+        {"just under the cap, headers push it over", 33554400, true},
+        {"the cap itself", NET_MAIL_MAX, true},
+        {"just over the cap", NET_MAIL_MAX + 1, true},
+    };
+    for (const auto &r : rows) {
+        SCOPED_TRACE(r.name);
+        std::string reply = head + std::to_string(r.length) + "\r\n\r\n";
+        Script s = Replies({reply, "body"});
+        VekConn *c = ScriptConn(s);
+        HttpMachine m;
+        ASSERT_TRUE(HttpBegin(&m, "http://x/baseurl/"));
+        vektest::StdoutCapture cap;
+        NetRunDialog(c, &m.D, HttpFeed, &m);
+        char *got = HttpTakeReply(&m);
+        std::string out = cap.Take();
+        if (r.refused) {
+            EXPECT_EQ(got, nullptr);
+            EXPECT_NE(out.find("CallPHP: Content-Length zu gross"), std::string::npos) << out;
+        } else {
+            ASSERT_NE(got, nullptr);
+            EXPECT_EQ(std::string(got), reply + "body");  // as far as it came
+        }
+        FreeVec(got);
+        HttpEnd(&m);
+        NetClose(c);
+    }
+}

@@ -69,7 +69,7 @@ TEST_F(Online, StackChoice)
     vektest::StdoutCapture cap;
     EXPECT_EQ(Start_TCP_IP(), -1);
     EXPECT_EQ(Quit_TCP_IP(), -1);
-    EXPECT_EQ(cap.Take(), "Start_TCP_IP: Kein TCP/IP-Stack gewählt!\nQuit_TCP_IP: Kein TCP/IP-Stack gewählt!\n");
+    EXPECT_EQ(cap.Take(), "Start_TCP_IP: Kein TCP/IP-Stack gew\344hlt!\nQuit_TCP_IP: Kein TCP/IP-Stack gew\344hlt!\n");
     EXPECT_EQ(UserSystem.VekFlags, 0u);
 
     UserSystem.TCPIP_ID = 0;

@@ -162,7 +162,7 @@ TEST(PacketAckLength, NumberBehindTheAcknowledgement)
         ULONG length;
     } rows[] = {
         {"+ACK 5", true, 5}, {"+ACK 12  ", true, 12}, {"+ACK 33554432", true, NET_MAIL_MAX},
-        {"+ACK", false, 0}, {"+ACK ", false, 0}, {"+ACK x", false, 0}, {"+ACK 5x", false, 0},
+        {"+ACK", false, 0}, {"+ACK ", false, 0}, {"+ACK x", false, 0}, {"+ACK 5x", true, 5}, {"+ACK 12 bytes follow", true, 12},
         {"+ACK 33554433", false, 0}, {"+ACK 99999999999999999999", false, 0}, {"-ERR 5", false, 0},
     };
     for (const auto &r : rows) {
@@ -353,4 +353,35 @@ TEST(PacketStandIn, SilentServerAndNoServer)
     std::snprintf(d.IPAdresse, sizeof d.IPAdresse, "gameserver.invalid");
     EXPECT_EQ(SendPacket_Connect(&d), 0);
     EXPECT_EQ(SendPacket_Quit(&d), 0);  // nothing open: nothing to do
+}
+
+// A server that acknowledges +PUT and then takes no data must not hold the
+// client: the hand-in fails after the connection's time limit.
+TEST(PacketLoopback, ServerThatStopsReadingFailsTheHandIn)
+{
+    std::atomic<bool> over{false};
+    LoopPeer peer([&over](int fd) {
+        for (int i = 0; i < 4; ++i) {  // +HEL, +VER, +SID, +PUT
+            ReadUntil(fd, NUL);
+            WriteAll(fd, "+ACK" + NUL);
+        }
+        for (int i = 0; i < 1000 && !over; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    });
+    std::string mail(64u << 20, 'm');
+    Vek_TCPData d{};
+    std::snprintf(d.IPAdresse, sizeof d.IPAdresse, "%s", peer.server().c_str());
+    d.SpielerID = 1;
+    d.Buffer = mail.data();
+    d.BufferLen = (ULONG)mail.size();
+    ULONG saved = NetCfg.ReceiveTimeoutMs;
+    NetCfg.ReceiveTimeoutMs = 300;
+    auto t0 = std::chrono::steady_clock::now();
+    ASSERT_EQ(SendPacket_Connect(&d), 1);
+    EXPECT_EQ(SendPacket_SetSID(&d), 1);
+    EXPECT_EQ(SendPacket_Put(&d), 0);
+    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0).count();
+    SendPacket_Quit(&d);
+    NetCfg.ReceiveTimeoutMs = saved;
+    over = true;
+    EXPECT_LT(ms, 3000);
 }

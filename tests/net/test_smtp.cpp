@@ -134,6 +134,12 @@ TEST(SmtpDialogue, CannedRepliesForEveryPath)
          Replies({"220 hi\r\n", "250 ok\r\n", "250 ok\r\n", "250 ok\r\n", "354 go\r\n", "250 ok\r\n"}), kBody, false, ok,
          "HELO mail.test\r\nMAIL FROM: <a@b.test>\r\nRCPT TO: <p@g.test>\r\nDATA\r\n" + Text(kBody) +
              "\r\n.\r\nQUIT\r\n"},
+        {"mail taken, QUIT refused with 421: sent all the same",
+         Replies({"220 hi\r\n", "250 ok\r\n", "250 ok\r\n", "250 ok\r\n", "354 go\r\n", "250 ok\r\n",
+                  "421 shutting down\r\n"}),
+         kBody, false, ok,
+         "HELO mail.test\r\nMAIL FROM: <a@b.test>\r\nRCPT TO: <p@g.test>\r\nDATA\r\n" + Text(kBody) +
+             "\r\n.\r\nQUIT\r\n"},
         {"QUIT answered without a number", Replies({"220 hi\r\n", "250 ok\r\n", "bye\r\n"}), nullptr, false, ok,
          "HELO mail.test\r\nQUIT\r\n"},
         {"QUIT answered 500", Replies({"220 hi\r\n", "250 ok\r\n", "500 what\r\n"}), nullptr, false, "500 what\r\n",
@@ -220,6 +226,34 @@ TEST(SmtpLoopback, SilentServerEndsWithAnErrorInBoundedTime)
     auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0).count();
     ASSERT_NE(r, nullptr);
     EXPECT_EQ(std::string(r).substr(0, 9), "SMTP_IO: ");
+    FreeVec(r);
+    EXPECT_LT(ms, 3000);
+}
+
+// A server that takes the DATA command and then stops reading must not hold
+// the client: the send gives up after the connection's time limit.
+TEST(SmtpLoopback, ServerThatStopsReadingEndsTheSendInBoundedTime)
+{
+    std::atomic<bool> over{false};
+    LoopPeer peer([&over](int fd) {
+        WriteAll(fd, "220 hi\r\n");
+        for (const char *reply : {"250 ok\r\n", "250 ok\r\n", "250 ok\r\n", "354 go\r\n"}) {
+            ReadUntil(fd, "\r\n");
+            WriteAll(fd, reply);
+        }
+        for (int i = 0; i < 1000 && !over; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    });
+    // Far more than the kernel buffers of both ends hold.
+    std::string body = "Subject: s\r\n\r\n" + std::string(64u << 20, 'x');
+    ULONG saved = NetCfg.ReceiveTimeoutMs;
+    NetCfg.ReceiveTimeoutMs = 300;
+    auto t0 = std::chrono::steady_clock::now();
+    char *r = SendEmail(peer.server().c_str(), "a@b.test", "p@g.test", body.c_str(), nullptr);
+    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0).count();
+    NetCfg.ReceiveTimeoutMs = saved;
+    over = true;
+    ASSERT_NE(r, nullptr);
+    EXPECT_STREQ(r, "SMTP_IO: Zeit\374berschreitung beim Senden\n");
     FreeVec(r);
     EXPECT_LT(ms, 3000);
 }

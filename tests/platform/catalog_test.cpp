@@ -10,6 +10,7 @@
 #include "common/testutil.h"
 #include "platform/memfile.h"
 #include "platform/catalog.h"
+#include "platform/files.h"
 
 using namespace vektest;
 
@@ -82,6 +83,7 @@ protected:
         hadLang_ = lang != nullptr;
         if (lang) oldLang_ = lang;
         setenv("LANG", "de_DE.UTF-8", 1);
+        ForgetSysLanguage();
         for (int i = 0; i < VEK_STRING_COUNT; ++i) savedVek_.push_back(VekStrings[i].Str);
         for (int i = 0; i < BT_STRING_COUNT; ++i) savedBt_.push_back(RoredIdezStrings[i].Str);
         for (int i = 0; i < 10; ++i) VekStrings[i].Str = kBuiltIn[i];
@@ -97,6 +99,7 @@ protected:
         for (int i = 0; i < BT_STRING_COUNT; ++i) RoredIdezStrings[i].Str = savedBt_[i];
         if (hadLang_) setenv("LANG", oldLang_.c_str(), 1);
         else unsetenv("LANG");
+        ForgetSysLanguage();
     }
     void Write(const std::string &name, const Bytes &bytes) { WriteBytes("catalogs/deutsch/" + name, bytes); }
     Catalog *Open(const std::string &name) { return OpenCatalog(name.c_str(), &VekStrings[0], &VekStrings[1]); }
@@ -203,14 +206,28 @@ TEST_F(CatalogTest, NothingOpensWhenTheLanguageIsNotGerman)
 {
     Write("VekBrowser.catalog", CatalogFile(GoodChunks(Strs({{5, "fuenf", 0}}))));
     setenv("LANG", "en_GB.UTF-8", 1);
+    ForgetSysLanguage();
     StdoutCapture cap;
     EXPECT_EQ(Open("VekBrowser.catalog"), nullptr);
     EXPECT_EQ(OpenGlobalCatalog(), 0);
     const std::string out = cap.Take();
-    EXPECT_NE(out.find("OpenCatalog: Konnte das File catalogs/deutsch/VekBrowser.catalog nicht öffnen!"),
+    EXPECT_NE(out.find("OpenCatalog: Konnte das File catalogs/deutsch/VekBrowser.catalog nicht \366ffnen!"),
               std::string::npos)
         << out;
     EXPECT_TRUE(Untouched());
+}
+
+// The language is asked once per run: a later change of the environment is
+// not seen, and no shell is started again.
+TEST_F(CatalogTest, LanguageIsAskedOnce)
+{
+    StdoutCapture cap;
+    EXPECT_STREQ(GetSysLanguage(), "German");
+    setenv("LANG", "en_GB.UTF-8", 1);
+    EXPECT_STREQ(GetSysLanguage(), "German");
+    cap.Take();
+    ForgetSysLanguage();
+    EXPECT_STREQ(GetSysLanguage(), "-");
 }
 
 TEST_F(CatalogTest, GlobalCatalogOpensOnceAndCloses)
@@ -317,7 +334,7 @@ TEST_F(CatalogTest, MissingFileAndUnknownTableAreRefused)
     EXPECT_EQ(OpenCatalog("c.catalog", &VekStrings[1], &VekStrings[2]), nullptr);
     EXPECT_EQ(OpenCatalog("c.catalog", &VekStrings[0], &VekStrings[2]), nullptr);
     const std::string out = cap.Take();
-    EXPECT_NE(out.find("Konnte das File catalogs/deutsch/missing.catalog nicht öffnen!"), std::string::npos);
+    EXPECT_NE(out.find("Konnte das File catalogs/deutsch/missing.catalog nicht \366ffnen!"), std::string::npos);
     EXPECT_TRUE(Untouched());
 }
 

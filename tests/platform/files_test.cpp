@@ -6,6 +6,7 @@
 #include <cstring>
 #include <set>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "common/testutil.h"
 #include "platform/files.h"
@@ -42,6 +43,40 @@ TEST(SaveMem2File, ReplacesWholeAndLeavesNoTemporaryFiles)
     EXPECT_EQ(Text("out"), "new");
     EXPECT_EQ(GetDirEntries("."), 1);
     EXPECT_EQ(SaveMem2File("no/such/dir/file", "x", 1), 0);
+}
+
+// A temporary file is hidden from every reader's mask, and what an
+// interrupted write of the same target left behind goes before the next one.
+TEST(SaveMem2File, TemporaryFilesAreHiddenAndStaleOnesRemoved)
+{
+    ScratchDir dir;
+    MakeDirs("Pool");
+    char tmp[256];
+    int fd = CreateTempBeside("Pool/GameChunk.vek", tmp, sizeof tmp);
+    ASSERT_GE(fd, 0);
+    close(fd);
+    EXPECT_EQ(std::string(tmp).rfind("Pool/.GameChunk.vek.", 0), 0u) << tmp;
+    EXPECT_EQ(std::strlen(tmp), std::strlen("Pool/.GameChunk.vek.XXXXXX"));
+
+    struct Row {
+        const char *name;
+        bool kept;
+    } rows[] = {
+        {"Pool/.GameChunk.vek.abc123", false},   // a stale one of this target
+        {"Pool/.GameChunk.vek.abc1234", true},   // not a temporary name
+        {"Pool/.Other.vek.abc123", true},        // another target's
+        {"Pool/GameChunk.vek.backup", true},     // a file of the player's
+    };
+    for (const auto &r : rows) WriteText(r.name, "x");
+    ASSERT_EQ(SaveMem2File("Pool/GameChunk.vek", "pool", 4), 1);
+    EXPECT_EQ(Text("Pool/GameChunk.vek"), "pool");
+    EXPECT_FALSE(Exists(tmp));
+    for (const auto &r : rows) {
+        SCOPED_TRACE(r.name);
+        EXPECT_EQ(Exists(r.name), r.kept);
+    }
+    EXPECT_EQ(CreateTempBeside("Pool/", tmp, sizeof tmp), -1);
+    EXPECT_EQ(CreateTempBeside("Pool/GameChunk.vek", tmp, 10), -1);
 }
 
 TEST(CopyFile, CasesThatMustNotLoseData)
@@ -167,6 +202,23 @@ TEST(DeleteDir, ByPrefixKeepsTheRest)
     EXPECT_EQ(DeleteDir("missing", nullptr), 1);
 }
 
+TEST(MoveFile, MovesRegularFilesOnly)
+{
+    ScratchDir dir;
+    MakeDirs("Turns/Old");
+    WriteText("Turns/Old/t.email", "turn");
+    ASSERT_EQ(mkfifo("pipe", 0600), 0);
+    struct Row {
+        const char *name, *source;
+    } rows[] = {{"a directory", "Turns"}, {"a FIFO", "pipe"}, {"a device", "/dev/null"}};
+    for (const auto &r : rows) {
+        SCOPED_TRACE(r.name);
+        EXPECT_EQ(MoveFile(r.source, "moved"), 0);
+        EXPECT_FALSE(Exists("moved"));
+    }
+    EXPECT_EQ(Text("Turns/Old/t.email"), "turn");
+}
+
 class CopyDirTest : public ::testing::Test {
 protected:
     ScratchDir dir;
@@ -216,6 +268,25 @@ TEST_F(CopyDirTest, MoveModeDeletesSourcesOnlyOnceCopied)
     EXPECT_EQ(Text("Map/M_3_4.map"), "keep me");
 }
 
+// Only regular files are copied: a FIFO would block the read for ever and a
+// link to an endless device would fill memory.
+TEST_F(CopyDirTest, SpecialFilesAreSkipped)
+{
+    ASSERT_EQ(mkfifo("Data/pipe", 0600), 0);
+    ASSERT_EQ(symlink("/dev/zero", "Data/zero"), 0);
+    ASSERT_EQ(symlink("Prefs.vek", "Data/link"), 0);
+    MakeDirs("Copy");
+    StdoutCapture cap;
+    ASSERT_EQ(CopyDir("./Data/", "./Copy/", COPYDIR_FILES), 1);
+    std::string out = cap.Take();
+    EXPECT_NE(out.find("CopyDir: FILE: <pipe> ist keine Datei und wird nicht kopiert!"), std::string::npos) << out;
+    EXPECT_NE(out.find("CopyDir: FILE: <zero> ist keine Datei und wird nicht kopiert!"), std::string::npos) << out;
+    EXPECT_FALSE(Exists("Copy/pipe"));
+    EXPECT_FALSE(Exists("Copy/zero"));
+    EXPECT_EQ(Text("Copy/link"), "prefs");  // a link to a file copies the file
+    EXPECT_EQ(Text("Copy/Prefs.vek"), "prefs");
+}
+
 TEST_F(CopyDirTest, DestinationInsideTheSourceIsNotCopiedIntoItself)
 {
     MakeDirs("Data/Backup");
@@ -244,8 +315,10 @@ TEST(GetSysLanguage, FromTheShellEnvironment)
         } else {
             unsetenv("LANG");
         }
+        ForgetSysLanguage();
         EXPECT_STREQ(GetSysLanguage(), r.expected);
     }
     if (saved) setenv("LANG", keep.c_str(), 1);
     else unsetenv("LANG");
+    ForgetSysLanguage();
 }

@@ -1,5 +1,6 @@
 // Memory counters, file modes, seeking, locks, time arithmetic and bit helpers.
 #include <gtest/gtest.h>
+#include <cstring>
 #include <sys/stat.h>
 
 #include "common/testutil.h"
@@ -69,17 +70,30 @@ TEST(Open, ModesTable)
     }
 }
 
-TEST(Open, ReadOnlyFileCanStillBeRead)
+// A caller that will write must not get a handle that silently drops its
+// changes; a caller that only reads may read a file it may not write.
+TEST(Open, ReadOnlyFileIsRefusedForWritingAndReadableForReading)
 {
-    if (geteuid() == 0) GTEST_SKIP() << "root ignores file permissions";
     ScratchDir dir;
     WriteText("ro", "data");
     chmod("ro", 0444);
-    BPTR f = Open("ro", MODE_OLDFILE);
-    ASSERT_NE(f, nullptr);
-    char buf[4];
-    EXPECT_EQ(Read(f, buf, 4), 4);
-    Close(f);
+    chmod(".", 0777);
+    int r = vektest::AsUnprivileged([] {
+        for (LONG mode : {MODE_READWRITE, MODE_OLDFILE, MODE_OLDFILE2})
+            if (BPTR f = Open("ro", mode)) {
+                Close(f);
+                return 1;
+            }
+        BPTR f = OpenToRead("ro");
+        if (!f) return 2;
+        char buf[4];
+        LONG got = Read(f, buf, 4);
+        Close(f);
+        return got == 4 && std::memcmp(buf, "data", 4) == 0 ? 0 : 3;
+    });
+    EXPECT_EQ(r, 0);
+    EXPECT_EQ(OpenToRead("missing"), nullptr);
+    EXPECT_EQ(OpenToRead(nullptr), nullptr);
 }
 
 TEST(Seek, PositionsAndErrors)

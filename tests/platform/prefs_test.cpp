@@ -199,7 +199,7 @@ TEST_F(PrefsTest, WrongKindOfCallIsRefused)
     const std::string out = cap.Take();
     EXPECT_NE(out.find("CheckPrefs: Prefs-Wert 10 ist ein Text !"), std::string::npos) << out;
     EXPECT_NE(out.find("CheckPrefs: Prefs-Wert 9 ist kein Text !"), std::string::npos) << out;
-    EXPECT_NE(out.find("CheckPrefs: Kein Text für Prefs-Wert 10 !"), std::string::npos) << out;
+    EXPECT_NE(out.find("CheckPrefs: Kein Text f\374r Prefs-Wert 10 !"), std::string::npos) << out;
 }
 
 TEST_F(PrefsTest, IdsAndModesOutOfRange)
@@ -243,7 +243,7 @@ TEST_F(PrefsTest, AllBitsSetIsDataOnlyWhenTheCallSaysSo)
     StdoutCapture cap;
     EXPECT_EQ(CheckPrefsRead(1, &v), 0);
     EXPECT_EQ(CheckPrefsWrite(1, 3), 0);
-    EXPECT_NE(cap.Take().find("CheckPrefs: Couldn´t make Prefs-File !"), std::string::npos);
+    EXPECT_NE(cap.Take().find("CheckPrefs: Couldn\264t make Prefs-File !"), std::string::npos);
     EXPECT_FALSE(vektest::Exists("Data"));
 }
 
@@ -310,12 +310,12 @@ TEST_F(PrefsTest, DamagedFilesAreRewrittenAroundWhatTheyHold)
         if (row.sizeAfter > 250) {
             EXPECT_EQ(after[299], 0xAB) << "the tail is left alone";
         }
-        const bool repaired = out.find("ist beschädigt") != std::string::npos;
+        const bool repaired = out.find("ist besch\344digt") != std::string::npos;
         EXPECT_EQ(repaired, row.repairMessage) << out;
         // Repaired once: the next call finds a sound file.
         StdoutCapture again;
         EXPECT_EQ(CheckPrefsWrite(39, 9), 1);
-        EXPECT_EQ(again.Take().find("ist beschädigt"), std::string::npos);
+        EXPECT_EQ(again.Take().find("ist besch\344digt"), std::string::npos);
     }
 }
 
@@ -339,7 +339,27 @@ TEST_F(PrefsTest, FileThatCannotBeOpenedFails)
     EXPECT_EQ(CheckPrefsRead(0, &v), 0);
     EXPECT_EQ(CheckPrefs(0, PREFS_WRITE, 1), PREFS_FAIL);
     EXPECT_EQ(CheckPrefsReadText(10), nullptr);
-    EXPECT_NE(cap.Take().find("CheckPrefs: Couldn´t make Prefs-File !"), std::string::npos);
+    EXPECT_NE(cap.Take().find("CheckPrefs: Couldn\264t make Prefs-File !"), std::string::npos);
+}
+
+// A preference file the player may not change is read as it is, and a change
+// fails instead of being dropped or rebuilding the file.
+TEST_F(PrefsTest, ReadOnlyFileIsReadButNotChanged)
+{
+    ASSERT_EQ(CheckPrefsWrite(1, 0x01020304), 1);
+    const Bytes before = vektest::ReadBytes(PREFS);
+    chmod(".", 0777);
+    chmod("Data", 0777);
+    chmod(PREFS, 0444);
+    EXPECT_EQ(vektest::AsUnprivileged([] {
+                  ULONG v = 0;
+                  if (CheckPrefsRead(1, &v) != 1 || v != 0x01020304) return 1;
+                  StdoutCapture cap;
+                  if (CheckPrefsWrite(1, 7) != 0) return 2;
+                  return cap.Take().find("ist schreibgesch\374tzt") == std::string::npos ? 3 : 0;
+              }),
+              0);
+    EXPECT_EQ(vektest::ReadBytes(PREFS), before);
 }
 
 TEST_F(PrefsTest, SaveStandardKeepsTheOldPayload)
@@ -534,7 +554,7 @@ TEST_F(PrefsTest, OptionsFileSizes)
         StdoutCapture cap;
         EXPECT_EQ(OptionenPrefsLoad(), row.result);
         const bool message =
-            cap.Take().find("OptionenPrefsLoad: Ladefehler: Filegröße stimmt nicht!") != std::string::npos;
+            cap.Take().find("OptionenPrefsLoad: Ladefehler: Filegr\366\337e stimmt nicht!") != std::string::npos;
         EXPECT_EQ(message, row.message);
         EXPECT_EQ(+UserSystem.OP.ColorCursor, row.colorCursor);
         EXPECT_STREQ(UserSystem.OP.ModemResetString, row.reset);
@@ -553,7 +573,7 @@ TEST_F(PrefsTest, OptionsSaveFailsCleanly)
     EXPECT_EQ(OptionenPrefsSave(), 0);
     const std::string out = cap.Take();
     EXPECT_NE(out.find("OptionenPrefsSave: ./Data/Optionen.prefs"), std::string::npos);
-    EXPECT_NE(out.find("OptionenPrefsSave: Konnte Prefs-File nicht öffnen!"), std::string::npos);
+    EXPECT_NE(out.find("OptionenPrefsSave: Konnte Prefs-File nicht \366ffnen!"), std::string::npos);
     EXPECT_FALSE(vektest::Exists("Data"));
 }
 
@@ -632,7 +652,7 @@ TEST_F(SetupSystemTest, ShortOptionsFileIsRebuilt)
     WriteBytes(OPTIONEN, Bytes(569, 0));
     std::string out;
     EXPECT_EQ(Run(&out), 1);
-    EXPECT_NE(out.find("OptionenPrefsLoad: Ladefehler: Filegröße stimmt nicht!"), std::string::npos) << out;
+    EXPECT_NE(out.find("OptionenPrefsLoad: Ladefehler: Filegr\366\337e stimmt nicht!"), std::string::npos) << out;
     EXPECT_TRUE(UserSystem.VekFlags & VEKFLAG_OPTIONS_REBUILT);
     const Bytes b = ReadBytes(OPTIONEN);
     ASSERT_EQ(b.size(), 570u);

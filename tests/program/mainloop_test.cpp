@@ -4,6 +4,7 @@
 
 #include "common/testutil.h"
 #include "mainloop.h"
+#include "platform/prefs.h"
 #include "platform/system.h"
 
 using namespace vektest;
@@ -54,5 +55,25 @@ TEST(RunScreen, UnknownNumberLeadsToTheResidence)
         LONG from = 0;
         std::string out = Dispatch(id, &from);
         EXPECT_EQ(out.rfind("Unbekannter Buldschirm (" + std::to_string(id) + ")!!!\nResidenzScreen", 0), 0u) << out;
+    }
+}
+
+TEST(MainLoop, BardsTaleFlagCountsWhenNotZero)
+{
+    struct Row {
+        ULONG flag;
+        LONG next, expected;
+    } rows[] = {{0, 2, 2}, {1, 2, 505}, {2, 2, 505}, {0xFFFF, 3, 505}, {1, 133, 133}};
+    for (const Row &r : rows) {
+        SCOPED_TRACE(r.flag);
+        ScratchDir dir;
+        MakeDirs("Data");
+        ASSERT_EQ(RoredIdezPrefsWrite(1, r.flag), 1);
+        StdoutCapture cap;
+        EXPECT_EQ(AfterTitle(r.next), r.expected);
+        cap.Take();
+        ULONG after = 77;
+        ASSERT_EQ(RoredIdezPrefsRead(1, &after), 1);
+        EXPECT_EQ(after, r.expected == 505 ? 0u : r.flag);
     }
 }

@@ -70,7 +70,7 @@ TEST_F(ProgramTest, StartUpFileCases)
         {"8 bits at 800 wide refused even with -classic", "depth=8\nwidth=800\n", {"-classic"}, 1,
          {"8Bit: Es wird leider nur die Aufloesung von 640x480 in 8 Bit unterstuetzt.", "8Bit: Only 640x480 is supported."}},
         {"16 bits too small", "depth=16\n", {}, 1,
-         {"16Bit: Bitte verwenden Sie eine Auflösung groesser/gleich 800x600.",
+         {"16Bit: Bitte verwenden Sie eine Aufl\366sung groesser/gleich 800x600.",
           "16Bit: Please use a screen size equal or greater then 800x600."}},
         {"unknown depth", "depth=24\nwidth=1024\nheight=768\n", {}, 1,
          {"Bitte verwenden Sie eine Farbtiefe von 8/16 oder 32 Bit.", "Please use a screen depth with 8/16 or 32 bit."}},

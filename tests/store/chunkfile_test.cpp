@@ -193,6 +193,32 @@ TEST(SaveChunk2File, ReplacesTheWholeFile)
     EXPECT_EQ(GetDirEntries("."), 1) << "no temporary file is left";
 }
 
+// An ARMY chunk whose count promises an army that is not there converts only
+// in part: it is neither loaded nor stored.
+TEST(ChunkFiles, HalfConvertedArmyChunkIsRefused)
+{
+    ScratchDir dir;
+    Bytes payload;
+    Put32(payload, 1);  // one army, and no ARHD record behind the count
+    WriteBytes("army.vek", FileChunk("ARMY", "V001", payload));
+    StdoutCapture cap;
+    EXPECT_EQ(LoadChunk2Mem(ID_ARMY, "army.vek"), nullptr);
+    EXPECT_NE(cap.Take().find("LoadChunk2Mem: Der Chunk ARMY liess sich nicht vollstaendig konvertieren!"),
+              std::string::npos);
+
+    Bytes host;
+    PutHost32(host, ID_ARMY);
+    PutHost32(host, VERSION_V001);
+    PutHost32(host, 4);
+    PutHost32(host, 1);
+    WriteBytes("keep", Bytes{1, 2, 3});
+    StdoutCapture cap2;
+    EXPECT_EQ(SaveChunk2File("keep", host.data()), 0);
+    EXPECT_NE(cap2.Take().find("SaveChunk2File:Der Chunk liess sich nicht vollstaendig konvertieren!"),
+              std::string::npos);
+    EXPECT_EQ(ReadBytes("keep"), (Bytes{1, 2, 3}));
+}
+
 TEST(AllocChunk, SmalAndForsOnly)
 {
     auto *smal = (st_SMAL *)AllocChunk(CN_SMAL, 10, 1);

@@ -1,6 +1,8 @@
 // The figure file ./Data/MapPrefs.vek: free figure numbers, adding, removing
 // and rewriting figures, checked on the file's big-endian bytes.
+#include <functional>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstring>
 #include <string>
@@ -249,7 +251,7 @@ TEST_F(Figurdatei, RemoveMessages)
     RemoveFigurFromMapPrefs(MAPPREFS_FILE, 2, 5, 5, FIGUREN_ALLE);
     RemoveFigurFromMapPrefs(MAPPREFS_FILE, FID_ARMEE, 5, 5, 3);
     std::string text = cap.Take();
-    EXPECT_NE(text.find("RemoveFigurFromMapPrefs: Lösche eine Figur auf Position X:5 Y:5...\n"), std::string::npos);
+    EXPECT_NE(text.find("RemoveFigurFromMapPrefs: L\366sche eine Figur auf Position X:5 Y:5...\n"), std::string::npos);
     EXPECT_NE(text.find("RemoveFigurFromMapPrefs: Fataler Fehler ! Konnte gesuchte Figur nicht entfernen !\n"),
               std::string::npos);
     EXPECT_EQ(text.find("Eine ID ist hier Unsinn"), std::string::npos) << "the list was empty by then";
@@ -259,6 +261,38 @@ TEST_F(Figurdatei, RemoveWithoutAFileFails)
 {
     EXPECT_EQ(RemoveFigurFromMapPrefs(MAPPREFS_FILE, 1, 1, 1, -1), 0);
     EXPECT_FALSE(vektest::Exists(MAPPREFS_FILE));
+}
+
+// A file the client may not write is refused with the calling routine's line.
+TEST_F(Figurdatei, ReadOnlyFileIsNotRewritten)
+{
+    struct Row {
+        const char *name, *line;
+        std::function<bool()> call;
+    } rows[] = {
+        {"add", "AddFigur2MapPrefs : Konnte MapPrefs nicht \366ffnen\n",
+         [] { return AddFigur2MapPrefs(MAPPREFS_FILE, 1, 5, 6) == FIGUR_FEHLER; }},
+        {"remove", "RemoveFigurFromMapPrefs: Konnte MapPrefs nicht \366ffnen\n",
+         [] { return RemoveFigurFromMapPrefs(MAPPREFS_FILE, 2, 5, 5, FIGUREN_ALLE) == 0; }},
+    };
+    chmod(".", 0777);
+    chmod("Data", 0777);
+    for (const auto &r : rows) {
+        SCOPED_TRACE(r.name);
+        Schreibe({{kIch, 2, 1, 5, 5}});
+        Bytes vorher = Lies();
+        chmod(MAPPREFS_FILE, 0444);
+        const char *line = r.line;
+        auto call = r.call;
+        EXPECT_EQ(vektest::AsUnprivileged([line, call] {
+                      vektest::StdoutCapture cap;
+                      bool refused = call();
+                      return !refused ? 1 : cap.Take().find(line) == std::string::npos ? 2 : 0;
+                  }),
+                  0);
+        EXPECT_EQ(Lies(), vorher);
+        chmod(MAPPREFS_FILE, 0644);
+    }
 }
 
 TEST_F(Figurdatei, WriteListRewritesTheChunk)

@@ -330,7 +330,7 @@ TEST(ChunkLayouts, MoveCountTooLargeForItsLength)
     auto *move = (st_MOVE *)LoadChunk2Mem(ID_MOVE, "move.dat");
     std::string out = cap.Take();
     ASSERT_NE(move, nullptr);
-    EXPECT_NE(out.find("SwapByteOrderInChunk: Fataler Fehler! Grösse des Move-Chunks stimmt nicht beim swappen! "
+    EXPECT_NE(out.find("SwapByteOrderInChunk: Fataler Fehler! Gr\366sse des Move-Chunks stimmt nicht beim swappen! "
                        "Anzahl Figuren 3 berechnet 2\n"),
               std::string::npos)
         << out;

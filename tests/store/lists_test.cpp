@@ -135,7 +135,7 @@ TEST(Lists, DeletePositionsMoveTheCursor)
     } rows[] = {
         {"first", LIST_FIRST, 0, {2, 3}, 2},
         {"cursor on the first", LIST_ACT, 0, {2, 3}, 2},
-        {"index 1", LIST_INDEX, 1, {1, 3}, 1},
+        {"index 1: the cursor moves to its successor", LIST_INDEX, 1, {1, 3}, 3},
         {"index out of range", LIST_INDEX, 3, {1, 2, 3}, 1},
         {"last", LIST_LAST, 0, {1, 2}, 1},
     };
@@ -222,7 +222,7 @@ TEST(Lists, SortOneKeyAndPrioritiesAreConsumed)
     CheckRing(l);
     vektest::StdoutCapture cap;
     EXPECT_EQ(SortList(l, LIST_ASCENDING), 0);
-    EXPECT_NE(cap.Take().find("SortNode : Keine Priorität vorhanden !"), std::string::npos);
+    EXPECT_NE(cap.Take().find("SortNode : Keine Priorit\344t vorhanden !"), std::string::npos);
     l->TypDef[1].Priority = 1;
     EXPECT_EQ(SortList(l, LIST_ASCENDING | LIST_DESCENDING), 1);  // descending wins
     EXPECT_EQ(Tags(l), (std::vector<ULONG>{300, 70, 5}));

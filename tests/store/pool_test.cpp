@@ -326,6 +326,14 @@ TEST_F(Pool, RefusedChunks)
     EXPECT_NE(cap2.Take().find("AddChunkPool :Die uebergebene ChunkID ABCD ist nicht gueltig."), std::string::npos);
     EXPECT_EQ(AddChunkPool(Host(InfoChunk(Player7(2))).data(), kPool), 0);
     EXPECT_EQ(ReadBytes(kPool), ThreePool());
+    // An ARMY chunk whose walk stops early would go into the pool half converted.
+    Bytes army;
+    PutHost32(army, ID_ARMY);
+    PutHost32(army, VERSION_V001);
+    PutHost32(army, 4);
+    PutHost32(army, 2);
+    EXPECT_EQ(AddChunkPool(army.data(), kPool), 0);
+    EXPECT_EQ(ReadBytes(kPool), ThreePool());
 
     // A missing pool is still created for a null chunk, with INFO alone.
     EXPECT_EQ(AddChunkPool(nullptr, "new.vek"), 0);

@@ -9,11 +9,12 @@
 #include "common/testutil.h"
 #include "formats.h"
 #include "platform/catalog.h"
+#include "platform/files.h"
 #include "platform/datakit.h"
 #include "gfx/font.h"
 #include "ui/screendat.h"
 #include "platform/strings.h"
-#include "shared.h"
+#include "common/shareddemo.h"
 
 using namespace datakit;
 
@@ -85,6 +86,7 @@ TEST(ClientReadsDemoSet, CatalogsReplaceTextsOnAGermanSystem)
     const char *lang = std::getenv("LANG");
     const std::string oldLang = lang ? lang : "";
     setenv("LANG", "de_DE.UTF-8", 1);
+    ForgetSysLanguage();
     const std::string english = GetString(&_VEK_TITEL8);
     Catalog *game = OpenCatalog("VekBrowser.catalog", &VekStrings[0], &VekStrings[1]);
     Catalog *stories = OpenCatalog("RoredIdez.catalog", &RoredIdezStrings[0], &RoredIdezStrings[1]);
@@ -99,4 +101,5 @@ TEST(ClientReadsDemoSet, CatalogsReplaceTextsOnAGermanSystem)
     EXPECT_EQ(GetString(&_VEK_TITEL8), english);
     if (lang) setenv("LANG", oldLang.c_str(), 1);
     else unsetenv("LANG");
+    ForgetSysLanguage();
 }

@@ -13,6 +13,7 @@
 #include "common/testutil.h"
 #include "formats.h"
 #include "platform/catalog.h"
+#include "platform/files.h"
 #include "platform/datakit.h"
 #include "gfx/font.h"
 #include "ui/screendat.h"
@@ -107,6 +108,7 @@ TEST(CorruptVariants, ClientLoadersRefuseWhatTheTableSays)
     const char *lang = std::getenv("LANG");
     const std::string oldLang = lang ? lang : "";
     setenv("LANG", "de_DE.UTF-8", 1);
+    ForgetSysLanguage();
     for (const char *format : {"font", "screen", "catalog"})
         for (const vektest::CorruptVariant &v : vektest::CorruptVariantsOf(format)) {
             SCOPED_TRACE(std::string(v.format) + ": " + v.name);
@@ -134,4 +136,5 @@ TEST(CorruptVariants, ClientLoadersRefuseWhatTheTableSays)
         }
     if (lang) setenv("LANG", oldLang.c_str(), 1);
     else unsetenv("LANG");
+    ForgetSysLanguage();
 }

@@ -11,7 +11,7 @@
 
 #include "common/testutil.h"
 #include "formats.h"
-#include "shared.h"
+#include "common/shareddemo.h"
 #include "kit.h"
 #include "platform/memfile.h"
 #include "platform/datakit.h"
@@ -212,6 +212,42 @@ TEST_F(DemoSet, EveryScreenFileHasWhatItsScreenActsOn)
     EXPECT_EQ(FilesBelow(dir + "/Data/screendat").size(), SCREEN_LAYOUT_COUNT);
 }
 
+// Where a dialog draws its list or slider itself, the gadget of its
+// description must cover that place, or clicks land on the wrong gadget or on
+// none; no other gadget and no rectangle may lie over it.
+TEST_F(DemoSet, DialogGadgetsCoverWhatTheDialogDraws)
+{
+    struct Rect {
+        int x0, y0, x1, y1;  // inclusive
+        bool Overlaps(const Rect &o) const { return x0 <= o.x1 && o.x0 <= x1 && y0 <= o.y1 && o.y0 <= y1; }
+    };
+    for (const DialogArea &d : DialogAreas) {
+        SCOPED_TRACE(std::string(d.file) + " " + d.code);
+        formats::ScreenFile f;
+        ASSERT_EQ(formats::ReadScreenFile(ReadBytes(dir + "/Data/screendat/" + d.file), f), "");
+        const Rect drawn{d.x, d.y, d.x + d.w - 1, d.y + d.h - 1};
+        const uint32_t code = (uint32_t)(uint8_t)d.code[0] << 24 | (uint32_t)(uint8_t)d.code[1] << 16 |
+                              (uint32_t)(uint8_t)d.code[2] << 8 | (uint8_t)d.code[3];
+        int covering = 0;
+        for (const Bytes &g : f.records[KIND_GADGET]) {
+            const Rect box{formats::BE16(g, 8), formats::BE16(g, 10), formats::BE16(g, 12), formats::BE16(g, 14)};
+            const uint32_t c = (uint32_t)formats::BE16(g, 16) << 16 | formats::BE16(g, 18);
+            if (c == code) {
+                ++covering;
+                EXPECT_TRUE(box.x0 <= drawn.x0 && box.y0 <= drawn.y0 && box.x1 >= drawn.x1 && box.y1 >= drawn.y1)
+                    << box.x0 << "," << box.y0 << "-" << box.x1 << "," << box.y1;
+            } else {
+                EXPECT_FALSE(box.Overlaps(drawn)) << "gadget " << std::string((const char *)&g[16], 4);
+            }
+        }
+        EXPECT_EQ(covering, 1);
+        for (const Bytes &r : f.records[KIND_RECHTECK]) {
+            const Rect box{formats::BE16(r, 0), formats::BE16(r, 2), formats::BE16(r, 4), formats::BE16(r, 6)};
+            EXPECT_FALSE(box.Overlaps(drawn)) << "rectangle " << box.x0 << "," << box.y0 << "-" << box.x1 << "," << box.y1;
+        }
+    }
+}
+
 TEST_F(DemoSet, BackgroundsOutlineTheGadgetsOfTheirScreen)
 {
     for (const vekdemo::LayoutPlan &p : vekdemo::GetPlans().layouts) {
@@ -319,6 +355,24 @@ TEST_F(DemoSet, ModulesLoadThroughTheMixer)
     }
     Mix_CloseAudio();
     SDL_Quit();
+}
+
+TEST_F(DemoSet, CDTracksAreMonoMp3At22050Hz)
+{
+    // Frame header: sync and MPEG-2 layer III without CRC, 32 kbit/s at
+    // 22,050 Hz, single channel. Sixteen tracks: the screens ask up to index 14.
+    for (int n = 1; n <= 16; ++n) {
+        char name[32];
+        std::snprintf(name, sizeof name, "/CD/track%02d.mp3", n);
+        SCOPED_TRACE(name);
+        const Bytes b = ReadBytes(dir + name);
+        ASSERT_GT(b.size(), 1000u);
+        EXPECT_EQ(b[0], 0xFF);
+        EXPECT_EQ(b[1], 0xF3);
+        EXPECT_EQ(b[2] & 0xFC, 0x40);
+        EXPECT_EQ(b[3] & 0xC0, 0xC0);
+    }
+    EXPECT_FALSE(fs::exists(dir + "/CD/track17.mp3"));
 }
 
 TEST_F(DemoSet, AnimationsDecodeToTheFramesTheyWereMadeOf)

@@ -12,7 +12,7 @@
 #include "map/mapinfo.h"
 #include "platform/memfile.h"
 #include "platform/system.h"
-#include "shared.h"
+#include "common/shareddemo.h"
 #include "store/figures.h"
 #include "store/lists.h"
 #include "store/mapnames.h"
@@ -54,7 +54,8 @@ template <class T> struct Chunk {
 
 TEST_F(DemoRealm, ReceivedPoolHoldsEveryChunkItsBitsName)
 {
-    const ULONG ids[] = {ID_KORN, ID_LAND, ID_FORS, ID_TAXE, ID_GEBA, ID_WARE, ID_VERT, ID_MOVE, ID_SPEZ, ID_KRIG, ID_ANTW};
+    const ULONG ids[] = {ID_KORN, ID_LAND, ID_FORS, ID_TAXE, ID_GEBA, ID_WARE, ID_VERT, ID_MOVE, ID_SPEZ, ID_KRIG, ID_ANTW,
+                         ID_ARMY, ID_SHIP, ID_MAIL};
     ULONG bits = ChunkBit(CN_INFO);
     for (ULONG id : ids) {
         SCOPED_TRACE(id);
@@ -191,8 +192,8 @@ TEST_F(DemoRealm, PoolsAndMapFilesKeepTheirFormatRules)
     std::vector<std::string> in, out;
     ASSERT_EQ(formats::ReadPool(vektest::ReadBytes(POOL_IN), in), "");
     ASSERT_EQ(formats::ReadPool(vektest::ReadBytes(POOL_OUT), out), "");
-    EXPECT_EQ(in, (std::vector<std::string>{"INFO", "KORN", "LAND", "FORS", "TAXE", "GEBA", "WARE", "VERT", "MOVE",
-                                            "SPEZ", "KRIG", "ANTW"}));
+    EXPECT_EQ(in, (std::vector<std::string>{"INFO", "KORN", "LAND", "FORS", "TAXE", "GEBA", "VERT", "MOVE", "SPEZ",
+                                            "KRIG", "ANTW", "ARMY", "SHIP", "MAIL", "WARE"}));
     EXPECT_EQ(out, (std::vector<std::string>{"INFO", "ARMY", "SHIP", "TOWN"}));
     EXPECT_EQ(formats::CheckMapFiles("."), "");
 }

@@ -511,7 +511,7 @@ TEST_P(TeilnehmerTest, ListThatCannotBeShown)
     {
         StdoutCapture out;
         EXPECT_EQ(TeilnehmerReq_Open(kPx, kPy, 40, lines_.data()), nullptr);
-        EXPECT_NE(out.Take().find("TeilnehmerReq_Open : Konnte Grafik nicht öffnen bzw. blitten !\n"),
+        EXPECT_NE(out.Take().find("TeilnehmerReq_Open : Konnte Grafik nicht \366ffnen bzw. blitten !\n"),
                   std::string::npos);
     }
     ExpectUntouched();
@@ -520,7 +520,7 @@ TEST_P(TeilnehmerTest, ListThatCannotBeShown)
     {
         StdoutCapture out;
         EXPECT_EQ(TeilnehmerReq_Open(kPx, kPy, 40, lines_.data()), nullptr);
-        EXPECT_NE(out.Take().find("TeilnehmerReq_Open : Konnte Kavor-Font nicht öffnen !\n"), std::string::npos);
+        EXPECT_NE(out.Take().find("TeilnehmerReq_Open : Konnte Kavor-Font nicht \366ffnen !\n"), std::string::npos);
     }
     ExpectUntouched();
 }

@@ -265,8 +265,8 @@ TEST_P(ChiefMessageTest, BoxThatCannotBeShownAnswersSafely)
     };
     const Case cases[] = {
         {"no picture", 0, "ChiefMessage : Konnte Grafik nicht finden !\n"},
-        {"no title font", 1, "ChiefMessage : Konnte Font nicht öffnen(KavorC1) !\n"},
-        {"no text font", 2, "ChiefMessage : Konnte Font nicht öffnen (Helvetica11) !\n"},
+        {"no title font", 1, "ChiefMessage : Konnte Font nicht \366ffnen(KavorC1) !\n"},
+        {"no text font", 2, "ChiefMessage : Konnte Font nicht \366ffnen (Helvetica11) !\n"},
         {"no room to save the area", 3,
          "ChiefMessage:Konnte Hintergrund nicht retten (X:168  Y:180 )!Aufrufer hat folgenden String uebergeben:Sure?\n"},
     };

@@ -295,7 +295,7 @@ TEST_F(GadgetsTest, MoreThanFortyGadgetsGetNoHoverPictures)
     region_.CountGadgetData = 41;
     StdoutCapture cap;
     Feed(EVENT_MOVE, 20, 80);
-    EXPECT_NE(cap.Take().find("DrawOnMouseGadget: Böser Fehler! Mehr wie 40 Gadgets auf dem Bildschirm!"),
+    EXPECT_NE(cap.Take().find("DrawOnMouseGadget: B\366ser Fehler! Mehr wie 40 Gadgets auf dem Bildschirm!"),
               std::string::npos);
     EXPECT_TRUE(drawn.empty());
 }
@@ -305,7 +305,7 @@ TEST_F(GadgetsTest, FailedSaveDrawsNoHoverPicture)
     GadgetPaint.ScreenSaveClip = [](LONG, LONG, LONG, LONG) -> BitMap * { return nullptr; };
     StdoutCapture cap;
     Feed(EVENT_MOVE, 20, 80);
-    EXPECT_NE(cap.Take().find("DrawOnMouseGadget: Konnte Bereich für OnMouseGadget nicht retten!"),
+    EXPECT_NE(cap.Take().find("DrawOnMouseGadget: Konnte Bereich f\374r OnMouseGadget nicht retten!"),
               std::string::npos);
     EXPECT_TRUE(drawn.empty());
 }

@@ -143,13 +143,16 @@ TEST_P(RequesterTest, ScrollVectors)
     EXPECT_EQ(req->ReqProzent, 100);
     EXPECT_TRUE(Shows(req, 260));
 
-    // Mode 1: a line, limited to the end; the slider follows by its own rounding.
+    // Mode 1: a line, limited to the end; the slider follows by its own
+    // rounding, the stored position is the row shown.
     EXPECT_EQ(SetRequesterBox(req, 1, 3), 1);
     EXPECT_TRUE(Shows(req, 39));
+    EXPECT_EQ(req->ReqPixel, 39);
+    EXPECT_EQ(req->ReqZeile, 3);
     EXPECT_EQ(SetRequesterBox(req, 1, 25), 1);
     EXPECT_EQ(req->ReqProzent, 98);
-    EXPECT_EQ(req->ReqPixel, 254);
-    EXPECT_EQ(req->ReqZeile, 19);
+    EXPECT_EQ(req->ReqPixel, 260);
+    EXPECT_EQ(req->ReqZeile, 20);
     EXPECT_TRUE(Shows(req, 260));
     EXPECT_EQ(SetRequesterBox(req, 1, 500), 1);
     EXPECT_TRUE(Shows(req, 260));
@@ -157,6 +160,7 @@ TEST_P(RequesterTest, ScrollVectors)
     // Mode 2: a pixel row; beyond the range nothing changes.
     EXPECT_EQ(SetRequesterBox(req, 2, 100), 1);
     EXPECT_TRUE(Shows(req, 100));
+    EXPECT_EQ(req->ReqPixel, 100);
     EXPECT_EQ(SetRequesterBox(req, 2, 261), 0);
     EXPECT_TRUE(Shows(req, 100));
     EXPECT_EQ(SetRequesterBox(req, 3, 0), 0);
@@ -274,6 +278,18 @@ TEST_P(RequesterTest, ClickBelowTheLastLineKeepsTheHighlight)
     SetRequesterBox(req, 0, 50);  // offset 130: line 10 at the top
     EXPECT_EQ(SetStringHighLite(req, 0, kY + 2, kHighBack, kHighText), 10);
     EXPECT_EQ(Read(kX, kY, kHighText), "L10");
+    // Scrolled to a line or a row, the highlight counts from the row shown,
+    // not from the slider's rounded percentage.
+    struct Case {
+        UWORD mode, value;
+        LONG topLine;
+    } cases[] = {{1, 25, 20}, {2, 39, 3}, {1, 7, 7}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.value);
+        ASSERT_EQ(SetRequesterBox(req, c.mode, c.value), 1);
+        EXPECT_EQ(SetStringHighLite(req, 0, kY + 2, kHighBack, kHighText), c.topLine);
+        EXPECT_EQ(Read(kX, kY, kHighText), "L" + std::to_string(c.topLine));
+    }
 }
 
 TEST_P(RequesterTest, OwnHighlightRoutinesSeeTheirLine)
@@ -330,7 +346,7 @@ TEST_P(RequesterTest, RebuildKeepsPositionSliderAndHighlight)
     StdoutCapture out;
     std::vector<char> few = Lines(2, "N");
     req = req_ = UpdateRequesterText(req, few.data(), 2);
-    EXPECT_NE(out.Take().find("gelöscht...\n"), std::string::npos);
+    EXPECT_NE(out.Take().find("gel\366scht...\n"), std::string::npos);
     ASSERT_NE(req, nullptr);
     EXPECT_EQ(req->ReqOldEntry, -1);
     EXPECT_EQ(req->ReqProzent, 0);  // it fits now

@@ -140,7 +140,7 @@ TEST(CheckTitleBar, NeedsTheDisplayPort)
     StdoutCapture cap;
     TitleBar list[] = {{0, 0, 10, 10, "x"}, {0, 0, 0, 0, nullptr}};
     CheckTitleBar(list, nullptr, 0);
-    EXPECT_NE(cap.Take().find("CheckTitleBar:Der übergebene RastPort war nicht VALID"), std::string::npos);
+    EXPECT_NE(cap.Take().find("CheckTitleBar:Der \374bergebene RastPort war nicht VALID"), std::string::npos);
     VekDisplay.RastPort_ = saved;
 }
 

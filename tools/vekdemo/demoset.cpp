@@ -20,6 +20,7 @@ bool MakeDemoSet(const std::string &root)
     WriteFonts(out);
     WriteSounds(out);
     WriteModules(out);
+    WriteCDTracks(out);
     WriteAnimations(out);
     WriteCatalogs(out);
     WriteRealm(out);

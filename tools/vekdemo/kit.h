@@ -221,10 +221,12 @@ void WriteScreenFiles(Output &out);
 void WriteFonts(Output &out);
 void WriteSounds(Output &out);
 void WriteModules(Output &out);
+void WriteCDTracks(Output &out);  // CD/track01.mp3 onwards
 void WriteAnimations(Output &out);
 void WriteCatalogs(Output &out);
 void WritePointers(Output &out);
 void WriteRealm(Output &out);   // preferences through the client's own writers
+bool WriteTurnChunks();         // army, ship, letter, stock and luxury assignment of the received turn
 
 // Writes the whole set into root (created); false when a file could not be written.
 bool MakeDemoSet(const std::string &root);

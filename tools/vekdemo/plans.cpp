@@ -171,6 +171,16 @@ LayoutPlan PlanOne(size_t index, const ScreenLayout &l)
         g.box = arrowBoxes[k];
     }
     if (fullLast) p.gadgets.back().box = p.area;
+    // A dialog's own drawing places its gadgets: they lie exactly over it,
+    // and the records keep to the band above the topmost of them.
+    int drawnTop = p.area.y1;
+    for (const DialogArea &d : DialogAreas) {
+        if (std::string(d.file) != l.file) continue;
+        for (GadgetPlan &g : p.gadgets)
+            if (CodeText(g.code) == d.code) g.box = {d.x, d.y, d.x + d.w, d.y + d.h};
+        drawnTop = std::min(drawnTop, (int)d.y);
+    }
+    if (drawnTop < p.area.y1) records = {inner.x0, inner.y0, inner.x1, drawnTop - 4};
 
     // Hover titles: one per visible gadget, then the record that ends the list.
     if (l.flags & LAYOUT_TITLE_AREA)
@@ -212,6 +222,8 @@ LayoutPlan PlanOne(size_t index, const ScreenLayout &l)
             p.kinds[w.kind].push_back(r);
         }
     }
+    if (drawnTop < p.area.y1 && !p.kinds[KIND_RECHTECK].empty())
+        p.kinds[KIND_RECHTECK][0].box = records;  // the heading, clear of what the dialog draws
     if (l.flags & LAYOUT_RECT0_SIZE) {
         RecordPlan &r = p.kinds[KIND_RECHTECK][0];
         r.box = {0, 0, 360, 200};

@@ -481,6 +481,7 @@ void WriteRealm(Output &out)
     good = Store(WriteFigureFile(), "the figure file") && good;
     good = Store(WritePools(), "the chunk pools") && good;
     good = Store(WriteShipsAndLetters(), "the ship names and letters") && good;
+    good = Store(WriteTurnChunks(), "the turn's armies, ships, letter and luxury goods") && good;
     PlayerInfo.SpielerID = oldPlayer;
     if (back >= 0) {
         good = fchdir(back) == 0 && good;

@@ -1,7 +1,10 @@
 // The sound index ./Data/SfxPath with a short tone behind every effect
-// number, and one small tracker module under each module name the program
-// uses.
+// number, one small tracker module under each module name the program uses,
+// and the CD tracks as MP3 files for SDL's emulated drive.
+#include <lame/lame.h>
+
 #include <algorithm>
+#include <cstdio>
 #include <string>
 
 #include "kit.h"
@@ -124,7 +127,72 @@ Bytes Module(const std::string &title)
     return b;
 }
 
+// CD tracks: the screens ask for indices up to 14, the emulated drive reads
+// track01.mp3 onwards and refuses to play its last track, so one more follows.
+constexpr int CD_TRACKS = 16;
+constexpr int CD_RATE = 22050;
+
+// Four tenths of a second of a triangle tone for track n (1-based), 16-bit
+// host order, in integer arithmetic.
+std::vector<short> TrackTone(int n)
+{
+    const int samples = CD_RATE * 4 / 10;
+    const int period = CD_RATE / (330 + 55 * n);
+    std::vector<short> pcm((size_t)samples);
+    for (int i = 0; i < samples; ++i) {
+        const int phase = i % period;
+        const int tri = (phase < period / 2 ? phase * 4 * 6000 / period : (period - phase) * 4 * 6000 / period) - 6000;
+        const int edge = std::min(std::min(i, samples - 1 - i), samples / 10);
+        pcm[(size_t)i] = (short)(tri * edge / (samples / 10));
+    }
+    return pcm;
+}
+
+// Constant-rate mono MP3 without tags, so the bytes depend on the samples only.
+Bytes EncodeMp3(const std::vector<short> &pcm)
+{
+    Bytes out;
+    lame_global_flags *gf = lame_init();
+    if (!gf) return out;
+    lame_set_in_samplerate(gf, CD_RATE);
+    lame_set_out_samplerate(gf, CD_RATE);
+    lame_set_num_channels(gf, 1);
+    lame_set_mode(gf, MONO);
+    lame_set_VBR(gf, vbr_off);
+    lame_set_brate(gf, 32);
+    lame_set_quality(gf, 5);
+    lame_set_bWriteVbrTag(gf, 0);
+    lame_set_write_id3tag_automatic(gf, 0);
+    if (lame_init_params(gf) < 0) {
+        lame_close(gf);
+        return out;
+    }
+    std::vector<unsigned char> buf(pcm.size() * 5 / 4 + 7200 + 7200);
+    std::vector<short> samples = pcm;
+    int n = lame_encode_buffer(gf, samples.data(), samples.data(), (int)samples.size(), buf.data(), (int)buf.size());
+    if (n >= 0) out.insert(out.end(), buf.begin(), buf.begin() + n);
+    n = n >= 0 ? lame_encode_flush(gf, buf.data(), (int)buf.size()) : n;
+    if (n >= 0) out.insert(out.end(), buf.begin(), buf.begin() + n);
+    lame_close(gf);
+    if (n < 0) out.clear();
+    return out;
+}
+
 }  // namespace
+
+void WriteCDTracks(Output &out)
+{
+    for (int n = 1; n <= CD_TRACKS; ++n) {
+        const Bytes mp3 = EncodeMp3(TrackTone(n));
+        if (mp3.empty()) {
+            out.Fail();
+            continue;
+        }
+        char name[32];
+        std::snprintf(name, sizeof name, "CD/track%02d.mp3", n);
+        out.Write(name, mp3);
+    }
+}
 
 void WriteSounds(Output &out) { out.Write("Data/SfxPath", SoundIndex(out)); }
 

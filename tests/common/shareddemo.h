@@ -1,4 +1,4 @@
-// The demo set the tests of this folder read: one per build, made once under
+// The demo set that tests read: one per build, made once under
 // a lock (the tests run as separate processes) and made again when the
 // generator is newer than it. Tests only read it.
 #pragma once

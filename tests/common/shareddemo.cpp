@@ -1,4 +1,4 @@
-#include "shared.h"
+#include "common/shareddemo.h"
 
 #include <fcntl.h>
 #include <filesystem>
