@@ -5,6 +5,8 @@
 // The routines trace to standard output; that goes to /dev/null here.
 #include <benchmark/benchmark.h>
 
+#include "benchmain.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -202,14 +204,7 @@ int main(int argc, char **argv)
     const fs::path home = fs::current_path();
     fs::current_path(workDir);
     WriteData();
-    // The report goes to the original standard output, the traces to /dev/null.
-    std::ofstream report("/dev/stdout");
-    if (!std::freopen("/dev/null", "w", stdout)) return 1;
-    std::streambuf *console = std::cout.rdbuf(report.rdbuf());
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    std::cout.rdbuf(console);
+    if (RunBenchmarksQuietly(argc, argv) != 0) return 1;
     fs::current_path(home);
     fs::remove_all(workDir);
     SDL_Quit();

@@ -19,14 +19,16 @@
 #include <unistd.h>
 #include <vector>
 
+#include "benchutil.h"
 #include "net/net.h"
 #include "platform/memfile.h"
 
-extern char **environ;
 
 namespace {
 
 namespace fs = std::filesystem;
+using benchutil::FreePort;
+using benchutil::RunQuiet;
 
 constexpr int kFetchMails = 200;
 constexpr int kSendMails = 50;
@@ -37,18 +39,6 @@ std::string Script()
     return fs::path(__FILE__).parent_path().parent_path().string() + "/tools/netrig.sh";
 }
 
-int FreePort()
-{
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(fd, (sockaddr *)&a, sizeof a);
-    socklen_t len = sizeof a;
-    getsockname(fd, (sockaddr *)&a, &len);
-    close(fd);
-    return ntohs(a.sin_port);
-}
 
 struct Rig {
     std::string dir;
@@ -85,23 +75,6 @@ std::string GameMail(int n)
     return m;
 }
 
-int Run(const std::vector<std::string> &args)
-{
-    std::vector<char *> argv;
-    for (const auto &a : args) argv.push_back(const_cast<char *>(a.c_str()));
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t fa;
-    posix_spawn_file_actions_init(&fa);
-    posix_spawn_file_actions_addopen(&fa, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&fa, 2, "/dev/null", O_WRONLY, 0);
-    pid_t pid;
-    int rc = posix_spawnp(&pid, argv[0], &fa, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&fa);
-    if (rc != 0) return -1;
-    int st = 0;
-    waitpid(pid, &st, 0);
-    return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-}
 
 Rig *popRig = nullptr;
 Rig *smtpRig = nullptr;
@@ -152,7 +125,7 @@ void BM_CurlPop3Fetch200(benchmark::State &state)
         args.push_back(in + std::to_string(i) + ".email");
     }
     for (auto _ : state) {
-        if (Run(args) != 0) state.SkipWithError("curl failed");
+        if (RunQuiet(args) != 0) state.SkipWithError("curl failed");
         state.PauseTiming();
         ClearDir(in);
         state.ResumeTiming();
@@ -199,7 +172,7 @@ void BM_CurlSmtpSend50(benchmark::State &state)
     }
     for (auto _ : state) {
         for (const auto &f : files)
-            if (Run({"curl", "-s", "smtp://" + smtpRig->Server(), "--user", "player:secret", "--mail-from",
+            if (RunQuiet({"curl", "-s", "smtp://" + smtpRig->Server(), "--user", "player:secret", "--mail-from",
                      "bench@game.test", "--mail-rcpt", "player@game.test", "-T", f}) != 0)
                 state.SkipWithError("curl failed");
         state.PauseTiming();
@@ -236,7 +209,7 @@ public:
 int main(int argc, char **argv)
 {
     benchmark::Initialize(&argc, argv);
-    if (Run({"curl", "--version"}) != 0) std::fprintf(stderr, "curl is missing: its runs fail\n");
+    if (RunQuiet({"curl", "--version"}) != 0) std::fprintf(stderr, "curl is missing: its runs fail\n");
     char tmpl[] = "/tmp/vekbenchwork.XXXXXX";
     if (!mkdtemp(tmpl)) return 1;
     workDir = tmpl;

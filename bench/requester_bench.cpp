@@ -4,6 +4,8 @@
 // The drawing routines trace to standard output; that goes to /dev/null here.
 #include <benchmark/benchmark.h>
 
+#include "benchmain.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -133,14 +135,7 @@ BENCHMARK(BM_Rebuild200)->Arg(8)->Arg(16)->Arg(32)->Unit(benchmark::kMillisecond
 int main(int argc, char **argv)
 {
     setenv("SDL_VIDEODRIVER", "dummy", 0);
-    // The report goes to the original standard output, the traces to /dev/null.
-    std::ofstream report("/dev/stdout");
-    if (!std::freopen("/dev/null", "w", stdout)) return 1;
-    std::streambuf *console = std::cout.rdbuf(report.rdbuf());
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    std::cout.rdbuf(console);
+    if (RunBenchmarksQuietly(argc, argv) != 0) return 1;
     SDL_Quit();
     return 0;
 }

@@ -16,6 +16,7 @@
 #include "gfx/sdlinit.h"
 #include "platform/system.h"
 #include "store/store.h"
+#include "town/towns.h"
 
 int main(int argc, char **argv)
 {
@@ -23,6 +24,7 @@ int main(int argc, char **argv)
     SetupSystemHooks.ReadReceivedPoolInfo = ReadPlayerInfoFromPool;
     SetupSystemHooks.IsCD = [] { return IsCD(nullptr, 0); };
     GetKeyClickHook = [] { SfxPlayer(1, 0, 0); };
+    SetupSystemHooks.EnsureTownFiles = EnsureTownFiles;
     PoolMacAddressHook = GetMacAddress;
     FreeMovieBaseHook = FreeGlobalMovieBase;
     UseKavorGadgetPainter();

@@ -6,7 +6,11 @@
 #   netrig.sh start dovecot   RIG PORT        POP3, user "player" / "secret"
 #   netrig.sh start opensmtpd RIG PORT        SMTP without login, delivering
 #                                             player@game.test into the
-#                                             dovecot mailbox of the same RIG
+#                                             dovecot mailbox of the same RIG,
+#                                             turns@game.test (the game's turn
+#                                             mailbox) into RIG/turns/Maildir and
+#                                             archive@game.test (the archive
+#                                             copy) into RIG/archive/Maildir
 #   netrig.sh start aiosmtpd  RIG PORT        SMTP with AUTH PLAIN/LOGIN
 #                                             (player / secret); each mail is
 #                                             written to RIG/aiosmtpd/N.eml
@@ -117,11 +121,23 @@ start_opensmtpd() {
   mailbox_setup
   chmod 755 "$rig"
   [ -d "$rig/dovecot" ] && chmod 755 "$rig/dovecot"
-  printf 'player@game.test dovecot\n' > "$d/vusers"
+  local box
+  for box in turns archive; do
+    mkdir -p "$rig/$box/Maildir/new" "$rig/$box/Maildir/cur" "$rig/$box/Maildir/tmp"
+    chmod 755 "$rig/$box"
+    chown -R dovecot:dovecot "$rig/$box"
+  done
+  printf 'player@game.test dovecot\nturns@game.test dovecot\narchive@game.test dovecot\n' > "$d/vusers"
   cat > "$d/smtpd.conf" <<EOF
 table vusers file:$d/vusers
+table turnbox { "turns@game.test" }
+table archivebox { "archive@game.test" }
 listen on 127.0.0.1 port $port
 action "deliver" maildir "$rig/dovecot/mail/player/Maildir" virtual <vusers>
+action "turns" maildir "$rig/turns/Maildir" virtual <vusers>
+action "archive" maildir "$rig/archive/Maildir" virtual <vusers>
+match from any for domain "game.test" rcpt-to <turnbox> action "turns"
+match from any for domain "game.test" rcpt-to <archivebox> action "archive"
 match from any for domain "game.test" action "deliver"
 EOF
   chown -R dovecot:dovecot "$rig/dovecot/mail"

@@ -11,6 +11,7 @@
 #include <string>
 #include <thread>
 
+#include "net/gamemail.h"
 #include "net/netconn.h"
 #include "platform/memfile.h"
 #include "platform/catalog.h"
@@ -88,6 +89,7 @@ LONG Start_TCP_IP()
     static bool configured = false;
     if (!configured) {
         NetConfigLoad();
+        GameMailConfigLoad();
         configured = true;
     }
     if ((UBYTE)UserSystem.TCPIP_ID == 255) {

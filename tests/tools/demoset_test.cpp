@@ -79,7 +79,7 @@ TEST_F(DemoSet, PreferencesReadBackThroughTheClient)
     const struct {
         UWORD id;
         ULONG value;
-    } rows[] = {{0, 0}, {2, 1}, {3, 1}, {9, 7}, {16, 1}, {24, 0}, {27, 50}, {28, 9}, {30, 18}, {38, 119}, {39, 59}};
+    } rows[] = {{0, 2}, {2, 1}, {3, 1}, {9, 7}, {16, 1}, {24, 0}, {27, 50}, {28, 9}, {30, 18}, {38, 119}, {39, 59}};
     for (const auto &r : rows) {
         SCOPED_TRACE(r.id);
         ULONG v = 0;

@@ -24,6 +24,7 @@ bool MakeDemoSet(const std::string &root)
     WriteAnimations(out);
     WriteCatalogs(out);
     WriteRealm(out);
+    WriteStatistics(out);
     return out.ok();
 }
 

@@ -226,7 +226,13 @@ void WriteAnimations(Output &out);
 void WriteCatalogs(Output &out);
 void WritePointers(Output &out);
 void WriteRealm(Output &out);   // preferences through the client's own writers
+void WriteStatistics(Output &out);  // ./Data/Statistikdaten.vek, nine quarters
 bool WriteTurnChunks();         // army, ship, letter, stock and luxury assignment of the received turn
+// Inside the set, after the map and pools: the towns and worked fields by
+// the client's own routines, and the first-turn tree "Fresh".
+bool WriteDemoTowns();
+bool WriteDemoFields();
+bool WriteFreshProfile();
 
 // Writes the whole set into root (created); false when a file could not be written.
 bool MakeDemoSet(const std::string &root);

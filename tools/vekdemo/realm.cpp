@@ -3,7 +3,7 @@
 // the map tiles round the capital, the figure file, the received and the
 // outgoing chunk pools, the single-chunk game files, a ship's name, two hex
 // names and two letters. Player 7 rules "Demoland" from its capital at (120, 60), in year 1,
-// quarter 1, right after one applied turn. Town files are not part of it yet.
+// quarter 1, right after one applied turn.
 #include <fcntl.h>
 #include <cstdio>
 #include <cstring>
@@ -34,10 +34,9 @@ struct Pref {
 };
 
 // Year 1 quarter 1, a turn sent and applied, tutorial and tips done, borders
-// shown, the dungeon placed north-west of the capital. Preference 0 stays 0
-// (no realm set up) until the town files are part of the set.
+// shown, the dungeon placed north-west of the capital, the realm set up.
 constexpr Pref prefs[] = {
-    {0, 0},   {2, 1},   {3, 1},   {4, 0},   {9, PLAYER}, {13, 1}, {15, 1},  {16, 1},  {17, 0},  {18, 10},
+    {0, 2},   {2, 1},   {3, 1},   {4, 0},   {9, PLAYER}, {13, 1}, {15, 1},  {16, 1},  {17, 0},  {18, 10},
     {19, 400}, {20, 250}, {21, (uint32_t)-2}, {22, 1}, {23, 0}, {24, 0}, {25, 20}, {27, 50}, {28, 9},
     {30, 18}, {31, 0},  {32, 30}, {33, 2},  {34, 40}, {35, 0},  {37, 1},  {38, 119}, {39, 59},
 };
@@ -482,6 +481,9 @@ void WriteRealm(Output &out)
     good = Store(WritePools(), "the chunk pools") && good;
     good = Store(WriteShipsAndLetters(), "the ship names and letters") && good;
     good = Store(WriteTurnChunks(), "the turn's armies, ships, letter and luxury goods") && good;
+    good = Store(WriteDemoTowns(), "the towns") && good;
+    good = Store(WriteDemoFields(), "the worked fields") && good;
+    good = Store(WriteFreshProfile(), "the first-turn tree") && good;
     PlayerInfo.SpielerID = oldPlayer;
     if (back >= 0) {
         good = fchdir(back) == 0 && good;

@@ -1,0 +1,45 @@
+// A stand-in for the game server: it makes the next quarter's answer from a
+// realm's received pool (a sale, a letter, a moved figure), mails it packed
+// through an SMTP server or serves it on "+GET", takes hand-ins by "+PUT",
+// and reads and checks the turns that reach its mailbox.
+#pragma once
+#include <ctime>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "../net/nettest.h"
+#include "platform/types.h"
+
+namespace turntest {
+
+class GameServerStandIn {
+public:
+    // turnMaildir: where the SMTP server delivers the turn mailbox.
+    explicit GameServerStandIn(const std::string &turnMaildir);
+    ~GameServerStandIn();
+
+    // The answer to the realm whose received pool is poolPath: its next
+    // quarter, dated `when`, as a whole game mail text.
+    std::string MakeAnswer(const std::string &poolPath, ULONG player, std::time_t when);
+    // Mails it to player@game.test through smtp ("host:port"): 1 when taken.
+    bool MailAnswer(const std::string &smtp, const std::string &mail);
+    // Starts the packet service for `connections` sessions; "+GET" gets mail.
+    std::string ServePackets(const std::string &mail, int connections);
+    void StopPackets();
+    // The turn pools handed in (by "+PUT" or into the turn mailbox) since
+    // the last call, unpacked; waits up to 10 s for the first one.
+    std::vector<std::string> TakeTurns();
+    // Why a turn pool is not a whole turn of this player, or "".
+    static std::string CheckTurn(const std::string &pool, ULONG player, ULONG turnTime);
+
+private:
+    std::string maildir_;
+    std::mutex lock_;
+    std::vector<std::string> putBlocks_;
+    std::string mail_;
+    nettest::LoopPeer *peer_ = nullptr;
+    void Serve(int fd);
+};
+
+}  // namespace turntest
