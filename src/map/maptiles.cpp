@@ -21,12 +21,7 @@ constexpr fieldorder::Field kMapEntryFelder[] = {
 constexpr fieldorder::Record kMapEntry = RECORD(kMapEntryFelder, MapEntry, 0);
 static_assert(fieldorder::Covers(kMapEntry));
 
-// Turns a tile between file order and host order (either way: the same swap).
-void KartenTeilWenden(UBYTE *teil)
-{
-    if (std::endian::native == std::endian::little) return;
-    for (ULONG at = 0; at < TEIL_BYTES; at += sizeof(MapEntry)) fieldorder::SwapFields(teil, at, kMapEntry, TEIL_BYTES);
-}
+void KartenTeilWenden(UBYTE *teil) { WendeMapEntries(teil, TEIL_BREITE * TEIL_HOEHE); }
 
 // What differs between map tiles and knowledge tiles.
 struct TeilArt {
@@ -154,6 +149,13 @@ bool PfadSetzen(char *ziel, const char *pfad)
 }
 
 }  // namespace
+
+void WendeMapEntries(void *Eintraege, ULONG Anzahl)
+{
+    if (std::endian::native == std::endian::little || !Eintraege) return;
+    const size_t ende = (size_t)Anzahl * sizeof(MapEntry);
+    for (size_t at = 0; at < ende; at += sizeof(MapEntry)) fieldorder::SwapFields((UBYTE *)Eintraege, at, kMapEntry, ende);
+}
 
 int LadeKartenTeil(VekMapInfo *MapInfo, int MapNr, LONG TeilX, LONG TeilY)
 {
