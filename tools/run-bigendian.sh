@@ -19,7 +19,7 @@ triplet=s390x-linux-gnu
 # The test programs of these folders run under qemu, whichever tests they
 # hold now or later: the libraries whose files and records depend on the
 # host's byte order, the client's own start-up and the demo set read back.
-folders=(platform gfx ui store media map net town program tools)
+folders=(platform gfx ui store media map net program tools)
 pkgs=libsdl1.2-compat-dev,libsdl-mixer1.2-dev,libsdl-net1.2-dev,libmp3lame-dev,libgtest-dev,libstdc++6
 
 mkdir -p "$dir"
@@ -68,8 +68,9 @@ cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$dir/toolchain.cmake" -DCMAKE_BUILD
 targets=(vekclient vekdemo)
 for f in "${folders[@]}"; do [ -d "tests/$f" ] && targets+=("test_$f"); done
 cmake --build "$dir" -j"$jobs" --target "${targets[@]}"
-# Only the programs built here run; the others are listed as not built.
-(cd "$dir" && ctest --output-on-failure -j"$jobs" --timeout 300 -E '_NOT_BUILT$')
+# Only the tests of these programs run (each test is labelled by its folder).
+labels=$(IFS='|'; echo "${folders[*]}")
+(cd "$dir" && ctest --output-on-failure -j"$jobs" --timeout 300 -L "^($labels)\$")
 
 # The big-endian demo set equals the little-endian one but for what is kept
 # in host order; the little-endian build's test compares the two.

@@ -99,7 +99,7 @@ TEST(DemoByteOrder, OtherHostWritesTheSameBytesOutsideHostOrder)
             std::reverse(b.begin() + (long)h.offset, b.begin() + (long)(h.offset + h.width));
         EXPECT_TRUE(a == b) << "differs beyond the numbers kept in host order";
     }
-    EXPECT_EQ(pools, 2) << "the received and the outgoing pool";
+    EXPECT_GE(pools, 2) << "at least the received and the outgoing pool";
 }
 
 TEST(SharedDemoSet, AFailedMakeLeavesTheLockFree)
