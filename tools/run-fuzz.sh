@@ -21,7 +21,7 @@ for src in fuzz/*.cpp; do
   mkdir -p "$dir/corpus-$name"
   seeds=()
   [ -d "fuzz/seeds/$name" ] && seeds=("$PWD/fuzz/seeds/$name")
-  (cd "$dir" && ./fuzz/"$name" -max_total_time="$secs" -rss_limit_mb=2048 "corpus-$name" "${seeds[@]}" \
+  (cd "$dir" && ./fuzz/"$name" -max_total_time="$secs" -rss_limit_mb=2048 "$PWD/corpus-$name" "${seeds[@]}" \
      > "fuzz-$name.log" 2>&1) &
   pids+=($!)
   names+=("$name")

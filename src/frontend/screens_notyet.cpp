@@ -4,10 +4,7 @@
 
 #include "platform/system.h"
 
-LONG TitelScreen() { return ScreenNotBuilt("TitelScreen", -1); }
 LONG InitScreen() { return ScreenNotBuilt("InitScreen", 2); }
 LONG OptionScreen() { return ScreenNotBuilt("OptionScreen", 2); }
 LONG Option1Screen() { return ScreenNotBuilt("Option1Screen", 2); }
 LONG Option3Screen() { return ScreenNotBuilt("Option3Screen", 2); }
-LONG CreditScreen() { return ScreenNotBuilt("CreditScreen", 2); }
-LONG GeheimScreen() { return ScreenNotBuilt("GeheimScreen", 152); }

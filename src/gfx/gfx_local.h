@@ -60,8 +60,6 @@ inline ULONG GetPixel(const UBYTE *p)
     }
 }
 
-// The display RastPort, or null.
-RastPort *DisplayRastPort();
 
 // A pen as a pixel of bpp bytes: the index at 1 byte, else the palette
 // colour in the screen's format (or the default format of that size).

@@ -44,6 +44,9 @@ struct RastPort {
 extern BOOL bEnableRefreshPrimaryScreen;  // 0: BltBitMap onto the view does not present
 extern BitMap *ScreenBitMap;              // the screen's BitMap while a screen exists, else null
 
+// The RastPort every screen draws on (the game area above 8 bits), or null.
+RastPort *DisplayRastPort();
+
 // Presentation on the display; the screen code serialises it. (0, 0, 0, 0) is
 // the whole display; other rectangles are clipped to it, empty ones skipped. 1.
 int UpdateRectangle(LONG x, LONG y, LONG w, LONG h);

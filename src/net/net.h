@@ -16,10 +16,38 @@ struct NetConfig {
     ULONG ReceiveTimeoutMs;   // longest wait for data on a connection
     UWORD ProbeWaits;         // reachability probe: number of waits ...
     UWORD ProbeWaitTicks;     // ... of this many 20 ms ticks each
+    // Sign-up: the operator's mail host (POP and SMTP of its preset
+    // postboxes) and the game server's sign-up mailbox.
+    char OperatorMailHost[64] = "mail.vek.invalid";
+    char SignupMailbox[80] = "signup@vek.invalid";
+    // Mail providers known by a key within the address: their POP and SMTP
+    // hosts, and whether their POP user is the part before the "@".
+    struct Provider {
+        char Key[32], Pop[64], Smtp[64];
+        BOOL LocalUser;
+    } Providers[12] = {
+        {"@provider01.invalid", "pop.provider01.invalid", "smtp.provider01.invalid", 0},
+        {"@provider02.invalid", "pop.provider02.invalid", "smtp.provider02.invalid", 1},
+        {"@provider03.invalid", "pop.provider03.invalid", "smtp.provider03.invalid", 0},
+        {"@provider04.invalid", "pop.provider04.invalid", "smtp.provider04.invalid", 1},
+        {"@provider05.invalid", "pop.provider05.invalid", "smtp.provider05.invalid", 0},
+        {"@provider06.invalid", "pop.provider06.invalid", "smtp.provider06.invalid", 1},
+        {"@provider07.invalid", "pop.provider07.invalid", "smtp.provider07.invalid", 0},
+        {"@provider08.invalid", "pop.provider08.invalid", "smtp.provider08.invalid", 1},
+        {"@provider09.invalid", "pop.provider09.invalid", "smtp.provider09.invalid", 0},
+        {"@provider10.invalid", "pop.provider10.invalid", "smtp.provider10.invalid", 1},
+        {"@provider11.invalid", "pop.provider11.invalid", "smtp.provider11.invalid", 0},
+        {"@provider12.invalid", "pop.provider12.invalid", "smtp.provider12.invalid", 1},
+    };
+    // Domain prefixes of providers without POP or SMTP service, and of
+    // providers that want SSL, which the client does not speak.
+    char NoServiceDomains[2][32] = {"@nopop.invalid", "@nopop2.invalid"};
+    char SslDomains[2][32] = {"@sslonly.invalid", "@sslonly2.invalid"};
 };
 extern NetConfig NetCfg;
-// Takes VEK_PROBE_HOSTS ("host1,host2"), VEK_WEB_SERVER, VEK_GAME_SERVER and
-// VEK_NET_TIMEOUT (seconds) from the environment over the built-in values.
+// Takes VEK_PROBE_HOSTS ("host1,host2"), VEK_WEB_SERVER, VEK_GAME_SERVER,
+// VEK_NET_TIMEOUT (seconds), VEK_OPERATOR_MAILHOST and VEK_SIGNUP_MAILBOX
+// from the environment over the built-in values.
 void NetConfigLoad();
 
 // The advisor boxes of going online: the toolkit's advisor dialogs by

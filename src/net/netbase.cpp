@@ -78,6 +78,10 @@ void NetConfigLoad()
     }
     if (const char *p = std::getenv("VEK_WEB_SERVER")) CopyText(NetCfg.WebServer, sizeof NetCfg.WebServer, p);
     if (const char *p = std::getenv("VEK_GAME_SERVER")) CopyText(NetCfg.GameServer, sizeof NetCfg.GameServer, p);
+    if (const char *p = std::getenv("VEK_OPERATOR_MAILHOST"))
+        CopyText(NetCfg.OperatorMailHost, sizeof NetCfg.OperatorMailHost, p);
+    if (const char *p = std::getenv("VEK_SIGNUP_MAILBOX"))
+        CopyText(NetCfg.SignupMailbox, sizeof NetCfg.SignupMailbox, p);
     if (const char *p = std::getenv("VEK_NET_TIMEOUT")) {
         long s = std::strtol(p, nullptr, 10);
         if (s > 0 && s < 3600) NetCfg.ReceiveTimeoutMs = (ULONG)s * 1000;

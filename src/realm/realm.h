@@ -11,3 +11,6 @@ LONG StatistikScreen();
 LONG HandelsScreen();
 LONG RoredIdez();
 LONG GoetterScreen();
+
+// After the story: its consequence for the realm. 0 when it could not run.
+LONG RoredIdezEvents();

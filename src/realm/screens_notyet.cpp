@@ -11,5 +11,4 @@ LONG SpezialistenScreen() { return ScreenNotBuilt("SpezialistenScreen", 2); }
 LONG StammbaumScreen() { return ScreenNotBuilt("StammbaumScreen", 2); }
 LONG StatistikScreen() { return ScreenNotBuilt("StatistikScreen", 2); }
 LONG HandelsScreen() { return ScreenNotBuilt("HandelsScreen", 2); }
-LONG RoredIdez() { return ScreenNotBuilt("RoredIdez", 2); }
 LONG GoetterScreen() { return ScreenNotBuilt("GoetterScreen", 2); }

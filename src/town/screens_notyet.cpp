@@ -4,11 +4,8 @@
 
 #include "platform/system.h"
 
-LONG ResidenzScreen() { return ScreenNotBuilt("ResidenzScreen", -1); }
 LONG StadtScreen() { return ScreenNotBuilt("StadtScreen", 2); }
 LONG SteuernScreen() { return ScreenNotBuilt("SteuernScreen", 2); }
 LONG BauScreen() { return ScreenNotBuilt("BauScreen", 2); }
 LONG KornlagerScreen() { return ScreenNotBuilt("KornlagerScreen", 2); }
-LONG AnarchieScreen() { return ScreenNotBuilt("AnarchieScreen", 2); }
-LONG KroenungsScreen() { return ScreenNotBuilt("KroenungsScreen", 2); }
 LONG LuxusScreen() { return ScreenNotBuilt("LuxusScreen", 2); }

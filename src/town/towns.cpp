@@ -287,7 +287,8 @@ Stadt *CreateTown(const char *Stadtname, UWORD Flags)
     }
     if (!gut) {
         std::printf("Stadt wird freigegeben\n");
-        t = (Stadt *)FreeVec(t);
+        FreeVec(t);
+        t = nullptr;
     }
     std::printf("CreateTown: fertig...\n");
     return t;
@@ -308,7 +309,8 @@ Stadt *ErsteHauptstadt()
     if (!SpeichereTownList(&e, 1)) {
         std::printf("GetActiveTown: Konnte TownList nicht \366ffnen!\n");
         LoescheStadtDateien("NewTown");
-        return (Stadt *)FreeVec(t);
+        FreeVec(t);
+        return nullptr;
     }
     return t;
 }
@@ -340,7 +342,8 @@ Stadt *NeuAufbauen(const TownList &e, const char *pfad)
     ChangeTownStatus(t);
     if (!SpeichereStadt(t)) {
         std::printf("GetActiveTown: Konnte Enviroment der Stadt %s nicht speichern...\n", t->Stadtname);
-        return (Stadt *)FreeVec(t);
+        FreeVec(t);
+        return nullptr;
     }
     char bild[128];
     if (StadtDatei(bild, sizeof bild, t->Stadtname, ".image")) DeleteFile(bild);
@@ -384,7 +387,8 @@ Stadt *NeueStadt(const TownList *liste, ULONG n, bool endeFehlt)
         if (!SpeichereStadt(t) || !SpeichereTownList(neu.data(), (ULONG)neu.size())) {
             std::printf("GetActiveTown: Konnte vorhandene TownList nicht \366ffnen!\n");
             LoescheStadtDateien(name);
-            return (Stadt *)FreeVec(t);
+            FreeVec(t);
+            return nullptr;
         }
         return t;
     }
@@ -418,7 +422,8 @@ Stadt *GetActiveTown(LONG StadtID)
                 PlayerInfo.AktStadtID = t->StadtID;
                 break;
             }
-            t = (Stadt *)FreeVec(t);
+            FreeVec(t);
+            t = nullptr;
         }
     } else {
         t = NeueStadt(liste, n, endeFehlt);

@@ -69,8 +69,39 @@ bool Exists(const std::string &path) { return fs::exists(path); }
 
 void MakeDirs(const std::string &path) { fs::create_directories(path); }
 
-RunResult RunProgram(const std::string &program, const std::vector<std::string> &args, const std::string &cwd,
-                     int timeoutSeconds)
+int WaitClosingTheWindow(int pid, const std::string &outFile)
+{
+    // SDL turns SIGTERM into a window-close event while its display is open:
+    // from the line that says it opened until the program has left its
+    // screens (sound shut down, or never set up); outside that window the
+    // signal would end the program.
+    int st = 0;
+    for (;;) {
+        const pid_t done = waitpid(pid, &st, WNOHANG);
+        if (done == pid) break;
+        if (done < 0) return -1;
+        std::ifstream in(outFile, std::ios::binary);
+        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const bool open = text.find("InitalizeSDL(): End!") != std::string::npos &&
+                          text.find("Exit Soundmaske") == std::string::npos &&
+                          text.find("Main: Konnte Sound nicht einrichten") == std::string::npos;
+        if (open) kill(pid, SIGTERM);
+        usleep(open ? 100000 : 20000);
+    }
+    return WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
+}
+
+namespace {
+
+int WaitExit(pid_t pid)
+{
+    int st = 0;
+    waitpid(pid, &st, 0);
+    return WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
+}
+
+RunResult Run(const std::string &program, const std::vector<std::string> &args, const std::string &cwd,
+              int timeoutSeconds, bool closeWindow)
 {
     char outName[] = "/tmp/vekrun.XXXXXX";
     int outFd = mkstemp(outName);
@@ -90,9 +121,7 @@ RunResult RunProgram(const std::string &program, const std::vector<std::string> 
         execv(program.c_str(), argv.data());
         _exit(127);
     }
-    int st = 0;
-    waitpid(pid, &st, 0);
-    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
+    r.status = closeWindow ? WaitClosingTheWindow(pid, outName) : WaitExit(pid);
     close(outFd);
     std::ifstream in(outName, std::ios::binary);
     r.output.assign((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -100,26 +129,35 @@ RunResult RunProgram(const std::string &program, const std::vector<std::string> 
     return r;
 }
 
+}  // namespace
+
+RunResult RunProgram(const std::string &program, const std::vector<std::string> &args, const std::string &cwd,
+                     int timeoutSeconds)
+{
+    return Run(program, args, cwd, timeoutSeconds, false);
+}
+
 namespace {
 
 // A program of this build, started through the launcher of a cross build.
-RunResult RunOwnProgram(const std::string &program, std::vector<std::string> args, const std::string &cwd)
+RunResult RunOwnProgram(const std::string &program, std::vector<std::string> args, const std::string &cwd,
+                        int timeoutSeconds, bool closeWindow)
 {
-    if (!*VEK_LAUNCHER) return RunProgram(program, args, cwd);
+    if (!*VEK_LAUNCHER) return Run(program, args, cwd, timeoutSeconds, closeWindow);
     args.insert(args.begin(), program);
-    return RunProgram(VEK_LAUNCHER, args, cwd);
+    return Run(VEK_LAUNCHER, args, cwd, timeoutSeconds, closeWindow);
 }
 
 }  // namespace
 
 RunResult RunClient(const std::vector<std::string> &args, const std::string &cwd)
 {
-    return RunOwnProgram(VEKCLIENT_PATH, args, cwd);
+    return RunOwnProgram(VEKCLIENT_PATH, args, cwd, 30, true);
 }
 
 void MakeDemoData(const std::string &dir)
 {
-    RunResult r = RunOwnProgram(std::string(VEK_BINARY_DIR) + "/vekdemo", {dir}, ".");
+    RunResult r = RunOwnProgram(std::string(VEK_BINARY_DIR) + "/vekdemo", {dir}, ".", 30, false);
     if (r.status != 0) throw std::runtime_error("vekdemo failed: " + r.output);
 }
 

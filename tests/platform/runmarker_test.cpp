@@ -48,9 +48,7 @@ LimitedRun RunWithOutputLimit(const std::string &cwd, rlim_t limit)
         execl(VEKCLIENT_PATH, VEKCLIENT_PATH, "-window", (char *)nullptr);
         _exit(127);
     }
-    int st = 0;
-    waitpid(pid, &st, 0);
-    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
+    r.status = vektest::WaitClosingTheWindow(pid, outName);
     std::ifstream in(outName, std::ios::binary);
     r.output.assign((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     std::remove(outName.c_str());

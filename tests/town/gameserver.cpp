@@ -65,7 +65,7 @@ std::string GameServerStandIn::MakeAnswer(const std::string &poolPath, ULONG pla
             korn->Quartal = 1;
             ++korn->Jahr;
         }
-        AddChunkPool(korn, work.c_str());
+        if (!AddChunkPool(korn, work.c_str())) std::fprintf(stderr, "stand-in server: korn not stored\n");
         FreeVec(korn);
     }
     // A sale: the first offer has found its buyer.
@@ -75,7 +75,7 @@ std::string GameServerStandIn::MakeAnswer(const std::string &poolPath, ULONG pla
         w->Info = 3;
         w->Kaeufer = 99;
         w->KaeuferAnzahl = w->WarenAnzahl;
-        AddChunkPool(ware, work.c_str());
+        if (!AddChunkPool(ware, work.c_str())) std::fprintf(stderr, "stand-in server: ware not stored\n");
     }
     FreeVec(ware);
     // A moved figure.
@@ -83,7 +83,7 @@ std::string GameServerStandIn::MakeAnswer(const std::string &poolPath, ULONG pla
     if (move && move->AnzFiguren) {
         auto *f = (st_MOVE_EXT *)((UBYTE *)move + 14);
         f->X_Pos = f->X_Pos + 1;
-        AddChunkPool(move, work.c_str());
+        if (!AddChunkPool(move, work.c_str())) std::fprintf(stderr, "stand-in server: move not stored\n");
     }
     FreeVec(move);
     // A letter from player 8.
@@ -102,7 +102,7 @@ std::string GameServerStandIn::MakeAnswer(const std::string &poolPath, ULONG pla
     head->AnzahlEmails = 1;
     std::memcpy(mail + 16, smal, smalSize);
     FreeChunk(smal);
-    AddChunkPool(mail, work.c_str());
+    if (!AddChunkPool(mail, work.c_str())) std::fprintf(stderr, "stand-in server: mail not stored\n");
     FreeVec(mail);
 
     std::string pool = FileText(work);

@@ -3,6 +3,7 @@
 // and templates that are not what they should be.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -345,6 +346,15 @@ TEST_F(Staedte, HostileListsAndTemplates)
     EXPECT_EQ(+t->GebaeudeAbhaengigkeiten[234].GebaeudeID, 235);
     FreeVec(t);
     EXPECT_FALSE(vektest::Exists("Data/Cities/Gross.vek"));  // not a new town: not written
+}
+
+TEST_F(Staedte, WithoutATemplateNoTownIsMadeAndNothingFreedTwice)
+{
+    std::remove("Data/screendat/Info_Stadt.dat");
+    // The town given up inside is not handed out as well.
+    EXPECT_EQ(CreateTown("Ohne", 3), nullptr);
+    EXPECT_EQ(GetActiveTown(-1), nullptr);
+    EXPECT_FALSE(vektest::Exists("Data/Cities/Ohne.vek"));
 }
 
 TEST_F(Staedte, RandomSceneryOnlyWhereTheTownStands)

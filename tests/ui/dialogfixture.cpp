@@ -1,5 +1,7 @@
 #include "dialogfixture.h"
 
+#include "common/scriptinput.h"
+
 #include <SDL/SDL.h>
 #include <chrono>
 #include <cstdio>
@@ -268,93 +270,12 @@ void DialogTest::ExpectUntouched()
     }
 }
 
-namespace {
-
-void Push(SDL_Event &ev) { ASSERT_EQ(SDL_PushEvent(&ev), 0); }
-
-// Display coordinates of a game position: the game area sits centred, 30 rows
-// above the middle, on displays larger than 640 x 480.
-void DisplayPos(LONG x, LONG y, int *dx, int *dy)
-{
-    const st_Display &d = VekDisplay;
-    if ((d.VekScreen_Breite > 640 || d.VekScreen_Hoehe > 480) && d.VekScreen != 3) {
-        *dx = (int)(x + (d.VekScreen_Breite - 640) / 2);
-        *dy = (int)(y + (d.VekScreen_Hoehe - 480) / 2 - 30);
-    } else {
-        *dx = (int)x;
-        *dy = (int)y;
-    }
-}
-
-}  // namespace
-
-void DialogTest::MoveTo(LONG x, LONG y, bool leftHeld)
-{
-    SDL_Event ev{};
-    int dx, dy;
-    DisplayPos(x, y, &dx, &dy);
-    ev.type = SDL_MOUSEMOTION;
-    ev.motion.x = (Uint16)dx;
-    ev.motion.y = (Uint16)dy;
-    ev.motion.state = leftHeld ? SDL_BUTTON(SDL_BUTTON_LEFT) : 0;
-    Push(ev);
-}
-
-void DialogTest::Press(LONG x, LONG y)
-{
-    MoveTo(x, y);
-    SDL_Event ev{};
-    int dx, dy;
-    DisplayPos(x, y, &dx, &dy);
-    ev.type = SDL_MOUSEBUTTONDOWN;
-    ev.button.button = SDL_BUTTON_LEFT;
-    ev.button.state = SDL_PRESSED;
-    ev.button.x = (Uint16)dx;
-    ev.button.y = (Uint16)dy;
-    Push(ev);
-}
-
-void DialogTest::Release(LONG x, LONG y)
-{
-    MoveTo(x, y, true);
-    SDL_Event ev{};
-    int dx, dy;
-    DisplayPos(x, y, &dx, &dy);
-    ev.type = SDL_MOUSEBUTTONUP;
-    ev.button.button = SDL_BUTTON_LEFT;
-    ev.button.state = SDL_RELEASED;
-    ev.button.x = (Uint16)dx;
-    ev.button.y = (Uint16)dy;
-    Push(ev);
-}
-
-void DialogTest::Click(LONG x, LONG y)
-{
-    Press(x, y);
-    Release(x, y);
-}
-
-void DialogTest::Key(int sym, int unicode)
-{
-    SDL_Event ev{};
-    ev.type = SDL_KEYDOWN;
-    ev.key.state = SDL_PRESSED;
-    ev.key.keysym.sym = (SDLKey)sym;
-    ev.key.keysym.unicode = (Uint16)unicode;
-    Push(ev);
-}
-
-void DialogTest::Tick()
-{
-    SDL_Event ev{};
-    ev.type = SDL_USEREVENT;
-    ev.user.code = TICK_EVENT;
-    Push(ev);
-}
-
-void DialogTest::Type(const std::string &text)
-{
-    for (char c : text) Key(c == 8 ? SDLK_BACKSPACE : SDLK_a, (UBYTE)c);
-}
+void DialogTest::MoveTo(LONG x, LONG y, bool leftHeld) { PushMoveTo(x, y, leftHeld); }
+void DialogTest::Press(LONG x, LONG y) { PushPress(x, y); }
+void DialogTest::Release(LONG x, LONG y) { PushRelease(x, y); }
+void DialogTest::Click(LONG x, LONG y) { PushClick(x, y); }
+void DialogTest::Key(int sym, int unicode) { PushKey(sym, unicode); }
+void DialogTest::Tick() { PushTick(); }
+void DialogTest::Type(const std::string &text) { PushText(text); }
 
 }  // namespace vektest

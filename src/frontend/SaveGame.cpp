@@ -1,0 +1,278 @@
+// Save games: ./Game/<player name>/<year>_<quarter>/{Data,Map}, copies of
+// ./Data and ./Map without the screen descriptions and the index files.
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#include "frontend/titelscreen.h"
+#include "gfx/graphics.h"
+#include "media/movie.h"
+#include "media/sound.h"
+#include "platform/files.h"
+#include "platform/gamevalues.h"
+#include "platform/memfile.h"
+#include "platform/prefs.h"
+#include "platform/strings.h"
+#include "platform/system.h"
+#include "store/store.h"
+#include "town/turn.h"
+#include "ui/dialogs.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char *kGameDir = "./Game";
+// A load is copied here first, so that a failed copy leaves the current game.
+constexpr const char *kStageDir = "./Game/.laden";
+constexpr UWORD kBoxPic = 66, kBoxX = 168, kBoxY = 180;
+
+bool DeepScreen() { return VekDisplay.VekScreen_Tiefe > 8; }
+
+void PauseTitelAnim(LokaleDatenTitelScreen *ld, signed char status)
+{
+    if (ld && ld->Movie1) PauseMovie(ld->Movie1, status);
+}
+
+// The kept map screen goes before its files change and comes back after.
+void MapScreenFlush()
+{
+    if (!DeepScreen()) return;
+    if (TurnMapUnlockHook) TurnMapUnlockHook();
+    if (TurnMapNewSetupHook) TurnMapNewSetupHook(0);
+}
+
+void MapScreenRebuild(LokaleDatenTitelScreen *ld)
+{
+    if (!DeepScreen() || !TurnMapNewSetupHook) return;
+    PauseTitelAnim(ld, 1);
+    TurnMapNewSetupHook(1);
+    PauseTitelAnim(ld, 0);
+}
+
+bool MakeDir(const std::string &path, const char *failure)
+{
+    if (Lock(path.c_str(), ACCESS_READ) || CreateDir(path.c_str())) return true;
+    std::printf("%s", failure);
+    return false;
+}
+
+// Preference 10 as a folder name: no path of its own, nothing outside ./Game.
+bool PlayerFolder(std::string &out)
+{
+    char *name = CheckPrefsReadText(10);
+    out = name ? name : "";
+    FreeVec(name);
+    if (out.empty() || out == "." || out == ".." || out.find('/') != std::string::npos) {
+        std::printf("SaveGame : Der Spielername <%s> taugt nicht als Verzeichnis!\n", out.c_str());
+        return false;
+    }
+    return true;
+}
+
+// The visible subfolders of dir.
+std::vector<std::string> SubDirs(const std::string &dir)
+{
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.empty() || name[0] == '.' || !it->is_directory(ec)) continue;
+        names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Lines of a choose box, REQ_LINE_SIZE bytes each.
+std::vector<char> ChooseLines(const std::vector<std::string> &names)
+{
+    std::vector<char> lines(names.size() * REQ_LINE_SIZE, 0);
+    for (size_t i = 0; i < names.size(); ++i)
+        std::snprintf(&lines[i * REQ_LINE_SIZE], REQ_LINE_SIZE, "%s", names[i].c_str());
+    return lines;
+}
+
+LONG Choose(const std::vector<std::string> &names, const LocStr &heading, const LocStr &info)
+{
+    const std::vector<char> lines = ChooseLines(names);
+    return ChooseBox("./Data/screendat/ChooseBox.dat", 223, 130, (UWORD)names.size(), GetString(&heading),
+                     lines.data(), GetString(&info));
+}
+
+// Moves every file below from into the same place below to (renames only,
+// so it cannot run out of room half way). 1 when all were moved.
+int MoveTreeInto(const fs::path &from, const fs::path &to)
+{
+    std::error_code ec;
+    int result = 1;
+    for (fs::directory_iterator it(from, ec), end; !ec && it != end; it.increment(ec)) {
+        const fs::path dest = to / it->path().filename();
+        if (it->is_directory(ec)) {
+            fs::create_directories(dest, ec);
+            if (!MoveTreeInto(it->path(), dest)) result = 0;
+        } else {
+            std::error_code rc;
+            fs::rename(it->path(), dest, rc);
+            if (rc) {
+                std::printf("LoadGame: Konnte %s nicht ersetzen!\n", dest.c_str());
+                result = 0;
+            }
+        }
+    }
+    return ec ? 0 : result;
+}
+
+void RestartMusic()
+{
+    ExitSoundEnv();
+    std::printf("SoundBits: 0x%lx\n", (unsigned long)UserSystem.OP.SoundBits);
+    // The DBM modules of the game's own drive cannot be played here; the same
+    // tunes come as XM files.
+    const char *module = Wuerfel(1) ? "./Mods/VekMain2.xm" : "./Mods/VekMain.xm";
+    if (!InitSoundEnv(0, module)) std::printf("LoadGame: InitSoundEnv() failed!\n");
+}
+
+}  // namespace
+
+bool IsTurnFolderName(const char *name)
+{
+    const size_t n = name ? std::strlen(name) : 0;
+    if (n < 3 || n > 6 || name[n - 2] != '_') return false;
+    for (size_t i = 0; i < n; ++i)
+        if (i != n - 2 && (name[i] < '0' || name[i] > '9')) return false;
+    return true;
+}
+
+std::vector<std::string> SortTurnFolders(const std::vector<std::string> &names)
+{
+    std::vector<std::string> valid;
+    for (const std::string &n : names) {
+        if (IsTurnFolderName(n.c_str()))
+            valid.push_back(n);
+        else
+            std::printf("%s ist kein g\374ltiger Spielstand!\n", n.c_str());
+    }
+    auto key = [](const std::string &s) {
+        return std::make_pair(std::strtoul(s.c_str(), nullptr, 10), s.back() - '0');
+    };
+    std::sort(valid.begin(), valid.end(), [&](const std::string &a, const std::string &b) { return key(a) > key(b); });
+    return valid;
+}
+
+BOOL SaveGame(LokaleDatenTitelScreen *ld, int Move)
+{
+    std::printf("Routine: SaveGame\n");
+    if (CheckPrefs(0, PREFS_READ, 0) < 2) return 0;
+    std::string player;
+    if (!PlayerFolder(player)) return 0;
+    st_KORN *korn = static_cast<st_KORN *>(LoadChunk2Mem(ID_KORN, POOL_IN));
+    if (!korn) {
+        std::printf("SaveGame : Kein KORN-Chunk im empfangenen Zug, es wurde nichts gespeichert!\n");
+        return 0;
+    }
+    char turn[32];
+    std::snprintf(turn, sizeof turn, "%u_%u", (unsigned)korn->Jahr, (unsigned)korn->Quartal);
+    FreeVec(korn);
+
+    ChiefStruktur1 *box =
+        ChiefMessageOpen(kBoxPic, kBoxX, kBoxY, 0, 0, 0, CHIEF_NONMODAL, GetString(&_VEK_TITELSCREEN_DATASAVED), 7);
+    MapScreenFlush();
+    const std::string playerDir = std::string(kGameDir) + "/" + player, turnDir = playerDir + "/" + turn;
+    int ok = MakeDir(kGameDir, "SaveGame : Konnte Verzeichnis Game nicht anlegen !\n") &&
+             MakeDir(playerDir, "SaveGame : Konnte Verzeichnis Game nicht anlegen !\n") &&
+             MakeDir(turnDir, "SaveGame : Konnte Verzeichnis Game nicht anlegen !\n") &&
+             MakeDir(turnDir + "/Data", "SaveGame : Konnte Verzeichnis Data nicht anlegen !\n") &&
+             MakeDir(turnDir + "/Map", "SaveGame : Konnte Verzeichnis Map nicht anlegen !\n");
+    if (ok) {
+        ok = CopyDir("./Data/", (turnDir + "/Data/").c_str(), COPYDIR_FILES) &
+             CopyDir("./Map/", (turnDir + "/Map/").c_str(), COPYDIR_FILES);
+        // The game leaves its place only once every file of it has a copy.
+        if (ok && Move)
+            ok = CopyDir("./Data/", (turnDir + "/Data/").c_str(), COPYDIR_FILES | COPYDIR_MOVE) &
+                 CopyDir("./Map/", (turnDir + "/Map/").c_str(), COPYDIR_FILES | COPYDIR_MOVE);
+        if (!ok) std::printf("SaveGame : Konnte das Spiel nicht vollst\344ndig nach %s kopieren!\n", turnDir.c_str());
+    }
+    MapScreenRebuild(ld);
+    QuitChiefMessage(box);
+    return ok ? 1 : 0;
+}
+
+BOOL LoadGame(LokaleDatenTitelScreen *ld)
+{
+    std::printf("Routine: LoadGame\n");
+    const std::vector<std::string> players = SubDirs(kGameDir);
+    PauseTitelAnim(ld, 1);
+    auto leave = [&](BOOL result) {
+        PauseTitelAnim(ld, 0);
+        return result;
+    };
+    if (players.empty()) {
+        ChiefMessage(kBoxPic, kBoxX, kBoxY, 0, 0, 0, CHIEF_OK, GetString(&_VEK_TITELSCREEN_NOSCORE), 7);
+        return leave(0);
+    }
+    const LONG p = Choose(players, _VEK_TITELSCREEN_CHOOSELORD, _VEK_TITELSCREEN_CHOOSELORD_INFO);
+    if (p < 0 || p >= (LONG)players.size()) return leave(0);
+    const std::string playerDir = std::string(kGameDir) + "/" + players[p];
+    const std::vector<std::string> turns = SortTurnFolders(SubDirs(playerDir));
+    if (turns.empty()) {
+        ChiefMessage(kBoxPic, kBoxX, kBoxY, 0, 0, 0, CHIEF_OK, GetString(&_VEK_TITELSCREEN_NOSCOREOFPLAYER), 7);
+        return leave(0);
+    }
+    const LONG t = Choose(turns, _VEK_TITELSCREEN_SPIELSTAND, _VEK_TITELSCREEN_SPIELSTAND_INFO);
+    if (t < 0 || t >= (LONG)turns.size()) return leave(0);
+    const std::string turnDir = playerDir + "/" + turns[t];
+
+    ChiefStruktur1 *box =
+        ChiefMessageOpen(kBoxPic, kBoxX, kBoxY, 0, 0, 0, CHIEF_NONMODAL, GetString(&_VEK_TITELSCREEN_DATALOAD), 7);
+    std::error_code ec;
+    fs::remove_all(kStageDir, ec);
+    const std::string stage = kStageDir;
+    int ok = MakeDir(stage, "LoadGame : Konnte Verzeichnis nicht anlegen !\n") &&
+             MakeDir(stage + "/Data", "LoadGame : Konnte Verzeichnis Data nicht anlegen !\n") &&
+             MakeDir(stage + "/Map", "LoadGame : Konnte Verzeichnis Map nicht anlegen !\n") &&
+             CopyDir((turnDir + "/Data/").c_str(), (stage + "/Data/").c_str(), COPYDIR_FILES) &&
+             CopyDir((turnDir + "/Map/").c_str(), (stage + "/Map/").c_str(), COPYDIR_FILES);
+    if (!ok) {
+        fs::remove_all(kStageDir, ec);
+        QuitChiefMessage(box);
+        std::printf("LoadGame: Der Spielstand %s konnte nicht geladen werden, das Spiel bleibt wie es war!\n",
+                    turnDir.c_str());
+        ChiefMessage(kBoxPic, kBoxX, kBoxY, 0, 0, 0, CHIEF_OK, "Der Spielstand konnte nicht geladen werden!", 7);
+        return leave(0);
+    }
+    const ULONG screenMode = CheckPrefs(1, PREFS_READ, 0);
+    ExitSystem();
+    MapScreenFlush();
+    ok = MoveTreeInto(stage + "/Data", "./Data") & MoveTreeInto(stage + "/Map", "./Map");
+    fs::remove_all(kStageDir, ec);
+    CheckPrefs(1, PREFS_WRITE, screenMode);
+    CheckPrefs(4, PREFS_WRITE, (ULONG)-1);
+    SetupSystem();
+    RestartMusic();
+    MapScreenRebuild(ld);
+    QuitChiefMessage(box);
+    return leave(ok ? 1 : 0);
+}
+
+BOOL NewGame(LokaleDatenTitelScreen *ld)
+{
+    std::printf("Routine: NewGame\n");
+    const ULONG realm = CheckPrefs(0, PREFS_READ, 0);
+    if (realm == 0) return 1;
+    if (realm >= 2) {
+        if (!SaveGame(ld, 1)) {
+            std::printf("NewGame: Das Spiel konnte nicht gesichert werden, es bleibt bestehen!\n");
+            return 0;
+        }
+    } else {
+        DeleteFile("./Data/Prefs.vek");
+    }
+    ExitSystem();
+    SetupSystem();
+    CheckPrefs(4, PREFS_WRITE, (ULONG)-1);
+    return 1;
+}

@@ -1,0 +1,40 @@
+// Scripted input for screen and dialog tests: SDL events pushed in game
+// coordinates (mapped onto the display as the game area lies there), keys,
+// typed text and the 100 ms tick.
+#pragma once
+#include <SDL/SDL.h>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/types.h"
+
+namespace vektest {
+
+void PushMoveTo(LONG x, LONG y, bool leftHeld = false);
+void PushPress(LONG x, LONG y);
+void PushRelease(LONG x, LONG y);
+void PushClick(LONG x, LONG y);
+void PushKey(int sym, int unicode);
+void PushEscape();
+void PushTick();
+void PushText(const std::string &text);
+
+// A script longer than SDL's event queue: while a feeder exists (until
+// Start), the Push calls above record instead of pushing; Start hands the
+// events to a thread of their own that waits whenever the queue is full. The
+// destructor waits for the thread.
+class ScriptFeeder {
+public:
+    ScriptFeeder();
+    ~ScriptFeeder();
+    ScriptFeeder(const ScriptFeeder &) = delete;
+    ScriptFeeder &operator=(const ScriptFeeder &) = delete;
+    void Start();
+
+private:
+    std::vector<SDL_Event> events_;
+    std::thread thread_;
+};
+
+}  // namespace vektest

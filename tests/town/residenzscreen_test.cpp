@@ -1,0 +1,204 @@
+// The residence on the demo set at 8 and 32 bits: every gadget leads to its
+// screen by a pushed click, Escape to the title, and the tutorial's first
+// question comes after a new turn, the tips afterwards.
+#include <gtest/gtest.h>
+
+#include <SDL/SDL.h>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/scriptinput.h"
+#include "common/sdlharness.h"
+#include "common/testutil.h"
+#include "transportfixture.h"
+#include "gfx/palette.h"
+#include "gfx/screen.h"
+#include "platform/memfile.h"
+#include "platform/prefs.h"
+#include "store/store.h"
+#include "platform/system.h"
+#include "town/residenz.h"
+#include "town/town.h"
+#include "ui/gadgets.h"
+#include "ui/screendat.h"
+
+using namespace vektest;
+
+namespace {
+
+std::vector<std::string> asked, shown;
+
+class ResidenzBildschirm : public ::testing::TestWithParam<int> {
+protected:
+    ResidenzDialogs altDialogs = ResidenzDialogHooks;
+    st_PlayerInfo alt = PlayerInfo;
+
+    void SetUp() override
+    {
+        dir_ = std::make_unique<ScratchDir>();
+        MakeDemoData(dir_->path());
+        screen_ = std::make_unique<SdlScreen>(GetParam());
+        ASSERT_TRUE(screen_->Ok());
+        UseKavorGadgetPainter();
+        FadeDelayHook = [](ULONG) {};
+        SDL_Event ev;
+        while (SDL_PollEvent(&ev)) {
+        }
+        asked.clear(), shown.clear();
+        ResidenzDialogHooks = {[](const char *t) { asked.push_back(t); return (LONG)1; },
+                               [](const char *t) { shown.push_back(t); },
+                               [](const char *t) { shown.push_back(t); return (LONG)1; },
+                               [](const char *, const char *, UWORD) { return (LONG)-1; }};
+        PlayerInfo.TurnChecked = 1;
+        ScreenRegion *r = GetScreenRegion("./Data/screendat/Residenz1.dat", SR_TITLEBAR | SR_GADGETDATA | SR_RECHTECK);
+        ASSERT_NE(r, nullptr);
+        for (ULONG i = 0; i < r->CountGadgetData; ++i) gadgets_.push_back(r->GadgetData[i]);
+        ClearScreenRegion(r);
+        ASSERT_EQ(gadgets_.size(), 15u);
+    }
+    void TearDown() override
+    {
+        SDL_Event ev;
+        while (SDL_PollEvent(&ev)) {
+        }
+        ResidenzDialogHooks = altDialogs;
+        PlayerInfo = alt;
+        if (TitelScreenPtr) CloseKavorPic(0, 0);
+        FadeDelayHook = nullptr;
+        screen_.reset();
+        dir_.reset();
+    }
+    void Click(const char (&code)[5])
+    {
+        for (const GadgetData &g : gadgets_)
+            if (g.ReturnID == MakeGadgetID(code)) return PushClick((g.X0 + g.X1) / 2, (g.Y0 + g.Y1) / 2);
+        ADD_FAILURE() << "no gadget " << code;
+    }
+    std::unique_ptr<ScratchDir> dir_;
+    std::unique_ptr<SdlScreen> screen_;
+    std::vector<GadgetData> gadgets_;
+};
+
+TEST_P(ResidenzBildschirm, EachGadgetLeadsToItsScreen)
+{
+    struct Ziel {
+        const char code[5];
+        LONG screen;
+    } ziele[] = {{"DIPL", 34}, {"EXIT", 1},  {"MAP ", 3},  {"MESS", 33}, {"OPTI", 133},
+                 {"REGI", 32}, {"REPO", 36}, {"RESA", 35}, {"SPEC", 38}, {"STAT", 41},
+                 {"TAX ", 42}, {"TOWN", 39}, {"TREE", 40}};
+    ASSERT_TRUE(CheckPrefsWrite(30, 18));
+    ASSERT_TRUE(CheckPrefsWrite(28, 9));
+    for (const Ziel &z : ziele) {
+        SCOPED_TRACE(z.code);
+        Click(z.code);
+        EXPECT_EQ(ResidenzScreen(), z.screen);
+    }
+    PushEscape();
+    EXPECT_EQ(ResidenzScreen(), 1);
+    EXPECT_TRUE(asked.empty());
+    EXPECT_TRUE(shown.empty());
+}
+
+TEST_P(ResidenzBildschirm, TutorialAskedAfterANewTurnThenTips)
+{
+    ASSERT_TRUE(CheckPrefsWrite(30, 0));
+    ASSERT_TRUE(CheckPrefsWrite(35, 1));
+    PushEscape();
+    EXPECT_EQ(ResidenzScreen(), 1);
+    ASSERT_EQ(asked.size(), 1u);  // declined
+    EXPECT_EQ(CheckPrefs(30, PREFS_READ, 0), 18u);
+    EXPECT_EQ(CheckPrefs(35, PREFS_READ, 0), 0u);
+    // The next visit shows the first tip.
+    ASSERT_TRUE(CheckPrefsWrite(28, 0xFF));
+    PushEscape();
+    EXPECT_EQ(ResidenzScreen(), 1);
+    EXPECT_EQ(shown.size(), 1u);
+    EXPECT_EQ(CheckPrefs(28, PREFS_READ, 0), 1u);
+}
+
+// The area's pixels as the screen stands when its tip is shown.
+std::vector<ULONG> captured;
+LONG capX, capY, capW, capH;
+
+void Capture(const char *)
+{
+    captured.clear();
+    BitMap *bm = DisplayRastPort()->BitMap;
+    for (LONG y = capY; y < capY + capH; ++y) {
+        std::vector<ULONG> row = RowOf(bm, capX, y, capW);
+        captured.insert(captured.end(), row.begin(), row.end());
+    }
+}
+
+TEST_P(ResidenzBildschirm, ScrollsAndAdvisorShowTheRealm)
+{
+    ResidenzDialogHooks.Message = Capture;
+    const auto visit = [](LONG x, LONG y, LONG w, LONG h) {
+        capX = x, capY = y, capW = w, capH = h;
+        EXPECT_TRUE(CheckPrefsWrite(30, 18));
+        EXPECT_TRUE(CheckPrefsWrite(28, 0));
+        PushEscape();
+        EXPECT_EQ(ResidenzScreen(), 1);
+        return captured;
+    };
+    // One scroll picture per number of turns sent, none before the first.
+    std::vector<std::vector<ULONG>> scrolls;
+    for (ULONG sent : {0u, 1u, 2u, 3u, 7u}) {
+        ASSERT_TRUE(CheckPrefsWrite(15, sent));
+        scrolls.push_back(visit(448, 384, 52, 43));
+        ASSERT_EQ(scrolls.back().size(), 52u * 43);
+    }
+    for (size_t i = 1; i < scrolls.size(); ++i) EXPECT_NE(scrolls[0], scrolls[i]) << i;
+    EXPECT_EQ(scrolls[3], scrolls[4]);
+    // The advisor stands with a turn received; without one the picture stays.
+    const std::vector<ULONG> present = visit(16, 439, 32, 37);
+    ASSERT_EQ(std::remove(POOL_IN), 0);
+    const std::vector<ULONG> away = visit(16, 439, 32, 37);
+    EXPECT_NE(present, away);
+}
+
+TEST_P(ResidenzBildschirm, DownFetchesATurnAndWhatFollowsIt)
+{
+    ASSERT_TRUE(CheckPrefsWrite(30, 18));
+    ASSERT_TRUE(CheckPrefsWrite(28, 9));
+    // Nothing new: the residence stays until left.
+    {
+        turntest::Fakes fakes;
+        Click("DOWN");
+        PushEscape();
+        EXPECT_EQ(ResidenzScreen(), 1);
+        EXPECT_EQ(PlayerInfo.Spielstopp, 0u);
+    }
+    // The server's answer holds a realm whose people trust nobody (LAND trust 0).
+    turntest::Fakes fakes;
+    PlayerInfo.Spielstopp = 0;
+    ASSERT_TRUE(CheckPrefsWrite(31, 0));
+    turntest::PutAnswer("00001234.email", 1167609600, 1, 2);
+    Click("DOWN");
+    EXPECT_EQ(ResidenzScreen(), 499);
+    EXPECT_EQ(PlayerInfo.Spielstopp, 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Depths, ResidenzBildschirm, ::testing::Values(8, 32));
+
+}  // namespace
+
+namespace {
+
+TEST(DemoRealm, AfterATurnThePortIsTold)
+{
+    ScratchDir dir;
+    MakeDemoData(dir.path());
+    st_PlayerInfo alt = PlayerInfo;
+    ULONG (*altWuerfel)(ULONG) = RoredIdezWuerfelHook;
+    RoredIdezWuerfelHook = [](ULONG n) { return n; };  // no rare story, no luxury
+    EXPECT_EQ(CheckRoredIdezEvents(), 505);
+    EXPECT_EQ(RoredIdezPrefs(0, PREFS_READ, 0), 6u);
+    RoredIdezWuerfelHook = altWuerfel;
+    PlayerInfo = alt;
+}
+
+}  // namespace
