@@ -93,11 +93,13 @@ for _ in $(seq 600); do
   sleep 0.2
 done
 sleep 2
-kill -TERM "$client" 2>/dev/null || true
-for _ in $(seq 150); do kill -0 "$client" 2>/dev/null || break; sleep 0.2; done
-kill -KILL "$client" 2>/dev/null || true
-wait "$client" || true
-if ! grep -Eq '^(Routine: TitelScreen|TitelScreen: noch nicht eingebaut)$' "$log" || grep -q 'TitelScreen: Konnte' "$log"; then
+# Each close may first bring a question; closed again until it ends.
+for _ in $(seq 150); do kill -TERM "$client" 2>/dev/null || break; sleep 0.2; done
+kill -KILL "$client" 2>/dev/null && echo "run-bigendian: the client did not end when closed" >&2
+status=0
+wait "$client" || status=$?
+if [ "$status" != 0 ] || ! grep -Eq '^(Routine: TitelScreen|TitelScreen: noch nicht eingebaut)$' "$log" ||
+   grep -q 'TitelScreen: Konnte' "$log"; then
   tail -n 40 "$log"
   echo "run-bigendian: the client did not reach the title screen" >&2
   exit 1
