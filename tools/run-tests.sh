@@ -3,7 +3,7 @@
 # (g++, with the benchmarks) and a sanitizer build (clang with
 # AddressSanitizer and UndefinedBehaviorSanitizer, instrumented for
 # libFuzzer), then runs the fuzz targets of the sanitizer build for a
-# bounded time.
+# bounded time, and last the big-endian build (tools/run-bigendian.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/setup.sh
@@ -30,3 +30,5 @@ build_and_test build-asan env CC=clang CXX=clang++ \
 # ... and the same bytes from both compilers.
 diff -r build-plain/demo-a build-asan/demo-a
 bash tools/run-fuzz.sh build-asan
+# The big-endian build under emulation, compared with the plain one.
+bash tools/run-bigendian.sh build-be build-plain

@@ -1,6 +1,6 @@
 // Worked fields: the block files, the yields, the update after a turn and
 // the harvest sum. Block files hold whole 98-byte records without a head,
-// little-endian, used in place on this host.
+// little-endian, converted to host order as they are read.
 #include "map/cultivation.h"
 
 #include <algorithm>
@@ -19,12 +19,26 @@
 #include "platform/memfile.h"
 #include "platform/prefs.h"
 #include "platform/system.h"
+#include "store/fieldorder.h"
 #include "store/store.h"
 
-static_assert(std::endian::native == std::endian::little,
-              "block and tile files hold little-endian records that are used in place");
-
 namespace {
+
+// Block files keep their records little-endian on every host.
+constexpr fieldorder::Field kMapCultivationFelder[] = {
+    F_16(MapCultivation, X),               F_16(MapCultivation, Y),        F_16(MapCultivation, WorkersForHarvest),
+    F_32(MapCultivation, MaxHarvest),      F_32(MapCultivation, ActHarvest), F_32(MapCultivation, PrevHarvest),
+    F_16(MapCultivation, WorkersForWood),  F_16(MapCultivation, MaxWood),  F_16(MapCultivation, ActWood),
+    F_16(MapCultivation, PrevWood),        F_16(MapCultivation, WorkersForStone), F_16(MapCultivation, MaxStone),
+    F_16(MapCultivation, ActStone),        F_16(MapCultivation, PrevStone)};
+constexpr fieldorder::Record kMapCultivation = RECORD(kMapCultivationFelder, MapCultivation, 0);
+static_assert(fieldorder::Covers(kMapCultivation));
+
+// Between the file's little-endian record and host order, either way.
+void ConvertMapCultivation(UBYTE *record)
+{
+    if (std::endian::native == std::endian::big) fieldorder::SwapFields(record, 0, kMapCultivation, sizeof(MapCultivation));
+}
 
 constexpr ULONG KORNLAGER_RAUM = 40000;  // room of one granary
 
@@ -356,6 +370,7 @@ int LadeKartenDatei(const char *Name, MapEntry *Ziel, int *Fehlt)
     UBYTE *daten = (UBYTE *)LoadFile2Mem(Name, 0);
     if (!daten) return 0;
     std::memcpy(Ziel, daten, TEIL_BYTES);
+    WendeMapEntries(Ziel, TEIL_BREITE * TEIL_HOEHE);
     FreeVec(daten);
     return 1;
 }
@@ -378,6 +393,7 @@ int ScanMapCult2List(ListHeader *List, ULONG MapX, ULONG MapY)
             return 0;
         }
         std::memcpy(NodeData(node), daten + (size_t)i * sizeof(MapCultivation), sizeof(MapCultivation));
+        ConvertMapCultivation((UBYTE *)NodeData(node));
         InsertNode(List, node, LIST_LAST, 0);
     }
     FreeVec(daten);
@@ -395,8 +411,10 @@ int SaveMapCultList(ListHeader *List, ULONG MapX, ULONG MapY)
     }
     std::vector<UBYTE> puffer((size_t)List->Elemente * sizeof(MapCultivation));
     ListNode *n = List->FirstNode;
-    for (ULONG i = 0; i < List->Elemente; ++i, n = n->Next)
+    for (ULONG i = 0; i < List->Elemente; ++i, n = n->Next) {
         std::memcpy(puffer.data() + (size_t)i * sizeof(MapCultivation), NodeData(n), sizeof(MapCultivation));
+        ConvertMapCultivation(puffer.data() + (size_t)i * sizeof(MapCultivation));
+    }
     return WriteFileAtomic(name, puffer.data(), (ULONG)puffer.size(), -1) == (int)puffer.size();
 }
 

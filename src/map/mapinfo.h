@@ -11,8 +11,8 @@ struct BitMap;
 struct RastPort;
 struct TextFont;
 
-// One hex as the tile files and the PMAP chunk keep it: little-endian numbers,
-// used in place on this (little-endian) host.
+// One hex as the tile files and the PMAP chunk keep it: little-endian numbers
+// there, host order once a tile is loaded.
 #pragma pack(push, 1)
 struct MapEntry {
     ULONG X;           // 0  absolute column
@@ -103,6 +103,9 @@ VekMapInfo *LadeKarte(UWORD MapStatus, LONG X_Map, LONG Y_Map, const char *Path)
 int LadeBMap(VekMapInfo *MapInfo, LONG X_Map, LONG Y_Map, const char *Path);
 int LadeKarte_Load(VekMapInfo *MapInfo);     // the nine map tiles round the centre tile; 1 or 0
 int LadeBMap_Load(VekMapInfo *MapInfo);      // the same for knowledge tiles
+// Turns Anzahl map records between the little-endian order of the files and
+// host order (the same swap either way; nothing to do on a little-endian host).
+void WendeMapEntries(void *Eintraege, ULONG Anzahl);
 // One tile into slot MapNr (0 ... 8); a missing file inside the world is
 // created, a tile outside the world is empty ground without a file. 1 or 0.
 int LadeKartenTeil(VekMapInfo *MapInfo, int MapNr, LONG TeilX, LONG TeilY);

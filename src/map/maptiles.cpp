@@ -10,11 +10,19 @@
 #include "map/motion.h"
 #include "platform/memfile.h"
 #include "platform/files.h"
-
-static_assert(std::endian::native == std::endian::little,
-              "tile files hold little-endian records that are used in place");
+#include "store/fieldorder.h"
 
 namespace {
+
+// The tile files keep their records little-endian on every host (as the map
+// chunk brings them); the window holds them in host order.
+constexpr fieldorder::Field kMapEntryFelder[] = {
+    F_32(MapEntry, X), F_32(MapEntry, Y), F_16(MapEntry, Art), F_BYTES(MapEntry, THQ), F_BYTES(MapEntry, PHQ),
+    F_BYTES(MapEntry, MHQ), F_BYTES(MapEntry, Einwohner), F_32(MapEntry, BesitzerID), F_32(MapEntry, Spezial)};
+constexpr fieldorder::Record kMapEntry = RECORD(kMapEntryFelder, MapEntry, 0);
+static_assert(fieldorder::Covers(kMapEntry));
+
+void KartenTeilWenden(UBYTE *teil) { WendeMapEntries(teil, TEIL_BREITE * TEIL_HOEHE); }
 
 // What differs between map tiles and knowledge tiles.
 struct TeilArt {
@@ -23,13 +31,15 @@ struct TeilArt {
     const char *routine;       // name in messages
     const char *ladeText;      // "Lade Karte %s\n"
     const char *falschText;    // tile outside the world
+    void (*wenden)(UBYTE *);   // between file and host order; null: bytes only
 };
 
 const TeilArt kKarte = {"M_", TEIL_BYTES, "LadeKartenTeil", "Lade Karte %s\n",
-                        "LadeKartenTeil: falsche Karte angesprungen! Bitte beim Spielleiter melden : <%s>...\n"};
+                        "LadeKartenTeil: falsche Karte angesprungen! Bitte beim Spielleiter melden : <%s>...\n",
+                        KartenTeilWenden};
 const TeilArt kBMap = {
     "B_", BMAP_TEIL_BYTES, "LadeBMapTeil", "Lade BMap %s\n",
-    "LadeBMapTeil: falsche Bekanntheitskarte angesprungen! Bitte beim Spielleiter melden : <%s>...\n"};
+    "LadeBMapTeil: falsche Bekanntheitskarte angesprungen! Bitte beim Spielleiter melden : <%s>...\n", nullptr};
 
 bool ImWelt(LONG teil) { return teil >= 0 && teil < TEILE; }
 
@@ -79,6 +89,7 @@ int LadeTeil(const TeilArt &art, const char *pfad, LONG tx, LONG ty, UBYTE **buf
             FreeVec(buf);
             return 0;
         }
+        if (art.wenden) art.wenden(buf);
         *buffer = buf;
         *file = f;
         return 1;
@@ -139,6 +150,13 @@ bool PfadSetzen(char *ziel, const char *pfad)
 }
 
 }  // namespace
+
+void WendeMapEntries(void *Eintraege, ULONG Anzahl)
+{
+    if (std::endian::native == std::endian::little || !Eintraege) return;
+    const size_t ende = (size_t)Anzahl * sizeof(MapEntry);
+    for (size_t at = 0; at < ende; at += sizeof(MapEntry)) fieldorder::SwapFields((UBYTE *)Eintraege, at, kMapEntry, ende);
+}
 
 int LadeKartenTeil(VekMapInfo *MapInfo, int MapNr, LONG TeilX, LONG TeilY)
 {
@@ -241,6 +259,7 @@ int SchreibeKartenTeil(VekMapInfo *MapInfo, int MapNr)
     if (BPTR f = MapInfo->KartenFHArray[MapNr]) {
         if (MapInfo->MapPtrArray[MapNr]) {
             CopyMapBack(MapInfo, MapNr);
+            kKarte.wenden((UBYTE *)MapInfo->MapPtrArray[MapNr]);  // freed below
             ok = SchreibeTeil(f, MapInfo->MapPtrArray[MapNr], TEIL_BYTES);
         } else {
             Close(f);

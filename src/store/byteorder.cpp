@@ -1,52 +1,18 @@
 // Byte-order conversion of every chunk layout. Each record is described once
-// by a table of its fields; one walker converts any record by its table, and
-// a compile-time check makes sure every table covers its record without gaps,
-// so a field added to a record without a row breaks the build.
+// by a table of its fields (store/fieldorder.h); one walker converts any
+// record by its table.
 #include <cstdio>
-#include <utility>
 
 #include "store/chunks_local.h"
+#include "store/fieldorder.h"
 #include "store/store.h"
 
 namespace chunkio {
 namespace {
 
-struct Record;
-
-struct Field {
-    UWORD offset;        // from the start of the record
-    UWORD size;          // bytes
-    UBYTE width;         // 2 or 4: converted in units of this width; 0: bytes, copied as they are
-    const Record *sub;   // a nested record converted by its own table
-};
-
-struct Record {
-    const Field *fields;
-    UWORD count;
-    UWORD start;         // first byte the table covers
-    UWORD size;          // end of the record
-};
-
-#define F_BYTES(T, f) Field{(UWORD)offsetof(T, f), (UWORD)sizeof(T::f), 0, nullptr}
-#define F_16(T, f) Field{(UWORD)offsetof(T, f), (UWORD)sizeof(T::f), 2, nullptr}
-#define F_32(T, f) Field{(UWORD)offsetof(T, f), (UWORD)sizeof(T::f), 4, nullptr}
-#define F_SUB(T, f, rec) Field{(UWORD)offsetof(T, f), (UWORD)sizeof(T::f), 0, &rec}
-#define RECORD(table, T, start) Record{table, (UWORD)(sizeof(table) / sizeof(Field)), start, (UWORD)sizeof(T)}
-
-// Fields back to back from start to the end, each width dividing its size.
-constexpr bool Covers(const Record &r)
-{
-    ULONG pos = r.start;
-    for (UWORD i = 0; i < r.count; ++i) {
-        const Field &f = r.fields[i];
-        if (f.offset != pos || f.size == 0) return false;
-        if (f.width != 0 && f.width != 2 && f.width != 4) return false;
-        if (f.width && f.size % f.width) return false;
-        if (f.sub && (f.width || f.sub->start != 0 || f.sub->size != f.size)) return false;
-        pos += f.size;
-    }
-    return pos == r.size;
-}
+using fieldorder::Covers;
+using fieldorder::Field;
+using fieldorder::Record;
 
 constexpr Field kHeadFields[] = {F_32(st_ChunkHead, ChunkID), F_32(st_ChunkHead, Version), F_32(st_ChunkHead, Length)};
 constexpr Record kHead = RECORD(kHeadFields, st_ChunkHead, 0);
@@ -291,27 +257,11 @@ const Layout *FindLayout(ULONG num)
 }
 
 // Converts the fields of the record at offset base of chunk; bytes at or
-// beyond end stay as they are.
+// beyond end stay as they are. File order is host order on a big-endian
+// host, where the walks still run to check the counts and records.
 void SwapRecord(UBYTE *chunk, size_t base, const Record &r, size_t end)
 {
-    for (UWORD i = 0; i < r.count; ++i) {
-        const Field &f = r.fields[i];
-        size_t at = base + f.offset;
-        if (f.sub) {
-            SwapRecord(chunk, at, *f.sub, end);
-            continue;
-        }
-        for (size_t k = 0; f.width && k < f.size; k += f.width) {
-            if (at + k + f.width > end) return;
-            UBYTE *q = chunk + at + k;
-            if (f.width == 2) {
-                std::swap(q[0], q[1]);
-            } else {
-                std::swap(q[0], q[3]);
-                std::swap(q[1], q[2]);
-            }
-        }
-    }
+    if (kLittleHost) fieldorder::SwapFields(chunk, base, r, end);
 }
 
 ULONG ReadCount(const UBYTE *p, UBYTE width, bool toHost)
@@ -376,7 +326,6 @@ bool SwapPayload(UBYTE *chunk, ULONG id, ULONG version, ULONG length, bool toHos
     std::printf("Routine: SwapByteOrderInChunk\n");
     const Layout *l = SelectLayout(id, version);
     if (!l) return false;
-    if (!kLittleHost) return true;
     size_t end = sizeof(st_ChunkHead) + (size_t)length;
     ULONG count = 0;
     if (l->countOffset && (size_t)l->countOffset + l->countWidth <= end)

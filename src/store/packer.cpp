@@ -250,6 +250,8 @@ UBYTE *EncodeData(UBYTE *o, size_t room, const uint32_t code[256], const UBYTE *
             for (; j + 8 <= k; j += 8) {
                 uint64_t eight;
                 std::memcpy(&eight, src + i + j, 8);
+                // Taken from the low byte up: the first byte must be the lowest.
+                if constexpr (std::endian::native == std::endian::big) eight = __builtin_bswap64(eight);
                 for (int b = 0; b < 8; ++b, eight >>= 8) {
                     uint32_t c = code[eight & 0xFF];
                     UBYTE two[2] = {(UBYTE)c, (UBYTE)(c >> 8)};

@@ -321,6 +321,13 @@ BOOL CaseImap(const char *Path)
 // ---- PMAP: map records into their tile files. The records are taken tile
 // by tile (in their order within a tile), so each tile is read and written
 // once however the records are interleaved. ----
+// A position field of a map record: little-endian on every host.
+ULONG PmapLong(const UBYTE *record, size_t field)
+{
+    const UBYTE *p = record + field;
+    return p[0] | (ULONG)p[1] << 8 | (ULONG)p[2] << 16 | (ULONG)p[3] << 24;
+}
+
 BOOL CasePmap(const char *Path)
 {
     bool broken = false;
@@ -347,10 +354,10 @@ BOOL CasePmap(const char *Path)
     std::vector<Eintrag> liste;
     liste.reserve(n);
     for (ULONG i = 0; i < n; ++i) {
-        MapEntry e;
-        std::memcpy(&e, rec + i * PMAP_ENTRY_SIZE, sizeof e);
-        if (e.X >= (ULONG)(TEILE * TEIL_BREITE) || e.Y >= (ULONG)(TEILE * TEIL_HOEHE)) continue;
-        liste.push_back({(e.Y / TEIL_HOEHE) * TEILE + e.X / TEIL_BREITE, i});
+        const ULONG x = PmapLong(rec + i * PMAP_ENTRY_SIZE, offsetof(MapEntry, X));
+        const ULONG y = PmapLong(rec + i * PMAP_ENTRY_SIZE, offsetof(MapEntry, Y));
+        if (x >= (ULONG)(TEILE * TEIL_BREITE) || y >= (ULONG)(TEILE * TEIL_HOEHE)) continue;
+        liste.push_back({(y / TEIL_HOEHE) * TEILE + x / TEIL_BREITE, i});
     }
     std::stable_sort(liste.begin(), liste.end(), [](const Eintrag &a, const Eintrag &b) { return a.teil < b.teil; });
 
@@ -372,12 +379,12 @@ BOOL CasePmap(const char *Path)
         if (ok) {
             for (size_t j = k; j < ende; ++j) {
                 const UBYTE *r = rec + liste[j].index * PMAP_ENTRY_SIZE;
-                MapEntry e;
-                std::memcpy(&e, r, sizeof e);
-                UBYTE *ziel = teil.data() + (e.X % TEIL_BREITE) * PMAP_ENTRY_SIZE +
-                              (e.Y % TEIL_HOEHE) * (PMAP_ENTRY_SIZE * TEIL_BREITE);
+                const ULONG x = PmapLong(r, offsetof(MapEntry, X)), y = PmapLong(r, offsetof(MapEntry, Y));
+                UBYTE *ziel = teil.data() + (x % TEIL_BREITE) * PMAP_ENTRY_SIZE +
+                              (y % TEIL_HOEHE) * (PMAP_ENTRY_SIZE * TEIL_BREITE);
                 std::memcpy(ziel, r, PMAP_ENTRY_SIZE);
-                if (hatDungeon && e.X == dx && e.Y == dy) ziel[offsetof(MapEntry, Spezial)] |= SPEZIAL_DUNGEON;
+                // The flag bit lies in the low byte, the first of the field.
+                if (hatDungeon && x == dx && y == dy) ziel[offsetof(MapEntry, Spezial)] |= SPEZIAL_DUNGEON;
             }
             ok = WriteFileAtomic(name, teil.data(), TEIL_BYTES, -1) == (int)TEIL_BYTES;
         }

@@ -61,18 +61,18 @@ template <size_t N> void Wandle(const Feld (&t)[N], const UBYTE *von, UBYTE *nac
     for (const Feld &f : t)
         for (size_t i = 0; i < f.anzahl; ++i) {
             const size_t at = basis + f.at + i * f.breite;
-            uint64_t v = 0;
-            if (lesen) {
-                for (int k = f.breite - 1; k >= 0; --k) v = v << 8 | von[at + k];
-                for (int k = 0; k < f.breite; ++k) nach[at + k] = 0;
-                std::memcpy(nach + at, &v, f.breite);  // host order: this build is little-endian
-            } else {
-                std::memcpy(&v, von + at, f.breite);
-                for (int k = 0; k < f.breite; ++k) nach[at + k] = (UBYTE)(v >> (8 * k));
+            // Byte k of the file is the k-th lowest; the host keeps it at host(k).
+            UBYTE feld[8];
+            std::memcpy(feld, von + at, f.breite);
+            for (int k = 0; k < f.breite; ++k) {
+                const int host = std::endian::native == std::endian::big ? f.breite - 1 - k : k;
+                if (lesen)
+                    nach[at + host] = feld[k];
+                else
+                    nach[at + k] = feld[host];
             }
         }
 }
-static_assert(std::endian::native == std::endian::little, "host-order fields are filled from the low bytes");
 
 void StadtWandeln(const UBYTE *von, UBYTE *nach, bool lesen)
 {

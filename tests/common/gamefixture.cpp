@@ -28,6 +28,7 @@ void SchreibeTeil(LONG tx, LONG ty, const std::vector<HexSetzen> &hexe)
         e.BesitzerID = h.besitzer;
     }
     MakeDirs("Map");
+    WendeMapEntries(teil.data(), (ULONG)teil.size());  // the file keeps them little-endian
     const UBYTE *p = (const UBYTE *)teil.data();
     WriteBytes("Map/M_" + std::to_string(tx) + "_" + std::to_string(ty) + ".map", Bytes(p, p + TEIL_BYTES));
 }

@@ -10,21 +10,50 @@
 
 namespace fs = std::filesystem;
 
+namespace {
+
+// An exclusive lock on a file, held while the object lives: released on
+// every way out, also when making the set throws.
+class FileLock {
+public:
+    explicit FileLock(const std::string &path) : fd_(open(path.c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0644))
+    {
+        if (fd_ >= 0 && flock(fd_, LOCK_EX) == 0) return;
+        if (fd_ >= 0) close(fd_);
+        throw std::runtime_error("cannot lock " + path);
+    }
+    ~FileLock()
+    {
+        flock(fd_, LOCK_UN);
+        close(fd_);
+    }
+    FileLock(const FileLock &) = delete;
+    FileLock &operator=(const FileLock &) = delete;
+
+private:
+    int fd_;
+};
+
+}  // namespace
+
+void MakeSharedOnce(const std::string &dir, const std::string &source,
+                    const std::function<void(const std::string &)> &make)
+{
+    FileLock lock(dir + ".lock");
+    const std::string done = dir + "/.complete";
+    std::error_code ec;
+    const auto made = fs::last_write_time(source, ec);
+    if (fs::exists(done) && fs::last_write_time(done) >= made) return;
+    fs::remove_all(dir, ec);
+    make(dir);
+    vektest::WriteText(done, "");
+}
+
 std::string SharedDemoSet()
 {
     static const std::string dir = [] {
-        const std::string d = std::string(VEK_BINARY_DIR) + "/test-demoset", done = d + "/.complete";
-        const int lock = open((d + ".lock").c_str(), O_CREAT | O_RDWR, 0644);
-        if (lock < 0 || flock(lock, LOCK_EX) != 0) throw std::runtime_error("cannot lock the shared demo set");
-        std::error_code ec;
-        const auto tool = fs::last_write_time(std::string(VEK_BINARY_DIR) + "/vekdemo", ec);
-        if (!fs::exists(done) || fs::last_write_time(done) < tool) {
-            fs::remove_all(d, ec);
-            vektest::MakeDemoData(d);
-            vektest::WriteText(done, "");
-        }
-        flock(lock, LOCK_UN);
-        close(lock);
+        const std::string d = std::string(VEK_BINARY_DIR) + "/test-demoset";
+        MakeSharedOnce(d, std::string(VEK_BINARY_DIR) + "/vekdemo", vektest::MakeDemoData);
         return d;
     }();
     return dir;

@@ -137,14 +137,27 @@ RunResult RunProgram(const std::string &program, const std::vector<std::string> 
     return Run(program, args, cwd, timeoutSeconds, false);
 }
 
+namespace {
+
+// A program of this build, started through the launcher of a cross build.
+RunResult RunOwnProgram(const std::string &program, std::vector<std::string> args, const std::string &cwd,
+                        int timeoutSeconds, bool closeWindow)
+{
+    if (!*VEK_LAUNCHER) return Run(program, args, cwd, timeoutSeconds, closeWindow);
+    args.insert(args.begin(), program);
+    return Run(VEK_LAUNCHER, args, cwd, timeoutSeconds, closeWindow);
+}
+
+}  // namespace
+
 RunResult RunClient(const std::vector<std::string> &args, const std::string &cwd)
 {
-    return Run(VEKCLIENT_PATH, args, cwd, 30, true);
+    return RunOwnProgram(VEKCLIENT_PATH, args, cwd, 30, true);
 }
 
 void MakeDemoData(const std::string &dir)
 {
-    RunResult r = RunProgram(std::string(VEK_BINARY_DIR) + "/vekdemo", {dir}, ".");
+    RunResult r = RunOwnProgram(std::string(VEK_BINARY_DIR) + "/vekdemo", {dir}, ".", 30, false);
     if (r.status != 0) throw std::runtime_error("vekdemo failed: " + r.output);
 }
 

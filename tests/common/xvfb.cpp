@@ -1,6 +1,8 @@
 // A private Xvfb server and xwd screenshots for tests on a real X display.
 #include "common/xvfb.h"
 
+#include <bit>
+
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
@@ -49,6 +51,11 @@ Xvfb::Xvfb(const std::string &program, int w, int h)
         dup2(null, 2);
         const std::string fd = std::to_string(fds[1]);
         const std::string screen = std::to_string(w) + "x" + std::to_string(h) + "x24";
+        // A big-endian client run under emulation meets a little-endian
+        // server here: shared-memory images would reach it unswapped.
+        if (std::endian::native == std::endian::big)
+            execl(program.c_str(), program.c_str(), "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(),
+                  "-nolisten", "tcp", "-extension", "MIT-SHM", (char *)nullptr);
         execl(program.c_str(), program.c_str(), "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(),
               "-nolisten", "tcp", (char *)nullptr);
         _exit(127);

@@ -220,10 +220,12 @@ TEST(GfxNames, ConvertedPictureNames)
 
 TEST_P(HighColour, FirstLoadWritesTheConvertedPictureAndTheSecondStartConvertsNothing)
 {
-    // Derived by hand: [0, 5] with entry 5 pure red; 16-bit words and 32-bit
-    // words in host (little-endian) order.
-    const Bytes golden16 = {0x00, 0x00, 0x00, 0xF8};
-    const Bytes golden32 = {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xFF, 0xFF};
+    // Derived by hand: [0, 5] with entry 5 pure red; the cache holds the
+    // pixel words in host order.
+    const UWORD words16[2] = {0x0000, 0xF800};
+    const ULONG words32[2] = {0x00000000, 0xFFFF0000};
+    const Bytes golden16((const UBYTE *)words16, (const UBYTE *)words16 + sizeof words16);
+    const Bytes golden32((const UBYTE *)words32, (const UBYTE *)words32 + sizeof words32);
     WriteGfxIndex("Data/Path", 20, {{.n = 7, .w = 2, .h = 1, .pic = "Vek:Bobs/Karte/x.iff"}});
     WriteFile("Bobs/Karte/x.chk", {0, 5});
 

@@ -2,7 +2,10 @@
 // take-back of too many workers, fish into the granaries and the harvest sum.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <bit>
 #include <cstring>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -31,12 +34,27 @@ MapCultivation Feld(UWORD x, UWORD y, UWORD nahrung, UWORD holz, UWORD stein)
     return c;
 }
 
+// Block files keep their records little-endian: three 16-bit fields, eleven
+// 32-bit and twenty-four 16-bit. The same swap turns a record either way.
+MapCultivation Gewendet(MapCultivation c)
+{
+    if (std::endian::native == std::endian::big) {
+        UBYTE *p = (UBYTE *)&c;
+        for (const auto &[anzahl, breite] : {std::pair{3, 2}, std::pair{11, 4}, std::pair{24, 2}})
+            for (int k = 0; k < anzahl; ++k, p += breite) std::reverse(p, p + breite);
+    }
+    return c;
+}
+
 void SchreibeBlock(ULONG bx, ULONG by, const std::vector<MapCultivation> &felder)
 {
     vektest::MakeDirs("Map");
-    const UBYTE *p = (const UBYTE *)felder.data();
-    vektest::WriteBytes("Map/C_" + std::to_string(bx) + "_" + std::to_string(by) + ".vek",
-                        Bytes(p, p + felder.size() * sizeof(MapCultivation)));
+    Bytes b;
+    for (const MapCultivation &c : felder) {
+        const MapCultivation f = Gewendet(c);
+        b.insert(b.end(), (const UBYTE *)&f, (const UBYTE *)&f + sizeof f);
+    }
+    vektest::WriteBytes("Map/C_" + std::to_string(bx) + "_" + std::to_string(by) + ".vek", b);
 }
 
 std::vector<MapCultivation> LeseBlock(ULONG bx, ULONG by)
@@ -44,6 +62,7 @@ std::vector<MapCultivation> LeseBlock(ULONG bx, ULONG by)
     Bytes b = vektest::ReadBytes("Map/C_" + std::to_string(bx) + "_" + std::to_string(by) + ".vek");
     std::vector<MapCultivation> v(b.size() / sizeof(MapCultivation));
     if (!v.empty()) std::memcpy(v.data(), b.data(), v.size() * sizeof(MapCultivation));
+    for (MapCultivation &c : v) c = Gewendet(c);
     return v;
 }
 
@@ -315,9 +334,11 @@ TEST_F(Felder, HarvestSumAddsUnworkedFieldsAsInAutomaticMode)
 
 TEST_F(Felder, BlockFileRecordsAndHostileSizes)
 {
-    // A record with a distinct value in every field, stored and read back.
+    // A record with a distinct value in every field (file bytes 1, 2, 3, ...),
+    // stored and read back.
     MapCultivation c;
     for (size_t i = 0; i < sizeof c; ++i) ((UBYTE *)&c)[i] = (UBYTE)(i + 1);
+    c = Gewendet(c);
     ListHeader *l = CreateList(LISTE_MAPCULT);
     ListNode *n = (ListNode *)AllocVec(l->TypSize, MEMF_CLEAR);
     std::memcpy(NodeData(n), &c, sizeof c);

@@ -1,6 +1,7 @@
 // Byte order, dice, the date stamp, goods prices, race names and pointers.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
@@ -19,11 +20,21 @@ namespace {
 
 TEST(ByteOrder, SwapsOnThisHost)
 {
-    // Built and run on little-endian hosts only.
-    EXPECT_EQ(SwapLong(0x11223344u), 0x44332211u);
-    EXPECT_EQ(SwapLong(0x000000FFu), 0xFF000000u);
-    EXPECT_EQ(SwapWord(0xDDEE), 0xEEDD);
-    EXPECT_EQ(SwapWord(0x00FF), 0xFF00);
+    // Big-endian bytes as a file holds them, read into memory and swapped,
+    // give the number on either host: reversed on a little-endian host,
+    // unchanged on a big-endian one.
+    constexpr bool big = std::endian::native == std::endian::big;
+    EXPECT_EQ(SwapLong(0x11223344u), big ? 0x11223344u : 0x44332211u);
+    EXPECT_EQ(SwapLong(0x000000FFu), big ? 0x000000FFu : 0xFF000000u);
+    EXPECT_EQ(SwapWord(0xDDEE), big ? 0xDDEE : 0xEEDD);
+    EXPECT_EQ(SwapWord(0x00FF), big ? 0x00FF : 0xFF00);
+    const uint8_t file[4] = {0x11, 0x22, 0x33, 0x44};
+    ULONG l;
+    UWORD w;
+    std::memcpy(&l, file, 4);
+    std::memcpy(&w, file, 2);
+    EXPECT_EQ(SwapLong(l), 0x11223344u);
+    EXPECT_EQ(SwapWord(w), 0x1122);
 }
 
 TEST(ByteOrder, SwapPCAmigaConvertsInPlace)

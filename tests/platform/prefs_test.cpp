@@ -417,9 +417,19 @@ TEST_F(PrefsTest, RunMarker)
 
 std::string TextAt(const Bytes &b, size_t offset) { return std::string((const char *)b.data() + offset); }
 
-uint32_t U32At(const Bytes &b, size_t o)
+// The options record is written in the host's byte order.
+uint32_t HostU32At(const Bytes &b, size_t o)
 {
-    return b[o] | (uint32_t)b[o + 1] << 8 | (uint32_t)b[o + 2] << 16 | (uint32_t)b[o + 3] << 24;
+    uint32_t v;
+    std::memcpy(&v, &b.at(o + 3) - 3, 4);
+    return v;
+}
+
+uint16_t HostU16At(const Bytes &b, size_t o)
+{
+    uint16_t v;
+    std::memcpy(&v, &b.at(o + 1) - 1, 2);
+    return v;
 }
 
 TEST_F(PrefsTest, OptionDefaultsAtTheirOffsets)
@@ -433,16 +443,14 @@ TEST_F(PrefsTest, OptionDefaultsAtTheirOffsets)
     ASSERT_EQ(OptionenPrefsSave(), 1);
     const Bytes b = ReadBytes(OPTIONEN);
     ASSERT_EQ(b.size(), 570u);
-    // Written on a little-endian host: host order is little-endian here.
-    EXPECT_EQ(U32At(b, 0), 0xFDu) << "the full wanted set, whatever this run's mask";
+    EXPECT_EQ(HostU32At(b, 0), 0xFDu) << "the full wanted set, whatever this run's mask";
     EXPECT_EQ(b[4], 4);
     EXPECT_EQ(b[5], 0x01);
     EXPECT_EQ(TextAt(b, 6), "nobody.device");
-    EXPECT_EQ(b[46], 1);
-    EXPECT_EQ(b[47], 0);
+    EXPECT_EQ(HostU16At(b, 46), 1u);
     EXPECT_EQ(b[48] | b[49], 0);
-    EXPECT_EQ(U32At(b, 50), 0xFFFFFFFFu);
-    EXPECT_EQ(Bytes(b.begin() + 54, b.begin() + 58), (Bytes{0x54, 0x56, 0x00, 0x00}));
+    EXPECT_EQ(HostU32At(b, 50), 0xFFFFFFFFu);
+    EXPECT_EQ(HostU32At(b, 54), 0x5654u);
     EXPECT_EQ(b[58], 50);
     EXPECT_EQ(b[59], 50);
     EXPECT_EQ(TextAt(b, 60), OPTIONEN_POP_PLATZHALTER);
@@ -453,17 +461,17 @@ TEST_F(PrefsTest, OptionDefaultsAtTheirOffsets)
     EXPECT_EQ(TextAt(b, 220), OPTIONEN_EMAIL_PLATZHALTER);
     EXPECT_EQ(TextAt(b, 260), "username");
     EXPECT_EQ(TextAt(b, 340), "serial.device");
-    EXPECT_EQ(U32At(b, 380), 1u);
+    EXPECT_EQ(HostU32At(b, 380), 1u);
     EXPECT_EQ(TextAt(b, 384), "AT&F");
     EXPECT_EQ(TextAt(b, 424), "ATDT555");
-    EXPECT_EQ(U32At(b, 548), 22800u);
-    EXPECT_EQ(U32At(b, 552), 77u);
+    EXPECT_EQ(HostU32At(b, 548), 22800u);
+    EXPECT_EQ(HostU32At(b, 552), 77u);
     EXPECT_EQ(b[556] | b[557], 0);
-    EXPECT_EQ(b[558], 1);
+    EXPECT_EQ(HostU16At(b, 558), 1u);
     EXPECT_EQ(b[560], 0);
     EXPECT_EQ(b[561], 1);
     EXPECT_EQ(b[565], 0x5A);
-    EXPECT_EQ(U32At(b, 566), 1u);
+    EXPECT_EQ(HostU32At(b, 566), 1u);
     for (size_t o : {6, 60, 100, 140, 180, 220, 260, 300, 340, 384})
         for (size_t i = o + TextAt(b, o).size(); i < o + 40; ++i) EXPECT_EQ(b[i], 0) << i;
 

@@ -1,5 +1,6 @@
 // The fatal end and the system information.
 #include <gtest/gtest.h>
+#include <bit>
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -33,6 +34,13 @@ TEST(Error, PrintsReleasesAndEndsWithStatusOne)
     EXPECT_NE(out.find("MemFreedCounter     "), std::string::npos);
 }
 
+TEST(CheckByteOrder, AcceptsTheHostItWasBuiltFor)
+{
+    StdoutCapture cap;
+    EXPECT_EQ(CheckByteOrder(), 1);
+    EXPECT_EQ(cap.Take(), "");
+}
+
 TEST(CheckSystem, FillsTheSystemInformation)
 {
     StdoutCapture cap;
@@ -44,7 +52,13 @@ TEST(CheckSystem, FillsTheSystemInformation)
     EXPECT_STREQ(UserSystem.Version, "Version LINUX");
     EXPECT_STREQ(UserSystem.RegOwner, "UNKNOWN");
     EXPECT_EQ(UserSystem.SoundMask, 0x6Du);
-    EXPECT_NE(out.find("Prozessor    :   LITTLEENDIAN\nHersteller   :   x86\n"), std::string::npos) << out;
+    const bool big = std::endian::native == std::endian::big;
+    EXPECT_STREQ(UserSystem.ProzIdentifier, big ? "BIGENDIAN" : "LITTLEENDIAN");
+    EXPECT_STREQ(UserSystem.ProzVendor, big ? "PPC" : "x86");
+    EXPECT_NE(out.find(std::string("Prozessor    :   ") + UserSystem.ProzIdentifier +
+                       "\nHersteller   :   " + UserSystem.ProzVendor + "\n"),
+              std::string::npos)
+        << out;
 }
 
 TEST(MakeRoredIdezTab, PointsAtTheStoryTitlesByID)

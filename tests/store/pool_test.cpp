@@ -131,14 +131,18 @@ TEST(CalcChunkSumme, SignedBytesMinusOne)
 
 TEST_F(Pool, AddToAMissingPoolGivesInfoAndTheChunk)
 {
-    // INFO of player 7 with FORS present, VekSystem 2 in host order, the first
-    // six hex digits of the address, the checksum 0x5E4 in host order at 42.
-    static const uint8_t golden[80] = {
+    // INFO of player 7 with FORS present, VekSystem 2 at 24 in host order, the
+    // first six hex digits of the address, the checksum 0x5E4 in host order at
+    // 42 (a sum of bytes: the same on either host).
+    uint8_t golden[80] = {
         'I', 'N', 'F', 'O', 'V', '0', '0', '1', 0, 0, 0, 0x28, 0, 0, 0, 7, 0, 0x04, 0, 0x02, 0, 0, 0, 0,
-        2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xE4, 0x05, 0, 0,
+        0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
         '0', 'a', '1', 'b', '2', 'c',
         'F', 'O', 'R', 'S', 'V', '0', '0', '1', 0, 0, 0, 0x10, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-    static_assert(kLittleHost, "the golden pool holds host-order fields of a little-endian host");
+    const UWORD system = 2;
+    const ULONG firstSum = 0x5E4;
+    std::memcpy(golden + 24, &system, 2);
+    std::memcpy(golden + 42, &firstSum, 4);
     void *fors = AllocChunk(CN_FORS, 0, 1);
     ASSERT_EQ(AddChunkPool(fors, kPool), 1);
     Bytes pool = ReadBytes(kPool);
@@ -150,8 +154,7 @@ TEST_F(Pool, AddToAMissingPoolGivesInfoAndTheChunk)
     uint32_t sum;
     std::memcpy(&sum, &again[42], 4);
     EXPECT_EQ(sum, 0x5CDu);
-    again[42] = 0xE4;
-    again[43] = 0x05;
+    std::memcpy(&again[42], &firstSum, 4);
     EXPECT_EQ(again, pool) << "only the checksum changed";
     FreeChunk(fors);
 }

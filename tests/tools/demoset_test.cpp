@@ -68,7 +68,7 @@ TEST_F(DemoSet, SameBytesOnEveryRunSmallAndQuick)
         total += x.size();
     }
     std::printf("demo set: %zu files, %.1f MB, written in %.2f s\n", a.size(), total / 1048576.0, seconds);
-    EXPECT_LT(seconds, 30.0);  // a guard against a generator gone slow, also under the sanitizers on a loaded machine
+    EXPECT_LT(seconds, *VEK_LAUNCHER ? 60.0 : 30.0);  // a guard against a generator gone slow, also under the sanitizers on a loaded machine
     EXPECT_LT(total, 28u << 20);
 }
 

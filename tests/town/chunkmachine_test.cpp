@@ -3,6 +3,7 @@
 // and the player list.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -264,12 +265,29 @@ MapEntry Hex(ULONG x, ULONG y, UWORD art, ULONG spezial = 0)
     return e;
 }
 
+// Map records are little-endian in the chunk and the tile files on every
+// host: the same swap turns them either way.
+MapEntry LittleEndian(MapEntry e)
+{
+    if (std::endian::native == std::endian::big) {
+        e.X = __builtin_bswap32(e.X);
+        e.Y = __builtin_bswap32(e.Y);
+        e.Art = __builtin_bswap16(e.Art);
+        e.BesitzerID = __builtin_bswap32(e.BesitzerID);
+        e.Spezial = __builtin_bswap32(e.Spezial);
+    }
+    return e;
+}
+
 void PutPmap(const std::vector<MapEntry> &hexes)
 {
     Bytes b(sizeof(st_ChunkHead) + hexes.size() * sizeof(MapEntry) + 1, 0);
     st_ChunkHead h{ID_PMAP, VERSION_V001, (ULONG)(hexes.size() * sizeof(MapEntry))};
     std::memcpy(b.data(), &h, sizeof h);
-    if (!hexes.empty()) std::memcpy(b.data() + sizeof h, hexes.data(), hexes.size() * sizeof(MapEntry));
+    for (size_t i = 0; i < hexes.size(); ++i) {
+        const MapEntry e = LittleEndian(hexes[i]);
+        std::memcpy(b.data() + sizeof h + i * sizeof e, &e, sizeof e);
+    }
     Put(b, POOL_IN);
 }
 
@@ -278,7 +296,7 @@ MapEntry HexIn(const std::string &tile, size_t offset)
     const Bytes b = ReadBytes(tile);
     MapEntry e{};
     if (b.size() == TEIL_BYTES) std::memcpy(&e, &b[offset], sizeof e);
-    return e;
+    return LittleEndian(e);
 }
 
 TEST(ChunkMachinePmap, RecordsLandInTheirTilesAndOutsideTheWorldNowhere)

@@ -144,8 +144,10 @@ TEST(Warehouse, AssignmentFileOnlyWhenWhole)
 {
     for (size_t size : {0, 75, 76, 77, 152}) {
         GameDir dir;
-        Bytes b(size, 0);
-        for (size_t i = 0; i < size; ++i) b[i] = (uint8_t)(i % 4 == 0 ? i / 4 + 1 : 0);
+        // The numbers 1, 2, 3, ... in host order, cut to size bytes.
+        ULONG numbers[38];
+        for (ULONG k = 0; k < 38; ++k) numbers[k] = k + 1;
+        const Bytes b((const uint8_t *)numbers, (const uint8_t *)numbers + size);
         if (size) vektest::WriteBytes(LUXUS_FILE, b);
         ULONG z[LUXUS_LINIEN];
         std::fill(z, z + LUXUS_LINIEN, 77u);

@@ -277,7 +277,7 @@ Bytes Cut(Bytes b, size_t n)
 
 Bytes SetLong(Bytes b, size_t at, uint32_t v)
 {
-    for (int i = 0; i < 4; ++i) b[at + i] = (uint8_t)(v >> (24 - 8 * i));
+    for (int i = 0; i < 4; ++i) b.at(at + i) = (uint8_t)(v >> (24 - 8 * i));
     return b;
 }
 

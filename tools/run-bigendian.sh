@@ -1,0 +1,107 @@
+#!/usr/bin/env bash
+# The big-endian build: cross-compiles the client for s390x against a Debian
+# sysroot unpacked into the build folder (kept there, so a rerun does not
+# fetch it again), runs test programs under qemu-user, checks that its demo
+# set equals the little-endian one except for what is kept in host order,
+# and starts the client.
+#   bash tools/run-bigendian.sh [build folder] [little-endian build folder]
+# The little-endian build (default build-plain) is configured when missing.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash tools/setup.sh g++-s390x-linux-gnu qemu-user mmdebstrap
+dir=${1:-build-be}
+le=${2:-build-plain}
+jobs=$(nproc)
+export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
+
+arch=s390x
+triplet=s390x-linux-gnu
+# The test programs of these folders run under qemu, whichever tests they
+# hold now or later: the libraries whose files and records depend on the
+# host's byte order, the client's own start-up and the demo set read back.
+folders=(platform gfx ui store media map net program tools)
+pkgs=libsdl1.2-compat-dev,libsdl-mixer1.2-dev,libsdl-net1.2-dev,libmp3lame-dev,libgtest-dev,libstdc++6
+
+mkdir -p "$dir"
+dir=$(cd "$dir" && pwd)
+sysroot=$dir/sysroot
+
+# The sysroot comes from this machine's own Debian mirror, main and updates
+# only: the security suite carries no s390x packages.
+if [ "$(cat "$sysroot/.complete" 2>/dev/null)" != "$pkgs" ]; then
+  . /etc/os-release
+  suite=$VERSION_CODENAME
+  mirror=$(apt-get indextargets --format '$(REPO_URI) $(RELEASE)' | awk -v s="$suite" '$2 == s {print $1; exit}')
+  [ -n "$mirror" ] || { echo "run-bigendian: no $suite mirror in the apt sources" >&2; exit 1; }
+  rm -rf "$sysroot"
+  mmdebstrap --quiet --mode=root --variant=extract --arch="$arch" --include="$pkgs" "$suite" "$sysroot" \
+    "deb $mirror $suite main" "deb $mirror $suite-updates main"
+  echo "$pkgs" >"$sysroot/.complete"
+fi
+
+# Programs that start another program of this build (the client, the demo
+# generator) find it through this wrapper: binfmt_misc may not be mounted.
+run=$dir/qemu-run
+printf '#!/bin/sh\nexec qemu-%s -L "%s" "$@"\n' "$arch" "$sysroot" >"$run"
+chmod +x "$run"
+
+cat >"$dir/toolchain.cmake" <<EOF
+set(CMAKE_SYSTEM_NAME Linux)
+set(CMAKE_SYSTEM_PROCESSOR $arch)
+set(CMAKE_C_COMPILER $triplet-gcc)
+set(CMAKE_CXX_COMPILER $triplet-g++)
+set(CMAKE_LIBRARY_ARCHITECTURE $triplet)
+set(CMAKE_SYSROOT $sysroot)
+set(CMAKE_FIND_ROOT_PATH $sysroot /usr/$triplet)
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+set(CMAKE_CROSSCOMPILING_EMULATOR $run)
+set(ENV{PKG_CONFIG_LIBDIR} $sysroot/usr/lib/$triplet/pkgconfig:$sysroot/usr/share/pkgconfig)
+set(ENV{PKG_CONFIG_SYSROOT_DIR} $sysroot)
+set(ENV{PKG_CONFIG_PATH} "")
+EOF
+
+cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$dir/toolchain.cmake" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DVEK_BENCH=OFF >/dev/null
+targets=(vekclient vekdemo)
+for f in "${folders[@]}"; do [ -d "tests/$f" ] && targets+=("test_$f"); done
+cmake --build "$dir" -j"$jobs" --target "${targets[@]}"
+# Only the tests of these programs run (each test is labelled by its folder).
+labels=$(IFS='|'; echo "${folders[*]}")
+(cd "$dir" && ctest --output-on-failure -j"$jobs" --timeout 300 -L "^($labels)\$")
+
+# The big-endian demo set equals the little-endian one but for what is kept
+# in host order; the little-endian build's test compares the two.
+rm -rf "$dir/demo"
+"$run" "$dir/vekdemo" "$dir/demo" >/dev/null
+[ -f "$le/CMakeCache.txt" ] || cmake -S . -B "$le" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$le" -j"$jobs" --target test_tools >/dev/null
+VEK_OTHER_DEMO_SET="$dir/demo" "$le/tests/test_tools" --gtest_filter='DemoByteOrder.*' --gtest_brief=1
+
+# The client starts as on a little-endian host: its version, and a start on
+# the demo set that reaches the title screen, which is then closed (SDL turns
+# SIGTERM into a window-close event).
+"$run" "$dir/vekclient" -version
+log=$dir/client.log
+(cd "$dir/demo" && exec "$run" "$dir/vekclient" -window) >"$log" 2>&1 &
+client=$!
+for _ in $(seq 600); do
+  grep -q 'TitelScreen' "$log" && break
+  kill -0 "$client" 2>/dev/null || break
+  sleep 0.2
+done
+sleep 2
+# Each close may first bring a question; closed again until it ends.
+for _ in $(seq 150); do kill -TERM "$client" 2>/dev/null || break; sleep 0.2; done
+kill -KILL "$client" 2>/dev/null && echo "run-bigendian: the client did not end when closed" >&2
+status=0
+wait "$client" || status=$?
+if [ "$status" != 0 ] || ! grep -Eq '^(Routine: TitelScreen|TitelScreen: noch nicht eingebaut)$' "$log" ||
+   grep -q 'TitelScreen: Konnte' "$log"; then
+  tail -n 40 "$log"
+  echo "run-bigendian: the client did not reach the title screen" >&2
+  exit 1
+fi
+echo "run-bigendian: the client reached the title screen"
