@@ -131,7 +131,7 @@ void AppendLog(const std::string &line)
     auto b = vektest::ReadBytes("./Data/steps.log");
     std::string s(b.begin(), b.end());
     s += line + "\n";
-    WriteFileAtomic("./Data/steps.log", s.data(), (ULONG)s.size(), -1);
+    if (!WriteFileAtomic("./Data/steps.log", s.data(), (ULONG)s.size(), -1)) ADD_FAILURE() << "steps log not written";
 }
 
 BOOL FakeChunkMachine(const char *path, ULONG flags, ULONG mode)
