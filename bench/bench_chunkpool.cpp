@@ -3,7 +3,7 @@
 // MB/s, and loading one chunk from behind the map records.
 #include <benchmark/benchmark.h>
 
-#include "benchquiet.h"
+#include "benchmain.h"
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -131,4 +131,4 @@ BENCHMARK(BM_LoadChunk2Mem_BehindTheMap)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
-int main(int argc, char **argv) { return RunQuietBenchmarks(argc, argv); }
+int main(int argc, char **argv) { return RunBenchmarksQuietly(argc, argv); }

@@ -20,7 +20,11 @@ inline int RunBenchmarksQuietly(int argc, char **argv)
     return 0;
 }
 
+#include <climits>
 #include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
 
 #include "gfx/pixfmt.h"
 #include "gfx/sdlinit.h"
@@ -46,4 +50,19 @@ inline void OpenDummyDisplay32(int w, int h)
     BobScreen = SDL_DisplayFormat(SDL_CreateRGBSurface(SDL_SWSURFACE, 640, 480, 32, 0xFF0000, 0xFF00, 0xFF, 0));
     BobScreen2 = SDL_DisplayFormat(BobScreen);
     DBScreen = SDL_DisplayFormat(SDLViewSurface);
+}
+
+// A fresh demo set written by this build's generator into a new directory
+// under /tmp (named after stem), made the working directory; ends the run
+// when that fails. The directory's path.
+inline std::string DemoSetWorkingDir(const char *stem)
+{
+    char exe[PATH_MAX] = {};
+    if (readlink("/proc/self/exe", exe, sizeof exe - 1) <= 0) std::exit(1);
+    const std::string vekdemo = std::filesystem::path(exe).parent_path().parent_path() / "vekdemo";
+    std::string tmpl = std::string("/tmp/") + stem + ".XXXXXX";
+    if (!mkdtemp(tmpl.data())) std::exit(1);
+    if (std::system((vekdemo + " " + tmpl + " > /dev/null").c_str()) != 0) std::exit(1);
+    if (chdir(tmpl.c_str()) != 0) std::exit(1);
+    return tmpl;
 }

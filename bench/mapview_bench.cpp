@@ -81,13 +81,7 @@ struct Umgebung {
     std::string pfad;
     Umgebung()
     {
-        char exe[PATH_MAX] = {};
-        if (readlink("/proc/self/exe", exe, sizeof exe - 1) <= 0) std::exit(1);
-        const std::string vekdemo = std::filesystem::path(exe).parent_path().parent_path() / "vekdemo";
-        char tmpl[] = "/tmp/vekkarte-bench.XXXXXX";
-        pfad = mkdtemp(tmpl);
-        if (std::system((vekdemo + " " + pfad + " > /dev/null").c_str()) != 0) std::exit(1);
-        if (chdir(pfad.c_str()) != 0) std::exit(1);
+        pfad = DemoSetWorkingDir("vekkarte-bench");
         SchreibeWelt();
 
         OpenDummyDisplay32(kBreite, kHoehe);

@@ -5,7 +5,7 @@
 // Run the second with VEK_DEMO_DIR naming a demo set (its modules).
 #include <benchmark/benchmark.h>
 
-#include "benchquiet.h"
+#include "benchmain.h"
 
 #include <SDL/SDL.h>
 #include <dirent.h>
@@ -137,4 +137,4 @@ BENCHMARK(BM_MusicThreadIdle)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-int main(int argc, char **argv) { return RunQuietBenchmarks(argc, argv); }
+int main(int argc, char **argv) { return RunBenchmarksQuietly(argc, argv); }

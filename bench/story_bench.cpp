@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "benchfont.h"
-#include "benchquiet.h"
+#include "benchmain.h"
 #include "gfx/font.h"
 #include "gfx/graphics.h"
 #include "realm/storymarkup.h"
@@ -114,5 +114,5 @@ BENCHMARK(BM_TextAtKnownPlaces)->Unit(benchmark::kMillisecond);
 int main(int argc, char **argv)
 {
     setenv("SDL_VIDEODRIVER", "dummy", 0);
-    return RunQuietBenchmarks(argc, argv);
+    return RunBenchmarksQuietly(argc, argv);
 }
