@@ -330,7 +330,8 @@ BOOL BTTextBox(LokaleDatenRoredIdez *ld, const char *text)
         return close(FALSE);
     }
     b.Region = GetScreenRegion(kBoxFile, SR_GADGETDATA);
-    if (!b.Region) {
+    // The link buttons are the sixth to eleventh gadgets; a shorter file has none to press.
+    if (!b.Region || b.Region->CountGadgetData < (ULONG)(kFirstLinkGadget + STORY_BUTTONS)) {
         std::printf("BTTextBox : Kann TitelbarDaten nicht laden!\n");
         return close(FALSE);
     }
