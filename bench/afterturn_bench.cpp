@@ -18,7 +18,7 @@
 #include "platform/memfile.h"
 #include "platform/system.h"
 #include "store/store.h"
-#include "town/towns.h"
+#include "map/towns.h"
 
 namespace {
 

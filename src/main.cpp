@@ -17,7 +17,7 @@
 #include "gfx/sdlinit.h"
 #include "platform/system.h"
 #include "store/store.h"
-#include "town/towns.h"
+#include "map/towns.h"
 #include "town/turn.h"
 
 int main(int argc, char **argv)

@@ -23,7 +23,7 @@
 #include "store/lists.h"
 #include "store/store.h"
 #include "town/chunkmachine.h"
-#include "town/towns.h"
+#include "map/towns.h"
 #include "ui/dialogs.h"
 #include "ui/gadgets.h"
 #include "ui/input.h"

@@ -15,7 +15,7 @@
 #include "store/lists.h"
 #include "store/store.h"
 #include "town/residenz.h"
-#include "town/towns.h"
+#include "map/towns.h"
 #include "town/turn.h"
 
 namespace {

@@ -25,7 +25,7 @@
 #include "store/letters.h"
 #include "store/store.h"
 #include "town/chunkmachine.h"
-#include "town/towns.h"
+#include "map/towns.h"
 #include "ui/dialogs.h"
 
 namespace {

@@ -30,7 +30,7 @@
 #include "platform/prefs.h"
 #include "platform/system.h"
 #include "store/store.h"
-#include "town/towns.h"
+#include "map/towns.h"
 #include "ui/gadgets.h"
 #include "ui/screendat.h"
 

@@ -23,7 +23,7 @@
 #include "platform/system.h"
 #include "store/converters.h"
 #include "store/store.h"
-#include "town/towns.h"
+#include "map/towns.h"
 
 using namespace vektest;
 

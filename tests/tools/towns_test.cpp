@@ -15,7 +15,7 @@
 #include "common/shareddemo.h"
 #include "store/store.h"
 #include "town/gameinit.h"
-#include "town/towns.h"
+#include "map/towns.h"
 
 namespace fs = std::filesystem;
 

@@ -15,7 +15,7 @@
 #include "platform/system.h"
 #include "store/store.h"
 #include "town/residenz.h"
-#include "town/towns.h"
+#include "map/towns.h"
 
 namespace {
 

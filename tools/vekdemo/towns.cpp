@@ -19,7 +19,7 @@
 #include "store/figurart.h"
 #include "store/figures.h"
 #include "store/store.h"
-#include "town/towns.h"
+#include "map/towns.h"
 
 namespace vekdemo {
 

@@ -1,7 +1,7 @@
 // Town record and town files: codecs, names, the town list and the routines
 // that find, found and rename towns. Every file is replaced whole at once;
 // a record that takes a new name is written before the old file goes.
-#include "town/towns.h"
+#include "map/towns.h"
 
 #include <algorithm>
 #include <bit>
@@ -15,7 +15,7 @@
 #include "platform/system.h"
 #include "store/figures.h"
 #include "store/store.h"
-#include "town/towns_local.h"
+#include "map/towns_local.h"
 
 // ---- codecs ----
 

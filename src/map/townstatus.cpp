@@ -21,8 +21,8 @@
 #include "store/converters.h"
 #include "store/figures.h"
 #include "store/store.h"
-#include "town/towns.h"
-#include "town/towns_local.h"
+#include "map/towns.h"
+#include "map/towns_local.h"
 
 namespace {
 

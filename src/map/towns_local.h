@@ -1,7 +1,7 @@
 // Helpers shared by the town files and the after-turn update.
 #pragma once
 #include <cstddef>
-#include "town/towns.h"
+#include "map/towns.h"
 
 UWORD AntiID(const GebaeudeAbhaengigkeiten &Slot, int i);  // NotID1..8 for i 0..7
 void KopiereName(char *Ziel, const char *Quelle);          // at most 79 characters, NUL-filled to 80

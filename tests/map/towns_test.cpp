@@ -13,7 +13,7 @@
 #include "platform/gamevalues.h"
 #include "platform/memfile.h"
 #include "platform/system.h"
-#include "town/towns.h"
+#include "map/towns.h"
 
 namespace {
 
