@@ -283,13 +283,3 @@ void FreeKartenScreenSfx(LokaleDatenKartenScreen *st)
         }
 }
 
-// Filled in by the info box, figure lists, overlays, position read-out and
-// motion effect.
-int UpdateInfoBox(LokaleDatenKartenScreen *) { return 1; }
-int UpdateFigurRequester(LokaleDatenKartenScreen *, ULONG) { return 1; }
-void ZeigeRohstoffe(LokaleDatenKartenScreen *, int) {}
-void ZeigeSymbolkarte(LokaleDatenKartenScreen *, int) {}
-void ShowPosition(LokaleDatenKartenScreen *st)
-{
-    if (st && st->VekMapInfoPtr) st->VekMapInfoPtr->UpdateMap = 0;
-}

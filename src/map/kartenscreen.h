@@ -117,11 +117,36 @@ void FreeKartenScreenGfx();
 int LoadKartenScreenSfx(LokaleDatenKartenScreen *state);  // 1, or 0 when one did not load
 void FreeKartenScreenSfx(LokaleDatenKartenScreen *state);
 
-// Parts of the screen that later work fills in; until then they do nothing.
+// The marked hex: outline, action menu, names, checks, voices, switches and
+// the info box.
+int SetPolyDraw(int count, const WORD *points, const WORD *steps);
+int SetColorHex(LONG x, LONG y);                     // always 1
+int AktionsMenu(LokaleDatenKartenScreen *state);     // -1 nothing, 0 name, 1 cultivation, 2 information
+int EnterMapNames(LokaleDatenKartenScreen *state);   // 1, or 0 when no entry could be made
+ULONG CheckLand(LokaleDatenKartenScreen *state, LONG x, LONG y, LONG search, LONG own);
+int CheckHexAndPlaySfx(LokaleDatenKartenScreen *state, UWORD klasse, LONG player);
+int RemoveFigurAndArmy(LokaleDatenKartenScreen *state, st_MOVE_EXT *figur);
+int CheckFigurAndPlaySfx(LokaleDatenKartenScreen *state, int click);  // always 1
+int SwitchMap(LokaleDatenKartenScreen *state, int what);  // 0 resources, 1 names, 2 borders
+void ShowHexInfo(LokaleDatenKartenScreen *state);
 int UpdateInfoBox(LokaleDatenKartenScreen *state);
-int UpdateFigurRequester(LokaleDatenKartenScreen *state, ULONG code);
-void ZeigeRohstoffe(LokaleDatenKartenScreen *state, int mode);
-void ZeigeSymbolkarte(LokaleDatenKartenScreen *state, int mode);
 void ShowPosition(LokaleDatenKartenScreen *state);
+
+// Figure lists, town menu, order menu and the orders carried out.
+int UpdateFigurRequester(LokaleDatenKartenScreen *state, ULONG code);
+int SetOtherFigur(LokaleDatenKartenScreen *state);
+int FigurMenu(LokaleDatenKartenScreen *state);
+int CheckAktionsFeld(LokaleDatenKartenScreen *state);
+
+// Selection, workers, caravans and the overlays.
+int SetHex(LokaleDatenKartenScreen *state);
+int CheckPersonEvent(LokaleDatenKartenScreen *state);
+int JumpToFigur(LokaleDatenKartenScreen *state);
+int ArbeiterReq(LokaleDatenKartenScreen *state);
+int KarawaneReq();
+int ZeigeRohstoffe(LokaleDatenKartenScreen *state, int buffer);
+int ZeigeSymbolkarte(LokaleDatenKartenScreen *state, int buffer);
+int IsGfxBoxValid(LONG x0, LONG y0, LONG x1, LONG y1);
+
 Motion *StartTheMotion(VekMapInfo *view);
 void StopTheMotion(Motion *motion);
