@@ -7,6 +7,3 @@ int CheckPersonEvent(LokaleDatenKartenScreen *) { return 1; }
 int JumpToFigur(LokaleDatenKartenScreen *) { return 1; }
 int ArbeiterReq(LokaleDatenKartenScreen *) { return 1; }
 int KarawaneReq() { return 1; }
-int ZeigeRohstoffe(LokaleDatenKartenScreen *, int) { return 0; }
-int ZeigeSymbolkarte(LokaleDatenKartenScreen *, int) { return 0; }
-int IsGfxBoxValid(LONG, LONG, LONG, LONG) { return 0; }
