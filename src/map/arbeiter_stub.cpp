@@ -6,4 +6,3 @@ int SetHex(LokaleDatenKartenScreen *) { return 1; }
 int CheckPersonEvent(LokaleDatenKartenScreen *) { return 1; }
 int JumpToFigur(LokaleDatenKartenScreen *) { return 1; }
 int ArbeiterReq(LokaleDatenKartenScreen *) { return 1; }
-int KarawaneReq() { return 1; }
