@@ -5,4 +5,3 @@
 int SetHex(LokaleDatenKartenScreen *) { return 1; }
 int CheckPersonEvent(LokaleDatenKartenScreen *) { return 1; }
 int JumpToFigur(LokaleDatenKartenScreen *) { return 1; }
-int ArbeiterReq(LokaleDatenKartenScreen *) { return 1; }
