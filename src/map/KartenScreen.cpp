@@ -12,6 +12,7 @@
 #include "gfx/printing.h"
 #include "gfx/screen.h"
 #include "map/hex.h"
+#include "map/kartenloop.h"
 #include "map/kartenscreen.h"
 #include "map/mapview.h"
 #include "media/sound.h"
@@ -108,21 +109,6 @@ void DruckeTexte(LokaleDatenKartenScreen *st)
         const LocaleTextBox &t = sr->LocaleTextBox[i];
         SetFont(rp, i < 2 ? st->VekFontPtr : st->VekFont1Ptr);
         PrintText(rp, t.X0, t.Y0, t.X1, t.Y1, t.LocaleID ? t.LocaleID : "", 0, 7, 37);
-    }
-}
-
-// The visit until the loop with selection and orders exists: it answers
-// the exit gadget and escape.
-LONG KartenScreenLoop(LokaleDatenKartenScreen *st, LONG from)
-{
-    for (;;) {
-        const ULONG code = GetKey(GETKEY_TICKS);
-        GadgetData *g = st->ScreenRegion ? CheckGadgets(nullptr, st->ScreenRegion, code) : nullptr;
-        if (g) {
-            st->ScreenRegion->AktGadget = g;
-            if (g->ReturnID == GADGET_EXIT) return from;
-        }
-        if (code == KEY_ESCAPE) return from;
     }
 }
 
