@@ -382,7 +382,8 @@ int AushebenOderEntlassen(LokaleDatenKartenScreen *st, Stadt *t, LONG wahl)
     // The selection points into the memory the reload replaces.
     st->AktPerson = nullptr;
     st->BlueHex = 0;
-    if (!InitPosLoadPeopleMem(v)) std::printf("SetOtherFigur : Konnte Speicher f\374r Move-Chunk nicht reservieren...\n");
+    if (!InitPosLoadPeopleMem(v))
+        std::printf("SetOtherFigur : Konnte Speicher f\374r Move-Chunk nicht reservieren...\n");
     if (nummer != FIGUR_FEHLER && v->PeopleMemPtr) {
         const ULONG n = FigurenImBlock(v->PeopleMemPtr, v->PeopleMemSize);
         for (ULONG i = 0; i < n; ++i) {

@@ -126,6 +126,7 @@ protected:
         screen_ = std::make_unique<SdlScreen>(GetParam(), hoch ? 1024 : 640, hoch ? 768 : 480);
         ASSERT_TRUE(screen_->Ok());
         if (hoch && SDLViewSurface) DBScreen = db_ = SDL_DisplayFormat(SDLViewSurface);
+        altScreen_ = VekDisplay.VekScreen;
         VekDisplay.VekScreen = 3;
         altSpieler_ = PlayerInfo.SpielerID;
         PlayerInfo.SpielerID = kIch;
@@ -161,6 +162,7 @@ protected:
         WriteKartenScreenData(st, 1);
         *LDKS = LokaleDatenKartenScreen{};
         PlayerInfo.SpielerID = altSpieler_;
+        VekDisplay.VekScreen = altScreen_;
         if (TitelScreenPtr) CloseKavorPic(3, 0);
         kartentest::AlleGrafikenFrei();
         if (db_) {
@@ -193,6 +195,11 @@ protected:
         return f;
     }
 
+    // A zeroed node for list l that holds a record of the given node size.
+    static ListNode *Knoten(const ListHeader *l, size_t groesse)
+    {
+        return (ListNode *)AllocVec((ULONG)std::max<size_t>(l->TypSize, groesse), MEMF_CLEAR);
+    }
     // Fresh lists: armies by ID and name, ships by ID, damage and points,
     // specialists by name, ID and status; null for a list not read.
     void Armeen(const std::vector<std::pair<ULONG, std::string>> *a)
@@ -200,7 +207,7 @@ protected:
         DeleteArmyList(st->ArmeeListe);
         st->ArmeeListe = a ? CreateList(LISTE_ARMEEN) : nullptr;
         for (size_t i = 0; a && i < a->size(); ++i) {
-            auto *n = (ArmeeList *)AllocVec(std::max<ULONG>(st->ArmeeListe->TypSize, sizeof(ArmeeList)), MEMF_CLEAR);
+            auto *n = (ArmeeList *)Knoten(st->ArmeeListe, sizeof(ArmeeList));
             Armee x{};
             x.ArmeeID = (*a)[i].first;
             std::memcpy(x.Name, (*a)[i].second.data(), std::min<size_t>((*a)[i].second.size(), sizeof x.Name));
@@ -213,7 +220,7 @@ protected:
         DeleteList(st->ShipListPtr, LIST_FREE_OWNED);
         st->ShipListPtr = s ? CreateList(LISTE_SCHIFFE) : nullptr;
         for (size_t i = 0; s && i < s->size(); ++i) {
-            auto *n = (ShipListEntry *)AllocVec(std::max<ULONG>(st->ShipListPtr->TypSize, sizeof(ShipListEntry)), MEMF_CLEAR);
+            auto *n = (ShipListEntry *)Knoten(st->ShipListPtr, sizeof(ShipListEntry));
             n->Schiff = (*s)[i];
             InsertNode(st->ShipListPtr, &n->Node, LIST_LAST, 0);
         }
@@ -223,7 +230,7 @@ protected:
         DeleteList(st->SpezListPtr, LIST_FREE_OWNED);
         st->SpezListPtr = CreateList(LISTE_SPEZIALISTEN);
         for (const auto &[name, id, status] : s) {
-            auto *n = (SpezialistenListEntry *)AllocVec(std::max<ULONG>(st->SpezListPtr->TypSize, sizeof(SpezialistenListEntry)), MEMF_CLEAR);
+            auto *n = (SpezialistenListEntry *)Knoten(st->SpezListPtr, sizeof(SpezialistenListEntry));
             std::memcpy(n->Spezialist.Name, name.data(), std::min<size_t>(name.size(), 79));
             n->Spezialist.ID = id, n->Spezialist.Status = status;
             InsertNode(st->SpezListPtr, &n->Node, LIST_LAST, 0);
@@ -234,8 +241,10 @@ protected:
     {
         std::vector<std::string> z;
         if (!st->FigurRequester || !st->FigurListBuffer) return z;
-        for (ULONG i = 0; i < st->FigurRequester->ReqEntries; ++i)
-            z.emplace_back(st->FigurListBuffer + i * REQ_LINE_SIZE, strnlen(st->FigurListBuffer + i * REQ_LINE_SIZE, 80));
+        for (ULONG i = 0; i < st->FigurRequester->ReqEntries; ++i) {
+            const char *zeile = st->FigurListBuffer + i * REQ_LINE_SIZE;
+            z.emplace_back(zeile, strnlen(zeile, REQ_LINE_SIZE));
+        }
         return z;
     }
 
@@ -270,6 +279,7 @@ protected:
     std::unique_ptr<SdlScreen> screen_;
     SDL_Surface *db_ = nullptr;
     ULONG altSpieler_ = 0;
+    decltype(VekDisplay.VekScreen) altScreen_{};
     LokaleDatenKartenScreen *st = nullptr;
     VekMapInfo *view = nullptr;
 };
