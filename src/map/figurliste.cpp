@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "gfx/font.h"
@@ -128,18 +129,33 @@ Liste Neu(ULONG eintraege, const char *meldung)
     return l;
 }
 
+// List positions by number, so that each figure finds its entries without
+// walking the whole list (the list is rebuilt after every redraw).
+using Stellen = std::vector<std::pair<ULONG, ULONG>>;  // number, position
+
+template <class F> void JedeStelle(const Stellen &stellen, ULONG nummer, F f)
+{
+    auto it = std::lower_bound(stellen.begin(), stellen.end(), std::make_pair(nummer, (ULONG)0));
+    for (; it != stellen.end() && it->first == nummer; ++it) f(it->second);
+}
+
 Liste Armeen(const LokaleDatenKartenScreen *st, const std::vector<const st_MOVE_EXT *> &eigene)
 {
     Liste l = Neu(Anzahl(st->ArmeeListe), "UpdateFigurRequester: Konnte ArmyListBuffer nicht allokieren...\n");
     if (!l.text) return l;
-    for (const st_MOVE_EXT *f : eigene) {
-        ListNode *n = st->ArmeeListe->FirstNode;
-        for (ULONG i = 0; n && i < l.eintraege; ++i, n = n->Next) {
-            Armee a;
-            std::memcpy(&a, &((const ArmeeList *)n)->Army, sizeof a);
-            if (a.ArmeeID == f->FigurNummer) Eintrag(l.text, i, a.Name, sizeof a.Name, *f, nullptr);
-        }
+    std::vector<Armee> armeen;
+    Stellen stellen;
+    ListNode *n = st->ArmeeListe->FirstNode;
+    for (ULONG i = 0; n && i < l.eintraege; ++i, n = n->Next) {
+        Armee a;
+        std::memcpy(&a, &((const ArmeeList *)n)->Army, sizeof a);
+        armeen.push_back(a);
+        stellen.emplace_back(a.ArmeeID, i);
     }
+    std::sort(stellen.begin(), stellen.end());
+    for (const st_MOVE_EXT *f : eigene)
+        JedeStelle(stellen, f->FigurNummer,
+                   [&](ULONG i) { Eintrag(l.text, i, armeen[i].Name, sizeof armeen[i].Name, *f, nullptr); });
     return l;
 }
 
@@ -147,15 +163,19 @@ Liste Schiffe(const LokaleDatenKartenScreen *st, const std::vector<const st_MOVE
 {
     Liste l = Neu(Anzahl(st->ShipListPtr), "UpdateFigurRequester: Konnte ShipListBuffer nicht allokieren...\n");
     if (!l.text) return l;
-    for (const st_MOVE_EXT *f : eigene) {
-        ListNode *n = st->ShipListPtr->FirstNode;
-        for (ULONG i = 0; n && i < l.eintraege; ++i, n = n->Next) {
-            const st_SHIP_EXT &s = ((const ShipListEntry *)n)->Schiff;
-            if (s.SchiffsID != f->FigurNummer) continue;
-            const char *name = SchiffsName(st->ShipAddOnListPtr, s.SchiffsID);
-            Eintrag(l.text, i, name ? name : SchiffsArtName(f->FigurArt), sizeof ShipAddOn::Name, *f, &s);
-        }
+    std::vector<const st_SHIP_EXT *> schiffe;
+    Stellen stellen;
+    ListNode *n = st->ShipListPtr->FirstNode;
+    for (ULONG i = 0; n && i < l.eintraege; ++i, n = n->Next) {
+        schiffe.push_back(&((const ShipListEntry *)n)->Schiff);
+        stellen.emplace_back(schiffe.back()->SchiffsID, i);
     }
+    std::sort(stellen.begin(), stellen.end());
+    for (const st_MOVE_EXT *f : eigene)
+        JedeStelle(stellen, f->FigurNummer, [&](ULONG i) {
+            const char *name = SchiffsName(st->ShipAddOnListPtr, schiffe[i]->SchiffsID);
+            Eintrag(l.text, i, name ? name : SchiffsArtName(f->FigurArt), sizeof ShipAddOn::Name, *f, schiffe[i]);
+        });
     return l;
 }
 
