@@ -1,7 +1,5 @@
-// Stand-ins for the figure lists, town menu and orders until they are built.
+// Stand-ins for the order menu and the orders carried out until they are built.
 #include "map/kartenscreen.h"
 
-int UpdateFigurRequester(LokaleDatenKartenScreen *, ULONG) { return 1; }
-int SetOtherFigur(LokaleDatenKartenScreen *) { return 1; }
 int FigurMenu(LokaleDatenKartenScreen *) { return 0; }
 int CheckAktionsFeld(LokaleDatenKartenScreen *) { return 1; }

@@ -196,7 +196,11 @@ TownList *LadeTownList(ULONG *Anzahl, int *EndeFehlt)
     ULONG n = 0;
     for (ULONG i = 0; i < ganze; ++i) {
         TownList e;
-        DecodeTownList(daten + (size_t)i * TOWNLIST_BYTES, &e);
+        const UBYTE *roh = daten + (size_t)i * TOWNLIST_BYTES;
+        DecodeTownList(roh, &e);
+        // A name that fills its field without an end was cut by the decoder;
+        // the cut name could name another town's file, so it names none.
+        if (!std::memchr(roh + offsetof(TownList, TownName), 0, sizeof e.TownName)) e.TownName[0] = 0;
         if (e.TownID == -1) {
             ende = true;
             break;

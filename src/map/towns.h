@@ -88,7 +88,8 @@ Stadt *LadeStadt(const char *Name);
 // Writes the record as ./Data/Cities/<Stadtname>.vek, replacing the old file at once. 1 or 0.
 int SpeichereStadt(const Stadt *Town);
 // The towns of Town.list (without its end entry) as a new array of *Anzahl
-// entries (FreeVec), names terminated; null when the list is missing (a list
+// entries (FreeVec), names terminated (a name stored without its NUL comes
+// out empty, naming no file); null when the list is missing (a list
 // without towns gives a one-entry array and *Anzahl 0). *EndeFehlt, when
 // given, tells that the list lacks its end entry or has a partial one.
 TownList *LadeTownList(ULONG *Anzahl, int *EndeFehlt);

@@ -84,6 +84,27 @@ TEST_F(DemoRealm, ReceivedPoolHoldsEveryChunkItsBitsName)
     EXPECT_EQ(PlayerInfo.Quartal, 1);
 }
 
+TEST_F(DemoRealm, TheHiredSpecialistLeadsItsListAndHasItsFigure)
+{
+    // The figure list shows specialists only when the first one is hired.
+    Chunk<st_SPEZ> spez(ID_SPEZ, POOL_IN);
+    ASSERT_NE(spez.p, nullptr);
+    ASSERT_GE(GetChunkEntryCount(spez.p), 1u);
+    st_SPEZ_EXT erster;
+    std::memcpy(&erster, (const UBYTE *)spez.p + sizeof(st_SPEZ), sizeof erster);
+    EXPECT_EQ(Value(erster.Status), 5);
+    EXPECT_EQ(Value(erster.SpielerID), 7u);
+    Chunk<st_MOVE> move(ID_MOVE, MAPPREFS_FILE);
+    ASSERT_NE(move.p, nullptr);
+    int gefunden = 0;
+    for (ULONG i = 0; i < GetChunkEntryCount(move.p); ++i) {
+        st_MOVE_EXT f;
+        std::memcpy(&f, (const UBYTE *)move.p + sizeof(st_MOVE) + i * sizeof f, sizeof f);
+        gefunden += f.SpielerID == 7 && f.FigurNummer == erster.ID;
+    }
+    EXPECT_EQ(gefunden, 1);
+}
+
 TEST_F(DemoRealm, OutgoingPoolHoldsArmyShipAndTowns)
 {
     Chunk<st_ARMY> army(ID_ARMY, POOL_OUT);

@@ -69,6 +69,10 @@ TEST_F(InDemo, TwoNamedTownsMatchTheMapAndTheTownChunk)
         EXPECT_EQ(+t->Level, 1);
         EXPECT_GT(+t->StadtVolk, 0u);
         EXPECT_TRUE(t->GebaeudeAbhaengigkeiten[towns[i].slot].GfxBitfeld & GFX_THISIMAGEISSET);
+        // The town menu opens only in a town with its town hall.
+        if (towns[i].capital) {
+            EXPECT_TRUE(t->GebaeudeAbhaengigkeiten[55].GfxBitfeld & GFX_THISIMAGEISSET);
+        }
         st_TOWN_EXT_V2 e;
         std::memcpy(&e, (UBYTE *)chunk + sizeof(st_TOWN) + i * sizeof e, sizeof e);
         EXPECT_STREQ(e.Name, towns[i].name);

@@ -207,7 +207,7 @@ const void *Geba(ChunkBuffer &c)
 {
     const std::vector<st_BAUE_EXT> built = {Building(0, 0),  Building(1, 0),  Building(14, 0), Building(15, 0),
                                             Building(16, 0), Building(19, 0), Building(24, 0), Building(25, 0),
-                                            Building(51, 0), Building(0, 1),  Building(15, 1)};
+                                            Building(51, 0), Building(55, 0), Building(0, 1),  Building(15, 1)};
     ULONG costs = 0;
     for (const st_BAUE_EXT &b : built) costs += b.Betriebskosten;
     c.Add(costs);
@@ -327,13 +327,14 @@ bool WritePools()
         const char *name;
         ULONG id, owner;
         UBYTE klasse;
-    } specialists[] = {{"Alrik", 1, 0, 0}, {"Brana", 2, 0, 5}, {"Cedric", 7, PLAYER, 3}};
+    } specialists[] = {{"Cedric", 7, PLAYER, 3}, {"Alrik", 1, 0, 0}, {"Brana", 2, 0, 5}};
     for (const auto &sp : specialists) {
         st_SPEZ_EXT e = Zeroed<st_SPEZ_EXT>();
         Text(e.Name, sizeof e.Name, sp.name);
         e.ID = sp.id, e.X_Pos = (ULONG)CAPITAL.x, e.Y_Pos = (ULONG)CAPITAL.y, e.Klasse = sp.klasse;
         e.TP = e.TPakt = 10, e.Staerke = e.Weisheit = e.Intelligenz = e.Gewandheit = 12;
         e.Konstitution = e.Charisma = 11, e.Loyalitaet = 50, e.Lohn = 50, e.SpielerID = sp.owner;
+        e.Status = sp.owner == PLAYER ? 5 : 0;  // the player's specialist is hired
         spez.Add(e);
     }
     ChunkBuffer krig(ID_KRIG, VERSION_V001);
