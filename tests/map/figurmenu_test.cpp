@@ -313,6 +313,12 @@ TEST(FigurMenuPlatz, PlaceRowCapAndTheLastColumn)
         EXPECT_EQ(l.befehle, f.soll.befehle);
         EXPECT_EQ(l.figuren, f.soll.figuren);
     }
+    // On a wide display the view's right columns leave no room: the menu stays on it.
+    w.view.XTiles = 22;
+    w.st.X_Pos = 20, w.st.Y_Pos = 3;
+    FigurMenuLage l{};
+    ASSERT_EQ(FigurMenuPlatz(&w.st, 3, 1, 1024, 768, false, &l), 1);
+    EXPECT_EQ(l.x, 1024 - FIGURMENU_BREITE);
 }
 
 // A player list (ANTW) and battle records (KRIG) as the received turn brings them.
@@ -421,6 +427,7 @@ TEST(FigurMenuZeile, NamesMarksAndCuts)
     w.st.SpielerChunkPtr = (st_ANTW *)spieler.data();
     ArmeeList *erste = w.Armee(1, "Erste Legion", {10});
     w.Armee(2, "Woanders", {10}, kX + 1, kY);
+    ArmeeList *voll = w.Armee(3, "Zwanzig Zeichen Name", {10});  // the whole field, no end mark
     ListNode *knoten = (ListNode *)AllocVec(w.st.ShipAddOnListPtr->TypSize, MEMF_CLEAR);
     auto *name = (ShipAddOn *)NodeData(knoten);
     std::strcpy(name->Name, "Seeadler mit einem sehr langen Namen");
@@ -431,19 +438,20 @@ TEST(FigurMenuZeile, NamesMarksAndCuts)
         st_MOVE_EXT f;
         std::string soll;
         int ok;
-        bool armee;
+        ArmeeList *armee;
     } faelle[] = {
-        {"own army", Figur(1, 0, kIch, 1), "Erste Legion", 1, true},
-        {"own army aboard", Figur(1, 0, kIch, 1, KOMMANDO_AN_BORD), "+Erste Legion", 1, true},
-        {"own army elsewhere in the list", Figur(1, 0, kIch, 2), "", 0, false},
-        {"own army of another kind", Figur(4, 0, kIch, 1), "", 0, false},
-        {"own named ship, cut to 19", Figur(16, 0, kIch, 6), "Seeadler mit einem ", 1, false},
-        {"own ship without a name", Figur(16, 0, kIch, 7), "big trade ship", 1, false},
-        {"foreign scout", Figur(0, 0, kAndere), "\272scout", 1, false},
-        {"foreign ship aboard nothing but named alike", Figur(16, 0, kAndere, 6), "\272big trade ship", 1, false},
-        {"foreign figure aboard", Figur(10, 0, kAndere, 1, KOMMANDO_AN_BORD), "\272+settler", 1, false},
-        {"foreign player figure", Figur(1004, 0, kAndere), "\272Gegner", 1, false},
-        {"kind without a name", Figur(11, 0), "", 1, false},
+        {"own army", Figur(1, 0, kIch, 1), "Erste Legion", 1, erste},
+        {"own army aboard", Figur(1, 0, kIch, 1, KOMMANDO_AN_BORD), "+Erste Legion", 1, erste},
+        {"own army with a name of 20 bytes", Figur(1, 0, kIch, 3), "Zwanzig Zeichen Nam", 1, voll},
+        {"own army elsewhere in the list", Figur(1, 0, kIch, 2), "", 0, nullptr},
+        {"own army of another kind", Figur(4, 0, kIch, 1), "", 0, nullptr},
+        {"own named ship, cut to 19", Figur(16, 0, kIch, 6), "Seeadler mit einem ", 1, nullptr},
+        {"own ship without a name", Figur(16, 0, kIch, 7), "big trade ship", 1, nullptr},
+        {"foreign scout", Figur(0, 0, kAndere), "\272scout", 1, nullptr},
+        {"foreign ship named alike", Figur(16, 0, kAndere, 6), "\272big trade ship", 1, nullptr},
+        {"foreign figure aboard", Figur(10, 0, kAndere, 1, KOMMANDO_AN_BORD), "\272+settler", 1, nullptr},
+        {"foreign player figure", Figur(1004, 0, kAndere), "\272Gegner", 1, nullptr},
+        {"kind without a name", Figur(11, 0), "", 1, nullptr},
     };
     for (const Fall &f : faelle) {
         SCOPED_TRACE(f.name);
@@ -452,7 +460,7 @@ TEST(FigurMenuZeile, NamesMarksAndCuts)
         ArmeeList *a = (ArmeeList *)1;
         EXPECT_EQ(FigurMenuZeile(&w.st, &f.f, text, &a), f.ok);
         EXPECT_EQ(std::string(text), f.soll);
-        EXPECT_EQ(a, f.armee ? erste : nullptr);
+        EXPECT_EQ(a, f.armee);
         EXPECT_EQ(text[FIGURMENU_TEXT], 'x');  // nothing written past the row's 20 bytes
     }
 }
@@ -738,6 +746,18 @@ TEST_P(FigurMenuAnzeige, AForeignFigureOnTopHandsTheSelectionToTheOwnOne)
     ASSERT_NE(St().AktPerson, nullptr);
     EXPECT_EQ(St().AktPerson->SpielerID, kIch);
     EXPECT_EQ(St().AktPerson, welt->Lokal(1));
+}
+
+TEST_P(FigurMenuAnzeige, NoMenuInTheLastColumn)
+{
+    welt->Figuren({Figur(0, 8)});
+    St().X_Pos = (WORD)(welt->view.XTiles - 1);
+    PushEscape();
+    EXPECT_EQ(FigurMenu(&St()), 0);
+    // The menu did not open, so nobody read the key.
+    SDL_Event e;
+    ASSERT_EQ(SDL_PollEvent(&e), 1);
+    EXPECT_EQ(e.type, SDL_KEYDOWN);
 }
 
 TEST_P(FigurMenuAnzeige, ManyFiguresFillTheDisplayFromTheTop)
