@@ -723,7 +723,7 @@ TEST_P(FigurMenuAnzeige, AFigureRowSwapsRecordsAndArmies)
         EXPECT_EQ(std::memcmp(FigurImBlock(block, 3), &a, sizeof a), 0);
     }
     EXPECT_EQ(St().AktPerson, welt->Lokal(0));
-    EXPECT_EQ(St().AktPerson->FigurNummer, 2);
+    EXPECT_EQ(UWORD{St().AktPerson->FigurNummer}, 2);
     ListNode *n = St().ArmeeListe->FirstNode;
     EXPECT_EQ(n, &zweite->Node);
     EXPECT_EQ(n->Next->Next, &erste->Node);
@@ -742,9 +742,9 @@ TEST_P(FigurMenuAnzeige, AForeignFigureOnTopHandsTheSelectionToTheOwnOne)
     const FigurMenuLage l = Lage();
     Waehle(l, l.befehle + 1);
     EXPECT_EQ(FigurMenu(&St()), 0);
-    EXPECT_EQ(welt->Global(0)->SpielerID, kAndere);
+    EXPECT_EQ(ULONG{welt->Global(0)->SpielerID}, kAndere);
     ASSERT_NE(St().AktPerson, nullptr);
-    EXPECT_EQ(St().AktPerson->SpielerID, kIch);
+    EXPECT_EQ(ULONG{St().AktPerson->SpielerID}, kIch);
     EXPECT_EQ(St().AktPerson, welt->Lokal(1));
 }
 
@@ -772,7 +772,7 @@ TEST_P(FigurMenuAnzeige, ManyFiguresFillTheDisplayFromTheTop)
     // The last row shown is a figure row that works.
     Waehle(l, l.befehle + l.figuren - 1);
     EXPECT_EQ(FigurMenu(&St()), 0);
-    EXPECT_EQ(welt->Global(0)->FigurNummer, l.figuren);
+    EXPECT_EQ(welt->Global(0)->FigurNummer + 0, l.figuren);
 }
 
 INSTANTIATE_TEST_SUITE_P(Tiefen, FigurMenuAnzeige, testing::Values(8, 32));
