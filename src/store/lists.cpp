@@ -404,6 +404,27 @@ int SortList(ListHeader *l, ULONG flag)
     return 1;
 }
 
+int ChangeNodeTree(ListHeader *l, ListNode *a, ListNode *b)
+{
+    if (!l || !a || !b || !l->FirstNode) return 0;
+    ULONG ia = l->Elemente, ib = l->Elemente;
+    ListNode *n = l->FirstNode;
+    for (ULONG i = 0; i < l->Elemente; ++i, n = n->Next) {
+        if (n == a) ia = i;
+        if (n == b) ib = i;
+    }
+    if (ia == l->Elemente || ib == l->Elemente) return 0;
+    if (a == b) return 1;
+    // Relinking by the order list handles neighbours and the ring's ends alike.
+    std::vector<ListNode *> order;
+    order.reserve(l->Elemente);
+    n = l->FirstNode;
+    for (ULONG i = 0; i < l->Elemente; ++i, n = n->Next) order.push_back(n);
+    std::swap(order[ia], order[ib]);
+    Relink(l, order);
+    return 1;
+}
+
 char *CreateListReqBuffer(ListHeader *l, ULONG offset, ULONG)
 {
     if (!l || l->Elemente == 0) return nullptr;

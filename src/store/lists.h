@@ -55,6 +55,10 @@ ULONG InsertNode(ListHeader *liste, ListNode *node, ULONG flag, ULONG val);  // 
 ListNode *DeleteNode(ListHeader *liste, ULONG flag, ULONG val, ULONG mode);  // the node with LIST_UNLINK_ONLY
 ListNode *GetNode(ListHeader *liste, ULONG flag, ULONG val);           // becomes ActNode; null if none
 int SortList(ListHeader *liste, ULONG flag);                           // 1 sorted, 0 not
+// Exchanges the places of two nodes of the list (the nodes themselves, with
+// their data, stay where they are in memory; the cursor stays on its node).
+// 1 when swapped or a is b; 0 when either is null or not in the list.
+int ChangeNodeTree(ListHeader *liste, ListNode *a, ListNode *b);
 char *CreateListReqBuffer(ListHeader *liste, ULONG offset, ULONG typ); // 80-byte lines; caller frees
 
 // Data position of descriptor entry `entry` in a node's data area.

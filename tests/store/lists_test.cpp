@@ -315,3 +315,60 @@ TEST(Lists, RequesterLinesAreBounded)
     EXPECT_EQ(CreateListReqBuffer(nullptr, 0, 0), nullptr);
     DeleteList(l, 1);
 }
+
+TEST(Lists, NodeSwapExchangesPlacesOnly)
+{
+    struct Row {
+        const char *name;
+        std::vector<ULONG> tags;
+        size_t a, b;
+        std::vector<ULONG> expected;
+    } rows[] = {
+        {"apart", {1, 2, 3, 4, 5}, 1, 3, {1, 4, 3, 2, 5}},
+        {"neighbours", {1, 2, 3, 4}, 1, 2, {1, 3, 2, 4}},
+        {"neighbours the other way", {1, 2, 3, 4}, 2, 1, {1, 3, 2, 4}},
+        {"first and last", {1, 2, 3}, 0, 2, {3, 2, 1}},
+        {"last and first", {1, 2, 3}, 2, 0, {3, 2, 1}},
+        {"the only two", {1, 2}, 0, 1, {2, 1}},
+        {"a node with itself", {1, 2, 3}, 1, 1, {1, 2, 3}},
+    };
+    for (const Row &r : rows) {
+        SCOPED_TRACE(r.name);
+        ListHeader *l = FigureList({});
+        for (ULONG t : r.tags) InsertNode(l, Figure(l, t, 0, t), LIST_LAST, 0);
+        std::vector<ListNode *> nodes;
+        ListNode *n = l->FirstNode;
+        for (ULONG i = 0; i < l->Elemente; ++i, n = n->Next) nodes.push_back(n);
+        ListNode *act = nodes[1];
+        l->ActNode = act;
+        EXPECT_EQ(ChangeNodeTree(l, nodes[r.a], nodes[r.b]), 1);
+        EXPECT_EQ(Tags(l), r.expected);
+        EXPECT_EQ(l->Elemente, r.tags.size());
+        EXPECT_EQ(l->ActNode, act);
+        // The data travel with their nodes.
+        for (ListNode *m : nodes) {
+            ULONG id;
+            std::memcpy(&id, NodeData(m), 4);
+            EXPECT_EQ(id, m->Version);
+        }
+        CheckRing(l);
+        DeleteList(l, 1);
+    }
+}
+
+TEST(Lists, NodeSwapRefusesNodesOfAnotherList)
+{
+    ListHeader *l = FigureList({1, 2, 3});
+    ListHeader *other = FigureList({7});
+    EXPECT_EQ(ChangeNodeTree(l, l->FirstNode, other->FirstNode), 0);
+    EXPECT_EQ(ChangeNodeTree(l, other->FirstNode, l->FirstNode), 0);
+    EXPECT_EQ(ChangeNodeTree(l, nullptr, l->FirstNode), 0);
+    EXPECT_EQ(ChangeNodeTree(nullptr, l->FirstNode, l->FirstNode), 0);
+    EXPECT_EQ(Tags(l), (std::vector<ULONG>{1, 2, 3}));
+    CheckRing(l);
+    ListHeader *leer = FigureList({});
+    EXPECT_EQ(ChangeNodeTree(leer, l->FirstNode, l->FirstNode), 0);
+    DeleteList(leer, 1);
+    DeleteList(other, 1);
+    DeleteList(l, 1);
+}
