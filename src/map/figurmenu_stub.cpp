@@ -4,4 +4,3 @@
 int UpdateFigurRequester(LokaleDatenKartenScreen *, ULONG) { return 1; }
 int SetOtherFigur(LokaleDatenKartenScreen *) { return 1; }
 int FigurMenu(LokaleDatenKartenScreen *) { return 0; }
-int CheckAktionsFeld(LokaleDatenKartenScreen *) { return 1; }
