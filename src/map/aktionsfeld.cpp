@@ -330,7 +330,7 @@ int Benennen(LokaleDatenKartenScreen *st, st_MOVE_EXT *f)
         if (((ShipAddOn *)NodeData(n))->SchiffsID == f->FigurNummer) eintrag = n;
     const bool neu = !eintrag;
     if (neu) {
-        eintrag = (ListNode *)AllocVec(l->TypSize, MEMF_CLEAR);
+        eintrag = (ListNode *)AllocVec(std::max<ULONG>(l->TypSize, sizeof(ListNode) + sizeof(ShipAddOn)), MEMF_CLEAR);
         if (!eintrag) {
             std::printf("CheckAktionsFeld : Konnte Speicher f\374r Schiffsnamen nicht allokieren !\n");
             return 0;
@@ -429,7 +429,7 @@ int WarenLager(UBYTE typ, ULONG einheiten)
     if (da) {
         da->Ware.WarenAnzahl += einheiten;
     } else {
-        auto *w = (WareListEntry *)AllocVec(l->TypSize, MEMF_CLEAR);
+        auto *w = (WareListEntry *)AllocVec(std::max<ULONG>(l->TypSize, sizeof(WareListEntry)), MEMF_CLEAR);
         if (!w) {
             std::printf("CheckAktionsFeld: kein Speicher f\374r ListHeader vorhanden...\n");
             DeleteList(l, LIST_FREE_OWNED);

@@ -380,6 +380,35 @@ TEST_P(Befehle, ThreeAttacksLeaveOneBattleChunkOfThreeRecords)
     EXPECT_NE(Be(*info, 16, 4) & (1u << CN_KRIG), 0u);
 }
 
+TEST_P(Befehle, ADuelAsksWithTheOwnersNameAndKeepsThePointsInItsRecord)
+{
+    std::vector<UBYTE> liste(sizeof(st_ANTW) + sizeof(st_ANTW_EXT_1) + 1, 0);
+    auto *a = (st_ANTW *)liste.data();
+    a->Head = {ID_ANTW, VERSION_V001, (ULONG)(sizeof(st_ANTW_EXT) + sizeof(st_ANTW_EXT_1))};
+    a->Antwort.Typ = 1, a->Antwort.Anzahl = 1, a->Antwort.Length = sizeof(st_ANTW_EXT_1);
+    st_ANTW_EXT_1 e{};
+    e.SpielerID = kFeind;
+    std::snprintf(e.SpielName, sizeof e.SpielName, "Feindrich");
+    std::memcpy(liste.data() + sizeof(st_ANTW), &e, sizeof e);
+    LDKS->SpielerChunkPtr = a;
+    Setze({Figur(kIch, 0, 2, 4, 2, 0, 8), Figur(kFeind, 0, 3, 5, 2)});
+    st_MOVE_EXT *f = Waehle(0, KOMMANDO_DUELLIEREN);
+    Klick(5, 2);
+    Ok();
+    EXPECT_EQ(CheckAktionsFeld(LDKS), 1);
+    LDKS->SpielerChunkPtr = nullptr;
+    EXPECT_EQ(Meldungen(), std::vector<std::string>{std::string(GetString(&_VEK_KARTE_REALLY_ATTACK4)) + " " +
+                                                     GetString(&_VEK_TITEL1) + " Feindrich " +
+                                                     GetString(&_VEK_KARTE_REALLY_ATTACK2)});
+    EXPECT_EQ(f->Kommando, KOMMANDO_DUELLIEREN);
+    EXPECT_EQ(f->Bewegungspunkte, 0);
+    const std::optional<Bytes> k = Chunk(POOL_OUT, "KRIG");
+    ASSERT_TRUE(k);
+    ASSERT_EQ(k->size(), 12u + 76u);
+    EXPECT_EQ(Bytes(k->begin() + 20, k->begin() + 38), MoveBytes(Figur(kIch, 0, 2, 4, 2, KOMMANDO_DUELLIEREN, 8)));
+    EXPECT_EQ(Bytes(k->begin() + 38, k->begin() + 56), MoveBytes(Figur(kFeind, 0, 3, 5, 2)));
+}
+
 TEST_P(Befehle, RefusedIgnoredAndCancelledTargetsWriteNothing)
 {
     struct Fall {
@@ -552,6 +581,25 @@ TEST_P(Befehle, ABigMerchantShipLoadsWithinItsSoldiersAndPaysForEachFigure)
     EXPECT_EQ(MoveBytes(s->Schiff.Figur2), MoveBytes(*F(3)));
     EXPECT_EQ(schiff->Bewegungspunkte, 0);
     EXPECT_EQ(schiff->Kommando, 0);
+}
+
+TEST_P(Befehle, AClericGoesAboardWithItsSpecialist)
+{
+    Hex(4, 2).Art = kWasser;
+    ShipListEntry *s = Schiff(4, 4, 2);
+    LDKS->SpezListPtr = CreateList(LISTE_SPEZIALISTEN);
+    auto *sp = (SpezialistenListEntry *)AllocVec(sizeof(SpezialistenListEntry), MEMF_CLEAR);
+    sp->Spezialist.ID = 8, sp->Spezialist.X_Pos = kX + 4, sp->Spezialist.Y_Pos = kY + 3;
+    InsertNode(LDKS->SpezListPtr, &sp->Node, LIST_LAST, 0);
+    Setze({Figur(kIch, 14, 4, 4, 2, 0, 10), Figur(kIch, 12, 8, 4, 3, 0, 6)});
+    st_MOVE_EXT *schiff = Waehle(0, KOMMANDO_BELADEN);
+    Klick(4, 3);
+    EXPECT_EQ(CheckAktionsFeld(LDKS), 1);
+    EXPECT_EQ(schiff->Bewegungspunkte, 0);  // a small ship pays its whole allowance
+    EXPECT_EQ(MoveBytes(s->Schiff.Figur1), MoveBytes(*F(1)));
+    EXPECT_EQ(+sp->Spezialist.Y_Pos, (ULONG)(kY + 2));
+    DeleteList(LDKS->SpezListPtr, LIST_FREE_OWNED);
+    LDKS->SpezListPtr = nullptr;
 }
 
 TEST_P(Befehle, AShipMissingFromItsListLoadsNothing)
