@@ -201,7 +201,8 @@ int Angriff(LokaleDatenKartenScreen *st, st_MOVE_EXT *f)
         }
         return true;
     });
-    if (!bestaetigt) f->Kommando = 0;
+    // A failure leaves the order in the figure.
+    if (ok && !bestaetigt) f->Kommando = 0;
     return ok && ergebnis;
 }
 
@@ -230,7 +231,7 @@ int Bewegen(LokaleDatenKartenScreen *st, st_MOVE_EXT *f)
         }
         return true;
     });
-    f->Kommando = 0;
+    if (ergebnis) f->Kommando = 0;
     return ergebnis;
 }
 
@@ -264,7 +265,7 @@ int Fracht(LokaleDatenKartenScreen *st, st_MOVE_EXT *schiff)
     }
     st_MOVE_EXT *platz[3] = {&s->Schiff.Figur1, &s->Schiff.Figur2, &s->Schiff.Figur3};
     const bool entladen = schiff->Kommando == KOMMANDO_ENTLADEN;
-    ZielWaehlen(st, FID_KUNDSCHAFTER, 2, true, [&](LONG c, LONG r) {
+    const int ok = ZielWaehlen(st, FID_KUNDSCHAFTER, 2, true, [&](LONG c, LONG r) {
         const ULONG ax = (ULONG)Wrap(v->X_Hex + c, WELT_BREITE), ay = (ULONG)Wrap(v->Y_Hex + r, WELT_HOEHE);
         const LONG dx = Kurz((LONG)ax - (LONG)schiff->X_Pos, WELT_BREITE);
         const LONG dy = Kurz((LONG)ay - (LONG)schiff->Y_Pos, WELT_HOEHE);
@@ -314,6 +315,7 @@ int Fracht(LokaleDatenKartenScreen *st, st_MOVE_EXT *schiff)
         SetPos(v, 0, 0);
         return true;
     });
+    if (!ok) return 0;
     schiff->Kommando = 0;
     return 1;
 }
@@ -480,7 +482,8 @@ int KrautSuche(LokaleDatenKartenScreen *st, st_MOVE_EXT *f, int h, ChiefStruktur
     auto Ende = [&](int e) {
         DeleteList(l, LIST_FREE_OWNED);
         QuitChiefMessage(box);
-        f->Kommando = 0;
+        // A failure leaves the order in the figure.
+        if (e) f->Kommando = 0;
         return e;
     };
     if (hex && (hex->Spezial & 0x1) && IsChunkPresent(ChunkBit(CN_HERB), POOL_IN)) {
