@@ -353,8 +353,8 @@ TEST_P(Befehle, ThreeAttacksLeaveOneBattleChunkOfThreeRecords)
         StdoutCapture out;
         EXPECT_EQ(CheckAktionsFeld(LDKS), 1);
         EXPECT_NE(out.Take().find("Angriff erfolgt...\n"), std::string::npos);
-        EXPECT_EQ(a->Bewegungspunkte, 0);
-        EXPECT_EQ(a->Kommando, KOMMANDO_ANGREIFEN);
+        EXPECT_EQ(+a->Bewegungspunkte, 0);
+        EXPECT_EQ(+a->Kommando, KOMMANDO_ANGREIFEN);
     }
     // Without a player list the question names the owner by number.
     ASSERT_EQ(Meldungen().size(), 3u);
@@ -400,8 +400,8 @@ TEST_P(Befehle, ADuelAsksWithTheOwnersNameAndKeepsThePointsInItsRecord)
     EXPECT_EQ(Meldungen(), std::vector<std::string>{std::string(GetString(&_VEK_KARTE_REALLY_ATTACK4)) + " " +
                                                      GetString(&_VEK_TITEL1) + " Feindrich " +
                                                      GetString(&_VEK_KARTE_REALLY_ATTACK2)});
-    EXPECT_EQ(f->Kommando, KOMMANDO_DUELLIEREN);
-    EXPECT_EQ(f->Bewegungspunkte, 0);
+    EXPECT_EQ(+f->Kommando, KOMMANDO_DUELLIEREN);
+    EXPECT_EQ(+f->Bewegungspunkte, 0);
     const std::optional<Bytes> k = Chunk(POOL_OUT, "KRIG");
     ASSERT_TRUE(k);
     ASSERT_EQ(k->size(), 12u + 76u);
@@ -450,8 +450,8 @@ TEST_P(Befehle, RefusedIgnoredAndCancelledTargetsWriteNothing)
         } else {
             EXPECT_EQ(Meldungen().size(), c.frage ? 1u : 0u);
         }
-        EXPECT_EQ(a->Kommando, 0);
-        EXPECT_EQ(a->Bewegungspunkte, 4);
+        EXPECT_EQ(+a->Kommando, 0);
+        EXPECT_EQ(+a->Bewegungspunkte, 4);
         EXPECT_TRUE(KeinKrieg());
     }
 }
@@ -512,10 +512,10 @@ TEST_P(Befehle, AMoveWalksTheTracedPath)
         Klick(c.c, c.r);
         EXPECT_EQ(CheckAktionsFeld(LDKS), 1);
         EXPECT_EQ(Schritte(), c.streifen) << c.c << "," << c.r;
-        EXPECT_EQ(f->X_Pos, (ULONG)(kX + c.c));
-        EXPECT_EQ(f->Y_Pos, (ULONG)(kY + c.r));
-        EXPECT_EQ(f->Bewegungspunkte, 4);
-        EXPECT_EQ(f->Kommando, 0);
+        EXPECT_EQ(+f->X_Pos, (ULONG)(kX + c.c));
+        EXPECT_EQ(+f->Y_Pos, (ULONG)(kY + c.r));
+        EXPECT_EQ(+f->Bewegungspunkte, 4);
+        EXPECT_EQ(+f->Kommando, 0);
         EXPECT_EQ(LDKS->X_Pos, (WORD)((LONG)f->X_Pos - v->X_Hex));
         EXPECT_EQ(LDKS->Y_Pos, (WORD)((LONG)f->Y_Pos - v->Y_Hex));
     }
@@ -526,7 +526,7 @@ TEST_P(Befehle, AMoveWalksTheTracedPath)
     Ok();
     Nein();
     EXPECT_EQ(CheckAktionsFeld(LDKS), 1);
-    EXPECT_EQ(f->X_Pos, (ULONG)(kX + 4));
+    EXPECT_EQ(+f->X_Pos, (ULONG)(kX + 4));
     EXPECT_EQ(Meldungen(), std::vector<std::string>{GetString(&_VEK_KARTE_RICHTIGESHEXWAEHLEN)});
 }
 
@@ -546,25 +546,25 @@ TEST_P(Befehle, ABigMerchantShipLoadsWithinItsSoldiersAndPaysForEachFigure)
     Klick(5, 2);  // 30,000 soldiers
     EXPECT_EQ(CheckAktionsFeld(LDKS), 1);
     EXPECT_EQ(Meldungen(), std::vector<std::string>{GetString(&_VEK_KARTE_ARMEE_ZU_GROSS)});
-    EXPECT_EQ(schiff->Bewegungspunkte, 4);
-    EXPECT_EQ(schiff->Kommando, 0);
-    EXPECT_EQ(F(2)->Kommando, KOMMANDO_AN_BORD);
-    EXPECT_EQ(F(2)->Bewegungspunkte, 0);
-    EXPECT_EQ(F(2)->X_Pos, (ULONG)(kX + 4));
-    EXPECT_EQ(F(2)->Y_Pos, (ULONG)(kY + 2));
+    EXPECT_EQ(+schiff->Bewegungspunkte, 4);
+    EXPECT_EQ(+schiff->Kommando, 0);
+    EXPECT_EQ(+F(2)->Kommando, KOMMANDO_AN_BORD);
+    EXPECT_EQ(+F(2)->Bewegungspunkte, 0);
+    EXPECT_EQ(+F(2)->X_Pos, (ULONG)(kX + 4));
+    EXPECT_EQ(+F(2)->Y_Pos, (ULONG)(kY + 2));
     EXPECT_EQ(MoveBytes(s->Schiff.Figur1), MoveBytes(*F(2)));
     EXPECT_EQ(+passt->Army.PosX, (ULONG)(kX + 4));
     EXPECT_EQ(+passt->Army.PosY, (ULONG)(kY + 2));
     EXPECT_EQ(+gross->Army.PosY, (ULONG)(kY + 1));
-    EXPECT_EQ(F(1)->Kommando, 0);
+    EXPECT_EQ(+F(1)->Kommando, 0);
 
     // The scout goes into the next place; two more points.
     Waehle(0, KOMMANDO_BELADEN);
     Klick(4, 3);
     EXPECT_EQ(CheckAktionsFeld(LDKS), 1);
-    EXPECT_EQ(schiff->Bewegungspunkte, 2);
+    EXPECT_EQ(+schiff->Bewegungspunkte, 2);
     EXPECT_EQ(MoveBytes(s->Schiff.Figur2), MoveBytes(*F(3)));
-    EXPECT_EQ(F(3)->Kommando, KOMMANDO_AN_BORD);
+    EXPECT_EQ(+F(3)->Kommando, KOMMANDO_AN_BORD);
 
     // Unloading puts the first place's army ashore on the clicked hex, its
     // army record with it; the ship has no points left.
@@ -572,15 +572,15 @@ TEST_P(Befehle, ABigMerchantShipLoadsWithinItsSoldiersAndPaysForEachFigure)
     Waehle(0, KOMMANDO_ENTLADEN);
     Klick(3, 1);
     EXPECT_EQ(CheckAktionsFeld(LDKS), 1);
-    EXPECT_EQ(F(2)->Kommando, 0);
-    EXPECT_EQ(F(2)->X_Pos, (ULONG)(kX + 3));
-    EXPECT_EQ(F(2)->Y_Pos, (ULONG)(kY + 1));
+    EXPECT_EQ(+F(2)->Kommando, 0);
+    EXPECT_EQ(+F(2)->X_Pos, (ULONG)(kX + 3));
+    EXPECT_EQ(+F(2)->Y_Pos, (ULONG)(kY + 1));
     EXPECT_EQ(+passt->Army.PosX, (ULONG)(kX + 3));
     EXPECT_EQ(+passt->Army.PosY, (ULONG)(kY + 1));
     EXPECT_EQ(MoveBytes(s->Schiff.Figur1), Bytes(18, 0));
     EXPECT_EQ(MoveBytes(s->Schiff.Figur2), MoveBytes(*F(3)));
-    EXPECT_EQ(schiff->Bewegungspunkte, 0);
-    EXPECT_EQ(schiff->Kommando, 0);
+    EXPECT_EQ(+schiff->Bewegungspunkte, 0);
+    EXPECT_EQ(+schiff->Kommando, 0);
 }
 
 TEST_P(Befehle, AClericGoesAboardWithItsSpecialist)
@@ -595,7 +595,7 @@ TEST_P(Befehle, AClericGoesAboardWithItsSpecialist)
     st_MOVE_EXT *schiff = Waehle(0, KOMMANDO_BELADEN);
     Klick(4, 3);
     EXPECT_EQ(CheckAktionsFeld(LDKS), 1);
-    EXPECT_EQ(schiff->Bewegungspunkte, 0);  // a small ship pays its whole allowance
+    EXPECT_EQ(+schiff->Bewegungspunkte, 0);  // a small ship pays its whole allowance
     EXPECT_EQ(MoveBytes(s->Schiff.Figur1), MoveBytes(*F(1)));
     EXPECT_EQ(+sp->Spezialist.Y_Pos, (ULONG)(kY + 2));
     DeleteList(LDKS->SpezListPtr, LIST_FREE_OWNED);
@@ -608,9 +608,9 @@ TEST_P(Befehle, AShipMissingFromItsListLoadsNothing)
     Setze({Figur(kIch, 14, 4, 4, 2, 0, 10), Figur(kIch, 0, 7, 4, 3, 0, 8)});
     st_MOVE_EXT *schiff = Waehle(0, KOMMANDO_BELADEN);
     EXPECT_EQ(CheckAktionsFeld(LDKS), 1);
-    EXPECT_EQ(schiff->Kommando, 0);
-    EXPECT_EQ(schiff->Bewegungspunkte, 10);
-    EXPECT_EQ(F(1)->Kommando, 0);
+    EXPECT_EQ(+schiff->Kommando, 0);
+    EXPECT_EQ(+schiff->Bewegungspunkte, 10);
+    EXPECT_EQ(+F(1)->Kommando, 0);
 }
 
 // ---- herbs ----
@@ -657,8 +657,8 @@ TEST_P(Befehle, HerbFindsGoToTheServerOneAtATimeAndIntoTheStockAllTogether)
     // Herb 3 on 50 units: exactly one.
     Ok();
     EXPECT_EQ(KrautSuche(LDKS, f, 3, nullptr), 1);
-    EXPECT_EQ(f->Bewegungspunkte, 3);
-    EXPECT_EQ(f->Kommando, 0);
+    EXPECT_EQ(+f->Bewegungspunkte, 3);
+    EXPECT_EQ(+f->Kommando, 0);
     ASSERT_EQ(Meldungen().size(), 1u);
     EXPECT_EQ(Meldungen()[0], std::string(GetString(&_VEK_KARTE_SUCHEN_KRAUT_TEXT1)) + " 1 " +
                                   GetString(&_VEK_KARTE_SUCHEN_KRAUT_TEXT2) + " Gefnul " +
@@ -686,7 +686,7 @@ TEST_P(Befehle, HerbFindsGoToTheServerOneAtATimeAndIntoTheStockAllTogether)
     f->Bewegungspunkte = 1;
     Ok();
     EXPECT_EQ(KrautSuche(LDKS, f, 3, nullptr), 1);
-    EXPECT_EQ(f->Bewegungspunkte, 0);
+    EXPECT_EQ(+f->Bewegungspunkte, 0);
     const std::vector<Ware> w = Lager();
     ASSERT_EQ(w.size(), 2u);
     EXPECT_EQ(w[0].info, 5u);
@@ -721,8 +721,8 @@ TEST_P(Befehle, ACancelledHerbChoiceWritesNothing)
     st_MOVE_EXT *f = Waehle(0, KOMMANDO_SUCHEN);
     Nein();
     EXPECT_EQ(CheckAktionsFeld(LDKS), 1);
-    EXPECT_EQ(f->Kommando, 0);
-    EXPECT_EQ(f->Bewegungspunkte, 5);
+    EXPECT_EQ(+f->Kommando, 0);
+    EXPECT_EQ(+f->Bewegungspunkte, 5);
     EXPECT_FALSE(Chunk(POOL_OUT, "HERB"));
     EXPECT_TRUE(Lager().empty());
 }
@@ -752,7 +752,7 @@ TEST_P(Befehle, ANameIsGivenAndACancelledNamingDropsIt)
     Ok();
     EXPECT_EQ(CheckAktionsFeld(LDKS), 1);
     EXPECT_EQ(Namen(), (std::map<UWORD, std::string>{{4, "Seewolf"}}));
-    EXPECT_EQ(f->Kommando, 0);
+    EXPECT_EQ(+f->Kommando, 0);
     // Cancelling the naming of a named ship removes its name.
     Waehle(0, KOMMANDO_BENENNEN);
     Nein();
