@@ -289,7 +289,8 @@ Bytes PoolChunkTwice(const Bytes &b)
     std::copy_n(o.begin() + 52, 4, o.begin() + (long)third);
     return o;
 }
-Bytes PoolBitWithoutChunk(const Bytes &b) { Bytes o = b; Set32(o, 16, Get32(o, 16) | 1u << 27); return o; }
+// The bit of a request chunk (ANFR), which the server never sends.
+Bytes PoolBitWithoutChunk(const Bytes &b) { Bytes o = b; Set32(o, 16, Get32(o, 16) | 1u << 21); return o; }
 Bytes Empty(const Bytes &) { return {}; }
 Bytes Cut11(const Bytes &b) { return Cut(b, 11); }
 

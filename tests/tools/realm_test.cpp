@@ -55,7 +55,7 @@ template <class T> struct Chunk {
 TEST_F(DemoRealm, ReceivedPoolHoldsEveryChunkItsBitsName)
 {
     const ULONG ids[] = {ID_KORN, ID_LAND, ID_FORS, ID_TAXE, ID_GEBA, ID_WARE, ID_VERT, ID_MOVE, ID_SPEZ, ID_KRIG, ID_ANTW,
-                         ID_ARMY, ID_SHIP, ID_MAIL};
+                         ID_HERB, ID_ARMY, ID_SHIP, ID_MAIL};
     ULONG bits = ChunkBit(CN_INFO);
     for (ULONG id : ids) {
         SCOPED_TRACE(id);
@@ -186,6 +186,34 @@ TEST_F(DemoRealm, MapTilesShowTheCapitalAndItsRing)
     ExitKarte(map);
 }
 
+TEST_F(DemoRealm, AHerbAcreLiesInTheClericsReach)
+{
+    Chunk<st_HERB> herb(ID_HERB, POOL_IN);
+    ASSERT_NE(herb.p, nullptr);
+    ASSERT_EQ(GetChunkEntryCount(herb.p), 1u);
+    st_HERB_EXT acre;
+    std::memcpy(&acre, (const UBYTE *)herb.p + sizeof(st_HERB), sizeof acre);
+    EXPECT_EQ(acre.Art, 56);
+    EXPECT_EQ(Value(acre.Anzahl), 251);
+    vektest::ScratchDir scratch;
+    fs::copy(SharedDemoSet() + "/Map", scratch.path() + "/Map");
+    VekMapInfo *map = LadeKarte(MAPSTATUS_BMAP, 1, 1, "./Map");
+    ASSERT_NE(map, nullptr);
+    const LONG x = (LONG)Value(acre.X_Pos), y = (LONG)Value(acre.Y_Pos);
+    const MapEntry *e = FensterHex(map, x, y);
+    ASSERT_NE(e, nullptr);
+    EXPECT_EQ(Value(e->Spezial) & 0x1, 0x1u);
+    EXPECT_EQ(Value(e->BesitzerID), 7u);
+    // The cleric stands on the capital with 6 points.
+    const ULONG alt = PlayerInfo.SpielerID;
+    PlayerInfo.SpielerID = 7;
+    ASSERT_EQ(GetMoveArray(map, 120, 60, FID_KLERIKER, 6), 1);
+    EXPECT_GE(map->MoveArray[(y - 60 + MOVE_MITTE) * MOVE_SEITE + x - 120 + MOVE_MITTE], 0);
+    PlayerInfo.SpielerID = alt;
+    FreeMoveAllocs(map);
+    ExitKarte(map);
+}
+
 TEST_F(DemoRealm, ShipNameHexNamesAndLettersInTheirLists)
 {
     ListHeader *ships = ScanShipAddOn2List();
@@ -214,7 +242,7 @@ TEST_F(DemoRealm, PoolsAndMapFilesKeepTheirFormatRules)
     ASSERT_EQ(formats::ReadPool(vektest::ReadBytes(POOL_IN), in), "");
     ASSERT_EQ(formats::ReadPool(vektest::ReadBytes(POOL_OUT), out), "");
     EXPECT_EQ(in, (std::vector<std::string>{"INFO", "KORN", "LAND", "FORS", "TAXE", "GEBA", "VERT", "MOVE", "SPEZ",
-                                            "KRIG", "ANTW", "ARMY", "SHIP", "MAIL", "WARE"}));
+                                            "KRIG", "ANTW", "HERB", "ARMY", "SHIP", "MAIL", "WARE"}));
     EXPECT_EQ(out, (std::vector<std::string>{"INFO", "ARMY", "SHIP", "TOWN"}));
     EXPECT_EQ(formats::CheckMapFiles("."), "");
 }

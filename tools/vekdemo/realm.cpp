@@ -26,6 +26,8 @@ namespace {
 
 constexpr ULONG PLAYER = 7, NEIGHBOUR = 8, STRANGER = 9;
 constexpr HexPos CAPITAL = {120, 60}, NORDHEIM = {126, 64}, NEIGHBOUR_TOWN = {144, 60};
+// An acre of herbs two hexes north-west of the capital, in the cleric's reach.
+constexpr HexPos HERB_ACRE = {118, 59};
 constexpr ULONG TURN_TIME = 1262347200;  // the turn's send time, fixed
 
 struct Pref {
@@ -144,6 +146,7 @@ void Terrain(HexPos p, MapEntry &e)
         e.Art = northWest ? 10 : 23;
         if (northWest) e.Spezial = SPEZIAL_DUNGEON;
     }
+    if (p == HERB_ACRE) e.Spezial = 0x1;
     if (p.x >= 140) e.BesitzerID = NEIGHBOUR;
     else if (d <= 6 || HexDistanz(p, NORDHEIM) <= 2) e.BesitzerID = PLAYER;
     if (e.BesitzerID == PLAYER) {
@@ -353,6 +356,12 @@ bool WritePools()
     }
     ChunkBuffer antw(ID_ANTW, VERSION_V001);
     if (!Add(spez.Done(), POOL_IN) || !Add(krig.Done(), POOL_IN) || !Add(PlayerList(antw), POOL_IN)) return false;
+    ChunkBuffer herb(ID_HERB, VERSION_V001);
+    herb.Add((ULONG)1);
+    st_HERB_EXT aloe = Zeroed<st_HERB_EXT>();
+    aloe.X_Pos = (ULONG)HERB_ACRE.x, aloe.Y_Pos = (ULONG)HERB_ACRE.y, aloe.Art = 56, aloe.Anzahl = 251;
+    herb.Add(aloe);
+    if (!Add(herb.Done(), POOL_IN)) return false;
 
     // The outgoing pool right after a download: the army, the ship and the towns.
     ChunkBuffer army(ID_ARMY, VERSION_V001);
