@@ -9,11 +9,3 @@ int EnterMapNames(LokaleDatenKartenScreen *) { return 1; }
 ULONG CheckLand(LokaleDatenKartenScreen *, LONG, LONG, LONG, LONG) { return 0; }
 int CheckHexAndPlaySfx(LokaleDatenKartenScreen *, UWORD, LONG) { return 0; }
 int RemoveFigurAndArmy(LokaleDatenKartenScreen *, st_MOVE_EXT *) { return 1; }
-int CheckFigurAndPlaySfx(LokaleDatenKartenScreen *, int) { return 1; }
-int SwitchMap(LokaleDatenKartenScreen *, int) { return 1; }
-void ShowHexInfo(LokaleDatenKartenScreen *) {}
-int UpdateInfoBox(LokaleDatenKartenScreen *) { return 1; }
-void ShowPosition(LokaleDatenKartenScreen *st)
-{
-    if (st && st->VekMapInfoPtr) st->VekMapInfoPtr->UpdateMap = 0;
-}
