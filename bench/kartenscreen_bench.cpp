@@ -1,6 +1,8 @@
 // The kept map screen at 1024 x 768 x 32 with 5,000 figures: the start and
-// end of a visit beside reading and writing its files once, and the frame
-// and panels drawn after each scroll step beside the same plain SDL blits.
+// end of a visit beside reading and writing its files once, the frame and
+// panels drawn after each scroll step beside the same plain SDL blits, and
+// the info box with a figure selected beside its plain text and picture
+// blits.
 // The routines trace to standard output; that goes to /dev/null here.
 #include <benchmark/benchmark.h>
 
@@ -16,8 +18,11 @@
 #include <vector>
 
 #include "gfx/gfxnumber.h"
+#include "gfx/graphics.h"
 #include "gfx/pixfmt.h"
+#include "gfx/printing.h"
 #include "gfx/screen.h"
+#include "map/infobox.h"
 #include "map/kartenscreen.h"
 #include "map/mapview.h"
 #include "platform/files.h"
@@ -25,6 +30,9 @@
 #include "platform/system.h"
 #include "store/store.h"
 #include "map/towns.h"
+#include "platform/catalog.h"
+#include "platform/strings.h"
+#include "ui/requester.h"
 
 namespace {
 
@@ -171,6 +179,81 @@ void BM_SetGUIRohblits(benchmark::State &state)
     for (SDL_Surface *s : quellen) SDL_FreeSurface(s);
 }
 BENCHMARK(BM_SetGUIRohblits)->Unit(benchmark::kMicrosecond);
+
+// A visit with an own figure in the view selected, as after a click on it.
+bool WaehleFigur()
+{
+    LokaleDatenKartenScreen *st = LDKS;
+    VekMapInfo *v = st->VekMapInfoPtr;
+    if (!v || !v->LocalPeopleMemPtr) return false;
+    const ULONG n = FigurenImBlock(v->LocalPeopleMemPtr, v->PeopleMemSize);
+    for (ULONG i = 0; i < n; ++i) {
+        st_MOVE_EXT *f = FigurImBlock(v->LocalPeopleMemPtr, i);
+        const LONG x = (LONG)f->X_Pos - v->X_Hex, y = (LONG)f->Y_Pos - v->Y_Hex;
+        if (f->SpielerID != PlayerInfo.SpielerID || x < 1 || y < 1 || x >= v->XTiles - 1 || y >= v->YTiles - 1) continue;
+        st->AktPerson = f;
+        st->BlueHex = 1;
+        st->X_Pos = (WORD)x, st->Y_Pos = (WORD)y;
+        f->Kommando = 10;
+        return true;
+    }
+    return false;
+}
+
+// After each click, selection, step or scroll step.
+void BM_UpdateInfoBox(benchmark::State &state)
+{
+    Welt();
+    KartenScreenKonstruktor();
+    if (!WaehleFigur()) state.SkipWithError("no own figure in the view");
+    for (auto _ : state)
+        if (!UpdateInfoBox(LDKS)) state.SkipWithError("no box");
+    KartenScreenDestruktor();
+}
+BENCHMARK(BM_UpdateInfoBox)->Unit(benchmark::kMicrosecond);
+
+// What it draws, drawn directly: the cleared picture place and the figure's
+// frame as a keyed SDL blit, the status line, levels and labels, the box's
+// text wrapped into its content and the window copied to the display.
+void BM_UpdateInfoBoxRohblits(benchmark::State &state)
+{
+    Welt();
+    KartenScreenKonstruktor();
+    LokaleDatenKartenScreen *st = LDKS;
+    if (!WaehleFigur() || !UpdateInfoBox(st) || !st->VekRequester) state.SkipWithError("no box");
+    InfoInhalt inhalt;
+    BaueInfoInhalt(st, true, &inhalt);
+    if (!BitMapPtrArray[inhalt.Bild - 1]) OpenKavorGfx("./Data/Path", inhalt.Bild);
+    SDL_Surface *streifen = SDL_ConvertSurface(BitMapPtrArray[inhalt.Bild - 1]->Surface,
+                                               BitMapPtrArray[inhalt.Bild - 1]->Surface->format, SDL_SWSURFACE);
+    SDL_SetColorKey(streifen, SDL_SRCCOLORKEY | SDL_RLEACCEL, 0);
+    const LONG w = kBreite, h = kHoehe;
+    RastPort *rp = VekDisplay.RastPort_;
+    SetFont(rp, st->VekFont1Ptr);
+    VekRequester *req = st->VekRequester;
+    const char *labels[3] = {GetString(&_VEK_KARTE_TIERQUELLEN), GetString(&_VEK_KARTE_PFLANZENQUELLEN),
+                             GetString(&_VEK_KARTE_MINERALQUELLEN)};
+    for (auto _ : state) {
+        SetAPen(rp, 0);
+        RectFill(rp, w - 116, h - 110, w - 53, h - 55);
+        SDL_Rect quelle = {0, (Sint16)(54 * inhalt.Frame), 64, 54}, ziel = {(Sint16)(w - 116), (Sint16)(h - 110), 0, 0};
+        SDL_BlitSurface(streifen, &quelle, rp->BitMap->Surface, &ziel);
+        PrintText(rp, w - 791, h - 140, w - 406, h - 125, inhalt.Status, 6, 7, 556);
+        for (int i = 0; i < 3; ++i) {
+            PrintText(rp, w - 594, h - 102 + 27 * i, w - 546, h - 86 + 27 * i, inhalt.Stufe[i], 6, 78, 45);
+            PrintText(rp, w - 534, h - 102 + 27 * i, w - 414, h - 86 + 27 * i, labels[i], 0, 7, 36);
+        }
+        SetAPen(req->ReqRastPortPtr, 6);
+        RectFill(req->ReqRastPortPtr, 0, 0, req->ReqMemPtr->Breite - 1, req->ReqMemPtr->Hoehe - 1);
+        SetAPen(req->ReqRastPortPtr, 78);
+        PrintStringWrapInput(req->ReqRastPortPtr, inhalt.Text, 0, 0, 256, 100, req->ReqBreite);
+        SDL_Rect fenster = {0, 0, req->ReqBreite, req->ReqHoehe}, ort = {(Sint16)req->ReqXPos, (Sint16)req->ReqYPos, 0, 0};
+        SDL_BlitSurface(req->ReqMemPtr->Surface, &fenster, rp->BitMap->Surface, &ort);
+    }
+    SDL_FreeSurface(streifen);
+    KartenScreenDestruktor();
+}
+BENCHMARK(BM_UpdateInfoBoxRohblits)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

@@ -4,6 +4,7 @@
 // backdrop of the screen that follows; at 8 bits the side panel. Also the
 // screen's own pictures and sounds, and the parts later work fills in.
 #include <cstdio>
+#include <iterator>
 
 #include "gfx/font.h"
 #include "gfx/gfxnumber.h"
@@ -228,13 +229,23 @@ int SwitchGUI(LokaleDatenKartenScreen *st)
 
 int LoadKartenScreenGfx(LokaleDatenKartenScreen *)
 {
-    auto lade = [](UWORD n) {
+    // What this call loaded, in order: a picture that fails gives them back,
+    // so a failed construction holds nothing.
+    UWORD neu[std::size(kGrafikImmer) + std::size(kGrafikHoch)];
+    size_t anzahl = 0;
+    auto lade = [&](UWORD n) {
         if (GrafikGeladen[n - 1]) return true;
         if (OpenKavorGfx(kPfad, n) != 1) {
             std::printf("LoadKartenScreenGfx : Konnte Grafik nicht \366ffnen! <%u>\n", (unsigned)n);
+            while (anzahl) {
+                const UWORD alt = neu[--anzahl];
+                CloseKavorGfx(alt);
+                GrafikGeladen[alt - 1] = false;
+            }
             return false;
         }
         GrafikGeladen[n - 1] = true;
+        neu[anzahl++] = n;
         return true;
     };
     for (UWORD n : kGrafikImmer)
