@@ -184,15 +184,18 @@ void BlitFigur(VekMapInfo *View, LONG Spalte, LONG Zeile, RastPort *rp, LONG x, 
 
 st_MOVE_EXT *GetActivePeople(VekMapInfo *View, LONG x, LONG y, LONG n)
 {
-    if (!View || !View->LocalPeopleMemPtr || n < 0) return nullptr;
+    if (!View || !View->PeopleMemPtr || n < 0) return nullptr;
     x = CheckWrap(x, WELT_BREITE);
     y = CheckWrap(y, WELT_HOEHE);
-    UBYTE *block = View->LocalPeopleMemPtr;
+    // Searched in the saved block, in the local block's order: a figure
+    // changed through the answer must reach the file, and the local copy is
+    // rebuilt from the saved block at every tile exchange.
+    UBYTE *block = View->PeopleMemPtr;
     const ULONG anzahl = Anzahl(View, block);
     LONG gezaehlt = 0;
     for (ULONG i = 0; i < anzahl; ++i) {
         st_MOVE_EXT *f = FigurImBlock(block, i);
-        if (f->X_Pos != (ULONG)x || f->Y_Pos != (ULONG)y) continue;
+        if (f->X_Pos != (ULONG)x || f->Y_Pos != (ULONG)y || !FigurAufDenNeunTeilen(View, f)) continue;
         if (n == 0 && f->SpielerID == PlayerInfo.SpielerID) {
             std::printf("GetActivePeople : Spielerfigur gefunden...\n");
             return f;
@@ -207,8 +210,8 @@ st_MOVE_EXT *GetActivePeople(VekMapInfo *View, LONG x, LONG y, LONG n)
 
 ULONG GetActivePeopleAnzahl(VekMapInfo *View, LONG x, LONG y)
 {
-    if (!View || !View->LocalPeopleMemPtr) return 0;
-    UBYTE *block = View->LocalPeopleMemPtr;
+    if (!View || !View->PeopleMemPtr) return 0;
+    UBYTE *block = View->PeopleMemPtr;
     const ULONG anzahl = Anzahl(View, block);
     std::printf("GetActivePeople : Anzahl der Figuren %u\n", (unsigned)anzahl);
     x = CheckWrap(x, WELT_BREITE);
@@ -216,7 +219,7 @@ ULONG GetActivePeopleAnzahl(VekMapInfo *View, LONG x, LONG y)
     ULONG z = 0;
     for (ULONG i = 0; i < anzahl; ++i) {
         const st_MOVE_EXT *f = FigurImBlock(block, i);
-        if (f->X_Pos == (ULONG)x && f->Y_Pos == (ULONG)y) ++z;
+        if (f->X_Pos == (ULONG)x && f->Y_Pos == (ULONG)y && FigurAufDenNeunTeilen(View, f)) ++z;
     }
     return z;
 }
@@ -381,6 +384,7 @@ int SetPeople(VekMapInfo *View, st_MOVE_EXT *Figur, LONG dx, LONG dy)
     if (!(View->Status & MAPSTATUS_NEBEL)) {
         Figur->X_Pos = (ULONG)zx;
         Figur->Y_Pos = (ULONG)zy;
+        MakeLocalPeopleMemPtr(View);
         return 1;
     }
     CheckFogofWar2(View, View->FOWMask);

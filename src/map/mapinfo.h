@@ -131,7 +131,11 @@ MapEntry *FensterHex(const VekMapInfo *MapInfo, LONG X, LONG Y);
 ULONG FigurenImBlock(const UBYTE *Block, ULONG Groesse);
 inline st_MOVE_EXT *FigurImBlock(UBYTE *Block, ULONG i) { return (st_MOVE_EXT *)(Block + 2) + i; }
 // Fills LocalPeopleMemPtr with the figures of PeopleMemPtr on the nine tiles.
+// The local block is a copy for drawing: changes go to PeopleMemPtr, which is
+// what gets saved, and this is called again to show them.
 void MakeLocalPeopleMemPtr(VekMapInfo *MapInfo);
+// 1 when the figure stands on one of the nine tiles of the window.
+int FigurAufDenNeunTeilen(const VekMapInfo *MapInfo, const st_MOVE_EXT *f);
 
 // Movement over the window (positions are window positions).
 // Points to enter hex (X, Y) of the 240 x 120 window Map for kind Typ, with the

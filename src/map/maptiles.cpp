@@ -404,6 +404,15 @@ ULONG FigurenImBlock(const UBYTE *Block, ULONG Groesse)
     return n < passen ? n : passen;
 }
 
+int FigurAufDenNeunTeilen(const VekMapInfo *MapInfo, const st_MOVE_EXT *f)
+{
+    if (!MapInfo || !f || !ImWelt(MapInfo->X_WorldMap) || !ImWelt(MapInfo->Y_WorldMap)) return 0;
+    if (f->X_Pos >= (ULONG)WELT_BREITE || f->Y_Pos >= (ULONG)WELT_HOEHE) return 0;
+    const LONG spalte = CheckWrap((LONG)(f->X_Pos / TEIL_BREITE) - MapInfo->X_WorldMap + 1, TEILE);
+    const LONG zeile = CheckWrap((LONG)(f->Y_Pos / TEIL_HOEHE) - MapInfo->Y_WorldMap + 1, TEILE);
+    return spalte <= 2 && zeile <= 2;
+}
+
 void MakeLocalPeopleMemPtr(VekMapInfo *MapInfo)
 {
     if (!MapInfo || !MapInfo->LocalPeopleMemPtr || MapInfo->PeopleMemSize < 2) return;
@@ -411,14 +420,10 @@ void MakeLocalPeopleMemPtr(VekMapInfo *MapInfo)
     std::memset(MapInfo->LocalPeopleMemPtr, 0, MapInfo->PeopleMemSize);
     ULONG n = FigurenImBlock(MapInfo->PeopleMemPtr, MapInfo->PeopleMemSize);
     std::printf("Anzahl globale Figuren %u\n", (unsigned)n);
-    const bool mitteImWelt = ImWelt(MapInfo->X_WorldMap) && ImWelt(MapInfo->Y_WorldMap);
     UWORD lokal = 0;
-    for (ULONG i = 0; i < n && mitteImWelt; ++i) {
+    for (ULONG i = 0; i < n; ++i) {
         const st_MOVE_EXT *f = FigurImBlock(MapInfo->PeopleMemPtr, i);
-        if (f->X_Pos >= (ULONG)WELT_BREITE || f->Y_Pos >= (ULONG)WELT_HOEHE) continue;
-        LONG spalte = CheckWrap((LONG)(f->X_Pos / TEIL_BREITE) - MapInfo->X_WorldMap + 1, TEILE);
-        LONG zeile = CheckWrap((LONG)(f->Y_Pos / TEIL_HOEHE) - MapInfo->Y_WorldMap + 1, TEILE);
-        if (spalte > 2 || zeile > 2) continue;
+        if (!FigurAufDenNeunTeilen(MapInfo, f)) continue;
         std::memcpy(FigurImBlock(MapInfo->LocalPeopleMemPtr, lokal), f, sizeof(st_MOVE_EXT));
         ++lokal;
     }

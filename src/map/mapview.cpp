@@ -318,27 +318,23 @@ int SetPos(VekMapInfo *View, LONG dx, LONG dy)
         // A jump, or a wrap that made an index negative: the window is built anew.
         ok = NeuLaden(View);
         View->QuickUpdate = QU_ALLES;
-        MakeLocalPeopleMemPtr(View);
     } else {
         View->IndeX = (WORD)ix;
         View->IndeY = (WORD)iy;
-        bool getauscht = false;
         if (View->IndeX < TEIL_BREITE) {
             ok &= Tausche(View, 0);
-            getauscht = true;
         } else if (View->IndeX >= 2 * TEIL_BREITE) {
             ok &= Tausche(View, 1);
-            getauscht = true;
         }
         if (View->IndeY < TEIL_HOEHE) {
             ok &= Tausche(View, 2);
-            getauscht = true;
         } else if (View->IndeY >= 2 * TEIL_HOEHE) {
             ok &= Tausche(View, 3);
-            getauscht = true;
         }
-        if (getauscht) MakeLocalPeopleMemPtr(View);
     }
+    // Figures change in the saved block (orders, steps, cargo); the copy
+    // drawn from is rebuilt on every redraw, not only at a tile exchange.
+    MakeLocalPeopleMemPtr(View);
     SetzeZeiger(View);
     BlitMap(View);
     BlitLayer2Screen(View, 1);

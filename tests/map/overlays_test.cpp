@@ -79,6 +79,8 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(screen.Ok());
+        // The display outlives the test before: start from a blank one.
+        FillBitMap(screen.ViewBitMap(), 0);
         WriteBytes("barcode.fnt", BuildFont(BarcodeFontSpec()));
         font = OpenDiskFont("barcode.fnt");
         ASSERT_NE(font, nullptr);
