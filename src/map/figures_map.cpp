@@ -182,12 +182,16 @@ void BlitFigur(VekMapInfo *View, LONG Spalte, LONG Zeile, RastPort *rp, LONG x, 
     SetFont(rp, alt);
 }
 
+// The figure found is looked up in the figure list itself, not in the view's
+// copy of it: steps and orders change the figure they get here, the list is
+// what goes back into the figure file, and the copy is rebuilt from the list
+// after every step (a change made in the copy would be lost).
 st_MOVE_EXT *GetActivePeople(VekMapInfo *View, LONG x, LONG y, LONG n)
 {
-    if (!View || !View->LocalPeopleMemPtr || n < 0) return nullptr;
+    if (!View || !View->PeopleMemPtr || n < 0) return nullptr;
     x = CheckWrap(x, WELT_BREITE);
     y = CheckWrap(y, WELT_HOEHE);
-    UBYTE *block = View->LocalPeopleMemPtr;
+    UBYTE *block = View->PeopleMemPtr;
     const ULONG anzahl = Anzahl(View, block);
     LONG gezaehlt = 0;
     for (ULONG i = 0; i < anzahl; ++i) {
@@ -207,8 +211,8 @@ st_MOVE_EXT *GetActivePeople(VekMapInfo *View, LONG x, LONG y, LONG n)
 
 ULONG GetActivePeopleAnzahl(VekMapInfo *View, LONG x, LONG y)
 {
-    if (!View || !View->LocalPeopleMemPtr) return 0;
-    UBYTE *block = View->LocalPeopleMemPtr;
+    if (!View || !View->PeopleMemPtr) return 0;
+    UBYTE *block = View->PeopleMemPtr;
     const ULONG anzahl = Anzahl(View, block);
     std::printf("GetActivePeople : Anzahl der Figuren %u\n", (unsigned)anzahl);
     x = CheckWrap(x, WELT_BREITE);
