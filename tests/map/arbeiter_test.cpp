@@ -119,7 +119,8 @@ protected:
         ASSERT_NE(r, nullptr);
         for (ULONG i = 0; i < r->CountGadgetData; ++i)
             if (r->GadgetData[i].ReturnID == MakeGadgetID(code))
-                PushClick((r->GadgetData[i].X0 + r->GadgetData[i].X1) / 2, (r->GadgetData[i].Y0 + r->GadgetData[i].Y1) / 2);
+                PushClick((r->GadgetData[i].X0 + r->GadgetData[i].X1) / 2 + versatz,
+                          (r->GadgetData[i].Y0 + r->GadgetData[i].Y1) / 2 + versatz);
         ClearScreenRegion(r);
     }
     void Tippe(const std::string &text)
@@ -152,6 +153,7 @@ protected:
     }
     VekMapInfo view{};
     LokaleDatenKartenScreen st{};
+    LONG versatz = 0;  // how far the requester lies from where its description puts it
 };
 
 TEST_P(Arbeiter, ANewRecordIsStoredOnLeavingWithAnActualHarvest)
@@ -228,5 +230,43 @@ TEST_P(Arbeiter, AutomaticAsksThenDeletesEveryCultivationFile)
 }
 
 INSTANTIATE_TEST_SUITE_P(Tiefen, Arbeiter, ::testing::Values(8, 32));
+
+// On a 1280 x 1024 display the map screen fills the whole display and the
+// requester stands in its middle, 128 pixels right of and below where its
+// description puts it: its input box is there too.
+class ArbeiterGross : public Arbeiter {
+protected:
+    void SetUp() override
+    {
+        Arbeiter::SetUp();
+        screen_.reset();
+        screen_ = std::make_unique<SdlScreen>(GetParam(), 1280, 1024);
+        ASSERT_TRUE(screen_->Ok());
+        altBildschirm = VekDisplay.VekScreen;
+        VekDisplay.VekScreen = 3;  // the map screen's picture: mouse positions are the display's
+        versatz = 128;
+    }
+    void TearDown() override
+    {
+        VekDisplay.VekScreen = altBildschirm;
+        Arbeiter::TearDown();
+    }
+    UWORD altBildschirm = 0;
+};
+
+TEST_P(ArbeiterGross, TheRequesterAndItsBoxesMoveToTheMiddle)
+{
+    CheckPrefs(PREF_ARBEITER, PREFS_WRITE, 3000);
+    Druecke("BOX1");
+    Tippe("5000");
+    PushEscape();
+    EXPECT_EQ(ArbeiterReq(&st), 1);
+    MapCultivation f{};
+    ASSERT_TRUE(Feld(&f));
+    EXPECT_EQ(f.WorkersForHarvest, 1000) << "the number was typed into the moved box";
+    EXPECT_EQ(CheckPrefs(PREF_ARBEITER, PREFS_READ, 0), 2000u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Tiefen, ArbeiterGross, ::testing::Values(32));
 
 }  // namespace

@@ -192,7 +192,7 @@ TEST_P(Figuren, FindingFiguresByOwnerAndOrder)
         {170 + WELT_BREITE, 90 - WELT_HOEHE, 1, 0}, {171, 90, 0, 2}, {172, 90, 1, -1},
     };
     for (const Fall &f : faelle) {
-        st_MOVE_EXT *soll = f.index < 0 ? nullptr : FigurImBlock(k.v->LocalPeopleMemPtr, (ULONG)f.index);
+        st_MOVE_EXT *soll = f.index < 0 ? nullptr : FigurImBlock(k.v->PeopleMemPtr, (ULONG)f.index);
         EXPECT_EQ(GetActivePeople(k.v, f.x, f.y, f.n), soll) << f.x << "," << f.y << " n " << f.n;
     }
     EXPECT_EQ(GetActivePeopleAnzahl(k.v, 170, 90), 2u);
@@ -426,10 +426,10 @@ TEST_F(Folgen, ShipTakesItsCargoAndTheArmyAboard)
     s->Schiff.Figur1 = Figur(kIch, 7, 5, 12790, 85, 7);
     s->Schiff.Figur2 = Figur(kIch, 7, 6, 12790, 85, 0);  // not aboard: stays
     k.Setze({Figur(kIch, 14, 2, 12791, 85), Figur(kIch, 7, 5, 12790, 85, 7)});
-    SetFigurDependence(FigurImBlock(k.v->LocalPeopleMemPtr, 0), 1, 0);
+    SetFigurDependence(FigurImBlock(k.v->PeopleMemPtr, 0), 1, 0);
     EXPECT_EQ(+s->Schiff.X_Pos, 12791u);
     EXPECT_EQ(+s->Schiff.Figur1.X_Pos, 12791u);
-    EXPECT_EQ(+FigurImBlock(k.v->LocalPeopleMemPtr, 1)->X_Pos, 12791u);
+    EXPECT_EQ(+FigurImBlock(k.v->PeopleMemPtr, 1)->X_Pos, 12791u) << "the cargo moves in the list that is stored";
     EXPECT_EQ(+a->Army.PosX, 12791u);
     EXPECT_EQ(+a->Army.TrainingsRunden, 0u);
     EXPECT_EQ(+s->Schiff.Figur2.X_Pos, 12790u);
@@ -440,7 +440,7 @@ TEST_F(Folgen, ShipWhoseSlotNamesItselfEnds)
     ShipListEntry *s = Schiff(2, 12790, 85);
     s->Schiff.Figur1 = Figur(kIch, 14, 2, 12791, 85, 7);
     k.Setze({Figur(kIch, 14, 2, 12791, 85)});
-    EXPECT_EQ(SetFigurDependence(FigurImBlock(k.v->LocalPeopleMemPtr, 0), 1, 0), 1);
+    EXPECT_EQ(SetFigurDependence(FigurImBlock(k.v->PeopleMemPtr, 0), 1, 0), 1);
     EXPECT_EQ(+s->Schiff.X_Pos, 12791u);
 }
 

@@ -77,7 +77,7 @@ TEST_F(DemoRealm, ReceivedPoolHoldsEveryChunkItsBitsName)
     Chunk<st_TAXE> taxe(ID_TAXE, POOL_IN);
     EXPECT_NE(Value(taxe.p->KirchenPunkte), 0) << "the gods screen needs church points";
     Chunk<st_MOVE> move(ID_MOVE, POOL_IN);
-    EXPECT_EQ(GetChunkEntryCount(move.p), 14u);
+    EXPECT_EQ(GetChunkEntryCount(move.p), 15u);
 
     ASSERT_TRUE(ReadPlayerInfoFromPool());
     EXPECT_EQ(PlayerInfo.RestRunden, 100u);
@@ -122,7 +122,7 @@ TEST_F(DemoRealm, OutgoingPoolHoldsArmyShipAndTowns)
 
 TEST_F(DemoRealm, FigureFileStartsWithTheCapital)
 {
-    EXPECT_EQ(vektest::ReadBytes(MAPPREFS_FILE).size(), 42u + 18u * 14u);
+    EXPECT_EQ(vektest::ReadBytes(MAPPREFS_FILE).size(), 42u + 18u * 15u);
     Chunk<st_MREF> mref(ID_MREF, MAPPREFS_FILE);
     Chunk<st_MOVE> move(ID_MOVE, MAPPREFS_FILE);
     ASSERT_TRUE(mref.p && move.p);
@@ -210,6 +210,40 @@ TEST_F(DemoRealm, AHerbAcreLiesInTheClericsReach)
     ASSERT_EQ(GetMoveArray(map, 120, 60, FID_KLERIKER, 6), 1);
     EXPECT_GE(map->MoveArray[(y - 60 + MOVE_MITTE) * MOVE_SEITE + x - 120 + MOVE_MITTE], 0);
     PlayerInfo.SpielerID = alt;
+    FreeMoveAllocs(map);
+    ExitKarte(map);
+}
+
+// The army's attack in the sessions needs a foreign figure it can reach: past
+// the hills north-west of the capital, with the army's own four points.
+TEST_F(DemoRealm, ForeignFigureLiesWithinTheArmysReach)
+{
+    Chunk<st_MOVE> move(ID_MOVE, MAPPREFS_FILE);
+    ASSERT_NE(move.p, nullptr);
+    const st_MOVE_EXT *figures = (const st_MOVE_EXT *)((const UBYTE *)move.p + sizeof(st_MOVE));
+    const st_MOVE_EXT *army = nullptr, *foreign = nullptr;
+    for (ULONG i = 0; i < GetChunkEntryCount(move.p); ++i) {
+        const st_MOVE_EXT &f = figures[i];
+        if (Value(f.SpielerID) == 7 && Value(f.FigurNummer) == 5) army = &f;
+        if (Value(f.SpielerID) != 7 && Value(f.SpielerID) < 100 && Value(f.X_Pos) == 118 && Value(f.Y_Pos) == 59)
+            foreign = &f;
+    }
+    ASSERT_TRUE(army && foreign);
+    EXPECT_EQ(Value(army->X_Pos), 120u);
+    EXPECT_EQ(Value(army->Y_Pos), 60u);
+
+    vektest::ScratchDir scratch;
+    fs::copy(SharedDemoSet() + "/Map", scratch.path() + "/Map");
+    VekMapInfo *map = LadeKarte(MAPSTATUS_BMAP, 1, 1, "./Map");
+    ASSERT_NE(map, nullptr);
+    const HexPos hills = HexNachbar({120, 60}, HEX_NW), beyond = HexNachbar(hills, HEX_NW);
+    EXPECT_EQ(beyond, (HexPos{118, 59}));
+    EXPECT_EQ(Value(FensterHex(map, hills.x, hills.y)->Spezial) & SPEZIAL_DUNGEON, SPEZIAL_DUNGEON);
+    ASSERT_TRUE(GetMoveArray(map, 120, 60, Value(army->FigurArt), Value(army->Bewegungspunkte)));
+    auto Zelle = [&](HexPos p) { return (int)map->MoveArray[(p.y - 60 + MOVE_MITTE) * MOVE_SEITE + p.x - 120 + MOVE_MITTE]; };
+    EXPECT_EQ(Zelle(hills), 2) << "the hills cost two of the four points";
+    EXPECT_EQ(Zelle(beyond), 0) << "the foreign hex takes the last two";
+    EXPECT_TRUE(GetBMapBit(map, beyond.x, beyond.y)) << "and it is explored";
     FreeMoveAllocs(map);
     ExitKarte(map);
 }

@@ -62,7 +62,7 @@ TEST_F(DemoTurn, EveryCaseInDownloadOrder)
 
     // The figure file: the player's figures first, the others behind them.
     const auto figs = Figures();
-    ASSERT_EQ(figs.size(), 14u);
+    ASSERT_EQ(figs.size(), 15u);
     const auto firstOther = std::find_if(figs.begin(), figs.end(), [](const st_MOVE_EXT &f) { return f.SpielerID != 7; });
     EXPECT_EQ(firstOther - figs.begin(), 7);
     EXPECT_TRUE(std::all_of(firstOther, figs.end(), [](const st_MOVE_EXT &f) { return f.SpielerID != 7; }));

@@ -26,8 +26,9 @@ namespace {
 
 constexpr ULONG PLAYER = 7, NEIGHBOUR = 8, STRANGER = 9;
 constexpr HexPos CAPITAL = {120, 60}, NORDHEIM = {126, 64}, NEIGHBOUR_TOWN = {144, 60};
-// An acre of herbs two hexes north-west of the capital, in the cleric's reach.
-constexpr HexPos HERB_ACRE = {118, 59};
+// An acre of herbs north of the hills beside the capital, in the cleric's
+// reach (the hex beyond the hills holds a stranger's soldiers).
+constexpr HexPos HERB_ACRE = {119, 58};
 constexpr ULONG TURN_TIME = 1262347200;  // the turn's send time, fixed
 
 struct Pref {
@@ -97,8 +98,10 @@ st_MOVE_EXT Figure(ULONG player, UWORD kind, UWORD number, HexPos at, UBYTE poin
 }
 
 // The figures on the map: the player's scouts, settler, army, ship and
-// cleric, the neighbour's, two of the computer races and three objects of
-// the motion effect.
+// cleric, the neighbour's, a stranger's soldiers just past the hills
+// north-west of the capital (the army there can reach and attack them with
+// its four points: hills 2, then 2), two of the computer races and three
+// objects of the motion effect.
 std::vector<st_MOVE_EXT> Figures()
 {
     return {
@@ -111,6 +114,7 @@ std::vector<st_MOVE_EXT> Figures()
         Figure(PLAYER, FID_KLERIKER, 7, CAPITAL, 6),
         Figure(NEIGHBOUR, FID_KUNDSCHAFTER, 1, {141, 60}, 8),
         Figure(NEIGHBOUR, FID_LEICHTE_INFANTRIE, 2, {142, 61}, 4),
+        Figure(STRANGER, FID_LEICHTE_INFANTRIE, 1, {118, 59}, 4),
         Figure((ULONG)-2, FID_LEICHTE_INFANTRIE, 1, {127, 60}, 4),
         Figure((ULONG)-9, FID_MITTLERE_INFANTRIE, 1, {113, 60}, 4),
         Figure(0, 1000, 1, {123, 58}, 0),

@@ -1,0 +1,554 @@
+// Whole visits of the map screen as a player makes them: the main loop's
+// dispatch runs the visit on a fresh copy of the demo set, at 640 x 480 x 8
+// and at 1024 x 768 x 32, while a thread of its own pushes the player's
+// clicks and keys, each in step with the line the client prints for the one
+// before. Each run gets its own process; the files it leaves are read here
+// with a small reader of this test, not with the client's chunk code.
+#include <gtest/gtest.h>
+
+#include <SDL/SDL.h>
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <functional>
+#include <set>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+#include "common/scriptinput.h"
+#include "common/sdlharness.h"
+#include "common/shareddemo.h"
+#include "common/testutil.h"
+#include "common/xvfb.h"
+#include "gfx/screen.h"
+#include "mainloop.h"
+#include "map/hex.h"
+#include "map/kartenscreen.h"
+#include "map/mapview.h"
+#include "map/towns.h"
+#include "platform/memfile.h"
+#include "platform/prefs.h"
+#include "platform/system.h"
+#include "store/store.h"
+
+using namespace vektest;
+
+namespace {
+
+// ---- The reader: big-endian chunk files as the format has them ------------
+
+uint32_t Be32(const Bytes &b, size_t at) { return (uint32_t)b[at] << 24 | b[at + 1] << 16 | b[at + 2] << 8 | b[at + 3]; }
+uint16_t Be16(const Bytes &b, size_t at) { return (uint16_t)(b[at] << 8 | b[at + 1]); }
+
+struct Stueck {
+    std::string id;
+    size_t daten;  // where the payload starts
+    uint32_t laenge;
+};
+
+// The chunks of a file from offset at on; ok false when a head or payload
+// runs past the end.
+std::vector<Stueck> Stuecke(const Bytes &b, size_t at, bool *ok)
+{
+    std::vector<Stueck> s;
+    *ok = true;
+    while (at < b.size()) {
+        if (b.size() - at < 12) return *ok = false, s;
+        const uint32_t laenge = Be32(b, at + 8);
+        if (laenge > b.size() - at - 12) return *ok = false, s;
+        s.push_back({std::string((const char *)&b[at], 4), at + 12, laenge});
+        at += 12 + (size_t)laenge;
+    }
+    return s;
+}
+
+const Stueck *Finde(const std::vector<Stueck> &s, const char *id)
+{
+    for (const Stueck &x : s)
+        if (x.id == id) return &x;
+    return nullptr;
+}
+
+struct Figur {
+    uint32_t spieler;
+    uint16_t art, nummer;
+    uint32_t x, y;
+    uint8_t kommando, punkte;
+};
+
+// The MOVE records of the figure file; empty when it cannot be read.
+std::vector<Figur> FigurDatei(const Bytes &b)
+{
+    bool ok;
+    const std::vector<Stueck> s = Stuecke(b, 0, &ok);
+    const Stueck *m = ok ? Finde(s, "MOVE") : nullptr;
+    std::vector<Figur> f;
+    if (!m || m->laenge < 2) return f;
+    const uint16_t n = Be16(b, m->daten);
+    if (2 + 18u * n > m->laenge) return f;
+    for (size_t i = 0, at = m->daten + 2; i < n; ++i, at += 18)
+        f.push_back({Be32(b, at), Be16(b, at + 4), Be16(b, at + 6), Be32(b, at + 8), Be32(b, at + 12), b[at + 16], b[at + 17]});
+    return f;
+}
+
+const Figur *Eigene(const std::vector<Figur> &f, uint16_t nummer)
+{
+    for (const Figur &x : f)
+        if (x.spieler == 7 && x.nummer == nummer) return &x;
+    return nullptr;
+}
+
+struct ArmeeSatz {
+    uint32_t x, y, id, training;
+    std::string name;
+};
+
+// A pool: INFO first (52 bytes), then its chunks.
+struct Pool {
+    Bytes b;
+    std::vector<Stueck> s;
+    bool ok = false;
+    uint32_t Bits() const { return Be32(b, 16); }
+    // Stored in the host's order.
+    uint32_t Pruefsumme() const
+    {
+        uint32_t v;
+        std::memcpy(&v, &b[42], 4);
+        return v;
+    }
+};
+
+Pool LiesPool(const std::string &datei)
+{
+    Pool p;
+    p.b = ReadBytes(datei);
+    if (p.b.size() < 52 || std::string((const char *)p.b.data(), 4) != "INFO" || Be32(p.b, 8) != 40) return p;
+    p.s = Stuecke(p.b, 52, &p.ok);
+    return p;
+}
+
+std::vector<ArmeeSatz> Armeen(const Pool &p)
+{
+    std::vector<ArmeeSatz> a;
+    const Stueck *c = Finde(p.s, "ARMY");
+    if (!c || c->laenge < 4) return a;
+    const uint32_t n = Be32(p.b, c->daten);
+    size_t at = c->daten + 4;
+    const size_t ende = c->daten + c->laenge;
+    for (uint32_t i = 0; i < n; ++i) {
+        if (ende - at < 64 || std::string((const char *)&p.b[at], 4) != "ARHD") return {};
+        const size_t h = at + 12;
+        char name[21] = {};
+        std::memcpy(name, &p.b[h + 32], 20);
+        a.push_back({Be32(p.b, h), Be32(p.b, h + 4), Be32(p.b, h + 20), Be32(p.b, h + 28), name});
+        at += 64 + (size_t)Be32(p.b, h + 24) * 56;
+        if (at > ende) return {};
+    }
+    return a;
+}
+
+// The sum of every byte as a signed value less one, the checksum's field
+// left out.
+uint32_t SummeOhneFeld(const Bytes &b)
+{
+    uint32_t s = 0;
+    for (size_t i = 0; i < b.size(); ++i)
+        if (i < 42 || i >= 46) s += (uint32_t)((int32_t)(int8_t)b[i] - 1);
+    return s;
+}
+
+uint32_t FeldBeitrag(uint32_t v)
+{
+    uint32_t s = 0;
+    for (int i = 0; i < 4; ++i) s += (uint32_t)((int32_t)(int8_t)(v >> (8 * i)) - 1);
+    return s;
+}
+
+// The stored checksum is the sum over the pool as it now is, its previous
+// value counted in the field: that value must be one the pool had before
+// (the demo set's or one the run computed).
+bool PruefsummeGilt(const Pool &p, const std::set<uint32_t> &fruehere)
+{
+    for (uint32_t v : fruehere)
+        if (p.Pruefsumme() == SummeOhneFeld(p.b) + FeldBeitrag(v)) return true;
+    return false;
+}
+
+// Every "CalcChunkSumme: n" the run printed.
+std::set<uint32_t> Summen(const std::string &log)
+{
+    std::set<uint32_t> s;
+    const std::string m = "CalcChunkSumme: ";
+    for (size_t at = log.find(m); at != std::string::npos; at = log.find(m, at + 1))
+        s.insert((uint32_t)std::strtoul(log.c_str() + at + m.size(), nullptr, 10));
+    return s;
+}
+
+// ---- The run ----------------------------------------------------------------
+
+int StadtPos(LONG id, ULONG *x, ULONG *y)
+{
+    Stadt *s = GetActiveTown(id);
+    if (!s) return 0;
+    *x = s->XPos;
+    *y = s->YPos;
+    FreeVec(s);
+    return 1;
+}
+
+// The client's log, read as it grows.
+class Log {
+public:
+    explicit Log(std::string datei) : datei_(std::move(datei)) {}
+    // Waits until a line holding text appears after the last one found.
+    bool Warte(const std::string &text, int sekunden = 20)
+    {
+        const auto ende = std::chrono::steady_clock::now() + std::chrono::seconds(sekunden);
+        for (;;) {
+            const Bytes b = ReadBytes(datei_);
+            const std::string s(b.begin(), b.end());
+            const size_t at = s.find(text, pos_);
+            if (at != std::string::npos) {
+                const size_t zeile = s.find('\n', at);
+                pos_ = zeile == std::string::npos ? s.size() : zeile + 1;
+                return true;
+            }
+            if (std::chrono::steady_clock::now() > ende) return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    }
+
+private:
+    std::string datei_;
+    size_t pos_ = 0;
+};
+
+// The point the player clicks for world hex (x, y): the middle of the
+// points on the free map whose map gadget hit is that hex, as the visit
+// works them out; false when the hex is not on the free map.
+bool HexPunkt(LONG x, LONG y, LONG *px, LONG *py)
+{
+    const VekMapInfo *v = LDKS->VekMapInfoPtr;
+    if (!v) return false;
+    const LONG c = CheckWrap(x - v->X_Hex, WELT_BREITE), r = CheckWrap(y - v->Y_Hex, WELT_HOEHE);
+    const ULONG soll = (ULONG)c << 16 | (ULONG)r;
+    long sx = 0, sy = 0, n = 0;
+    for (LONG my = 0; my < VekDisplay.VekScreen_Hoehe; my += 2)
+        for (LONG mx = 0; mx < VekDisplay.VekScreen_Breite; mx += 2)
+            if (GetMapGadget(v, mx + 16, my + 28) == soll && IsGfxBoxValid(mx + 16, my + 28, mx + 16, my + 28))
+                sx += mx, sy += my, ++n;
+    if (n < 100) return false;
+    *px = sx / n, *py = sy / n;
+    return GetMapGadget(v, *px + 16, *py + 28) == soll;
+}
+
+void PushRechtsklick(LONG x, LONG y)
+{
+    PushMoveTo(x, y);
+    for (Uint8 typ : {(Uint8)SDL_MOUSEBUTTONDOWN, (Uint8)SDL_MOUSEBUTTONUP}) {
+        SDL_Event e{};
+        e.type = typ;
+        e.button.button = SDL_BUTTON_RIGHT;
+        e.button.state = typ == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
+        e.button.x = (Uint16)x, e.button.y = (Uint16)y;
+        SDL_PushEvent(&e);
+    }
+}
+
+// What the player's thread can do; each call returns false when the client
+// did not answer as expected.
+class Spieler {
+public:
+    explicit Spieler(Log &log) : log_(log) {}
+    // Until the visit loop takes input: the loop runs once the motion runs;
+    // a digit without a selected figure then only prints the key.
+    bool Bereit()
+    {
+        for (int i = 0; i < 2000 && !LDKS->MotionPtr; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (!LDKS->MotionPtr) return false;
+        LONG x, y;
+        Mitte(&x, &y);
+        PushMoveTo(x, y);
+        PushKey('5', '5');
+        return log_.Warte("Taste\n");
+    }
+    bool KlickeHex(LONG wx, LONG wy)
+    {
+        LONG x, y;
+        if (!HexPunkt(wx, wy, &x, &y)) return false;
+        const VekMapInfo *v = LDKS->VekMapInfoPtr;
+        const std::string zeile = "KartenScreen: Hex X " + std::to_string(CheckWrap(wx - v->X_Hex, WELT_BREITE)) + " Y " +
+                                  std::to_string(CheckWrap(wy - v->Y_Hex, WELT_HOEHE)) + "\n";
+        PushClick(x, y);
+        return log_.Warte(zeile);
+    }
+    // Two clicks on its hex select the player's figure there: the first marks
+    // the hex, unless it is marked already (the visit starts with the
+    // capital's hex marked), the next selects.
+    bool Waehle(LONG wx, LONG wy)
+    {
+        const VekMapInfo *v = LDKS->VekMapInfoPtr;
+        const bool markiert = LDKS->OldX_Pos == CheckWrap(wx - v->X_Hex, WELT_BREITE) &&
+                              LDKS->OldY_Pos == CheckWrap(wy - v->Y_Hex, WELT_HOEHE) && !LDKS->BlueHex;
+        if (!markiert && !KlickeHex(wx, wy)) return false;
+        return KlickeHex(wx, wy) && log_.Warte("GetActivePeople : Spielerfigur gefunden...\n") && LDKS->BlueHex &&
+               LDKS->AktPerson;
+    }
+    bool Ziffer(char z, unsigned kosten)
+    {
+        PushKey(z, z);
+        return log_.Warte("SetPeople : Bewegungspunkte f\374r dieses Feld : " + std::to_string(kosten) + "\n");
+    }
+    void Rechtsklick()
+    {
+        LONG x, y;
+        Mitte(&x, &y);
+        PushRechtsklick(x, y);
+    }
+
+private:
+    // The capital's hex, out of every scroll band.
+    static void Mitte(LONG *x, LONG *y)
+    {
+        if (HexPunkt(120, 60, x, y)) return;
+        *x = VekDisplay.VekScreen_Breite / 2, *y = VekDisplay.VekScreen_Hoehe / 2;
+    }
+    Log &log_;
+};
+
+using Skript = std::function<bool(Spieler &)>;
+
+// In a child: the visit dispatched by the main loop at the given display,
+// the script from its own thread, then escape. Exit 0 when every step got its
+// answer and the visit led back to the residence.
+[[noreturn]] void Besuch(const std::string &arbeit, int tiefe, int breite, int hoehe, const Skript &skript,
+                         const std::string &x11 = "")
+{
+    if (chdir(arbeit.c_str()) != 0) _exit(20);
+    if (!x11.empty()) {
+        setenv("DISPLAY", x11.c_str(), 1);
+        setenv("SDL_VIDEODRIVER", "x11", 1);
+    }
+    const int log = open("client.log", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (log < 0 || dup2(log, 1) < 0) _exit(21);
+    setvbuf(stdout, nullptr, _IOLBF, 0);
+    int ende = -1;
+    {
+        SdlScreen screen(tiefe, breite, hoehe);
+        if (!screen.Ok()) _exit(22);
+        if (tiefe > 8) DBScreen = SDL_DisplayFormat(SDLViewSurface);
+        KartenStadtPosHook = StadtPos;
+        // As start-up does: the player from the preferences, the turn from the received pool.
+        ULONG id = 0;
+        if (!CheckPrefsRead(9, &id)) _exit(26);
+        PlayerInfo.SpielerID = id;
+        ReadPlayerInfoFromPool();
+        if (tiefe > 8 && KartenScreen(1, 0) != 1) _exit(23);
+        Log l("client.log");
+        Spieler spieler(l);
+        std::atomic<bool> gut{false};
+        std::thread t([&] {
+            gut = spieler.Bereit() && skript(spieler);
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            PushEscape();
+        });
+        LONG from = 2;
+        ende = (int)RunScreen(3, &from);
+        t.join();
+        if (tiefe > 8) KartenScreen(0, 0);
+        std::fflush(stdout);
+        if (!gut) _exit(24);
+    }
+    _exit(ende == 2 ? 0 : 25);
+}
+
+struct Lauf {
+    int tiefe, breite, hoehe;
+};
+const Lauf kLaeufe[] = {{8, 640, 480}, {32, 1024, 768}};
+
+class KartenSitzung : public ::testing::TestWithParam<Lauf> {
+protected:
+    // One visit in its own process on a fresh copy; its exit status (0: the
+    // script went through).
+    int Spiele(const Skript &skript, const std::string &x11 = "")
+    {
+        arbeit_ = dir_.path() + "/satz";
+        CopyDemoGameFiles(arbeit_);
+        vorher_ = LiesPool(arbeit_ + "/Data/POP3Out/GameChunk.vek");
+        std::fflush(stdout);
+        const pid_t kind = fork();
+        if (kind == 0) Besuch(arbeit_, Param().tiefe, Param().breite, Param().hoehe, skript, x11);
+        int st = 0;
+        for (int i = 0; i < 600 && waitpid(kind, &st, WNOHANG) == 0; i++) usleep(100000);
+        if (waitpid(kind, &st, WNOHANG) == 0) {
+            kill(kind, SIGKILL);
+            waitpid(kind, &st, 0);
+            return -1;
+        }
+        const Bytes b = ReadBytes(arbeit_ + "/client.log");
+        log_.assign(b.begin(), b.end());
+        return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    }
+    virtual Lauf Param() const { return GetParam(); }
+    std::vector<Figur> Figuren() const { return FigurDatei(ReadBytes(arbeit_ + "/Data/MapPrefs.vek")); }
+    Pool Ausgang() const { return LiesPool(arbeit_ + "/Data/POP3Out/GameChunk.vek"); }
+    std::set<uint32_t> FruehereSummen() const
+    {
+        std::set<uint32_t> s = Summen(log_);
+        s.insert(vorher_.Pruefsumme());
+        return s;
+    }
+
+    void PruefeGarde();
+    ScratchDir dir_;
+    std::string arbeit_, log_;
+    Pool vorher_;
+};
+
+std::string Name(const ::testing::TestParamInfo<Lauf> &i)
+{
+    return std::to_string(i.param.breite) + "x" + std::to_string(i.param.hoehe) + "x" + std::to_string(i.param.tiefe);
+}
+
+}  // namespace
+
+// The army "Garde" selected at the capital, stepped north-west onto the
+// hills, the order menu opened, then escape: its record stands on the hills
+// with two of its four points and no order; the outgoing pool's army moved
+// with it, its training reset, the pool's checksum recomputed.
+// (The move by the order menu and a target click waits for the menu's
+// orders; the digit step writes the same files.)
+static bool GardeSchritt(Spieler &s, const std::function<void()> &vorDemMenue = {})
+{
+    if (!s.Waehle(120, 60) || LDKS->AktPerson->FigurNummer != 5) return false;
+    if (!s.Ziffer('7', 2)) return false;
+    if (vorDemMenue) vorDemMenue();
+    s.Rechtsklick();
+    return true;
+}
+
+TEST_P(KartenSitzung, ArmyStepsAndItsFilesFollow)
+{
+    const int status = Spiele([](Spieler &s) { return GardeSchritt(s); });
+    ASSERT_EQ(status, 0) << log_;
+    PruefeGarde();
+}
+
+void KartenSitzung::PruefeGarde()
+{
+    const std::vector<Figur> f = Figuren();
+    const Figur *garde = Eigene(f, 5);
+    ASSERT_NE(garde, nullptr);
+    EXPECT_EQ(garde->x, 119u);
+    EXPECT_EQ(garde->y, 59u);
+    EXPECT_EQ(garde->kommando, 0);
+    EXPECT_EQ(garde->punkte, 2) << "the hills cost two of four points";
+    EXPECT_EQ(f.size(), 15u);
+
+    const Pool p = Ausgang();
+    ASSERT_TRUE(p.ok);
+    const std::vector<ArmeeSatz> a = Armeen(p);
+    ASSERT_EQ(a.size(), 1u);
+    EXPECT_EQ(a[0].name, "Garde");
+    EXPECT_EQ(a[0].id, 5u);
+    EXPECT_EQ(a[0].x, 119u);
+    EXPECT_EQ(a[0].y, 59u);
+    EXPECT_EQ(a[0].training, 0u);
+    EXPECT_TRUE(p.Bits() & 0x100000) << "the ARMY bit";
+    EXPECT_NE(p.b, vorher_.b);
+    EXPECT_TRUE(PruefsummeGilt(p, FruehereSummen())) << std::hex << p.Pruefsumme();
+}
+
+// The same visit on a real X display at 1024 x 768 x 32: the root window's
+// screenshot (xwd), taken after the step, shows what the client's display
+// holds, but for the motion effect's objects moving meanwhile. With
+// VEK_SCREENSHOT_DIR set the screenshot is kept there. Skipped without Xvfb
+// or xwd.
+class KartenSitzungXvfb : public KartenSitzung {
+protected:
+    Lauf Param() const override { return {32, 1024, 768}; }
+};
+
+TEST_F(KartenSitzungXvfb, ArmyStepOnARealDisplay)
+{
+    const std::string xvfb = FindProgram("Xvfb"), xwd = FindProgram("xwd");
+    if (xvfb.empty() || xwd.empty()) GTEST_SKIP() << "Xvfb or xwd is not installed";
+    Xvfb server(xvfb, 1024, 768);
+    if (server.Display().empty()) GTEST_SKIP() << "Xvfb did not start";
+    const std::string display = server.Display();
+    const int status = Spiele(
+        [&](Spieler &s) {
+            return GardeSchritt(s, [&] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(300));
+                RunProgram(xwd, {"-root", "-silent", "-display", display, "-out", "root.xwd"}, ".", 20);
+                SDL_Surface *v = SDL_GetVideoSurface();
+                Bytes rgb;
+                SDL_LockSurface(v);
+                for (int y = 0; y < v->h; ++y)
+                    for (int x = 0; x < v->w; ++x) {
+                        Uint8 r, g, b;
+                        SDL_GetRGB(*(Uint32 *)((Uint8 *)v->pixels + y * v->pitch + 4 * x), v->format, &r, &g, &b);
+                        rgb.insert(rgb.end(), {r, g, b});
+                    }
+                SDL_UnlockSurface(v);
+                WriteBytes("pixels.rgb", rgb);
+            });
+        },
+        display);
+    ASSERT_EQ(status, 0) << log_;
+    PruefeGarde();
+    Screenshot shot;
+    ASSERT_TRUE(ParseXwd(ReadBytes(arbeit_ + "/root.xwd"), &shot));
+    ASSERT_EQ(shot.w, 1024u);
+    ASSERT_EQ(shot.h, 768u);
+    const Bytes soll = ReadBytes(arbeit_ + "/pixels.rgb");
+    ASSERT_EQ(soll.size(), 1024u * 768u * 3u);
+    long gleich = 0;
+    std::set<ULONG> farben;
+    for (ULONG y = 0; y < 768; ++y)
+        for (ULONG x = 0; x < 1024; ++x) {
+            const UBYTE *p = &soll[(y * 1024 + x) * 3];
+            gleich += shot.At(x, y) == ((ULONG)p[0] << 16 | (ULONG)p[1] << 8 | p[2]);
+            farben.insert(shot.At(x, y));
+        }
+    EXPECT_GT(farben.size(), 64u) << "map, frame and panels are on the display";
+    EXPECT_GT(gleich, 1024L * 768L * 98 / 100);
+    if (const char *ziel = std::getenv("VEK_SCREENSHOT_DIR"))
+        WriteBytes(std::string(ziel) + "/kartensitzung_garde_1024x768x32.xwd", ReadBytes(arbeit_ + "/root.xwd"));
+}
+
+// A scout walked two hexes north with the digit keys: 8 points, 2 for each
+// step; the other figures stay where they were.
+TEST_P(KartenSitzung, DigitsWalkAScoutTwoHexes)
+{
+    const int status = Spiele([](Spieler &s) {
+        if (!s.Waehle(122, 60) || LDKS->AktPerson->FigurNummer != 1) return false;
+        return s.Ziffer('8', 2) && s.Ziffer('8', 2);
+    });
+    ASSERT_EQ(status, 0) << log_;
+    const std::vector<Figur> f = Figuren();
+    ASSERT_EQ(f.size(), 15u);
+    const Figur *kundschafter = Eigene(f, 1);
+    ASSERT_NE(kundschafter, nullptr);
+    EXPECT_EQ(kundschafter->x, 122u);
+    EXPECT_EQ(kundschafter->y, 58u);
+    EXPECT_EQ(kundschafter->punkte, 4);
+    EXPECT_EQ(kundschafter->kommando, 0);
+    const Figur *garde = Eigene(f, 5);
+    ASSERT_NE(garde, nullptr);
+    EXPECT_EQ(garde->x, 120u);
+    EXPECT_EQ(garde->punkte, 4);
+    const Pool p = Ausgang();
+    ASSERT_TRUE(p.ok);
+    const std::vector<ArmeeSatz> a = Armeen(p);
+    ASSERT_EQ(a.size(), 1u);
+    EXPECT_EQ(a[0].x, 120u) << "the army did not move";
+}
+
+INSTANTIATE_TEST_SUITE_P(Anzeigen, KartenSitzung, ::testing::ValuesIn(kLaeufe), Name);
