@@ -17,6 +17,7 @@
 #include "gfx/screen.h"
 #include "platform/memfile.h"
 #include "platform/prefs.h"
+#include "platform/strings.h"
 #include "store/store.h"
 #include "platform/system.h"
 #include "town/residenz.h"
@@ -117,6 +118,32 @@ TEST_P(ResidenzBildschirm, TutorialAskedAfterANewTurnThenTips)
     EXPECT_EQ(ResidenzScreen(), 1);
     EXPECT_EQ(shown.size(), 1u);
     EXPECT_EQ(CheckPrefs(28, PREFS_READ, 0), 1u);
+}
+
+// The demo set's tutorial preferences: a new turn applied, the tutorial not
+// begun. The visit asks once and, confirmed, shows the welcome text only.
+TEST_P(ResidenzBildschirm, TutorialPrefsOfTheDemoSetOfferTheFirstStep)
+{
+    ASSERT_EQ(vektest::ReadBytes("Tutorial/Data/Prefs.vek").size(), PREFS_FILE_SIZE);
+    vektest::WriteBytes("Data/Prefs.vek", vektest::ReadBytes("Tutorial/Data/Prefs.vek"));
+    ASSERT_EQ(CheckPrefs(30, PREFS_READ, 0), 0u);
+    ASSERT_EQ(CheckPrefs(35, PREFS_READ, 0), 1u);
+    ResidenzDialogHooks.Ask = [](const char *t) { asked.push_back(t); return (LONG)0; };
+    PushEscape();
+    EXPECT_EQ(ResidenzScreen(), 1);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0], GetString(&_VEK_RESIDENZ_TUTORIAL));
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0], GetStringFromID(1545));
+    EXPECT_EQ(CheckPrefs(30, PREFS_READ, 0), 1u);
+    EXPECT_EQ(CheckPrefs(35, PREFS_READ, 0), 0u);
+    // The capital has its own name: the next visit goes one step on, not more.
+    PushEscape();
+    EXPECT_EQ(ResidenzScreen(), 1);
+    EXPECT_EQ(asked.size(), 1u);
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[1], GetStringFromID(1546));
+    EXPECT_EQ(CheckPrefs(30, PREFS_READ, 0), 2u);
 }
 
 // The area's pixels as the screen stands when its tip is shown.
