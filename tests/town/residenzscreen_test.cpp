@@ -23,6 +23,7 @@
 #include "town/residenz.h"
 #include "town/town.h"
 #include "ui/gadgets.h"
+#include "ui/input.h"
 #include "ui/screendat.h"
 
 using namespace vektest;
@@ -61,6 +62,7 @@ protected:
     }
     void TearDown() override
     {
+        GetKeyClickHook = nullptr;
         SDL_Event ev;
         while (SDL_PollEvent(&ev)) {
         }
@@ -207,6 +209,56 @@ TEST_P(ResidenzBildschirm, DownFetchesATurnAndWhatFollowsIt)
     Click("DOWN");
     EXPECT_EQ(ResidenzScreen(), 499);
     EXPECT_EQ(PlayerInfo.Spielstopp, 1u);
+}
+
+// The whole display at each mouse press.
+std::vector<std::vector<ULONG>> atPress;
+
+void CaptureAtPress()
+{
+    BitMap *bm = DisplayRastPort()->BitMap;
+    std::vector<ULONG> all;
+    for (LONG y = 0; y < VekDisplay.VekScreen_Hoehe; ++y) {
+        std::vector<ULONG> row = RowOf(bm, 0, y, VekDisplay.VekScreen_Breite);
+        all.insert(all.end(), row.begin(), row.end());
+    }
+    atPress.push_back(all);
+}
+
+TEST_P(ResidenzBildschirm, DownWithNothingNewChangesNoPixelOutsideTheMovies)
+{
+    ASSERT_TRUE(CheckPrefsWrite(30, 18));
+    ASSERT_TRUE(CheckPrefsWrite(28, 9));
+    turntest::Fakes fakes;
+    const LONG w = VekDisplay.VekScreen_Breite, h = VekDisplay.VekScreen_Hoehe;
+    // Presses where no gadget lies show the screen before and after DOWN.
+    const LONG sx = w - 2, sy = h - 2;
+    for (const GadgetData &g : gadgets_) ASSERT_FALSE(sx >= g.X0 && sx <= g.X1 && sy >= g.Y0 && sy <= g.Y1);
+    atPress.clear();
+    GetKeyClickHook = CaptureAtPress;
+    PushClick(sx, sy);
+    Click("DOWN");
+    PushClick(sx, sy);
+    PushEscape();
+    EXPECT_EQ(ResidenzScreen(), 1);
+    GetKeyClickHook = nullptr;
+    ASSERT_EQ(atPress.size(), 3u);
+    atPress.erase(atPress.begin() + 1);  // the press on DOWN itself
+    ASSERT_EQ(atPress[0].size(), (size_t)(w * h));
+    // The alchemist and the scribe, 64 x 64 each, go on moving; the title
+    // bar names the gadget the pointer last passed (descenders below it).
+    const auto inMovie = [](LONG x, LONG y) {
+        return (x >= 512 && x < 576 && y >= 70 && y < 134) || (x >= 480 && x < 544 && y >= 252 && y < 316);
+    };
+    const auto titleBar = [](LONG x, LONG y) { return x >= 200 && x <= 442 && y >= 11 && y <= 31; };
+    long outside = 0;
+    for (LONG y = 0; y < h; ++y)
+        for (LONG x = 0; x < w; ++x)
+            if (!inMovie(x, y) && !titleBar(x, y) && atPress[0][(size_t)(y * w + x)] != atPress[1][(size_t)(y * w + x)])
+                ++outside;
+    EXPECT_EQ(outside, 0);
+    EXPECT_EQ(turntest::Seen.opened, 1);  // the fetch was tried
+    EXPECT_EQ(PlayerInfo.Spielstopp, 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Depths, ResidenzBildschirm, ::testing::Values(8, 32));
