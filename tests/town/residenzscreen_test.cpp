@@ -13,6 +13,9 @@
 #include "common/sdlharness.h"
 #include "common/testutil.h"
 #include "transportfixture.h"
+#include "gameserver.h"
+#include "net/gamemail.h"
+#include "net/net.h"
 #include "gfx/palette.h"
 #include "gfx/screen.h"
 #include "platform/memfile.h"
@@ -259,6 +262,57 @@ TEST_P(ResidenzBildschirm, DownWithNothingNewChangesNoPixelOutsideTheMovies)
     EXPECT_EQ(outside, 0);
     EXPECT_EQ(turntest::Seen.opened, 1);  // the fetch was tried
     EXPECT_EQ(PlayerInfo.Spielstopp, 0u);
+}
+
+TEST_P(ResidenzBildschirm, UploadHandsTheTurnToTheServerAndTheScrollMovesOn)
+{
+    ASSERT_TRUE(CheckPrefsWrite(30, 18));
+    ASSERT_TRUE(CheckPrefsWrite(28, 9));
+    turntest::Fakes fakes;
+    const UBYTE flags = UserSystem.OP.TCPIP_Flags;
+    // No turn sent since the last answer: the desk is empty until the upload.
+    ASSERT_TRUE(CheckPrefsWrite(15, 0));
+    const ULONG player = 7;
+    PlayerInfo.SpielerID = player;
+    ASSERT_TRUE(CheckPrefsWrite(9, player));
+    ASSERT_TRUE(CheckPrefsWriteText(8, "player@game.test"));
+    std::snprintf(PlayerInfo.ForumURL, sizeof PlayerInfo.ForumURL, "http://forum.test/");
+    static const std::time_t sent = 1167613200;
+    GameMailClock = [] { return sent; };
+    // The web script names the current client version; the stand-in takes the turn by "+PUT".
+    nettest::LoopPeer web([](int fd) {
+        nettest::ReadUntil(fd, "\r\n\r\n");
+        nettest::WriteAll(fd, "HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\n59");
+    });
+    turntest::GameServerStandIn server(".");
+    std::snprintf(NetCfg.WebServer, sizeof NetCfg.WebServer, "%s", web.server().c_str());
+    std::snprintf(NetCfg.GameServer, sizeof NetCfg.GameServer, "%s", server.ServePackets("", 2).c_str());
+    UserSystem.OP.TCPIP_Flags = TRANSPORT_GAMESERVER;
+
+    const LONG w = VekDisplay.VekScreen_Breite, sx = w - 2, sy = VekDisplay.VekScreen_Hoehe - 2;
+    atPress.clear();
+    GetKeyClickHook = CaptureAtPress;
+    PushClick(sx, sy);
+    Click("UPL ");
+    PushClick(sx, sy);
+    PushEscape();
+    EXPECT_EQ(ResidenzScreen(), 1);
+    GetKeyClickHook = nullptr;
+    GameMailClock = [] { return std::time(nullptr); };
+    UserSystem.OP.TCPIP_Flags = flags;
+
+    const std::vector<std::string> turns = server.TakeTurns();
+    ASSERT_EQ(turns.size(), 1u);
+    EXPECT_EQ(turntest::GameServerStandIn::CheckTurn(turns[0], player, (ULONG)sent), "");
+    EXPECT_EQ(CheckPrefs(15, PREFS_READ, 0), 1u);
+    EXPECT_TRUE(vektest::Exists(SENT_LETTERS_LIST));  // no letter went: an empty list
+    EXPECT_TRUE(vektest::ReadBytes(SENT_LETTERS_LIST).empty());
+    // The first scroll lies on the desk.
+    ASSERT_EQ(atPress.size(), 3u);
+    long changed = 0;
+    for (LONG y = 384; y < 384 + 43; ++y)
+        for (LONG x = 448; x < 448 + 52; ++x) changed += atPress[0][(size_t)(y * w + x)] != atPress[2][(size_t)(y * w + x)];
+    EXPECT_GT(changed, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Depths, ResidenzBildschirm, ::testing::Values(8, 32));
