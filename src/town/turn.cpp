@@ -296,7 +296,8 @@ int ResidenzUpload()
             // Remember what went, so that the answer lets go of these letters only.
             std::string list;
             for (const auto &l : letters) list += l.first + " " + std::to_string(l.second) + "\n";
-            if (!WriteFileAtomic(SENT_LETTERS_LIST, list.data(), (ULONG)list.size(), -1))
+            // An empty list is written too: 0 bytes is its success.
+            if (WriteFileAtomic(SENT_LETTERS_LIST, list.data(), (ULONG)list.size(), -1) != (int)list.size())
                 std::printf("ResidenzUpload: Konnte die Liste der gesendeten Briefe nicht schreiben!\n");
             SetText(box, GetString(&_VEK_NVC_MAILSEND));
             DeleteFile(pool.c_str());

@@ -54,10 +54,42 @@ GameServerStandIn::GameServerStandIn(const std::string &turnMaildir) : maildir_(
 
 GameServerStandIn::~GameServerStandIn() { StopPackets(); }
 
-std::string GameServerStandIn::MakeAnswer(const std::string &poolPath, ULONG player, std::time_t when)
+namespace {
+
+// The dice lie in INFO at the pool's start; the next chunk added sums the
+// pool's checksum again.
+void PatchDice(const std::string &pool, const std::vector<UBYTE> &dice)
+{
+    if (dice.empty()) return;
+    ASSERT_EQ(dice.size(), 8u);
+    FILE *f = std::fopen(pool.c_str(), "r+b");
+    ASSERT_NE(f, nullptr);
+    const bool ok = std::fseek(f, offsetof(st_INFO, Wuerfelwert), SEEK_SET) == 0 && std::fwrite(dice.data(), 1, 8, f) == 8;
+    EXPECT_EQ(std::fclose(f), 0);
+    EXPECT_TRUE(ok);
+}
+
+void TwistLand(const std::string &pool, const AnswerTwist &twist)
+{
+    if (twist.Vertrauen < 0 && twist.Reichspunkte < 0 && twist.AnzVolk < 0) return;
+    auto *land = (st_LAND *)LoadChunk2Mem(ID_LAND, pool.c_str());
+    ASSERT_NE(land, nullptr);
+    if (twist.Vertrauen >= 0) land->Vertrauen = (decltype(land->Vertrauen))twist.Vertrauen;
+    if (twist.Reichspunkte >= 0) land->Reichspunkte = (decltype(land->Reichspunkte))twist.Reichspunkte;
+    if (twist.AnzVolk >= 0) land->AnzVolk = (decltype(land->AnzVolk))twist.AnzVolk;
+    EXPECT_TRUE(AddChunkPool(land, pool.c_str()));
+    FreeVec(land);
+}
+
+}  // namespace
+
+std::string GameServerStandIn::MakeAnswer(const std::string &poolPath, ULONG player, std::time_t when,
+                                          const AnswerTwist &twist)
 {
     const std::string work = "stand-in.pool";
     fs::copy_file(poolPath, work, fs::copy_options::overwrite_existing);
+    PatchDice(work, twist.Wuerfelwert);
+    TwistLand(work, twist);
     // The next quarter.
     auto *korn = (st_KORN *)LoadChunk2Mem(ID_KORN, work.c_str());
     if (korn) {

@@ -13,6 +13,16 @@
 
 namespace turntest {
 
+// What an answer changes besides the next quarter: the LAND chunk's trust,
+// realm points and people, and the server's dice in INFO. -1 and an empty
+// dice list keep what the realm's pool holds.
+struct AnswerTwist {
+    long Vertrauen = -1;
+    long Reichspunkte = -1;
+    long AnzVolk = -1;
+    std::vector<UBYTE> Wuerfelwert;  // the eight INFO dice bytes
+};
+
 class GameServerStandIn {
 public:
     // turnMaildir: where the SMTP server delivers the turn mailbox.
@@ -21,7 +31,7 @@ public:
 
     // The answer to the realm whose received pool is poolPath: its next
     // quarter, dated `when`, as a whole game mail text.
-    std::string MakeAnswer(const std::string &poolPath, ULONG player, std::time_t when);
+    std::string MakeAnswer(const std::string &poolPath, ULONG player, std::time_t when, const AnswerTwist &twist = {});
     // Mails it to player@game.test through smtp ("host:port"): 1 when taken.
     bool MailAnswer(const std::string &smtp, const std::string &mail);
     // Starts the packet service for `connections` sessions; "+GET" gets mail.

@@ -13,15 +13,20 @@
 #include "common/sdlharness.h"
 #include "common/testutil.h"
 #include "transportfixture.h"
+#include "gameserver.h"
+#include "net/gamemail.h"
+#include "net/net.h"
 #include "gfx/palette.h"
 #include "gfx/screen.h"
 #include "platform/memfile.h"
 #include "platform/prefs.h"
+#include "platform/strings.h"
 #include "store/store.h"
 #include "platform/system.h"
 #include "town/residenz.h"
 #include "town/town.h"
 #include "ui/gadgets.h"
+#include "ui/input.h"
 #include "ui/screendat.h"
 
 using namespace vektest;
@@ -60,6 +65,7 @@ protected:
     }
     void TearDown() override
     {
+        GetKeyClickHook = nullptr;
         SDL_Event ev;
         while (SDL_PollEvent(&ev)) {
         }
@@ -117,6 +123,32 @@ TEST_P(ResidenzBildschirm, TutorialAskedAfterANewTurnThenTips)
     EXPECT_EQ(ResidenzScreen(), 1);
     EXPECT_EQ(shown.size(), 1u);
     EXPECT_EQ(CheckPrefs(28, PREFS_READ, 0), 1u);
+}
+
+// The demo set's tutorial preferences: a new turn applied, the tutorial not
+// begun. The visit asks once and, confirmed, shows the welcome text only.
+TEST_P(ResidenzBildschirm, TutorialPrefsOfTheDemoSetOfferTheFirstStep)
+{
+    ASSERT_EQ(vektest::ReadBytes("Tutorial/Data/Prefs.vek").size(), PREFS_FILE_SIZE);
+    vektest::WriteBytes("Data/Prefs.vek", vektest::ReadBytes("Tutorial/Data/Prefs.vek"));
+    ASSERT_EQ(CheckPrefs(30, PREFS_READ, 0), 0u);
+    ASSERT_EQ(CheckPrefs(35, PREFS_READ, 0), 1u);
+    ResidenzDialogHooks.Ask = [](const char *t) { asked.push_back(t); return (LONG)0; };
+    PushEscape();
+    EXPECT_EQ(ResidenzScreen(), 1);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0], GetString(&_VEK_RESIDENZ_TUTORIAL));
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0], GetStringFromID(1545));
+    EXPECT_EQ(CheckPrefs(30, PREFS_READ, 0), 1u);
+    EXPECT_EQ(CheckPrefs(35, PREFS_READ, 0), 0u);
+    // The capital has its own name: the next visit goes one step on, not more.
+    PushEscape();
+    EXPECT_EQ(ResidenzScreen(), 1);
+    EXPECT_EQ(asked.size(), 1u);
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[1], GetStringFromID(1546));
+    EXPECT_EQ(CheckPrefs(30, PREFS_READ, 0), 2u);
 }
 
 // The area's pixels as the screen stands when its tip is shown.
@@ -180,6 +212,107 @@ TEST_P(ResidenzBildschirm, DownFetchesATurnAndWhatFollowsIt)
     Click("DOWN");
     EXPECT_EQ(ResidenzScreen(), 499);
     EXPECT_EQ(PlayerInfo.Spielstopp, 1u);
+}
+
+// The whole display at each mouse press.
+std::vector<std::vector<ULONG>> atPress;
+
+void CaptureAtPress()
+{
+    BitMap *bm = DisplayRastPort()->BitMap;
+    std::vector<ULONG> all;
+    for (LONG y = 0; y < VekDisplay.VekScreen_Hoehe; ++y) {
+        std::vector<ULONG> row = RowOf(bm, 0, y, VekDisplay.VekScreen_Breite);
+        all.insert(all.end(), row.begin(), row.end());
+    }
+    atPress.push_back(all);
+}
+
+TEST_P(ResidenzBildschirm, DownWithNothingNewChangesNoPixelOutsideTheMovies)
+{
+    ASSERT_TRUE(CheckPrefsWrite(30, 18));
+    ASSERT_TRUE(CheckPrefsWrite(28, 9));
+    turntest::Fakes fakes;
+    const LONG w = VekDisplay.VekScreen_Breite, h = VekDisplay.VekScreen_Hoehe;
+    // Presses where no gadget lies show the screen before and after DOWN.
+    const LONG sx = w - 2, sy = h - 2;
+    for (const GadgetData &g : gadgets_) ASSERT_FALSE(sx >= g.X0 && sx <= g.X1 && sy >= g.Y0 && sy <= g.Y1);
+    atPress.clear();
+    GetKeyClickHook = CaptureAtPress;
+    PushClick(sx, sy);
+    Click("DOWN");
+    PushClick(sx, sy);
+    PushEscape();
+    EXPECT_EQ(ResidenzScreen(), 1);
+    GetKeyClickHook = nullptr;
+    ASSERT_EQ(atPress.size(), 3u);
+    atPress.erase(atPress.begin() + 1);  // the press on DOWN itself
+    ASSERT_EQ(atPress[0].size(), (size_t)(w * h));
+    // The alchemist and the scribe, 64 x 64 each, go on moving; the title
+    // bar names the gadget the pointer last passed (descenders below it).
+    const auto inMovie = [](LONG x, LONG y) {
+        return (x >= 512 && x < 576 && y >= 70 && y < 134) || (x >= 480 && x < 544 && y >= 252 && y < 316);
+    };
+    const auto titleBar = [](LONG x, LONG y) { return x >= 200 && x <= 442 && y >= 11 && y <= 31; };
+    long outside = 0;
+    for (LONG y = 0; y < h; ++y)
+        for (LONG x = 0; x < w; ++x)
+            if (!inMovie(x, y) && !titleBar(x, y) && atPress[0][(size_t)(y * w + x)] != atPress[1][(size_t)(y * w + x)])
+                ++outside;
+    EXPECT_EQ(outside, 0);
+    EXPECT_EQ(turntest::Seen.opened, 1);  // the fetch was tried
+    EXPECT_EQ(PlayerInfo.Spielstopp, 0u);
+}
+
+TEST_P(ResidenzBildschirm, UploadHandsTheTurnToTheServerAndTheScrollMovesOn)
+{
+    ASSERT_TRUE(CheckPrefsWrite(30, 18));
+    ASSERT_TRUE(CheckPrefsWrite(28, 9));
+    turntest::Fakes fakes;
+    const UBYTE flags = UserSystem.OP.TCPIP_Flags;
+    // No turn sent since the last answer: the desk is empty until the upload.
+    ASSERT_TRUE(CheckPrefsWrite(15, 0));
+    const ULONG player = 7;
+    PlayerInfo.SpielerID = player;
+    ASSERT_TRUE(CheckPrefsWrite(9, player));
+    ASSERT_TRUE(CheckPrefsWriteText(8, "player@game.test"));
+    std::snprintf(PlayerInfo.ForumURL, sizeof PlayerInfo.ForumURL, "http://forum.test/");
+    static const std::time_t sent = 1167613200;
+    GameMailClock = [] { return sent; };
+    // The web script names the current client version; the stand-in takes the turn by "+PUT".
+    nettest::LoopPeer web([](int fd) {
+        nettest::ReadUntil(fd, "\r\n\r\n");
+        nettest::WriteAll(fd, "HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\n59");
+    });
+    turntest::GameServerStandIn server(".");
+    std::snprintf(NetCfg.WebServer, sizeof NetCfg.WebServer, "%s", web.server().c_str());
+    std::snprintf(NetCfg.GameServer, sizeof NetCfg.GameServer, "%s", server.ServePackets("", 2).c_str());
+    UserSystem.OP.TCPIP_Flags = TRANSPORT_GAMESERVER;
+
+    const LONG w = VekDisplay.VekScreen_Breite, sx = w - 2, sy = VekDisplay.VekScreen_Hoehe - 2;
+    atPress.clear();
+    GetKeyClickHook = CaptureAtPress;
+    PushClick(sx, sy);
+    Click("UPL ");
+    PushClick(sx, sy);
+    PushEscape();
+    EXPECT_EQ(ResidenzScreen(), 1);
+    GetKeyClickHook = nullptr;
+    GameMailClock = [] { return std::time(nullptr); };
+    UserSystem.OP.TCPIP_Flags = flags;
+
+    const std::vector<std::string> turns = server.TakeTurns();
+    ASSERT_EQ(turns.size(), 1u);
+    EXPECT_EQ(turntest::GameServerStandIn::CheckTurn(turns[0], player, (ULONG)sent), "");
+    EXPECT_EQ(CheckPrefs(15, PREFS_READ, 0), 1u);
+    EXPECT_TRUE(vektest::Exists(SENT_LETTERS_LIST));  // no letter went: an empty list
+    EXPECT_TRUE(vektest::ReadBytes(SENT_LETTERS_LIST).empty());
+    // The first scroll lies on the desk.
+    ASSERT_EQ(atPress.size(), 3u);
+    long changed = 0;
+    for (LONG y = 384; y < 384 + 43; ++y)
+        for (LONG x = 448; x < 448 + 52; ++x) changed += atPress[0][(size_t)(y * w + x)] != atPress[2][(size_t)(y * w + x)];
+    EXPECT_GT(changed, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Depths, ResidenzBildschirm, ::testing::Values(8, 32));

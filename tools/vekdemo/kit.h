@@ -233,6 +233,9 @@ bool WriteTurnChunks();         // army, ship, letter, stock and luxury assignme
 bool WriteDemoTowns();
 bool WriteDemoFields();
 bool WriteFreshProfile();
+// Tutorial/Data/Prefs.vek: the realm's preferences with the tutorial due
+// (step 0, a new turn applied); written after every other preference.
+bool WriteTutorialPrefs();
 
 // Writes the whole set into root (created); false when a file could not be written.
 bool MakeDemoSet(const std::string &root);

@@ -498,6 +498,7 @@ void WriteRealm(Output &out)
     good = Store(WriteDemoTowns(), "the towns") && good;
     good = Store(WriteDemoFields(), "the worked fields") && good;
     good = Store(WriteFreshProfile(), "the first-turn tree") && good;
+    good = Store(WriteTutorialPrefs(), "the preferences with the tutorial due") && good;
     PlayerInfo.SpielerID = oldPlayer;
     if (back >= 0) {
         good = fchdir(back) == 0 && good;
