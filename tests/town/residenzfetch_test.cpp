@@ -108,7 +108,9 @@ TEST_P(ResidenzAbholung, FetchedAnswerDecidesWhatFollows)
         EXPECT_STREQ(name, f.town);
         FreeVec(name);
     }
-    if (f.story) EXPECT_EQ(RoredIdezPrefs(0, PREFS_READ, 0), f.story);
+    if (f.story) {
+        EXPECT_EQ(RoredIdezPrefs(0, PREFS_READ, 0), f.story);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Answers, ResidenzAbholung, testing::ValuesIn(kFaelle),
