@@ -187,15 +187,15 @@ st_MOVE_EXT *GetActivePeople(VekMapInfo *View, LONG x, LONG y, LONG n)
     if (!View || !View->PeopleMemPtr || n < 0) return nullptr;
     x = CheckWrap(x, WELT_BREITE);
     y = CheckWrap(y, WELT_HOEHE);
-    // Searched in the saved block, in the local block's order: a figure
+    // Searched in the saved block (the local copy keeps its order): a figure
     // changed through the answer must reach the file, and the local copy is
-    // rebuilt from the saved block at every tile exchange.
+    // rebuilt from the saved block at every redraw.
     UBYTE *block = View->PeopleMemPtr;
     const ULONG anzahl = Anzahl(View, block);
     LONG gezaehlt = 0;
     for (ULONG i = 0; i < anzahl; ++i) {
         st_MOVE_EXT *f = FigurImBlock(block, i);
-        if (f->X_Pos != (ULONG)x || f->Y_Pos != (ULONG)y || !FigurAufDenNeunTeilen(View, f)) continue;
+        if (f->X_Pos != (ULONG)x || f->Y_Pos != (ULONG)y) continue;
         if (n == 0 && f->SpielerID == PlayerInfo.SpielerID) {
             std::printf("GetActivePeople : Spielerfigur gefunden...\n");
             return f;
@@ -219,7 +219,7 @@ ULONG GetActivePeopleAnzahl(VekMapInfo *View, LONG x, LONG y)
     ULONG z = 0;
     for (ULONG i = 0; i < anzahl; ++i) {
         const st_MOVE_EXT *f = FigurImBlock(block, i);
-        if (f->X_Pos == (ULONG)x && f->Y_Pos == (ULONG)y && FigurAufDenNeunTeilen(View, f)) ++z;
+        if (f->X_Pos == (ULONG)x && f->Y_Pos == (ULONG)y) ++z;
     }
     return z;
 }

@@ -249,6 +249,18 @@ bool ImBlock(const VekMapInfo *v, const UBYTE *block, const st_MOVE_EXT *f)
     return block && p >= block + 2 && p < block + v->PeopleMemSize;
 }
 
+// The copy in the drawn local list of a record of the whole list.
+st_MOVE_EXT *LokaleFigur(VekMapInfo *v, const st_MOVE_EXT *f)
+{
+    if (!f) return nullptr;
+    const ULONG n = FigurenImBlock(v->LocalPeopleMemPtr, v->PeopleMemSize);
+    for (ULONG i = 0; i < n; ++i) {
+        st_MOVE_EXT *g = FigurImBlock(v->LocalPeopleMemPtr, i);
+        if (std::memcmp(g, f, sizeof *g) == 0) return g;
+    }
+    return nullptr;
+}
+
 st_MOVE_EXT *GlobaleFigur(VekMapInfo *v, st_MOVE_EXT *f)
 {
     if (!f || ImBlock(v, v->PeopleMemPtr, f)) return f;
@@ -376,8 +388,11 @@ int TauscheFiguren(LokaleDatenKartenScreen *st, const Menue &m, const Ort &o, in
         const bool lokal = !ImBlock(v, v->PeopleMemPtr, erste);
         st_MOVE_EXT *ge = lokal ? GlobaleFigur(v, erste) : erste;
         st_MOVE_EXT *gz = lokal ? GlobaleFigur(v, ziel) : ziel;
+        // The drawn copy swaps along, so the menu's redraw shows the new order.
+        st_MOVE_EXT *le = lokal ? erste : LokaleFigur(v, erste);
+        st_MOVE_EXT *lz = lokal ? ziel : LokaleFigur(v, ziel);
         if (ge && gz) std::swap(*ge, *gz);
-        if (lokal) std::swap(*erste, *ziel);
+        if (le && lz && le != lz) std::swap(*le, *lz);
         if (m.armeen[0] && m.armeen[zeile])
             ChangeNodeTree(st->ArmeeListe, &m.armeen[0]->Node, &m.armeen[zeile]->Node);
     }

@@ -134,8 +134,6 @@ inline st_MOVE_EXT *FigurImBlock(UBYTE *Block, ULONG i) { return (st_MOVE_EXT *)
 // The local block is a copy for drawing: changes go to PeopleMemPtr, which is
 // what gets saved, and this is called again to show them.
 void MakeLocalPeopleMemPtr(VekMapInfo *MapInfo);
-// 1 when the figure stands on one of the nine tiles of the window.
-int FigurAufDenNeunTeilen(const VekMapInfo *MapInfo, const st_MOVE_EXT *f);
 
 // Movement over the window (positions are window positions).
 // Points to enter hex (X, Y) of the 240 x 120 window Map for kind Typ, with the

@@ -404,6 +404,8 @@ ULONG FigurenImBlock(const UBYTE *Block, ULONG Groesse)
     return n < passen ? n : passen;
 }
 
+namespace {
+
 int FigurAufDenNeunTeilen(const VekMapInfo *MapInfo, const st_MOVE_EXT *f)
 {
     if (!MapInfo || !f || !ImWelt(MapInfo->X_WorldMap) || !ImWelt(MapInfo->Y_WorldMap)) return 0;
@@ -412,6 +414,8 @@ int FigurAufDenNeunTeilen(const VekMapInfo *MapInfo, const st_MOVE_EXT *f)
     const LONG zeile = CheckWrap((LONG)(f->Y_Pos / TEIL_HOEHE) - MapInfo->Y_WorldMap + 1, TEILE);
     return spalte <= 2 && zeile <= 2;
 }
+
+}  // namespace
 
 void MakeLocalPeopleMemPtr(VekMapInfo *MapInfo)
 {

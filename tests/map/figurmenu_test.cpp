@@ -57,6 +57,7 @@ public:
         view.BMapPtr = view.GreatBMapPtr;
         view.IndeX = 100, view.IndeY = 50;
         view.X_Hex = 2000, view.Y_Hex = 1000;
+        view.X_WorldMap = 2000 / TEIL_BREITE, view.Y_WorldMap = 1000 / TEIL_HOEHE;
         view.XTiles = 10, view.YTiles = 8;
         for (LONG y = 0; y < FENSTER_HOEHE; ++y)
             for (LONG x = 0; x < FENSTER_BREITE; ++x) {
@@ -722,7 +723,7 @@ TEST_P(FigurMenuAnzeige, AFigureRowSwapsRecordsAndArmies)
         EXPECT_EQ(std::memcmp(FigurImBlock(block, 2), &fremd, sizeof b), 0);
         EXPECT_EQ(std::memcmp(FigurImBlock(block, 3), &a, sizeof a), 0);
     }
-    EXPECT_EQ(St().AktPerson, welt->Lokal(0));
+    EXPECT_EQ(St().AktPerson, welt->Global(0)) << "the selection is the record that gets saved";
     EXPECT_EQ(UWORD{St().AktPerson->FigurNummer}, 2);
     ListNode *n = St().ArmeeListe->FirstNode;
     EXPECT_EQ(n, &zweite->Node);
@@ -745,7 +746,7 @@ TEST_P(FigurMenuAnzeige, AForeignFigureOnTopHandsTheSelectionToTheOwnOne)
     EXPECT_EQ(ULONG{welt->Global(0)->SpielerID}, kAndere);
     ASSERT_NE(St().AktPerson, nullptr);
     EXPECT_EQ(ULONG{St().AktPerson->SpielerID}, kIch);
-    EXPECT_EQ(St().AktPerson, welt->Lokal(1));
+    EXPECT_EQ(St().AktPerson, welt->Global(1));
 }
 
 TEST_P(FigurMenuAnzeige, NoMenuInTheLastColumn)

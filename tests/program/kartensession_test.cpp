@@ -296,8 +296,11 @@ public:
         const bool markiert = LDKS->OldX_Pos == CheckWrap(wx - v->X_Hex, WELT_BREITE) &&
                               LDKS->OldY_Pos == CheckWrap(wy - v->Y_Hex, WELT_HOEHE) && !LDKS->BlueHex;
         if (!markiert && !KlickeHex(wx, wy)) return false;
-        return KlickeHex(wx, wy) && log_.Warte("GetActivePeople : Spielerfigur gefunden...\n") && LDKS->BlueHex &&
-               LDKS->AktPerson;
+        if (!KlickeHex(wx, wy) || !log_.Warte("GetActivePeople : Spielerfigur gefunden...\n")) return false;
+        // The line is printed while the selection is being made: wait for it to stand.
+        for (int i = 0; i < 200 && !(LDKS->BlueHex && LDKS->AktPerson); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        return LDKS->BlueHex && LDKS->AktPerson;
     }
     bool Ziffer(char z, unsigned kosten)
     {
@@ -419,7 +422,7 @@ std::string Name(const ::testing::TestParamInfo<Lauf> &i)
 }  // namespace
 
 // The army "Garde" selected at the capital, stepped north-west onto the
-// hills, the order menu opened, then escape: its record stands on the hills
+// hills, the order menu opened and closed by escape: its record stands on the hills
 // with two of its four points and no order; the outgoing pool's army moved
 // with it, its training reset, the pool's checksum recomputed.
 // (The move by the order menu and a target click waits for the menu's
@@ -430,6 +433,7 @@ static bool GardeSchritt(Spieler &s, const std::function<void()> &vorDemMenue = 
     if (!s.Ziffer('7', 2)) return false;
     if (vorDemMenue) vorDemMenue();
     s.Rechtsklick();
+    PushEscape();  // closes the order menu unchosen
     return true;
 }
 
