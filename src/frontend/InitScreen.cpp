@@ -162,10 +162,10 @@ void DrawButton(InitDaten *ld, LONG x, const LocStr *label)
 void DrawForm(InitDaten *ld)
 {
     RastPort *rp = DisplayRastPort();
-    SetFont(rp, ld->Font);
-    SetDrMd(rp, JAM1);
     for (int i = 0; i < kBoxCount; ++i) {
         const FormBox &b = kBoxes[i];
+        SetFont(rp, ld->Font1);
+        SetDrMd(rp, JAM1);
         const LONG right = b.Zeilen > 1 ? kLabelX + kLabelW - 1 : kInputX - 4;
         PrintText(rp, (UWORD)kLabelX, (UWORD)b.LabelY, (UWORD)right, (UWORD)(b.LabelY + kLabelH - 1),
                   GetString(b.Label), 0, kTextPen, PT_VCENTER | PT_BASELINE);
