@@ -4,7 +4,6 @@
 
 #include "platform/system.h"
 
-LONG InitScreen() { return ScreenNotBuilt("InitScreen", 2); }
 LONG OptionScreen() { return ScreenNotBuilt("OptionScreen", 2); }
 LONG Option1Screen() { return ScreenNotBuilt("Option1Screen", 2); }
 LONG Option3Screen() { return ScreenNotBuilt("Option3Screen", 2); }

@@ -33,3 +33,18 @@ BOOL SetDefaultProviderServer(const char *Email, int Send);
 // The forum's user query for name and address (and password when given),
 // values percent-encoded, after the forum base URL.
 std::string ForumUserQuery(const char *base, const char *name, const char *email, const char *password);
+
+// ---- the screen's dialogs (InitScreen.cpp) ----
+// 1 when the entries pass; else the first fault in the advisor's box and 0.
+BOOL CheckStringsForFaults(st_INIT *rec, int Full);
+// Offers a preset postbox instead of an address of the player's own; the
+// options' address follows the record's in every case.
+void SetKavorPostbox(st_INIT *rec);
+// The forum's answer on the player name: 1 go on (free, the player's own,
+// or no forum to ask), 0 refused with the reason shown.
+BOOL CheckPlayernameInForum(st_INIT *rec);
+// Input boxes for the options: POP server, user and password; the SMTP
+// server; SMTP user and password. 0 when the player cancelled one.
+BOOL SMTPAfterPOP();
+BOOL GetSMTPServer();
+BOOL SMTPAuth();

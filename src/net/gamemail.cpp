@@ -154,6 +154,8 @@ void GameMailConfigLoad()
         CopyText(GameMailCfg.ArchiveMailbox, sizeof GameMailCfg.ArchiveMailbox, p);
     if (const char *p = std::getenv("VEK_OPERATOR_DOMAIN"))
         CopyText(GameMailCfg.OperatorDomain, sizeof GameMailCfg.OperatorDomain, p);
+    if (const char *p = std::getenv("VEK_PRESET_POSTBOX"))
+        CopyText(GameMailCfg.PresetStem, sizeof GameMailCfg.PresetStem, p);
 }
 
 void GameMailSubject(const char *FileName, char *out, ULONG size)

@@ -11,7 +11,8 @@
 // The operator's mailboxes: where turns go, and the archive that gets a copy
 // of every game mail; the operator's mail domain and the stem of its preset
 // postbox, which mark a player still on the preset settings. Environment:
-// VEK_TURN_MAILBOX, VEK_ARCHIVE_MAILBOX, VEK_OPERATOR_DOMAIN.
+// VEK_TURN_MAILBOX, VEK_ARCHIVE_MAILBOX, VEK_OPERATOR_DOMAIN and
+// VEK_PRESET_POSTBOX (the stem, which is also the preset password).
 struct GameMailConfig {
     char TurnMailbox[80];
     char ArchiveMailbox[80];

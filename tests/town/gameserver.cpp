@@ -48,6 +48,32 @@ std::string Unpack(const std::string &mail)
     return pool;
 }
 
+// The pool packed as a game mail from the server to the player.
+std::string PackedMail(const std::string &pool, const char *subject, std::time_t when)
+{
+    VekMailInfo info{};
+    auto *data = (UBYTE *)AllocVec((ULONG)pool.size(), 0);
+    std::memcpy(data, pool.data(), pool.size());
+    info.VekMailData = data;
+    info.VekMailLength = (ULONG)pool.size();
+    EXPECT_EQ(Implode(&info), IMPLODE_OK);
+    std::string packed((const char *)info.VekMailData, info.VekMailLength);
+    FreeVec(info.VekMailData);
+    FreeVec(data);
+    char from[] = "server@game.test", to[] = "player@game.test";
+    VekMailInfo hdr{};
+    hdr.VekMailAbsender = from;
+    hdr.VekMailAdressat = to;
+    hdr.VekMailSubject = (char *)subject;
+    char *header = GameMailHeader("answer", &hdr, when);
+    std::string text = header;
+    FreeVec(header);
+    size_t cc = text.find("CC: ");  // the server keeps no archive copy of its answers
+    text.erase(cc, text.find("\r\n", cc) + 2 - cc);
+    text += packed;
+    return text;
+}
+
 }  // namespace
 
 GameServerStandIn::GameServerStandIn(const std::string &turnMaildir) : maildir_(turnMaildir) {}
@@ -139,28 +165,9 @@ std::string GameServerStandIn::MakeAnswer(const std::string &poolPath, ULONG pla
 
     std::string pool = FileText(work);
     DeleteFile(work.c_str());
-    VekMailInfo info{};
-    auto *data = (UBYTE *)AllocVec((ULONG)pool.size(), 0);
-    std::memcpy(data, pool.data(), pool.size());
-    info.VekMailData = data;
-    info.VekMailLength = (ULONG)pool.size();
-    EXPECT_EQ(Implode(&info), IMPLODE_OK);
-    std::string packed((const char *)info.VekMailData, info.VekMailLength);
-    FreeVec(info.VekMailData);
-    FreeVec(data);
-    char from[] = "server@game.test", to[] = "player@game.test", subject[16];
+    char subject[16];
     std::snprintf(subject, sizeof subject, "@%8.8u", (unsigned)player);
-    VekMailInfo hdr{};
-    hdr.VekMailAbsender = from;
-    hdr.VekMailAdressat = to;
-    hdr.VekMailSubject = subject;
-    char *header = GameMailHeader("answer", &hdr, when);
-    std::string text = header;
-    FreeVec(header);
-    size_t cc = text.find("CC: ");  // the server keeps no archive copy of its answers
-    text.erase(cc, text.find("\r\n", cc) + 2 - cc);
-    text += packed;
-    return text;
+    return PackedMail(pool, subject, when);
 }
 
 bool GameServerStandIn::MailAnswer(const std::string &smtp, const std::string &mail)
@@ -212,6 +219,39 @@ void GameServerStandIn::StopPackets()
 {
     delete peer_;
     peer_ = nullptr;
+}
+
+std::vector<GameServerStandIn::Signup> GameServerStandIn::TakeSignups()
+{
+    std::vector<Signup> out;
+    for (int i = 0; i < 200 && out.empty(); ++i) {
+        std::error_code ec;
+        for (auto &e : fs::directory_iterator(maildir_ + "/new", ec)) {
+            const std::string mail = FileText(e.path().string());
+            const size_t at = mail.find("Subject: @");
+            if (at == std::string::npos || mail.compare(at + 10, 1, "I") != 0) continue;
+            out.push_back({mail.substr(at + 10, 8), Unpack(mail)});
+            fs::rename(e.path(), maildir_ + "/cur/" + e.path().filename().string(), ec);
+        }
+        if (out.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return out;
+}
+
+std::string GameServerStandIn::MakeSignupAnswer(const std::string &id, const std::string &poolPath,
+                                                const std::string &refusal, std::time_t when)
+{
+    std::string pool;
+    if (!poolPath.empty()) {
+        pool = FileText(poolPath);
+    } else {
+        const ULONG n = (ULONG)refusal.size();
+        pool = "EROR" "V001";
+        for (int k = 3; k >= 0; --k) pool += (char)(n >> (8 * k));
+        pool += refusal;
+    }
+    const std::string subject = "@" + id;
+    return PackedMail(pool, subject.c_str(), when);
 }
 
 std::vector<std::string> GameServerStandIn::TakeTurns()

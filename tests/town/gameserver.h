@@ -40,6 +40,18 @@ public:
     // The turn pools handed in (by "+PUT" or into the turn mailbox) since
     // the last call, unpacked; waits up to 10 s for the first one.
     std::vector<std::string> TakeTurns();
+    // The sign-up mails that reached the mailbox since the last call: the
+    // sign-up id of each (its subject without "@") and its unpacked record;
+    // waits up to 10 s for the first one.
+    struct Signup {
+        std::string id, record;
+    };
+    std::vector<Signup> TakeSignups();
+    // The answer to sign-up `id`: the pool file at poolPath (the first realm)
+    // or, with poolPath empty, a refusal with `refusal` as its EROR text;
+    // dated `when`, as a whole game mail text to player@game.test.
+    std::string MakeSignupAnswer(const std::string &id, const std::string &poolPath, const std::string &refusal,
+                                 std::time_t when);
     // Why a turn pool is not a whole turn of this player, or "".
     static std::string CheckTurn(const std::string &pool, ULONG player, ULONG turnTime);
 

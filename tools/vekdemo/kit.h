@@ -227,6 +227,10 @@ void WriteCatalogs(Output &out);
 void WritePointers(Output &out);
 void WriteRealm(Output &out);   // preferences through the client's own writers
 void WriteStatistics(Output &out);  // ./Data/Statistikdaten.vek, nine quarters
+// Newcomer/ (the game's folders, no preferences) and Saves/ (to lay over a
+// copy of the realm: Game/Demoland/1_1 saved by the client, and the second
+// turn's received pool).
+void WriteStartingPoints(Output &out);
 bool WriteTurnChunks();         // army, ship, letter, stock and luxury assignment of the received turn
 // Inside the set, after the map and pools: the towns and worked fields by
 // the client's own routines, and the first-turn tree "Fresh".
