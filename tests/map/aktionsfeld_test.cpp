@@ -280,7 +280,8 @@ protected:
         if (n) std::memcpy(v->PeopleMemPtr + 2, figuren.data(), sizeof(st_MOVE_EXT) * n);
         MakeLocalPeopleMemPtr(v);
     }
-    st_MOVE_EXT *F(ULONG i) { return FigurImBlock(v->LocalPeopleMemPtr, i); }
+    // The saved records: the selection and every change are made there.
+    st_MOVE_EXT *F(ULONG i) { return FigurImBlock(v->PeopleMemPtr, i); }
     // Selects figure i (on its hex) with an order.
     st_MOVE_EXT *Waehle(ULONG i, UBYTE kommando)
     {
