@@ -254,9 +254,25 @@ private:
     size_t pos_ = 0;
 };
 
+// Whether a click at (x, y) reaches the map gadget: no gadget listed before
+// it lies there (a gadget's edge counts, with offsets).
+bool AufKarte(LONG x, LONG y)
+{
+    const ScreenRegion *r = LDKS->ScreenRegion;
+    if (!r) return true;
+    const LONG xo = r->GlobalGadget.GadgetXOffset, yo = r->GlobalGadget.GadgetYOffset;
+    for (ULONG i = 0; i < r->CountGadgetData; ++i) {
+        const GadgetData &g = r->GadgetData[i];
+        if (g.ReturnID == MakeGadgetID("MAP0")) return true;
+        if (x >= g.X0 + xo - 1 && x <= g.X1 + xo + 1 && y >= g.Y0 + yo - 1 && y <= g.Y1 + yo + 1) return false;
+    }
+    return false;
+}
+
 // The point the player clicks for world hex (x, y): the middle of the
-// points on the free map whose map gadget hit is that hex, as the visit
-// works them out; false when the hex is not on the free map.
+// points on the free map, outside every other gadget, whose map gadget hit
+// is that hex, as the visit works them out; false when the hex is not on
+// the free map.
 bool HexPunkt(LONG x, LONG y, LONG *px, LONG *py)
 {
     const VekMapInfo *v = LDKS->VekMapInfoPtr;
@@ -266,11 +282,12 @@ bool HexPunkt(LONG x, LONG y, LONG *px, LONG *py)
     long sx = 0, sy = 0, n = 0;
     for (LONG my = 0; my < VekDisplay.VekScreen_Hoehe; my += 2)
         for (LONG mx = 0; mx < VekDisplay.VekScreen_Breite; mx += 2)
-            if (GetMapGadget(v, mx + 16, my + 28) == soll && IsGfxBoxValid(mx + 16, my + 28, mx + 16, my + 28))
+            if (GetMapGadget(v, mx + 16, my + 28) == soll && IsGfxBoxValid(mx + 16, my + 28, mx + 16, my + 28) &&
+                AufKarte(mx, my))
                 sx += mx, sy += my, ++n;
     if (n < 100) return false;
     *px = sx / n, *py = sy / n;
-    return GetMapGadget(v, *px + 16, *py + 28) == soll;
+    return GetMapGadget(v, *px + 16, *py + 28) == soll && AufKarte(*px, *py);
 }
 
 void PushRechtsklick(LONG x, LONG y)
@@ -638,9 +655,15 @@ TEST_P(KartenSitzung, DigitsWalkAScoutTwoHexes)
 TEST_P(KartenSitzung, ArmyAttacksTheStrangersSoldiers)
 {
     const int status = Spiele([](Spieler &s) {
-        if (!s.Waehle(120, 60) || LDKS->AktPerson->FigurNummer != 5) return false;
+        // On the small display the panels cover the target: the view is
+        // scrolled up until it lies on the free map.
         LONG zx, zy;
-        if (!HexPunkt(118, 59, &zx, &zy)) return false;
+        for (int i = 0; i < 3 && !HexPunkt(118, 59, &zx, &zy); ++i) {
+            const LONG y = LDKS->VekMapInfoPtr->Y_Hex;
+            PushKey('w', 'w');
+            if (!Spieler::Steht([&] { return LDKS->VekMapInfoPtr->Y_Hex != y; }) || !Spieler::Frei()) return false;
+        }
+        if (!HexPunkt(118, 59, &zx, &zy) || !s.Waehle(120, 60) || LDKS->AktPerson->FigurNummer != 5) return false;
         if (!s.Befehl(KOMMANDO_ANGREIFEN)) return false;
         PushClick(zx, zy);
         PushKey(SDLK_RETURN, 13);
