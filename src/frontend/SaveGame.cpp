@@ -1,11 +1,14 @@
 // Save games: ./Game/<player name>/<year>_<quarter>/{Data,Map}, copies of
 // ./Data and ./Map without the screen descriptions and the index files.
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <system_error>
+#include <unistd.h>
 
 #include "frontend/titelscreen.h"
 #include "gfx/graphics.h"
@@ -126,6 +129,34 @@ int MoveTreeInto(const fs::path &from, const fs::path &to)
     return ec ? 0 : result;
 }
 
+// The renames in dir survive a power cut only once dir is on the disk.
+bool FlushDir(const std::string &dir)
+{
+    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool ok = fsync(fd) == 0;
+    ::close(fd);
+    return ok;
+}
+
+// Puts the flushed folder stage in place of dest in one rename; an older dest
+// is swapped into stage's place, for the caller to remove. On a file system
+// without the swap, the older folder steps aside under a hidden name first.
+bool PutInPlace(const std::string &stage, const std::string &dest, const std::string &parent)
+{
+    bool ok = renameat2(AT_FDCWD, stage.c_str(), AT_FDCWD, dest.c_str(), RENAME_EXCHANGE) == 0;
+    if (!ok && errno == ENOENT) {
+        ok = std::rename(stage.c_str(), dest.c_str()) == 0;
+    } else if (!ok) {
+        const std::string old = stage + ".alt";
+        std::error_code ec;
+        fs::remove_all(old, ec);
+        ok = std::rename(dest.c_str(), old.c_str()) == 0 && std::rename(stage.c_str(), dest.c_str()) == 0 &&
+             std::rename(old.c_str(), stage.c_str()) == 0;
+    }
+    return FlushDir(parent) && ok;
+}
+
 void RestartMusic()
 {
     ExitSoundEnv();
@@ -182,15 +213,24 @@ BOOL SaveGame(LokaleDatenTitelScreen *ld, int Move)
         ChiefMessageOpen(kBoxPic, kBoxX, kBoxY, 0, 0, 0, CHIEF_NONMODAL, GetString(&_VEK_TITELSCREEN_DATASAVED), 7);
     MapScreenFlush();
     const std::string playerDir = std::string(kGameDir) + "/" + player, turnDir = playerDir + "/" + turn;
+    // The copy grows in a hidden folder beside the turn's (no choose box lists
+    // it), is flushed once and then takes the turn's place whole: a crash
+    // leaves the old save or the new one, never a part of either.
+    const std::string stage = playerDir + "/." + turn + ".neu";
+    std::error_code ec;
     int ok = MakeDir(kGameDir, "SaveGame : Konnte Verzeichnis Game nicht anlegen !\n") &&
-             MakeDir(playerDir, "SaveGame : Konnte Verzeichnis Game nicht anlegen !\n") &&
-             MakeDir(turnDir, "SaveGame : Konnte Verzeichnis Game nicht anlegen !\n") &&
-             MakeDir(turnDir + "/Data", "SaveGame : Konnte Verzeichnis Data nicht anlegen !\n") &&
-             MakeDir(turnDir + "/Map", "SaveGame : Konnte Verzeichnis Map nicht anlegen !\n");
+             MakeDir(playerDir, "SaveGame : Konnte Verzeichnis Game nicht anlegen !\n");
     if (ok) {
-        ok = CopyDir("./Data/", (turnDir + "/Data/").c_str(), COPYDIR_FILES) &
-             CopyDir("./Map/", (turnDir + "/Map/").c_str(), COPYDIR_FILES);
-        // The game leaves its place only once every file of it has a copy.
+        fs::remove_all(stage, ec);
+        ok = MakeDir(stage, "SaveGame : Konnte Verzeichnis Game nicht anlegen !\n") &&
+             MakeDir(stage + "/Data", "SaveGame : Konnte Verzeichnis Data nicht anlegen !\n") &&
+             MakeDir(stage + "/Map", "SaveGame : Konnte Verzeichnis Map nicht anlegen !\n") &&
+             CopyDir("./Data/", (stage + "/Data/").c_str(), COPYDIR_FILES | COPYDIR_NOSYNC) &&
+             CopyDir("./Map/", (stage + "/Map/").c_str(), COPYDIR_FILES | COPYDIR_NOSYNC) &&
+             SyncTree(stage.c_str()) && PutInPlace(stage, turnDir, playerDir);
+        fs::remove_all(stage, ec);  // a failed copy, or the save it replaced
+        // The game leaves its place only once every file of it has a copy on
+        // the disk: the move only deletes what the save holds byte for byte.
         if (ok && Move)
             ok = CopyDir("./Data/", (turnDir + "/Data/").c_str(), COPYDIR_FILES | COPYDIR_MOVE) &
                  CopyDir("./Map/", (turnDir + "/Map/").c_str(), COPYDIR_FILES | COPYDIR_MOVE);
@@ -234,8 +274,9 @@ BOOL LoadGame(LokaleDatenTitelScreen *ld)
     int ok = MakeDir(stage, "LoadGame : Konnte Verzeichnis nicht anlegen !\n") &&
              MakeDir(stage + "/Data", "LoadGame : Konnte Verzeichnis Data nicht anlegen !\n") &&
              MakeDir(stage + "/Map", "LoadGame : Konnte Verzeichnis Map nicht anlegen !\n") &&
-             CopyDir((turnDir + "/Data/").c_str(), (stage + "/Data/").c_str(), COPYDIR_FILES) &&
-             CopyDir((turnDir + "/Map/").c_str(), (stage + "/Map/").c_str(), COPYDIR_FILES);
+             CopyDir((turnDir + "/Data/").c_str(), (stage + "/Data/").c_str(), COPYDIR_FILES | COPYDIR_NOSYNC) &&
+             CopyDir((turnDir + "/Map/").c_str(), (stage + "/Map/").c_str(), COPYDIR_FILES | COPYDIR_NOSYNC) &&
+             SyncTree(stage.c_str());
     if (!ok) {
         fs::remove_all(kStageDir, ec);
         QuitChiefMessage(box);
@@ -249,6 +290,7 @@ BOOL LoadGame(LokaleDatenTitelScreen *ld)
     MapScreenFlush();
     ok = MoveTreeInto(stage + "/Data", "./Data") & MoveTreeInto(stage + "/Map", "./Map");
     fs::remove_all(kStageDir, ec);
+    ok = SyncTree(".") && ok;  // the renames on the disk
     CheckPrefs(1, PREFS_WRITE, screenMode);
     CheckPrefs(4, PREFS_WRITE, (ULONG)-1);
     SetupSystem();

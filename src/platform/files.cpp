@@ -374,6 +374,25 @@ bool IsKeptIndexName(const char *name)
     return false;
 }
 
+// A new file in a folder that is not yet in place: no temporary name and no
+// flush, the caller flushes the whole folder once. false when it could not be
+// written whole (what was written goes again).
+bool WriteUnsynced(const char *name, const std::string &data)
+{
+    int fd = ::open(name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) return false;
+    size_t done = 0;
+    while (done < data.size()) {
+        ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += (size_t)n;
+    }
+    const bool ok = (::close(fd) == 0) && done == data.size();
+    if (!ok) ::unlink(name);
+    return ok;
+}
+
 std::string WithoutSlash(std::string s)
 {
     while (s.size() > 1 && s.back() == '/') s.pop_back();
@@ -442,9 +461,16 @@ int CopyDir(const char *source, const char *dest, int mode)
             std::printf("CopyDir: FILE: <%s> ist keine Datei und wird nicht kopiert!\n", name.c_str());
             continue;
         }
-        std::string data;
-        if (!ReadRegular(from.c_str(), data) ||
-            WriteFileAtomic(to.c_str(), data.data(), (ULONG)data.size(), -1) != (int)data.size()) {
+        std::string data, there;
+        if (!ReadRegular(from.c_str(), data)) {
+            result = 0;
+            continue;
+        }
+        // A move after a flushed copy only has to delete: the copy is there.
+        const bool copied = (mode & COPYDIR_MOVE) && ReadRegular(to.c_str(), there) && there == data;
+        if (!copied && ((mode & COPYDIR_NOSYNC) ? !WriteUnsynced(to.c_str(), data)
+                                                : WriteFileAtomic(to.c_str(), data.data(), (ULONG)data.size(), -1) !=
+                                                      (int)data.size())) {
             result = 0;  // never delete a source whose copy is not complete
             continue;
         }
@@ -455,6 +481,23 @@ int CopyDir(const char *source, const char *dest, int mode)
     }
     closedir(d);
     return result;
+}
+
+int SyncTree(const char *dir)
+{
+    if (!dir) return 0;
+    int fd = ::open(dir, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return 0;
+#ifdef __linux__
+    // One flush of the file system instead of one per file: a save of a few
+    // hundred files otherwise waits for the disk a few hundred times.
+    const bool ok = syncfs(fd) == 0;
+#else
+    sync();
+    const bool ok = fsync(fd) == 0;
+#endif
+    ::close(fd);
+    return ok ? 1 : 0;
 }
 
 namespace {

@@ -13,7 +13,12 @@ using FindHandle = void *;            // a directory stream
 constexpr UWORD FILE_ATTRIBUTE_DIRECTORY = 16;
 constexpr int COPYDIR_EMPTY_DEST = 0x01;   // empty the destination first
 constexpr int COPYDIR_FILES = 0x02;        // copy files, keep the destination's index files
-constexpr int COPYDIR_MOVE = 0x04;         // delete each source file once copied
+constexpr int COPYDIR_MOVE = 0x04;         // delete each source file once copied (a destination
+                                           // with the same bytes already stands as the copy)
+// Write each file straight, without a flush of its own: only for a folder no
+// one reads until the caller has flushed it with SyncTree and renamed it into
+// place. A file that fails may be left half written there.
+constexpr int COPYDIR_NOSYNC = 0x08;
 
 ULONG GetFileSize(const char *name);                       // 0 when missing
 int IsFilePresent(const char *name);                       // 1 when readable
@@ -29,6 +34,9 @@ char *GetDirBuffer(const char *dir, ULONG n);              // n slots of 80 byte
 UWORD GetDirEntries(const char *dir);
 int DeleteDir(const char *dir, const char *prefix);        // 1
 int CopyDir(const char *source, const char *dest, int mode);  // 1, or 0 after a failure on the way
+// Puts everything written below dir (and on the rest of its file system) on
+// the disk in one go; 1 when that succeeded.
+[[nodiscard]] int SyncTree(const char *dir);
 const char *GetSysLanguage();                              // "German" or "-", asked once per run
 void ForgetSysLanguage();                                  // tests: the next call asks again
 

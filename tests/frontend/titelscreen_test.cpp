@@ -382,6 +382,14 @@ TEST_P(TitelTest, FilesThatCannotBeWrittenLoseNothing)
     EXPECT_EQ(WithFileLimit(4096, [] { return (int)LoadGame(nullptr); }), 0);
     Drain();  // the child took its own copy of the input
     EXPECT_EQ(Differ(GameFiles(), changed), "");
+
+    // A save of the same quarter again that cannot be written keeps the
+    // first save whole, and leaves nothing half made beside it.
+    const auto saved = SavedFiles("1_1");
+    ASSERT_NE(Differ(saved, changed), "");
+    EXPECT_EQ(WithFileLimit(4096, [] { return (int)SaveGame(nullptr, 0); }), 0);
+    EXPECT_EQ(Differ(SavedFiles("1_1"), saved), "");
+    EXPECT_EQ(std::distance(fs::directory_iterator("Game/Demoland"), fs::directory_iterator()), 1);
 }
 
 TEST_P(TitelTest, RepairAfterAnUncleanEnd)

@@ -1,9 +1,11 @@
 // Whole-file and directory services on scratch trees, with the faults that
 // would lose a player's data as cases.
 #include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <set>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -266,6 +268,37 @@ TEST_F(CopyDirTest, MoveModeDeletesSourcesOnlyOnceCopied)
     MakeDirs("Game/R/0_0/Map/M_3_4.map");
     EXPECT_EQ(CopyDir("./Map/", "./Game/R/0_0/Map/", COPYDIR_FILES | COPYDIR_MOVE), 0);
     EXPECT_EQ(Text("Map/M_3_4.map"), "keep me");
+}
+
+// A move after a flushed copy deletes the sources the copy already holds
+// byte for byte; a destination that differs is written first, so the source's
+// bytes are never lost. The unflushed copy writes the same tree.
+TEST_F(CopyDirTest, MoveOverAnEarlierCopyAndTheUnflushedCopy)
+{
+    struct Row {
+        const char *name;
+        const char *there;  // null: no file at the destination
+    } rows[] = {{"same bytes there", "tile"}, {"other bytes there", "old tile"}, {"nothing there", nullptr}};
+    for (const Row &r : rows) {
+        SCOPED_TRACE(r.name);
+        WriteText("Map/M_1_2.map", "tile");
+        std::filesystem::remove_all("Save");
+        MakeDirs("Save/Map");
+        if (r.there) WriteText("Save/Map/M_1_2.map", r.there);
+        ASSERT_EQ(CopyDir("./Map/", "./Save/Map/", COPYDIR_FILES | COPYDIR_MOVE), 1);
+        EXPECT_EQ(Text("Save/Map/M_1_2.map"), "tile");
+        EXPECT_FALSE(Exists("Map/M_1_2.map"));
+    }
+    MakeDirs("Stage");
+    ASSERT_EQ(CopyDir("./Data/", "./Stage/", COPYDIR_FILES | COPYDIR_NOSYNC), 1);
+    EXPECT_EQ(SyncTree("Stage"), 1);
+    EXPECT_EQ(SyncTree("NoSuchFolder"), 0);
+    EXPECT_EQ(Text("Stage/Prefs.vek"), "prefs");
+    EXPECT_EQ(Text("Stage/Cities/Town.list"), "towns");
+    EXPECT_TRUE(Exists("Stage/Empty.dat"));
+    EXPECT_FALSE(Exists("Stage/Path"));
+    EXPECT_FALSE(Exists("Stage/screendat"));
+    EXPECT_TRUE(Exists("Data/Prefs.vek"));
 }
 
 // Only regular files are copied: a FIFO would block the read for ever and a
