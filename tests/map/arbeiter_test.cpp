@@ -48,7 +48,7 @@ TEST(ArbeiterReqWerte, ManualAndAutomatic)
     LONG w[ARBEITER_WERTE];
     ArbeiterReqWerte(&ld, w);
     // No actual harvest yet: it becomes 10,000 before it is shown.
-    EXPECT_EQ(f.ActHarvest, 10000u);
+    EXPECT_EQ(+f.ActHarvest, 10000u);
     EXPECT_EQ(w[0], 50);
     EXPECT_EQ(w[1], 100);
     EXPECT_EQ(w[2], 10000);
@@ -162,8 +162,8 @@ TEST_P(Arbeiter, ANewRecordIsStoredOnLeavingWithAnActualHarvest)
     EXPECT_EQ(ArbeiterReq(&st), 1);
     MapCultivation f{};
     ASSERT_TRUE(Feld(&f));
-    EXPECT_EQ(f.ActHarvest, 10000u);
-    EXPECT_EQ(f.WorkersForHarvest, 0);
+    EXPECT_EQ(+f.ActHarvest, 10000u);
+    EXPECT_EQ(+f.WorkersForHarvest, 0);
     EXPECT_EQ(CheckPrefs(PREF_ARBEITER, PREFS_READ, 0), 3000u);
 }
 
@@ -188,8 +188,8 @@ TEST_P(Arbeiter, TypedNumbersTakeFromTheFreeWorkers)
         EXPECT_EQ(ArbeiterReq(&st), 1) << c.text;
         MapCultivation f{};
         ASSERT_TRUE(Feld(&f));
-        EXPECT_EQ(f.WorkersForHarvest, c.soll) << c.text;
-        EXPECT_EQ(f.ActHarvest, 12345u) << c.text;
+        EXPECT_EQ(+f.WorkersForHarvest, c.soll) << c.text;
+        EXPECT_EQ(+f.ActHarvest, 12345u) << c.text;
         EXPECT_EQ(CheckPrefs(PREF_ARBEITER, PREFS_READ, 0), c.freiDanach) << c.text;
     }
 }
@@ -263,7 +263,7 @@ TEST_P(ArbeiterGross, TheRequesterAndItsBoxesMoveToTheMiddle)
     EXPECT_EQ(ArbeiterReq(&st), 1);
     MapCultivation f{};
     ASSERT_TRUE(Feld(&f));
-    EXPECT_EQ(f.WorkersForHarvest, 1000) << "the number was typed into the moved box";
+    EXPECT_EQ(+f.WorkersForHarvest, 1000) << "the number was typed into the moved box";
     EXPECT_EQ(CheckPrefs(PREF_ARBEITER, PREFS_READ, 0), 2000u);
 }
 

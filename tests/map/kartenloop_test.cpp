@@ -204,7 +204,7 @@ TEST_F(Auswahl, FirstClickMarksSecondSelectsTheOwnFigure)
     Klick(4, 3);
     EXPECT_TRUE(st.BlueHex);
     ASSERT_NE(st.AktPerson, nullptr);
-    EXPECT_EQ(st.AktPerson->X_Pos, 2004u);
+    EXPECT_EQ(+st.AktPerson->X_Pos, 2004u);
     // Another hex drops the selection and marks that one.
     Klick(5, 3);
     EXPECT_FALSE(st.BlueHex);
