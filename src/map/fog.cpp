@@ -73,20 +73,20 @@ void CheckFogofWar2(const VekMapInfo *MapInfo, ULONG FOWMask[SICHT_MAX_X][SICHT_
                 gitter[c][r] = 3;
         }
     }
+    // A hex is in sight when a figure or town lies within three hexes of it.
+    // Hex distance is symmetric, so the rings are walked round the few
+    // figures and towns, not round every hex of the grid. Ring walks need the
+    // world column's parity, not the grid index's.
     HexPos ring[6 * kSichtweite];
     for (LONG c = 0; c < breite; ++c) {
         for (LONG r = 0; r < hoehe; ++r) {
-            if (gitter[c][r] != 0) continue;
-            // Ring walks need the world column's parity, not the grid index's.
-            for (int radius = 1; radius <= kSichtweite && gitter[c][r] == 0; ++radius) {
+            if (gitter[c][r] < 2) continue;
+            for (int radius = 1; radius <= kSichtweite; ++radius) {
                 int k = HexRing(HexPos{sx + c, r}, radius, ring);
                 for (int j = 0; j < k; ++j) {
                     LONG rc = ring[j].x - sx, rr = ring[j].y;
                     if (rc < 0 || rc >= breite || rr < 0 || rr >= hoehe) continue;
-                    if (gitter[rc][rr] >= 2) {
-                        gitter[c][r] = 1;
-                        break;
-                    }
+                    if (gitter[rc][rr] == 0) gitter[rc][rr] = 1;
                 }
             }
         }

@@ -3,6 +3,8 @@
 // view was copied to the screen and keep clear of the screen's panels.
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <sys/stat.h>
 #include <vector>
 
 #include "gfx/font.h"
@@ -85,6 +87,98 @@ struct OrtName {
     char Name[80];
 };
 
+// What tells a file apart from the one read before: files are replaced
+// whole by a rename, so a new file has a new inode and change time.
+struct Stempel {
+    dev_t Geraet = 0;
+    ino_t Inode = 0;
+    off_t Groesse = 0;
+    long MSek = 0, MNsek = 0, CSek = 0, CNsek = 0;
+    bool operator==(const Stempel &) const = default;
+};
+
+bool StempelVon(const char *pfad, Stempel *s)
+{
+    struct stat b{};
+    if (stat(pfad, &b) != 0) return false;
+    *s = Stempel{b.st_dev, b.st_ino, b.st_size, (long)b.st_mtim.tv_sec, b.st_mtim.tv_nsec,
+                 (long)b.st_ctim.tv_sec, b.st_ctim.tv_nsec};
+    return true;
+}
+
+// The towns' places and names as the overlay last read them: the list and
+// each town file are read again only when the file on disk is another one.
+// The overlay is drawn on every scroll step; reading every town file then
+// costs more than the drawing.
+struct StadtSpeicher {
+    bool ListeDa = false;
+    Stempel Liste;
+    std::vector<std::string> Namen;
+    struct Eintrag {
+        bool Gelesen = false, Da = false;
+        Stempel Datei;
+        OrtName Ort{};
+    };
+    std::vector<Eintrag> Staedte;
+};
+
+StadtSpeicher gStaedte;
+
+bool LadeOrt(const char *name, OrtName *o)
+{
+    Stadt *t = LadeStadt(name);
+    if (!t) return false;
+    *o = OrtName{t->XPos, t->YPos, {}};
+    std::memcpy(o->Name, t->Stadtname, sizeof o->Name);
+    o->Name[sizeof o->Name - 1] = 0;
+    FreeVec(t);
+    return true;
+}
+
+// The towns of Town.list with their places, each town file read at most
+// once per call; 0 when the list is missing.
+int StadtOrte(std::vector<OrtName> &staedte)
+{
+    StadtSpeicher &sp = gStaedte;
+    Stempel liste;
+    const bool gestempelt = StempelVon(TOWNLIST_FILE, &liste);
+    if (!gestempelt || !sp.ListeDa || !(liste == sp.Liste)) {
+        sp.ListeDa = false;
+        sp.Namen.clear();
+        sp.Staedte.clear();
+        ULONG anzahl = 0;
+        TownList *l = LadeTownList(&anzahl, nullptr);
+        if (!l) return 0;
+        for (ULONG i = 0; i < anzahl; ++i) sp.Namen.emplace_back(l[i].TownName);
+        FreeVec(l);
+        sp.Staedte.resize(sp.Namen.size());
+        sp.Liste = liste;
+        sp.ListeDa = gestempelt;
+    }
+    for (size_t i = 0; i < sp.Namen.size(); ++i) {
+        const std::string &name = sp.Namen[i];
+        StadtSpeicher::Eintrag &e = sp.Staedte[i];
+        // Names that name no file go to the loader every time, which says so.
+        Stempel s;
+        const bool dateiname = !name.empty() && name[0] != '.' && name.find_first_of("/\\") == std::string::npos;
+        const std::string pfad = std::string(CITIES_DIR) + "/" + name + ".vek";
+        if (!dateiname || !StempelVon(pfad.c_str(), &s)) {
+            e.Gelesen = false;
+            OrtName o;
+            if (LadeOrt(name.c_str(), &o)) staedte.push_back(o);
+            continue;
+        }
+        if (!e.Gelesen || !(s == e.Datei)) {
+            e.Da = LadeOrt(name.c_str(), &e.Ort);
+            e.Datei = s;
+            e.Gelesen = true;
+        }
+        if (e.Da) staedte.push_back(e.Ort);
+    }
+    if (!sp.ListeDa) sp.Namen.clear(), sp.Staedte.clear();
+    return 1;
+}
+
 }  // namespace
 
 int ZeigeRohstoffe(LokaleDatenKartenScreen *st, int buffer)
@@ -132,21 +226,9 @@ int ZeigeSymbolkarte(LokaleDatenKartenScreen *st, int buffer)
         SetPos(view, 0, 0);
         return 0;
     }
-    ULONG anzahl = 0;
-    TownList *liste = LadeTownList(&anzahl, nullptr);
-    if (!liste) return 0;
-    // Each town file once per call: the towns' places and names first.
+    // Each town file at most once per call: the towns' places and names first.
     std::vector<OrtName> staedte;
-    for (ULONG i = 0; i < anzahl; ++i) {
-        Stadt *t = LadeStadt(liste[i].TownName);
-        if (!t) continue;
-        OrtName o{t->XPos, t->YPos, {}};
-        std::memcpy(o.Name, t->Stadtname, sizeof o.Name);
-        o.Name[sizeof o.Name - 1] = 0;
-        staedte.push_back(o);
-        FreeVec(t);
-    }
-    FreeVec(liste);
+    if (!StadtOrte(staedte)) return 0;
     if (st->VekFontPtr) SetFont(rp, st->VekFontPtr);
     ListHeader *namen = st->OtherMapNamesList;
     Durchlaufe(view, true, [&](const MapEntry &e, LONG x, LONG y) {

@@ -13,6 +13,7 @@
 #include "map/cultivation.h"
 #include "map/kartenscreen.h"
 #include "map/mapinfo.h"
+#include "map/towns.h"
 #include "platform/memfile.h"
 #include "platform/system.h"
 #include "store/chunks.h"
@@ -180,6 +181,46 @@ TEST_F(Overlays, ANameReachingIntoAPanelIsLeftOutWhole)
     const LONG cy1 = 56 + 28 - 12 + 27, cy2 = 2 * 56 + 28 - 12 + 27;
     EXPECT_GT(Tinte(440, cy1 - 4, 480, cy1 + 4, 105), 0);
     EXPECT_EQ(Tinte(0, cy2 - 4, 639, cy2 + 4, 105), 0);
+}
+
+TEST_F(Overlays, TownNamesFollowTheTownFilesBetweenDraws)
+{
+    // One town, "Ford", first on view column 9 row 1, then its file is
+    // replaced with the town one row lower, then the list names another town.
+    auto Stadtdatei = [](const char *name, ULONG x, ULONG y) {
+        Stadt t{};
+        std::strncpy(t.Stadtname, name, sizeof t.Stadtname - 1);
+        t.XPos = x, t.YPos = y;
+        ASSERT_TRUE(SpeichereStadt(&t));
+    };
+    auto Liste = [](const char *name) {
+        TownList e{};
+        e.TownID = 1;
+        std::strncpy(e.TownName, name, sizeof e.TownName - 1);
+        ASSERT_TRUE(SpeichereTownList(&e, 1));
+    };
+    const LONG cy1 = 56 + 28 - 12 + 27, cy2 = 2 * 56 + 28 - 12 + 27;
+    auto Zeile = [&](LONG cy) { return Tinte(440, cy - 4, 480, cy + 4, 105); };
+    st.Stadtnamen = 1;
+    Stadtdatei("Ford", 1009, 501);
+    Stadtdatei("Furt", 1009, 503);
+    Liste("Ford");
+    EXPECT_EQ(ZeigeSymbolkarte(&st, 1), 0);
+    EXPECT_GT(Zeile(cy1), 0);
+    EXPECT_EQ(Zeile(cy2), 0);
+
+    FillBitMap(screen.ViewBitMap(), 0);
+    Stadtdatei("Ford", 1009, 502);
+    EXPECT_EQ(ZeigeSymbolkarte(&st, 1), 0);
+    EXPECT_EQ(Zeile(cy1), 0);
+    EXPECT_GT(Zeile(cy2), 0);
+
+    FillBitMap(screen.ViewBitMap(), 0);
+    Liste("Furt");
+    EXPECT_EQ(ZeigeSymbolkarte(&st, 1), 0);
+    EXPECT_EQ(Zeile(cy1), 0);
+    EXPECT_EQ(Zeile(cy2), 0);
+    EXPECT_GT(Zeile(3 * 56 + 28 - 12 + 27), 0);
 }
 
 }  // namespace
