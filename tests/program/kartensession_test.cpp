@@ -513,20 +513,28 @@ std::string Name(const ::testing::TestParamInfo<Lauf> &i)
 
 }  // namespace
 
-// The army "Garde" selected at the capital, stepped north-west onto the
-// hills, the order menu opened and closed by escape: its record stands on the hills
-// with two of its four points and no order; the outgoing pool's army moved
-// with it, its training reset, the pool's checksum recomputed.
-// (The move by the order menu and a target click waits for the menu's
-// orders; the digit step writes the same files.)
+// The army "Garde" selected at the capital, given the move order in the
+// order menu and the hills north-west of it clicked as the target, then
+// escape: its record stands on the hills with two of its four points and no
+// order left (a move done clears it); the outgoing pool's army moved with
+// it, its training reset, the pool's checksum recomputed. vorDemMenue runs
+// with the army selected, before the menu opens.
 static bool GardeSchritt(Spieler &s, const std::function<void()> &vorDemMenue = {})
 {
-    if (!s.Waehle(120, 60) || LDKS->AktPerson->FigurNummer != 5) return false;
-    if (!s.Ziffer('7', 2)) return false;
+    // The panels may cover the target on the small display: the view is
+    // scrolled up until it lies on the free map.
+    LONG zx, zy;
+    for (int i = 0; i < 3 && !HexPunkt(119, 59, &zx, &zy); ++i) {
+        const LONG y = LDKS->VekMapInfoPtr->Y_Hex;
+        PushKey('w', 'w');
+        if (!Spieler::Steht([&] { return LDKS->VekMapInfoPtr->Y_Hex != y; }) || !Spieler::Frei()) return false;
+    }
+    if (!HexPunkt(119, 59, &zx, &zy) || !s.Waehle(120, 60) || LDKS->AktPerson->FigurNummer != 5) return false;
     if (vorDemMenue) vorDemMenue();
-    s.Rechtsklick();
-    PushEscape();  // closes the order menu unchosen
-    return true;
+    if (!s.Befehl(KOMMANDO_BEWEGEN)) return false;
+    PushClick(zx, zy);
+    return s.Warte("SetPeople : Bewegungspunkte f\374r dieses Feld : 2\n") &&
+           Spieler::Steht([] { return LDKS->AktPerson && LDKS->AktPerson->Kommando == 0; }) && Spieler::Frei();
 }
 
 TEST_P(KartenSitzung, ArmyStepsAndItsFilesFollow)
@@ -562,10 +570,10 @@ void KartenSitzung::PruefeGarde()
 }
 
 // The same visit on a real X display at 1024 x 768 x 32: the root window's
-// screenshot (xwd), taken after the step, shows what the client's display
-// holds, but for the motion effect's objects moving meanwhile. With
-// VEK_SCREENSHOT_DIR set the screenshot is kept there. Skipped without Xvfb
-// or xwd.
+// screenshot (xwd), taken with the army selected before its order, shows
+// what the client's display holds, but for the motion effect's objects
+// moving meanwhile. With VEK_SCREENSHOT_DIR set the screenshot is kept
+// there. Skipped without Xvfb or xwd.
 class KartenSitzungXvfb : public KartenSitzung {
 protected:
     Lauf Param() const override { return {32, 1024, 768}; }
