@@ -107,7 +107,9 @@ void VerlinkeDemo(const std::string &ziel)
         fs::create_directory(ziel + "/Data");
         for (const auto &d : fs::directory_iterator(e.path())) {
             const std::string z = ziel + "/Data/" + d.path().filename().string();
-            if (d.path().filename() == "MapPrefs.vek")
+            // The files the screen may write are copied (a symlink would
+            // let a write reach the shared set); folders stay linked.
+            if (d.is_regular_file())
                 fs::copy_file(d.path(), z);
             else if (d.is_directory())
                 fs::create_directory_symlink(d.path(), z);
