@@ -54,7 +54,9 @@ std::vector<HostField> HostFields(const std::string &rel, const Bytes &b)
 {
     if (IsPool(b)) return kInfoHostFields;
     std::vector<HostField> out;
-    if (rel == "Data/Luxus.dat")  // the player's luxury assignment, 19 numbers
+    // The player's luxury assignment, 19 numbers, and its copies in saved games.
+    const std::string luxus = "Data/Luxus.dat";
+    if (rel == luxus || (rel.size() > luxus.size() && rel.compare(rel.size() - luxus.size() - 1, std::string::npos, "/" + luxus) == 0))
         for (size_t at = 0; at + 4 <= b.size(); at += 4) out.push_back({at, 4});
     return out;
 }
