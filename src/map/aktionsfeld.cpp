@@ -33,14 +33,7 @@ namespace {
 constexpr ULONG KRIG_SATZ = sizeof(st_KRIG_EXT);
 constexpr const char kChooseBox[] = "./Data/screendat/ChooseBox.dat";
 
-LONG Wrap(LONG v, LONG n) { return ((v % n) + n) % n; }
 
-// A world offset the short way round.
-LONG Kurz(LONG d, LONG max)
-{
-    d = Wrap(d, max);
-    return d >= max / 2 ? d - max : d;
-}
 
 UWORD BoxX() { return (UWORD)((VekDisplay.VekScreen_Breite - 640) / 2 + 168); }
 UWORD BoxY() { return (UWORD)((VekDisplay.VekScreen_Hoehe - 480) / 2 + 180); }
@@ -226,8 +219,8 @@ int Bewegen(LokaleDatenKartenScreen *st, st_MOVE_EXT *f)
             if (!SetPeople(v, f, schritte[i].dx, schritte[i].dy)) continue;
             SetFigurDependence(f, schritte[i].dx, schritte[i].dy);
             // The mark goes with the figure, also when the view followed it.
-            st->X_Pos = (WORD)Wrap((LONG)f->X_Pos - v->X_Hex, WELT_BREITE);
-            st->Y_Pos = (WORD)Wrap((LONG)f->Y_Pos - v->Y_Hex, WELT_HOEHE);
+            st->X_Pos = (WORD)CheckWrap((LONG)f->X_Pos - v->X_Hex, WELT_BREITE);
+            st->Y_Pos = (WORD)CheckWrap((LONG)f->Y_Pos - v->Y_Hex, WELT_HOEHE);
         }
         return true;
     });
@@ -266,7 +259,7 @@ int Fracht(LokaleDatenKartenScreen *st, st_MOVE_EXT *schiff)
     st_MOVE_EXT *platz[3] = {&s->Schiff.Figur1, &s->Schiff.Figur2, &s->Schiff.Figur3};
     const bool entladen = schiff->Kommando == KOMMANDO_ENTLADEN;
     const int ok = ZielWaehlen(st, FID_KUNDSCHAFTER, 2, true, [&](LONG c, LONG r) {
-        const ULONG ax = (ULONG)Wrap(v->X_Hex + c, WELT_BREITE), ay = (ULONG)Wrap(v->Y_Hex + r, WELT_HOEHE);
+        const ULONG ax = (ULONG)CheckWrap(v->X_Hex + c, WELT_BREITE), ay = (ULONG)CheckWrap(v->Y_Hex + r, WELT_HOEHE);
         const LONG dx = Kurz((LONG)ax - (LONG)schiff->X_Pos, WELT_BREITE);
         const LONG dy = Kurz((LONG)ay - (LONG)schiff->Y_Pos, WELT_HOEHE);
         if (entladen) {
@@ -474,7 +467,7 @@ int KrautSuche(LokaleDatenKartenScreen *st, st_MOVE_EXT *f, int h, ChiefStruktur
     VekMapInfo *v = st->VekMapInfoPtr;
     const UBYTE typ = (UBYTE)(KRAUT_WARE_ERSTE + h);
     f->Bewegungspunkte = PunkteWeniger(f->Bewegungspunkte, 2);
-    const ULONG ax = (ULONG)Wrap(v->X_Hex + st->X_Pos, WELT_BREITE), ay = (ULONG)Wrap(v->Y_Hex + st->Y_Pos, WELT_HOEHE);
+    const ULONG ax = (ULONG)CheckWrap(v->X_Hex + st->X_Pos, WELT_BREITE), ay = (ULONG)CheckWrap(v->Y_Hex + st->Y_Pos, WELT_HOEHE);
     const MapEntry *hex = FensterHex(v, v->IndeX + st->X_Pos, v->IndeY + st->Y_Pos);
     ULONG einheiten = 0;
     int ergebnis = 1;

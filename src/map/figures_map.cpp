@@ -13,7 +13,9 @@
 #include "gfx/printing.h"
 #include "map/hex.h"
 #include "media/movie.h"
+#include "platform/catalog.h"
 #include "platform/memfile.h"
+#include "platform/strings.h"
 #include "platform/system.h"
 
 void (*SetPeopleAnimFrameHook)(UWORD, UWORD, LONG, LONG) = nullptr;
@@ -89,12 +91,6 @@ void Zahlen(RastPort *rp, LONG x, LONG y, ULONG gesamt, ULONG eigen)
 
 LONG HexPixelY(LONG c, LONG r) { return r * HEX_HOEHE + ((c & 1) ? 28 : 0); }
 
-// A world offset taken the short way round: -Max/2 ... Max/2 - 1.
-LONG Kurz(LONG d, LONG max)
-{
-    d = CheckWrap(d, max);
-    return d >= max / 2 ? d - max : d;
-}
 
 bool Tief8(const VekMapInfo *v)
 {
@@ -410,4 +406,18 @@ int SetPeople(VekMapInfo *View, st_MOVE_EXT *Figur, LONG dx, LONG dy)
     SetPos(View, 0, 0);
     std::memset(View->FOWMask, 0, sizeof View->FOWMask);
     return 1;
+}
+
+const LocStr *FigurArtName(UWORD art)
+{
+    static const LocStr *const namen[21] = {
+        &_VEK_KARTE_KUNDSCHAFTER,          &_VEK_KARTE_LEICHTE_INFANTRIE,    &_VEK_KARTE_MITTLERE_INFANTRIE,
+        &_VEK_KARTE_SCHWERE_INFANTRIE,     &_VEK_KARTE_LEICHTE_KAVALLERIE,   &_VEK_KARTE_MITTLERE_KAVALLERIE,
+        &_VEK_KARTE_SCHWERE_KAVALLERIE,    &_VEK_KARTE_LEICHTE_ARTILLERIE,   &_VEK_KARTE_MITTLERE_ARTILLERIE,
+        &_VEK_KARTE_SCHWERE_ARTILLERIE,    &_VEK_KARTE_SIEDLER,              nullptr,
+        &_VEK_SPEZIS_KLERIKER,             &_VEK_SPEZIS_GEOLOGE,             &_VEK_WAREN_HANDELSSCHIFF_KLEIN,
+        &_VEK_WAREN_HANDELSSCHIFF_MITTEL,  &_VEK_WAREN_HANDELSSCHIFF_GROSS,  &_VEK_WAREN_KRIEGSSCHIFF_KLEIN,
+        &_VEK_WAREN_KRIEGSSCHIFF_MITTEL,   &_VEK_WAREN_KRIEGSSCHIFF_GROSS,   &_VEK_KARTE_KARAWANE,
+    };
+    return art < 21 ? namen[art] : nullptr;
 }

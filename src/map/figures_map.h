@@ -26,8 +26,11 @@ int SetFigurDependence(st_MOVE_EXT *Figur, LONG dx, LONG dy);
 // A figure position a corrupt file may hold: outside the world.
 inline bool FigurAusserhalb(const st_MOVE_EXT *f) { return f->X_Pos >= 12800u || f->Y_Pos >= 6400u; }
 
+struct LocStr;
 struct LokaleDatenKartenScreen;
 struct ShipListEntry;
 // The player's figure that a ship's cargo slot describes (a slot aboard:
 // Kommando 7), found on the slot's hex by its number; null otherwise.
 st_MOVE_EXT *SearchPeopleInShip(LokaleDatenKartenScreen *st, ShipListEntry *Schiff, st_MOVE_EXT *Figur1);
+// The catalog name of a figure kind 0 ... 20; null for kind 11 and beyond.
+const LocStr *FigurArtName(UWORD art);

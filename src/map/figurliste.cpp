@@ -11,6 +11,7 @@
 
 #include "gfx/font.h"
 #include "gfx/gfxnumber.h"
+#include "map/figures_map.h"
 #include "map/hex.h"
 #include "map/kartenscreen.h"
 #include "map/mapview.h"
@@ -86,10 +87,7 @@ std::vector<const st_MOVE_EXT *> EigeneFiguren(const VekMapInfo *v)
 
 const char *SchiffsArtName(UWORD art)
 {
-    static const LocStr *const namen[6] = {&_VEK_WAREN_HANDELSSCHIFF_KLEIN,  &_VEK_WAREN_HANDELSSCHIFF_MITTEL,
-                                          &_VEK_WAREN_HANDELSSCHIFF_GROSS,  &_VEK_WAREN_KRIEGSSCHIFF_KLEIN,
-                                          &_VEK_WAREN_KRIEGSSCHIFF_MITTEL, &_VEK_WAREN_KRIEGSSCHIFF_GROSS};
-    return art >= 14 && art <= 19 ? GetString(namen[art - 14]) : "";
+    return art >= 14 && art <= 19 ? GetString(FigurArtName(art)) : "";
 }
 
 // The ship's own name from the add-on list, or null.

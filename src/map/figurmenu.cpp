@@ -42,22 +42,7 @@ LocStr *const kBefehlTexte[FIGURMENU_BEFEHLE] = {
     &_VEK_KARTE_BEFEHL_ABTRAGEN,
 };
 
-// Kind names of the figures 0 ... 20; kind 11 has none.
-LocStr *ArtName(UWORD art)
-{
-    static LocStr *const namen[21] = {
-        &_VEK_KARTE_KUNDSCHAFTER,         &_VEK_KARTE_LEICHTE_INFANTRIE,   &_VEK_KARTE_MITTLERE_INFANTRIE,
-        &_VEK_KARTE_SCHWERE_INFANTRIE,    &_VEK_KARTE_LEICHTE_KAVALLERIE,  &_VEK_KARTE_MITTLERE_KAVALLERIE,
-        &_VEK_KARTE_SCHWERE_KAVALLERIE,   &_VEK_KARTE_LEICHTE_ARTILLERIE,  &_VEK_KARTE_MITTLERE_ARTILLERIE,
-        &_VEK_KARTE_SCHWERE_ARTILLERIE,   &_VEK_KARTE_SIEDLER,             nullptr,
-        &_VEK_SPEZIS_KLERIKER,            &_VEK_SPEZIS_GEOLOGE,            &_VEK_WAREN_HANDELSSCHIFF_KLEIN,
-        &_VEK_WAREN_HANDELSSCHIFF_MITTEL, &_VEK_WAREN_HANDELSSCHIFF_GROSS, &_VEK_WAREN_KRIEGSSCHIFF_KLEIN,
-        &_VEK_WAREN_KRIEGSSCHIFF_MITTEL,  &_VEK_WAREN_KRIEGSSCHIFF_GROSS,  &_VEK_KARTE_KARAWANE,
-    };
-    return art < 21 ? namen[art] : nullptr;
-}
 
-LONG Wrap(LONG v, LONG n) { return ((v % n) + n) % n; }
 
 bool IstArmee(UWORD art) { return art >= 1 && art <= 9; }
 bool IstHandelsschiff(UWORD art) { return art >= 14 && art <= 16; }
@@ -90,8 +75,8 @@ struct Ort {
 Ort MarkiertesHex(const LokaleDatenKartenScreen *st)
 {
     VekMapInfo *v = st->VekMapInfoPtr;
-    Ort o{v, v->IndeX + st->X_Pos, v->IndeY + st->Y_Pos, Wrap(v->X_Hex + st->X_Pos, WELT_BREITE),
-          Wrap(v->Y_Hex + st->Y_Pos, WELT_HOEHE), nullptr};
+    Ort o{v, v->IndeX + st->X_Pos, v->IndeY + st->Y_Pos, CheckWrap(v->X_Hex + st->X_Pos, WELT_BREITE),
+          CheckWrap(v->Y_Hex + st->Y_Pos, WELT_HOEHE), nullptr};
     o.hex = FensterHex(v, o.wx, o.wy);
     return o;
 }
@@ -103,8 +88,8 @@ template <class F> bool EinNachbar(const Ort &o, F &&test)
         const MapEntry *e = FensterHex(o.view, n.x, n.y);
         if (!e) continue;
         // The window keeps the world's column parity, so the offset is even.
-        const LONG ax = Wrap(o.view->X_Hex - o.view->IndeX + n.x, WELT_BREITE);
-        const LONG ay = Wrap(o.view->Y_Hex - o.view->IndeY + n.y, WELT_HOEHE);
+        const LONG ax = CheckWrap(o.view->X_Hex - o.view->IndeX + n.x, WELT_BREITE);
+        const LONG ay = CheckWrap(o.view->Y_Hex - o.view->IndeY + n.y, WELT_HOEHE);
         if (test(e, ax, ay)) return true;
     }
     return false;
@@ -412,8 +397,8 @@ int TauscheFiguren(LokaleDatenKartenScreen *st, const Menue &m, const Ort &o, in
 st_MOVE_EXT *FigurVonBesitzer(VekMapInfo *view, LONG x, LONG y, ULONG owner)
 {
     if (!view || !view->LocalPeopleMemPtr) return nullptr;
-    x = Wrap(x, WELT_BREITE);
-    y = Wrap(y, WELT_HOEHE);
+    x = CheckWrap(x, WELT_BREITE);
+    y = CheckWrap(y, WELT_HOEHE);
     const ULONG n = FigurenImBlock(view->LocalPeopleMemPtr, view->PeopleMemSize);
     for (ULONG i = 0; i < n; ++i) {
         st_MOVE_EXT *f = FigurImBlock(view->LocalPeopleMemPtr, i);
@@ -524,8 +509,8 @@ int FigurMenuZeile(LokaleDatenKartenScreen *st, const st_MOVE_EXT *f, char *text
             char n[80] = {};
             GetPlayerName_GetName(f->SpielerID, n, st->SpielerChunkPtr);
             name = n;
-        } else if (name.empty() && ArtName(f->FigurArt)) {
-            name = GetString(ArtName(f->FigurArt));
+        } else if (name.empty() && FigurArtName(f->FigurArt)) {
+            name = GetString(FigurArtName(f->FigurArt));
         }
     }
     const size_t platz = FIGURMENU_TEXT - 1 - pos;

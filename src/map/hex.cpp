@@ -11,6 +11,12 @@ LONG CheckWrap(LONG Wert, LONG Max)
     return r < 0 ? r + Max : r;
 }
 
+LONG Kurz(LONG d, LONG Max)
+{
+    d = CheckWrap(d, Max);
+    return d >= Max / 2 ? d - Max : d;
+}
+
 namespace {
 
 // Offsets {dx, dy} by direction; row 0 for even columns, row 1 for odd ones.

@@ -11,6 +11,8 @@ constexpr LONG WELT_HOEHE = 6400;    // hex rows of the world
 
 // Wrap a value into 0 ... Max - 1 (a true modulo; any value, any sign).
 LONG CheckWrap(LONG Wert, LONG Max);
+// A world offset taken the short way round: -Max/2 ... Max/2 - 1.
+LONG Kurz(LONG d, LONG Max);
 
 struct HexPos {
     LONG x;

@@ -58,19 +58,6 @@ struct FigurBild {
     UWORD bild, frame;
 };
 
-const LocStr *ArtName(UWORD art)
-{
-    static const LocStr *const namen[21] = {
-        &_VEK_KARTE_KUNDSCHAFTER,          &_VEK_KARTE_LEICHTE_INFANTRIE,    &_VEK_KARTE_MITTLERE_INFANTRIE,
-        &_VEK_KARTE_SCHWERE_INFANTRIE,     &_VEK_KARTE_LEICHTE_KAVALLERIE,   &_VEK_KARTE_MITTLERE_KAVALLERIE,
-        &_VEK_KARTE_SCHWERE_KAVALLERIE,    &_VEK_KARTE_LEICHTE_ARTILLERIE,   &_VEK_KARTE_MITTLERE_ARTILLERIE,
-        &_VEK_KARTE_SCHWERE_ARTILLERIE,    &_VEK_KARTE_SIEDLER,              nullptr,
-        &_VEK_SPEZIS_KLERIKER,             &_VEK_SPEZIS_GEOLOGE,             &_VEK_WAREN_HANDELSSCHIFF_KLEIN,
-        &_VEK_WAREN_HANDELSSCHIFF_MITTEL,  &_VEK_WAREN_HANDELSSCHIFF_GROSS,  &_VEK_WAREN_KRIEGSSCHIFF_KLEIN,
-        &_VEK_WAREN_KRIEGSSCHIFF_MITTEL,   &_VEK_WAREN_KRIEGSSCHIFF_GROSS,   &_VEK_KARTE_KARAWANE,
-    };
-    return art < 21 ? namen[art] : nullptr;
-}
 
 FigurBild ArtBild(UWORD art)
 {
@@ -145,7 +132,7 @@ void FigurNamenBlock(Puffer &t, const LokaleDatenKartenScreen *st, const st_MOVE
 {
     int laenge = 0;
     if (const char *name = SchiffsName(st, f, &laenge)) Dazu(t, "'%.*s'\n", laenge, name);
-    if (const LocStr *art = ArtName(f->FigurArt)) Dazu(t, "%s %s\n\n", GetString(art), GetString(&_VEK_KARTE_VON));
+    if (const LocStr *art = FigurArtName(f->FigurArt)) Dazu(t, "%s %s\n\n", GetString(art), GetString(&_VEK_KARTE_VON));
     char name[41];
     if (Eigen(f->SpielerID)) {
         Dazu(t, "%s\n\n", Spielname(name));
@@ -280,7 +267,7 @@ void HochFarbe(LokaleDatenKartenScreen *st, InfoInhalt *out, Puffer &t)
         const st_MOVE_EXT *f = st->AktPerson;
         int laenge = 0;
         if (const char *name = SchiffsName(st, f, &laenge)) Dazu(t, "'%.*s'\n", laenge, name);
-        if (const LocStr *art = ArtName(f->FigurArt)) Dazu(t, "%s \n\n", GetString(art));
+        if (const LocStr *art = FigurArtName(f->FigurArt)) Dazu(t, "%s \n\n", GetString(art));
         const FigurBild b = ArtBild(f->FigurArt);
         out->Bild = b.bild;
         out->Frame = b.frame;

@@ -38,7 +38,6 @@ constexpr const char kMapPrefs[] = "./Data/MapPrefs.vek";
 constexpr UBYTE KOMMANDO_AN_BORD_ = 7;
 constexpr UWORD kStiftMarke = 105, kStiftFigur = 46, kStiftStadt = 7, kStiftWeg = 6;
 
-LONG Wrap(LONG v, LONG n) { return ((v % n) + n) % n; }
 
 void Umrande(LONG x, LONG y, UWORD stift)
 {
@@ -81,7 +80,7 @@ bool LandInRingen(const VekMapInfo *v, LONG x, LONG y, int a)
                 const MapEntry *e = FensterHex(v, cx, cy);
                 if (e && IstLand(e->Art)) return true;
                 LONG dx, dy;
-                Richtung(r, (Wrap(v->X_Hex - v->IndeX + cx, WELT_BREITE) & 1) != 0, &dx, &dy);
+                Richtung(r, (CheckWrap(v->X_Hex - v->IndeX + cx, WELT_BREITE) & 1) != 0, &dx, &dy);
                 cx += dx, cy += dy;
             }
     }
@@ -185,7 +184,7 @@ int SetHex(LokaleDatenKartenScreen *st)
     if (st->OldX_Pos != -1 && st->OldY_Pos != -1) {
         if (x == st->OldX_Pos && y == st->OldY_Pos) {
             if (!st->BlueHex) {
-                const LONG ax = Wrap(v->X_Hex + x, WELT_BREITE), ay = Wrap(v->Y_Hex + y, WELT_HOEHE);
+                const LONG ax = CheckWrap(v->X_Hex + x, WELT_BREITE), ay = CheckWrap(v->Y_Hex + y, WELT_HOEHE);
                 st_MOVE_EXT *f = GetActivePeople(v, ax, ay, 0);
                 if (f && f->SpielerID == PlayerInfo.SpielerID && ImBlick(v, x, y)) {
                     st->AktPerson = f;
@@ -221,7 +220,7 @@ int CheckPersonEvent(LokaleDatenKartenScreen *st)
     VekMapInfo *v = st ? st->VekMapInfoPtr : nullptr;
     st_MOVE_EXT *f = st ? st->AktPerson : nullptr;
     if (!v || !f) return 1;
-    const ULONG ax = (ULONG)Wrap(v->X_Hex + st->X_Pos, WELT_BREITE), ay = (ULONG)Wrap(v->Y_Hex + st->Y_Pos, WELT_HOEHE);
+    const ULONG ax = (ULONG)CheckWrap(v->X_Hex + st->X_Pos, WELT_BREITE), ay = (ULONG)CheckWrap(v->Y_Hex + st->Y_Pos, WELT_HOEHE);
     if (f->X_Pos != ax || f->Y_Pos != ay) return 1;
     const LONG wx = v->IndeX + st->X_Pos, wy = v->IndeY + st->Y_Pos;
     const MapEntry *hex = FensterHex(v, wx, wy);
@@ -346,8 +345,8 @@ int JumpToFigur(LokaleDatenKartenScreen *st)
         SetPos(v, dx, dy);
     else if (st->OldX_Pos != -1 && st->OldY_Pos != -1)
         Umrande(st->OldX_Pos, st->OldY_Pos, kStiftWeg);
-    st->X_Pos = (WORD)Wrap((LONG)fx - v->X_Hex, WELT_BREITE);
-    st->Y_Pos = (WORD)Wrap((LONG)fy - v->Y_Hex, WELT_HOEHE);
+    st->X_Pos = (WORD)CheckWrap((LONG)fx - v->X_Hex, WELT_BREITE);
+    st->Y_Pos = (WORD)CheckWrap((LONG)fy - v->Y_Hex, WELT_HOEHE);
     st->OldX_Pos = st->X_Pos, st->OldY_Pos = st->Y_Pos;
     st->BlueHex = st->YellowHex = 0;
     SetHex(st);
