@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "frontend/titelscreen.h"
 #include "mainloop.h"
 #include "map/kartenscreen.h"
 #include "map/map.h"
@@ -58,6 +59,7 @@ int main(int argc, char **argv)
 
     std::printf("OpenLibraries()\n");
     if (OpenLibraries() != 0) return 1;
+    FinishInterruptedLoad();
     std::printf("CheckSystem()\n");
     CheckSystem();
     std::printf("SetupSystem()\n");

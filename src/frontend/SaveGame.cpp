@@ -31,6 +31,10 @@ namespace {
 constexpr const char *kGameDir = "./Game";
 // A load is copied here first, so that a failed copy leaves the current game.
 constexpr const char *kStageDir = "./Game/.laden";
+// Once the copy stands whole on the disk this note, holding the screen mode
+// to keep, decides the load: the moves that follow are finished by the next
+// run when a crash cuts them off, so ./Data never stays half replaced.
+constexpr const char *kStageReady = "./Game/.laden.bereit";
 constexpr UWORD kBoxPic = 66, kBoxX = 168, kBoxY = 180;
 
 bool DeepScreen() { return VekDisplay.VekScreen_Tiefe > 8; }
@@ -107,10 +111,12 @@ LONG Choose(const std::vector<std::string> &names, const LocStr &heading, const 
 }
 
 // Moves every file below from into the same place below to (renames only,
-// so it cannot run out of room half way). 1 when all were moved.
+// so it cannot run out of room half way). 1 when all were moved; a from that
+// is gone has nothing left to move (an earlier run moved it and removed it).
 int MoveTreeInto(const fs::path &from, const fs::path &to)
 {
     std::error_code ec;
+    if (!fs::exists(from, ec) && !ec) return 1;
     int result = 1;
     for (fs::directory_iterator it(from, ec), end; !ec && it != end; it.increment(ec)) {
         const fs::path dest = to / it->path().filename();
@@ -155,6 +161,27 @@ bool PutInPlace(const std::string &stage, const std::string &dest, const std::st
              std::rename(old.c_str(), stage.c_str()) == 0;
     }
     return FlushDir(parent) && ok;
+}
+
+// The decided load's moves, then the screen mode kept across it. The stage
+// and its note go only once every file has moved; until then a later run
+// tries again. 1 when the load is complete.
+int FinishLoad(ULONG screenMode)
+{
+    const std::string stage = kStageDir;
+    std::error_code ec;
+    int ok = 1;
+    if (fs::exists(stage, ec)) {
+        ok = MoveTreeInto(stage + "/Data", "./Data") & MoveTreeInto(stage + "/Map", "./Map");
+        ok = SyncTree(".") && ok;  // the renames on the disk
+    }
+    CheckPrefs(1, PREFS_WRITE, screenMode);
+    CheckPrefs(4, PREFS_WRITE, (ULONG)-1);
+    if (!ok) return 0;
+    fs::remove_all(stage, ec);
+    if (ec || !FlushDir(kGameDir)) return 0;
+    DeleteFile(kStageReady);
+    return FlushDir(kGameDir) ? 1 : 0;
 }
 
 void RestartMusic()
@@ -269,6 +296,7 @@ BOOL LoadGame(LokaleDatenTitelScreen *ld)
     ChiefStruktur1 *box =
         ChiefMessageOpen(kBoxPic, kBoxX, kBoxY, 0, 0, 0, CHIEF_NONMODAL, GetString(&_VEK_TITELSCREEN_DATALOAD), 7);
     std::error_code ec;
+    DeleteFile(kStageReady);
     fs::remove_all(kStageDir, ec);
     const std::string stage = kStageDir;
     int ok = MakeDir(stage, "LoadGame : Konnte Verzeichnis nicht anlegen !\n") &&
@@ -286,18 +314,41 @@ BOOL LoadGame(LokaleDatenTitelScreen *ld)
         return leave(0);
     }
     const ULONG screenMode = CheckPrefs(1, PREFS_READ, 0);
+    const std::string note = std::to_string(screenMode) + "\n";
+    if (WriteFileAtomic(kStageReady, note.data(), (ULONG)note.size(), -1) != (int)note.size()) {
+        fs::remove_all(kStageDir, ec);
+        QuitChiefMessage(box);
+        std::printf("LoadGame: Der Spielstand %s konnte nicht geladen werden, das Spiel bleibt wie es war!\n",
+                    turnDir.c_str());
+        ChiefMessage(kBoxPic, kBoxX, kBoxY, 0, 0, 0, CHIEF_OK, "Der Spielstand konnte nicht geladen werden!", 7);
+        return leave(0);
+    }
     ExitSystem();
     MapScreenFlush();
-    ok = MoveTreeInto(stage + "/Data", "./Data") & MoveTreeInto(stage + "/Map", "./Map");
-    fs::remove_all(kStageDir, ec);
-    ok = SyncTree(".") && ok;  // the renames on the disk
-    CheckPrefs(1, PREFS_WRITE, screenMode);
-    CheckPrefs(4, PREFS_WRITE, (ULONG)-1);
+    ok = FinishLoad(screenMode);
+    if (!ok) std::printf("LoadGame: Der Spielstand %s wurde nicht vollst\344ndig geladen, der n\344chste Start l\344dt ihn zu Ende!\n", turnDir.c_str());
     SetupSystem();
     RestartMusic();
     MapScreenRebuild(ld);
     QuitChiefMessage(box);
     return leave(ok ? 1 : 0);
+}
+
+BOOL FinishInterruptedLoad()
+{
+    std::error_code ec;
+    const ULONG size = GetFileSize(kStageReady);
+    char *note = size ? static_cast<char *>(LoadFile2Mem(kStageReady, MEMF_CLEAR)) : nullptr;
+    if (!note) {
+        // A copy that never stood whole decided nothing: the game is as it was.
+        if (fs::exists(kStageDir, ec)) fs::remove_all(kStageDir, ec);
+        return 0;
+    }
+    const std::string text(note, std::min<ULONG>(size, 15));
+    FreeVec(note);
+    const ULONG screenMode = std::strtoul(text.c_str(), nullptr, 10);
+    std::printf("LoadGame: Ein unterbrochenes Laden wird beendet.\n");
+    return FinishLoad(screenMode) ? 1 : 0;
 }
 
 BOOL NewGame(LokaleDatenTitelScreen *ld)

@@ -31,6 +31,9 @@ BOOL SaveGame(LokaleDatenTitelScreen *ld, int Move);
 // Lets the player choose a save game and copies it back. 1 loaded; 0 with
 // the current game unchanged.
 BOOL LoadGame(LokaleDatenTitelScreen *ld);
+// At start-up, before anything reads ./Data: a load a crash cut off after
+// it was decided is finished, an undecided one dropped. 1 when one was finished.
+BOOL FinishInterruptedLoad();
 // Puts the current game away and starts from the beginning. 1, or 0 when the
 // game could not be put away (nothing changed).
 BOOL NewGame(LokaleDatenTitelScreen *ld);

@@ -6,6 +6,7 @@
 
 #include <SDL/SDL.h>
 #include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <functional>
@@ -390,6 +391,99 @@ TEST_P(TitelTest, FilesThatCannotBeWrittenLoseNothing)
     EXPECT_EQ(WithFileLimit(4096, [] { return (int)SaveGame(nullptr, 0); }), 0);
     EXPECT_EQ(Differ(SavedFiles("1_1"), saved), "");
     EXPECT_EQ(std::distance(fs::directory_iterator("Game/Demoland"), fs::directory_iterator()), 1);
+}
+
+// The game without the preferences, which a load rewrites in part.
+std::map<std::string, Bytes> GameWithoutPrefs()
+{
+    auto files = GameFiles();
+    files.erase("Data/Prefs.vek");
+    files.erase("Data/Optionen.prefs");
+    return files;
+}
+
+// A load killed anywhere, from the copy to the last move: the next start
+// finishes a load that was decided and drops one that was not, so the game is
+// always the one before or the saved one, whole, with the screen mode kept.
+TEST_P(TitelTest, AKilledLoadIsFinishedOrDroppedAtTheNextStart)
+{
+    ASSERT_EQ(SaveGame(nullptr, 0), 1);
+    auto saved = SavedFiles("1_1");
+    saved.erase("Data/Prefs.vek");
+    saved.erase("Data/Optionen.prefs");
+    auto change = [] {
+        WriteText("Data/Gebaeude.dat", "changed");
+        fs::remove("Map/B_0_0.map");
+        CheckPrefs(1, PREFS_WRITE, 77);
+    };
+    change();
+    const auto changed = GameWithoutPrefs();
+    ASSERT_NE(Differ(changed, saved), "");
+    // A whole load first, timed, so that the kills fall evenly over its
+    // length on any machine.
+    auto load = [&](long killAfter) {
+        ChooseFirst();
+        ChooseFirst();
+        std::fflush(stdout);
+        const auto start = std::chrono::steady_clock::now();
+        const pid_t pid = fork();
+        if (pid == 0) _exit(LoadGame(nullptr));
+        if (killAfter >= 0) {
+            usleep((useconds_t)killAfter);
+            kill(pid, SIGKILL);
+        }
+        waitpid(pid, nullptr, 0);
+        Drain();
+        return (long)std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start)
+            .count();
+    };
+    const long whole = load(-1);
+    ASSERT_EQ(Differ(GameWithoutPrefs(), saved), "");
+    change();
+    int finished = 0, dropped = 0;
+    for (int k = 0; k <= 24; ++k) {
+        const long delay = whole * k / 24;
+        SCOPED_TRACE(delay);
+        load(delay);
+        FinishInterruptedLoad();
+        const auto now = GameWithoutPrefs();
+        EXPECT_TRUE(now == saved || now == changed) << "mixed: " << Differ(now, saved);
+        EXPECT_FALSE(Exists("Game/.laden"));
+        EXPECT_FALSE(Exists("Game/.laden.bereit"));
+        EXPECT_EQ(CheckPrefs(1, PREFS_READ, 0), 77u);
+        if (now == saved) {
+            ++finished;
+            change();
+        } else {
+            ++dropped;
+        }
+    }
+    std::printf("killed loads (a whole one %ld us): %d finished, %d dropped\n", whole, finished, dropped);
+}
+
+// Moves that fail half way (a folder where a file goes) leave the load
+// decided: the current run says so, and the next start completes it.
+TEST_P(TitelTest, ALoadWhoseMovesFailIsCompletedAtTheNextStart)
+{
+    ASSERT_EQ(SaveGame(nullptr, 0), 1);
+    auto saved = SavedFiles("1_1");
+    saved.erase("Data/Prefs.vek");
+    saved.erase("Data/Optionen.prefs");
+    CheckPrefs(1, PREFS_WRITE, 77);
+    fs::remove("Map/B_0_0.map");
+    fs::create_directories("Map/B_0_0.map/in the way");
+    ChooseFirst();
+    ChooseFirst();
+    EXPECT_EQ(LoadGame(nullptr), 0);
+    EXPECT_TRUE(Exists("Game/.laden.bereit"));
+
+    fs::remove_all("Map/B_0_0.map");
+    EXPECT_EQ(FinishInterruptedLoad(), 1);
+    EXPECT_EQ(Differ(GameWithoutPrefs(), saved), "");
+    EXPECT_EQ(CheckPrefs(1, PREFS_READ, 0), 77u);
+    EXPECT_FALSE(Exists("Game/.laden"));
+    EXPECT_FALSE(Exists("Game/.laden.bereit"));
+    EXPECT_EQ(FinishInterruptedLoad(), 0) << "nothing left to finish";
 }
 
 TEST_P(TitelTest, RepairAfterAnUncleanEnd)

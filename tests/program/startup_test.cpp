@@ -114,3 +114,29 @@ TEST_F(ProgramTest, MissingPointerPictureFailsStartUp)
     EXPECT_TRUE(Has(r.output, "InitializeSDL(): no mouse surface due to <"));
     EXPECT_TRUE(Has(r.output, "SDLInit Error"));
 }
+
+// A load that a crash cut off after its copy stood whole is finished before
+// anything reads the game; an undecided one is dropped.
+TEST_F(ProgramTest, AnInterruptedLoadIsSettledAtStartUp)
+{
+    const std::string d = dir.path();
+    for (bool decided : {true, false}) {
+        SCOPED_TRACE(decided);
+        MakeDirs(d + "/Game/.laden/Data");
+        MakeDirs(d + "/Game/.laden/Map");
+        WriteText(d + "/Game/.laden/Data/Gebaeude.dat", "loaded");
+        const Bytes before = ReadBytes(d + "/Data/Gebaeude.dat");
+        if (decided) WriteText(d + "/Game/.laden.bereit", "3\n");
+        RunResult r = Run({"-update"});
+        EXPECT_EQ(r.status, 0) << r.output;
+        const Bytes now = ReadBytes(d + "/Data/Gebaeude.dat");
+        if (decided) {
+            EXPECT_EQ(std::string(now.begin(), now.end()), "loaded");
+            EXPECT_EQ(CheckPrefs(1, PREFS_READ, 0), 3u);
+        } else {
+            EXPECT_EQ(now, before);
+        }
+        EXPECT_FALSE(Exists(d + "/Game/.laden"));
+        EXPECT_FALSE(Exists(d + "/Game/.laden.bereit"));
+    }
+}
