@@ -342,6 +342,8 @@ constexpr UBYTE LAYOUT_TITLE_AREA = 0x02;    // title record 0 is a click area, 
 constexpr UBYTE LAYOUT_RECT0_SIZE = 0x04;    // rectangle 0 holds a width and height in X1, Y1
 constexpr UBYTE LAYOUT_LASTPOINT_SIZE = 0x08;  // the last point holds the symbol's width and height
 constexpr UBYTE LAYOUT_FULL_AREA_LAST = 0x10;  // the last gadget is the map area under all others
+constexpr UBYTE LAYOUT_WIDE_LABELS = 0x20;    // the screen prints labels wider than a face on its
+                                              // buttons: rows of few, spread over the whole width
 
 // One screen description file. Counts are the records the screen relies on;
 // every file also holds at least one record of each kind a screen may ask
@@ -460,7 +462,8 @@ inline constexpr ScreenLayout ScreenLayouts[] = {
     {"Taverne.dat", 59, 3, 59, 0, 0, 0, "CHAT|NETW|STOR|TEST|TOWN|WUER|EXIT", 2, 0, 0, 0, 0, 0, 0, 0, 0, 0},
     {"TaverneOffchatReq.dat", 59, 519, 45, 62, 45, 0,
      "TF01|B000|B001|B002|B003|U000|D000|S000|INF1|EXIT|BU40|BU41", 0, 0, 0, 0, 0, 0, 0, 7, 0, 0},
-    {"Titel.dat", 1, 3, 1, 0, 0, 0, "NEU0|LOAD|SAVE|BATL|NORM|OPTI", 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+    {"Titel.dat", 1, 3, 1, 0, 0, 0, "NEU0|LOAD|SAVE|BATL|NORM|OPTI", 0, 0, 0, 0, 0, 0, 0, 0, 0,
+     LAYOUT_WIDE_LABELS},
 };
 
 constexpr size_t SCREEN_LAYOUT_COUNT = sizeof(ScreenLayouts) / sizeof(ScreenLayouts[0]);

@@ -132,7 +132,11 @@ LayoutPlan PlanOne(size_t index, const ScreenLayout &l)
     const Box inner{p.area.x0 + MARGIN, p.area.y0 + MARGIN + heading, p.area.x1 - MARGIN, p.area.y1 - MARGIN};
     // Buttons fill rows from the bottom up.
     int faceW = FACE_W, faceH = FACE_H;
-    const int perRow = std::max(1, (inner.w() + 4) / (faceW + 4));
+    const bool wide = (l.flags & LAYOUT_WIDE_LABELS) && !buttons.empty();
+    // A wide label takes up to 16 characters of the label font (about 150 points).
+    const int perRow = wide ? std::clamp((inner.w() + 4) / 160, 1, (int)buttons.size())
+                            : std::max(1, (inner.w() + 4) / (faceW + 4));
+    const int step = wide ? std::max(faceW + 4, (inner.w() + 4) / perRow) : faceW + 4;
     const int buttonRows = (int)((buttons.size() + perRow - 1) / perRow);
     Box buttonBand{inner.x0, inner.y1 - buttonRows * (faceH + 4) + 4, inner.x1, inner.y1};
     for (size_t k = 0; k < buttons.size(); ++k) {
@@ -141,7 +145,7 @@ LayoutPlan PlanOne(size_t index, const ScreenLayout &l)
         uint16_t up, down;
         if (FixedFace(g.label, up, down, w, h)) g.up = up, g.down = down;
         const int col = (int)(k % perRow), row = (int)(k / perRow);
-        const int x = buttonBand.x0 + col * (faceW + 4), y = buttonBand.y0 + row * (faceH + 4);
+        const int x = buttonBand.x0 + col * step + (wide ? (step - 4 - w) / 2 : 0), y = buttonBand.y0 + row * (faceH + 4);
         g.box = {x, y, x + w, y + h};
     }
     // Areas share the upper part; arrows follow in a row beneath them.
