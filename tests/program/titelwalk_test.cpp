@@ -145,6 +145,19 @@ private:
     size_t pos_ = 0;
 };
 
+// Copies of the files the save below ./save holds, as they now lie in the
+// game, into ./ziel.
+void Abbild(const std::string &save, const std::string &ziel)
+{
+    for (const auto &e : fs::recursive_directory_iterator(save)) {
+        if (!e.is_regular_file()) continue;
+        const fs::path name = fs::relative(e.path(), save);
+        if (!fs::exists(name)) continue;
+        fs::create_directories(ziel / name.parent_path());
+        fs::copy_file(name, ziel / name);
+    }
+}
+
 // In a child at the given display, started as the program starts (its
 // hooks, the options, the kept map screen above 8 bits, the network): the
 // title, then the main loop's screens until the bard's screen (505) has run.
@@ -325,6 +338,7 @@ TEST_P(TitelWeg, ALoadedQuarterGoesOnToTheNextTurnAndThePortStory)
         if (!OptionenPrefsSave()) _exit(119);
         Spiel(arbeit_, GetParam(), LadeDemoland, [](Log &log) {
             if (!log.Warte("Routine: ReadResidenzScreenData ende")) return false;
+            Abbild("Game/Demoland/1_1", "geladen");
             auto residenz = Gadgets("./Data/screendat/Residenz1.dat");
             // The first two attempts of a run ask the mailbox, which does not
             // answer: its error and "no turns" are confirmed.
@@ -351,8 +365,30 @@ TEST_P(TitelWeg, ALoadedQuarterGoesOnToTheNextTurnAndThePortStory)
     });
     server.StopPackets();
     const Bytes b = ReadBytes(arbeit_ + "/schirme.txt");
-    EXPECT_EQ(status, 0) << log_;
+    ASSERT_EQ(status, 0) << log_;
     EXPECT_EQ(std::string(b.begin(), b.end()), "1 2 505 ");
+    EXPECT_NE(log_.find("Mail per TCPIP holen"), std::string::npos) << "the third attempt asks the game server";
+
+    // What the residence found: the saved quarter, byte for byte, but for
+    // the preferences the load rewrites.
+    auto geladen = Baum(arbeit_ + "/geladen");
+    auto erwartet = gespeichert;
+    geladen.erase("Data/Prefs.vek");
+    erwartet.erase("Data/Prefs.vek");
+    EXPECT_TRUE(geladen == erwartet);
+    for (const auto &[name, bytes] : erwartet) EXPECT_TRUE(geladen[name] == bytes) << name;
+
+    // The fetched turn is the realm's now, and the bard told of the port.
+    ASSERT_EQ(chdir(arbeit_.c_str()), 0);
+    const ULONG datum = CheckPrefs(31, PREFS_READ, 0), geschichte = RoredIdezPrefs(0, PREFS_READ, 0);
+    ASSERT_EQ(chdir(dir_.path().c_str()), 0);
+    EXPECT_EQ(datum, DateKeyOf(wann));
+    EXPECT_EQ(geschichte, 6u);
+    EXPECT_NE(log_.find("RoredIdez: Die folgende Story sollte nun gespielt werden 6\n"), std::string::npos);
+    EXPECT_FALSE(fs::exists(arbeit_ + "/Data/POP3In/" + std::string(8 - std::to_string(spieler).size(), '0') +
+                            std::to_string(spieler) + ".email"))
+        << "the applied mail goes";
+    EXPECT_EQ(Baum(quartal), gespeichert) << "the save stays as it was";
 }
 
 INSTANTIATE_TEST_SUITE_P(Anzeigen, TitelWeg, ::testing::ValuesIn(kLaeufe),
