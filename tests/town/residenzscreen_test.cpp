@@ -14,6 +14,7 @@
 #include "common/testutil.h"
 #include "transportfixture.h"
 #include "gameserver.h"
+#include "media/movie.h"
 #include "net/gamemail.h"
 #include "net/net.h"
 #include "gfx/palette.h"
@@ -190,6 +191,29 @@ TEST_P(ResidenzBildschirm, ScrollsAndAdvisorShowTheRealm)
     ASSERT_EQ(std::remove(POOL_IN), 0);
     const std::vector<ULONG> away = visit(16, 439, 32, 37);
     EXPECT_NE(present, away);
+}
+
+// The alchemist and the scribe: their frames decode, and at a frame a second
+// no more than two are shown in a second and a half.
+TEST_P(ResidenzBildschirm, TheTwoMoviesDecodeAtAFrameASecond)
+{
+    ASSERT_GE(OpenKavorPic("./Data/Path", 2, PIC_NOFADE), 0);
+    LokaleDatenResidenzScreen ld{};
+    ASSERT_TRUE(InitResidenzAnims(&ld));
+    ASSERT_NE(ld.Movie1, nullptr);
+    ASSERT_NE(ld.Movie2, nullptr);
+    SDL_Delay(1500);
+    for (APTR a : {ld.Movie1, ld.Movie2}) {
+        auto *m = (st_Movie *)a;
+        SDL_SemWait(m->lock);
+        const bool decoded = m->A5Handle != nullptr;
+        const ULONG shown = m->DisplayCount;
+        SDL_SemPost(m->lock);
+        EXPECT_TRUE(decoded) << m->Path;
+        EXPECT_LE(shown, 2u) << m->Path;
+    }
+    FreeResidenzAnims(&ld);
+    CloseKavorPic(2, 0);
 }
 
 TEST_P(ResidenzBildschirm, DownFetchesATurnAndWhatFollowsIt)
