@@ -115,13 +115,14 @@ BOOL InitResidenzAnims(LokaleDatenResidenzScreen *ld)
         return 0;
     }
     ld->MovieBase = mb;
-    // A missing animation is left out; the residence works without it.
+    // A missing animation is left out; the residence works without it. Both
+    // loop with scrambled headers (68) at one frame a second.
     if (st_Movie *m = LoadMovie(mb, "./Anims/ResidenzAlchemie.cban", nullptr, nullptr)) {
-        PlayMovie(mb, m, 512, 70, 1, 68);
+        PlayMovie(mb, m, 512, 70, 68, 1);
         ld->Movie1 = m;
     }
     if (st_Movie *m = LoadMovie(mb, "./Anims/ResidenzSchreiber.cban", nullptr, nullptr)) {
-        PlayMovie(mb, m, 480, 252, 1, 68);
+        PlayMovie(mb, m, 480, 252, 68, 1);
         ld->Movie2 = m;
     }
     return 1;
