@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Starts and stops real mail servers on loopback for the network tests and the
 # mail benchmark. Every server runs from a rig folder of its own, listens on
-# 127.0.0.1 at the port given, and is stopped by the process id recorded here.
+# 127.0.0.1 (or the address given) at the port given, and is stopped by the
+# process id recorded here.
 #
 #   netrig.sh start dovecot   RIG PORT [ADDR] POP3, user "player" / "secret";
 #                                             the preset postboxes
