@@ -25,6 +25,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <regex>
 #include <string>
 #include <sys/wait.h>
 #include <thread>
@@ -432,8 +433,12 @@ TEST_P(NeulingWeg, SignsUpAndHearsTheFirstDaysStory)
 
     ASSERT_EQ(anmeldungen.size(), 1u) << logEnde;
     EXPECT_EQ(anmeldungen[0].record.size(), 784u);
-    EXPECT_EQ(anmeldungen[0].record.substr(282, sizeof kName), std::string(kName, sizeof kName))
-        << "the typed name, with its terminator";
+    const std::string &satz = anmeldungen[0].record;
+    EXPECT_EQ(satz.substr(282, sizeof kName), std::string(kName, sizeof kName)) << "the typed name, with its terminator";
+    // A preset postbox, and neither a second address nor a mobile number.
+    const std::string adresse = satz.substr(322, 40).c_str();
+    EXPECT_TRUE(std::regex_match(adresse, std::regex("postbox([1-9]|[1-4][0-9]|50)@game\\.test"))) << adresse;
+    EXPECT_EQ(satz.substr(698, 80), std::string(80, '\0'));
     EXPECT_TRUE(fs::exists(arbeit_ + "/Map/M_1_1.map"));
     int mails = 0;
     for (const char *teil : {"/new", "/cur"})
