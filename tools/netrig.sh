@@ -1,10 +1,15 @@
 #!/usr/bin/env bash
 # Starts and stops real mail servers on loopback for the network tests and the
 # mail benchmark. Every server runs from a rig folder of its own, listens on
-# 127.0.0.1 at the port given, and is stopped by the process id recorded here.
+# 127.0.0.1 (or the address given) at the port given, and is stopped by the
+# process id recorded here.
 #
-#   netrig.sh start dovecot   RIG PORT        POP3, user "player" / "secret"
-#   netrig.sh start opensmtpd RIG PORT        SMTP without login, delivering
+#   netrig.sh start dovecot   RIG PORT [ADDR] POP3, user "player" / "secret";
+#                                             the preset postboxes
+#                                             postbox1@game.test to
+#                                             postbox50@game.test / "postbox"
+#                                             read the same mailbox
+#   netrig.sh start opensmtpd RIG PORT [ADDR] SMTP without login, delivering
 #                                             player@game.test into the
 #                                             dovecot mailbox of the same RIG,
 #                                             turns@game.test (the game's turn
@@ -17,11 +22,14 @@
 #   netrig.sh stop RIG                        stops every server of RIG
 #   netrig.sh have dovecot|opensmtpd|aiosmtpd exit 0 when the server is installed
 #
+# ADDR is the loopback address to listen on, 127.0.0.1 unless given: a host
+# of its own (127.x.y.z) lets SMTP and POP3 both listen on their standard
+# ports, as they do on one mail host.
 # Exit status 0 when the server answers on its port, 2 when it is not
 # installed, 1 on any other failure (the server's log is printed).
 set -u
 
-cmd=${1:-}; kind=${2:-}; rig=${3:-}; port=${4:-}
+cmd=${1:-}; kind=${2:-}; rig=${3:-}; port=${4:-}; addr=${5:-127.0.0.1}
 PY=/usr/bin/python3   # Debian's Python carries the aiosmtpd module
 
 have() {
@@ -36,7 +44,7 @@ have() {
 wait_port() {  # port, pid to watch (or empty), seconds (15 by default)
   local i
   for i in $(seq 1 $(( ${3:-15} * 10 ))); do
-    if (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null; then return 0; fi
+    if (exec 3<>"/dev/tcp/$addr/$1") 2>/dev/null; then return 0; fi
     if [ -n "${2:-}" ] && ! kill -0 "$2" 2>/dev/null; then return 1; fi
     sleep 0.1
   done
@@ -68,9 +76,14 @@ start_dovecot() {
   mkdir -p "$d/run/state"
   mailbox_setup
   printf 'player:{PLAIN}secret\n' > "$d/users"
+  local n
+  for n in $(seq 1 50); do
+    printf 'postbox%d@game.test:{PLAIN}postbox\n' "$n" >> "$d/users"
+    ln -sfn player "$d/mail/postbox$n@game.test"
+  done
   cat > "$d/dovecot.conf" <<EOF
 protocols = pop3
-listen = 127.0.0.1
+listen = $addr
 base_dir = $d/run
 state_dir = $d/run/state
 log_path = $d/dovecot.log
@@ -94,7 +107,7 @@ mail_location = maildir:$d/mail/%u/Maildir
 pop3_uidl_format = %08Xu%08Xv
 service pop3-login {
   inet_listener pop3 {
-    address = 127.0.0.1
+    address = $addr
     port = $port
   }
   chroot =
@@ -132,7 +145,7 @@ start_opensmtpd() {
 table vusers file:$d/vusers
 table turnbox { "turns@game.test" }
 table archivebox { "archive@game.test" }
-listen on 127.0.0.1 port $port
+listen on $addr port $port
 action "deliver" maildir "$rig/dovecot/mail/player/Maildir" virtual <vusers>
 action "turns" maildir "$rig/turns/Maildir" virtual <vusers>
 action "archive" maildir "$rig/archive/Maildir" virtual <vusers>

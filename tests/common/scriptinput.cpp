@@ -23,9 +23,9 @@ void Push(SDL_Event &ev)
     ASSERT_EQ(SDL_PushEvent(&ev), 0);
 }
 
-// Display coordinates of a game position: the game area sits centred, 30 rows
-// above the middle, on displays larger than 640 x 480.
-void DisplayPos(LONG x, LONG y, int *dx, int *dy)
+}  // namespace
+
+void DisplayPosition(LONG x, LONG y, int *dx, int *dy)
 {
     const st_Display &d = VekDisplay;
     if ((d.VekScreen_Breite > 640 || d.VekScreen_Hoehe > 480) && d.VekScreen != 3) {
@@ -37,13 +37,11 @@ void DisplayPos(LONG x, LONG y, int *dx, int *dy)
     }
 }
 
-}  // namespace
-
 void PushMoveTo(LONG x, LONG y, bool leftHeld)
 {
     SDL_Event ev{};
     int dx, dy;
-    DisplayPos(x, y, &dx, &dy);
+    DisplayPosition(x, y, &dx, &dy);
     ev.type = SDL_MOUSEMOTION;
     ev.motion.x = (Uint16)dx;
     ev.motion.y = (Uint16)dy;
@@ -56,7 +54,7 @@ void PushPress(LONG x, LONG y)
     PushMoveTo(x, y);
     SDL_Event ev{};
     int dx, dy;
-    DisplayPos(x, y, &dx, &dy);
+    DisplayPosition(x, y, &dx, &dy);
     ev.type = SDL_MOUSEBUTTONDOWN;
     ev.button.button = SDL_BUTTON_LEFT;
     ev.button.state = SDL_PRESSED;
@@ -70,7 +68,7 @@ void PushRelease(LONG x, LONG y)
     PushMoveTo(x, y, true);
     SDL_Event ev{};
     int dx, dy;
-    DisplayPos(x, y, &dx, &dy);
+    DisplayPosition(x, y, &dx, &dy);
     ev.type = SDL_MOUSEBUTTONUP;
     ev.button.button = SDL_BUTTON_LEFT;
     ev.button.state = SDL_RELEASED;

@@ -11,6 +11,10 @@
 
 namespace vektest {
 
+// Where a game position lies on the display: the game area sits centred, 30
+// rows above the middle, on displays larger than 640 x 480.
+void DisplayPosition(LONG x, LONG y, int *dx, int *dy);
+
 void PushMoveTo(LONG x, LONG y, bool leftHeld = false);
 void PushPress(LONG x, LONG y);
 void PushRelease(LONG x, LONG y);

@@ -69,7 +69,8 @@ class Rig {
 public:
     Rig();
     ~Rig();
-    std::string Start(const std::string &kind, int port);
+    // addr: the loopback address to listen on.
+    std::string Start(const std::string &kind, int port, const std::string &addr = "127.0.0.1");
     bool Installed(const std::string &kind);
     const std::string &dir() const { return dir_; }
     std::string Maildir() const { return dir_ + "/dovecot/mail/player/Maildir"; }
@@ -82,10 +83,10 @@ std::string NetRigScript();
 }  // namespace nettest
 
 // Skips the test when a real server is not installed; fails it when it is
-// installed and does not start.
-#define NET_START_OR_SKIP(rig, kind, port)                                        \
+// installed and does not start. A loopback address may follow the port.
+#define NET_START_OR_SKIP(rig, kind, port, ...)                                   \
     do {                                                                          \
         if (!(rig).Installed(kind)) GTEST_SKIP() << (kind) << " is not installed"; \
-        std::string why_ = (rig).Start(kind, port);                               \
+        std::string why_ = (rig).Start(kind, port __VA_OPT__(, ) __VA_ARGS__);    \
         ASSERT_EQ(why_, "") << (kind) << " did not start";                        \
     } while (0)

@@ -5,8 +5,10 @@
 
 #include <SDL/SDL.h>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "common/scriptinput.h"
@@ -19,6 +21,7 @@
 #include "net/net.h"
 #include "gfx/palette.h"
 #include "gfx/screen.h"
+#include "gfx/sdlinit.h"
 #include "platform/memfile.h"
 #include "platform/prefs.h"
 #include "platform/strings.h"
@@ -286,6 +289,68 @@ TEST_P(ResidenzBildschirm, DownWithNothingNewChangesNoPixelOutsideTheMovies)
     EXPECT_EQ(outside, 0);
     EXPECT_EQ(turntest::Seen.opened, 1);  // the fetch was tried
     EXPECT_EQ(PlayerInfo.Spielstopp, 0u);
+}
+
+// What the player sees at each mouse press: the view surface, where the
+// movies are drawn, one value a pixel.
+std::vector<std::vector<ULONG>> viewAtPress;
+
+void CaptureViewAtPress()
+{
+    SDL_Surface *v = SDLViewSurface;
+    std::vector<ULONG> all((size_t)(v->w * v->h));
+    if (SDL_MUSTLOCK(v)) SDL_LockSurface(v);
+    for (int y = 0; y < v->h; ++y)
+        for (int x = 0; x < v->w; ++x) {
+            const UBYTE *p = (const UBYTE *)v->pixels + y * v->pitch + x * v->format->BytesPerPixel;
+            ULONG value = 0;
+            std::memcpy(&value, p, v->format->BytesPerPixel);
+            all[(size_t)(y * v->w + x)] = value;
+        }
+    if (SDL_MUSTLOCK(v)) SDL_UnlockSurface(v);
+    viewAtPress.push_back(all);
+}
+
+// The alchemist and the scribe are looping, scrambled movies of one frame a
+// second: two presses seconds apart find both pictures changed.
+TEST_P(ResidenzBildschirm, TheAlchemistAndTheScribeMove)
+{
+    ASSERT_TRUE(CheckPrefsWrite(30, 18));
+    ASSERT_TRUE(CheckPrefsWrite(28, 9));
+    const LONG sx = VekDisplay.VekScreen_Breite - 2, sy = VekDisplay.VekScreen_Hoehe - 2;
+    viewAtPress.clear();
+    GetKeyClickHook = CaptureViewAtPress;
+    std::thread spieler([&] {
+        SDL_Delay(300);
+        PushClick(sx, sy);
+        SDL_Delay(2500);
+        PushClick(sx, sy);
+        PushEscape();
+    });
+    EXPECT_EQ(ResidenzScreen(), 1);
+    spieler.join();
+    GetKeyClickHook = nullptr;
+    ASSERT_EQ(viewAtPress.size(), 2u);
+    // Each 64 x 64 picture where the game area puts it on the display; and
+    // nothing else moves.
+    struct Film {
+        const char *name;
+        LONG x, y;
+    } filme[] = {{"alchemist", 512, 70}, {"scribe", 480, 252}};
+    const int w = SDLViewSurface->w;
+    long all = 0;
+    for (size_t i = 0; i < viewAtPress[0].size(); ++i) all += viewAtPress[0][i] != viewAtPress[1][i];
+    for (const Film &f : filme) {
+        int dx, dy;
+        DisplayPosition(f.x, f.y, &dx, &dy);
+        long changed = 0;
+        for (int y = dy; y < dy + 64; ++y)
+            for (int x = dx; x < dx + 64; ++x)
+                changed += viewAtPress[0][(size_t)(y * w + x)] != viewAtPress[1][(size_t)(y * w + x)];
+        EXPECT_GT(changed, 0) << f.name;
+        all -= changed;
+    }
+    EXPECT_EQ(all, 0) << "pixels changed outside the two pictures";
 }
 
 TEST_P(ResidenzBildschirm, UploadHandsTheTurnToTheServerAndTheScrollMovesOn)
