@@ -3,8 +3,8 @@
 // empty set: the title, the credits, the easy registration on a preset
 // postbox, the sign-up mail through a real SMTP server to the stand-in game
 // server, its answer fetched by POP3 and the realm set up, the residence and
-// its tutorial, the first turn fetched by DOWN (which crowns the realm's
-// first point), the second, and the story of the first day. Above 8 bits the
+// its tutorial, the first turn fetched by DOWN, and the story of the first
+// day. Above 8 bits the
 // map screen is kept from the start, as the program keeps it. The mail host
 // is one loopback address of its own with SMTP and POP3 on their standard
 // ports, as the operator's host has them. A thread of the child plays, each
@@ -183,17 +183,9 @@ bool Spiele(Log &log, const std::string &maildir)
     if (!Post(maildir)) return false;
     const auto residenz = Gadgets("./Data/screendat/Residenz1.dat");
     if (!residenz.count("DOWN")) return false;
-    auto turn = [&] {
-        PushClick(residenz.at("DOWN").first, residenz.at("DOWN").second);
-        Enter();  // the reminder
-        Enter();  // the turn is in
-    };
-    turn();
-    // The first turn crowns the realm's first point.
-    if (!log.Warte("Routine: KroenungsScreen")) return false;
-    PushEscape();
-    if (!log.Warte("Routine: ResidenzScreen") || !Post(maildir)) return false;
-    turn();
+    PushClick(residenz.at("DOWN").first, residenz.at("DOWN").second);
+    Enter();  // the reminder
+    Enter();  // the turn is in
     if (!log.Warte("RoredIdez: Die folgende Story")) return false;
     // The story's box opens after a while; until then the screen lets keys pass.
     for (int i = 0; i < 100; ++i) {
@@ -395,13 +387,12 @@ TEST_P(NeulingWeg, SignsUpAndHearsTheFirstDaysStory)
             const std::string mail = server.MakeSignupAnswer(
                 anmeldungen[0].id, SharedDemoSet() + "/Fresh/Data/POP3In/GameChunk.vek", "", jetzt - 60);
             EXPECT_TRUE(server.MailAnswer(host + ":25", mail));
-            // A turn, each time the player is back in the residence.
+            // The first turn, once the player is in the residence.
             const std::string pool = arbeit_ + "/Data/POP3In/GameChunk.vek";
-            for (std::time_t wann : {jetzt, jetzt + 60}) {
-                if (!log.Warte("Routine: ResidenzScreen", 40)) break;
+            if (log.Warte("Routine: ResidenzScreen", 40)) {
                 const ULONG spieler = SpielerIn(pool);
                 EXPECT_NE(spieler, 0u);
-                EXPECT_TRUE(server.MailAnswer(host + ":25", server.MakeAnswer(pool, spieler, wann)));
+                EXPECT_TRUE(server.MailAnswer(host + ":25", server.MakeAnswer(pool, spieler, jetzt)));
             }
         }
     }
@@ -420,13 +411,11 @@ TEST_P(NeulingWeg, SignsUpAndHearsTheFirstDaysStory)
 
     // Title, credits, sign-up (the realm set up from the answer), the
     // residence (the tutorial's first step shown), the first turn, which
-    // crowns the realm's first point, the residence again and the second
-    // turn, which chooses the first day's story, and the story.
-    const unsigned anmeldung = DateKeyOf(jetzt - 60), erster = DateKeyOf(jetzt), zweiter = DateKeyOf(jetzt + 60);
+    // chooses the first day's story, and the story.
+    const unsigned anmeldung = DateKeyOf(jetzt - 60), erster = DateKeyOf(jetzt);
     const std::vector<Schritt> erwartet = {
-        {1, 151, 0, 0, 0, 0},          {151, 32, 0, 0, 0, 0},        {32, 2, 2, 0, anmeldung, 0},
-        {2, 876, 2, 1, erster, 0},     {876, 2, 2, 1, erster, 0},    {2, 505, 2, 1, zweiter, 1},
-        {505, 2, 2, 1, zweiter, 1},
+        {1, 151, 0, 0, 0, 0}, {151, 32, 0, 0, 0, 0}, {32, 2, 2, 0, anmeldung, 0},
+        {2, 505, 2, 1, erster, 1}, {505, 2, 2, 1, erster, 1},
     };
     EXPECT_EQ(Schritte(clientLog), erwartet) << logEnde;
     EXPECT_NE(clientLog.find("RoredIdez: Die folgende Story sollte nun gespielt werden 1\n"), std::string::npos);

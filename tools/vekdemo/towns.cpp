@@ -114,6 +114,8 @@ bool WriteFreshProfile()
     bool ok = true;
     for (ULONG id : {ID_KORN, ID_LAND, ID_FORS, ID_TAXE, ID_GEBA, ID_ANTW}) {
         void *c = LoadChunk2Mem(id, POOL_IN);
+        // A new realm has earned no realm point yet: its first title comes later.
+        if (c && id == ID_LAND) static_cast<st_LAND *>(c)->Reichspunkte = 0;
         ok = c && AddChunkPool(c, pool) && ok;
         FreeVec(c);
     }
