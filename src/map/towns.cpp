@@ -228,7 +228,8 @@ int SpeichereTownList(const TownList *Eintraege, ULONG Anzahl)
     std::memset(ende.TownName, ' ', STADTNAME_MAX);
     ende.TownName[STADTNAME_MAX] = 0;
     EncodeTownList(&ende, b.data() + (size_t)Anzahl * TOWNLIST_BYTES);
-    CreateDir(CITIES_DIR);
+    // The folder is made only where it is missing: a made one is no failure.
+    if (!Lock(CITIES_DIR, ACCESS_READ)) CreateDir(CITIES_DIR);
     return WriteFileAtomic(TOWNLIST_FILE, b.data(), (ULONG)b.size(), -1) == (int)b.size();
 }
 

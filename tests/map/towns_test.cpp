@@ -383,3 +383,21 @@ TEST_F(Staedte, RandomSceneryOnlyWhereTheTownStands)
 }
 
 }  // namespace
+
+// The list is written into the towns' folder, made first where it is
+// missing; where it stands, nothing is reported as failed.
+TEST(StadtListe, WrittenWithAndWithoutItsFolder)
+{
+    vektest::ScratchDir dir;
+    vektest::MakeDirs("Data");
+    TownList e{};
+    e.TownID = 1;
+    std::snprintf(e.TownName, sizeof e.TownName, "Demoburg");
+    for (const char *fall : {"missing", "standing"}) {
+        SCOPED_TRACE(fall);
+        vektest::StdoutCapture out;
+        EXPECT_TRUE(SpeichereTownList(&e, 1));
+        EXPECT_EQ(out.Take().find("nicht anlegen"), std::string::npos);
+        EXPECT_EQ(vektest::ReadBytes("Data/Cities/Town.list").size(), 2u * TOWNLIST_BYTES);
+    }
+}
