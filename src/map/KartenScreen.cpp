@@ -392,6 +392,7 @@ LONG KartenScreen(LONG from, LONG LetsRun)
 LONG KartenScreenUnlockSetup()
 {
     LokaleDatenKartenScreen *st = LDKS;
+    if (st->Status == 0) return 0;  // nothing kept (a newcomer has no map yet)
     AnsichtBeenden(st);
     WriteKartenScreenData(st, 0);
     return 0;
@@ -400,6 +401,10 @@ LONG KartenScreenUnlockSetup()
 int KartenScreenNewSetup(int complete)
 {
     LokaleDatenKartenScreen *st = LDKS;
+    // A screen that was never built (a newcomer's start had no realm to show)
+    // is built whole by its next visit; half a set-up here would lack its
+    // screen description and minimap.
+    if (st->Status == 0) return 1;
     const UWORD bildschirm = VekDisplay.VekScreen;
     RastPort *port = VekDisplay.RastPort_;
     BitMap *gerettet = ScreenSaveClip(0, 0, 640, 480);

@@ -417,6 +417,30 @@ TEST(KartenScreenKept, AFailedSetUpIsMadeGoodAtTheNextVisit)
     EXPECT_NE(LDKS->VekMapInfoPtr, nullptr);
 }
 
+// A newcomer's start has no town to show, so the kept screen is never
+// built; the set-up after the sign-up leaves it so, and a visit builds it
+// whole, minimap included.
+TEST(KartenScreenKept, NeverBuiltIsBuiltByTheFirstVisit)
+{
+    Platz platz(32, 1024, 768);
+    KartenStadtPosHook = KeineStadt;
+    EXPECT_EQ(KartenScreen(1, 0), -1);
+    ASSERT_EQ(LDKS->Status, 0);
+    KartenStadtPosHook = EchteStadt;
+    vektest::StdoutCapture out;
+    EXPECT_EQ(KartenScreenUnlockSetup(), 0);
+    EXPECT_EQ(KartenScreenNewSetup(1), 1);
+    EXPECT_EQ(out.Take().find("InitMiniMap"), std::string::npos);
+    EXPECT_EQ(LDKS->Status, 0);
+    EXPECT_EQ(LDKS->VekMapInfoPtr, nullptr);
+    DrueckeEscape();
+    vektest::StdoutCapture besuch;
+    EXPECT_EQ(KartenScreen(2, 1), 2);
+    const std::string text = besuch.Take();
+    EXPECT_EQ(text.find("InitMiniMap"), std::string::npos);
+    EXPECT_EQ(text.find("nicht einrichten"), std::string::npos);
+}
+
 TEST(KartenScreenVisit, EightBitsBuildsAndTearsDownEachVisit)
 {
     Platz platz(8, 640, 480);
