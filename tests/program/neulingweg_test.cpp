@@ -187,12 +187,14 @@ bool Spiele(Log &log, const std::string &maildir)
     Enter();  // the reminder
     Enter();  // the turn is in
     if (!log.Warte("RoredIdez: Die folgende Story")) return false;
-    // The story's box opens after a while; until then the screen lets keys pass.
-    for (int i = 0; i < 100; ++i) {
-        PushEscape();
-        if (log.Warte("Weg: 505 ", 1)) return true;
-    }
-    return false;
+    // The bard's screen counts ticks: the story's box opens at the 50th, the
+    // screen ends at the 100th. Pushed ticks bring them sooner than the
+    // program's own timer would.
+    for (int i = 0; i < 50; ++i) PushTick();
+    if (!log.Warte("Routine: BTTextBox")) return false;
+    PushEscape();
+    for (int i = 0; i < 50; ++i) PushTick();
+    return log.Warte("Weg: 505 ");
 }
 
 // The child's start, for the seconds in its findings.
