@@ -24,24 +24,7 @@
 int main(int argc, char **argv)
 {
     setvbuf(stdout, nullptr, _IOLBF, 0);
-    SetupSystemHooks.ReadReceivedPoolInfo = ReadPlayerInfoFromPool;
-    SetupSystemHooks.IsCD = [] { return IsCD(nullptr, 0); };
-    GetKeyClickHook = [] { SfxPlayer(1, 0, 0); };
-    SetupSystemHooks.EnsureTownFiles = EnsureTownFiles;
-    PoolMacAddressHook = GetMacAddress;
-    KartenStadtPosHook = [](LONG id, ULONG *x, ULONG *y) {
-        Stadt *town = GetActiveTown(id);
-        if (!town) return 0;
-        *x = town->XPos;
-        *y = town->YPos;
-        FreeVec(town);
-        return 1;
-    };
-    FreeMovieBaseHook = FreeGlobalMovieBase;
-    // The turn's work writes the files the kept map screen holds.
-    TurnMapUnlockHook = KartenScreenUnlockSetup;
-    TurnMapNewSetupHook = KartenScreenNewSetup;
-    TurnMoviePauseHook = [](APTR movie, BOOL pause) { PauseMovie((st_Movie *)movie, (signed char)pause); };
+    SetProgramHooks();
     UseKavorGadgetPainter();
     SetDefaults();
     PrintBanner();

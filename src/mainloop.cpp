@@ -3,6 +3,14 @@
 #include <cstdio>
 
 #include "frontend/frontend.h"
+#include "map/kartenscreen.h"
+#include "map/towns.h"
+#include "media/media.h"
+#include "media/movie.h"
+#include "platform/memfile.h"
+#include "store/store.h"
+#include "town/turn.h"
+#include "ui/input.h"
 #include "map/map.h"
 #include "military/military.h"
 #include "net/net.h"
@@ -23,6 +31,28 @@ LONG WithoutChatPanel(LONG (*screen)())
 }
 
 }  // namespace
+
+void SetProgramHooks()
+{
+    SetupSystemHooks.ReadReceivedPoolInfo = ReadPlayerInfoFromPool;
+    SetupSystemHooks.IsCD = [] { return IsCD(nullptr, 0); };
+    GetKeyClickHook = [] { SfxPlayer(1, 0, 0); };
+    SetupSystemHooks.EnsureTownFiles = EnsureTownFiles;
+    PoolMacAddressHook = GetMacAddress;
+    KartenStadtPosHook = [](LONG id, ULONG *x, ULONG *y) {
+        Stadt *town = GetActiveTown(id);
+        if (!town) return 0;
+        *x = town->XPos;
+        *y = town->YPos;
+        FreeVec(town);
+        return 1;
+    };
+    FreeMovieBaseHook = FreeGlobalMovieBase;
+    // The turn's work writes the files the kept map screen holds.
+    TurnMapUnlockHook = KartenScreenUnlockSetup;
+    TurnMapNewSetupHook = KartenScreenNewSetup;
+    TurnMoviePauseHook = [](APTR movie, BOOL pause) { PauseMovie((st_Movie *)movie, (signed char)pause); };
+}
 
 LONG RunScreen(LONG id, LONG *from)
 {

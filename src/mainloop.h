@@ -3,6 +3,12 @@
 #pragma once
 #include "platform/types.h"
 
+// Connects the lower libraries to the ones above them, as the program runs:
+// start-up's pool and town reads, the key click, the pool's MAC address, the
+// map's town positions, and the kept map screen and movies around a turn's
+// work.
+void SetProgramHooks();
+
 // Runs the screen of number id and returns its result. *from remembers the
 // last of the residence (2), town (39) and barracks (152) screens for the map.
 LONG RunScreen(LONG id, LONG *from);

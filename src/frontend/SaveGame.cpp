@@ -305,17 +305,11 @@ BOOL LoadGame(LokaleDatenTitelScreen *ld)
              CopyDir((turnDir + "/Data/").c_str(), (stage + "/Data/").c_str(), COPYDIR_FILES | COPYDIR_NOSYNC) &&
              CopyDir((turnDir + "/Map/").c_str(), (stage + "/Map/").c_str(), COPYDIR_FILES | COPYDIR_NOSYNC) &&
              SyncTree(stage.c_str());
-    if (!ok) {
-        fs::remove_all(kStageDir, ec);
-        QuitChiefMessage(box);
-        std::printf("LoadGame: Der Spielstand %s konnte nicht geladen werden, das Spiel bleibt wie es war!\n",
-                    turnDir.c_str());
-        ChiefMessage(kBoxPic, kBoxX, kBoxY, 0, 0, 0, CHIEF_OK, "Der Spielstand konnte nicht geladen werden!", 7);
-        return leave(0);
-    }
+    // The note decides the load: without it the copy counts for nothing.
     const ULONG screenMode = CheckPrefs(1, PREFS_READ, 0);
     const std::string note = std::to_string(screenMode) + "\n";
-    if (WriteFileAtomic(kStageReady, note.data(), (ULONG)note.size(), -1) != (int)note.size()) {
+    if (ok) ok = WriteFileAtomic(kStageReady, note.data(), (ULONG)note.size(), -1) == (int)note.size();
+    if (!ok) {
         fs::remove_all(kStageDir, ec);
         QuitChiefMessage(box);
         std::printf("LoadGame: Der Spielstand %s konnte nicht geladen werden, das Spiel bleibt wie es war!\n",

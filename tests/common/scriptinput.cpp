@@ -7,6 +7,7 @@
 
 #include "platform/system.h"
 #include "ui/input.h"
+#include "ui/screendat.h"
 
 namespace vektest {
 
@@ -124,5 +125,21 @@ ScriptFeeder::~ScriptFeeder()
 }
 
 void PushEscape() { PushKey(SDLK_ESCAPE, 27); }
+
+std::map<std::string, std::pair<LONG, LONG>> GadgetCentres(const char *file)
+{
+    std::map<std::string, std::pair<LONG, LONG>> at;
+    ScreenRegion *r = GetScreenRegion(file, SR_GADGETDATA);
+    if (!r) return at;
+    const LONG xo = r->GlobalGadget.GadgetXOffset, yo = r->GlobalGadget.GadgetYOffset;
+    for (ULONG i = 0; i < r->CountGadgetData; ++i) {
+        const GadgetData &g = r->GadgetData[i];
+        std::string code(4, ' ');
+        for (int k = 0; k < 4; ++k) code[k] = (char)(g.ReturnID >> (24 - 8 * k));
+        at[code] = {(g.X0 + g.X1) / 2 + xo, (g.Y0 + g.Y1) / 2 + yo};
+    }
+    ClearScreenRegion(r);
+    return at;
+}
 
 }  // namespace vektest

@@ -3,6 +3,7 @@
 // typed text and the 100 ms tick.
 #pragma once
 #include <SDL/SDL.h>
+#include <map>
 #include <string>
 #include <thread>
 #include <vector>
@@ -14,6 +15,11 @@ namespace vektest {
 // Where a game position lies on the display: the game area sits centred, 30
 // rows above the middle, on displays larger than 640 x 480.
 void DisplayPosition(LONG x, LONG y, int *dx, int *dy);
+
+// The middle of every gadget of a screen description file, by its four
+// letters, shifted as the description shifts them all; empty when the file
+// cannot be read.
+std::map<std::string, std::pair<LONG, LONG>> GadgetCentres(const char *file);
 
 void PushMoveTo(LONG x, LONG y, bool leftHeld = false);
 void PushPress(LONG x, LONG y);

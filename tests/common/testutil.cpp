@@ -9,6 +9,7 @@
 #include <signal.h>
 #include <stdexcept>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace vektest {
@@ -186,5 +187,24 @@ std::string StdoutCapture::Take()
 }
 
 StdoutCapture::~StdoutCapture() { Take(); }
+
+ClientLog::ClientLog(std::string file, std::function<bool()> lebt) : file_(std::move(file)), lebt_(std::move(lebt)) {}
+
+bool ClientLog::Warte(const std::string &text, int sekunden)
+{
+    const auto ende = std::chrono::steady_clock::now() + std::chrono::seconds(sekunden);
+    for (;;) {
+        const Bytes b = ReadBytes(file_);
+        const std::string s(b.begin(), b.end());
+        const size_t at = s.find(text, pos_);
+        if (at != std::string::npos) {
+            const size_t zeile = s.find('\n', at);
+            pos_ = zeile == std::string::npos ? s.size() : zeile + 1;
+            return true;
+        }
+        if (std::chrono::steady_clock::now() > ende || (lebt_ && !lebt_())) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
 
 }  // namespace vektest

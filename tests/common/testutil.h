@@ -58,6 +58,21 @@ void MakeDemoData(const std::string &dir);
 // directory must be open to others for the child to work in it.
 int AsUnprivileged(const std::function<int()> &fn);
 
+// A client's log file, read as it grows: each wait looks past the line of
+// the last text found. With lebt given, a wait gives up as soon as it says
+// the client is gone.
+class ClientLog {
+public:
+    explicit ClientLog(std::string file, std::function<bool()> lebt = {});
+    // Until a line holding text appears, at most sekunden; false on time out.
+    bool Warte(const std::string &text, int sekunden = 25);
+
+private:
+    std::string file_;
+    std::function<bool()> lebt_;
+    size_t pos_ = 0;
+};
+
 // Captures what a call prints on standard output.
 class StdoutCapture {
 public:

@@ -227,33 +227,6 @@ int StadtPos(LONG id, ULONG *x, ULONG *y)
     return 1;
 }
 
-// The client's log, read as it grows.
-class Log {
-public:
-    explicit Log(std::string datei) : datei_(std::move(datei)) {}
-    // Waits until a line holding text appears after the last one found.
-    bool Warte(const std::string &text, int sekunden = 20)
-    {
-        const auto ende = std::chrono::steady_clock::now() + std::chrono::seconds(sekunden);
-        for (;;) {
-            const Bytes b = ReadBytes(datei_);
-            const std::string s(b.begin(), b.end());
-            const size_t at = s.find(text, pos_);
-            if (at != std::string::npos) {
-                const size_t zeile = s.find('\n', at);
-                pos_ = zeile == std::string::npos ? s.size() : zeile + 1;
-                return true;
-            }
-            if (std::chrono::steady_clock::now() > ende) return false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-    }
-
-private:
-    std::string datei_;
-    size_t pos_ = 0;
-};
-
 // Whether a click at (x, y) reaches the map gadget: no gadget listed before
 // it lies there (a gadget's edge counts, with offsets).
 bool AufKarte(LONG x, LONG y)
@@ -307,7 +280,7 @@ void PushRechtsklick(LONG x, LONG y)
 // did not answer as expected.
 class Spieler {
 public:
-    explicit Spieler(Log &log) : log_(log) {}
+    explicit Spieler(ClientLog &log) : log_(log) {}
     // Until the visit loop takes input: the loop runs once the motion runs;
     // a digit without a selected figure then only prints the key.
     bool Bereit()
@@ -406,7 +379,7 @@ private:
         if (HexPunkt(120, 60, x, y)) return;
         *x = VekDisplay.VekScreen_Breite / 2, *y = VekDisplay.VekScreen_Hoehe / 2;
     }
-    Log &log_;
+    ClientLog &log_;
 };
 
 using Skript = std::function<bool(Spieler &)>;
@@ -437,7 +410,7 @@ using Skript = std::function<bool(Spieler &)>;
         PlayerInfo.SpielerID = id;
         ReadPlayerInfoFromPool();
         if (tiefe > 8 && KartenScreen(1, 0) != 1) _exit(23);
-        Log l("client.log");
+        ClientLog l("client.log");
         Spieler spieler(l);
         std::atomic<bool> gut{false};
         std::thread t([&] {

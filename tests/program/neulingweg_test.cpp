@@ -72,37 +72,6 @@ const Lauf kLaeufe[] = {{8, 640, 480}, {32, 1024, 768}};
 
 const char kName[] = "Karolus";
 
-// The client's log, read as it grows; a wait gives up early once the child
-// is gone.
-class Log {
-public:
-    explicit Log(std::string datei, std::function<bool()> lebt = {}) : datei_(std::move(datei)), lebt_(std::move(lebt))
-    {
-    }
-    // Until a line holding text appears after the last one found.
-    bool Warte(const std::string &text, int sekunden = 25)
-    {
-        const auto ende = std::chrono::steady_clock::now() + std::chrono::seconds(sekunden);
-        for (;;) {
-            const Bytes b = ReadBytes(datei_);
-            const std::string s(b.begin(), b.end());
-            const size_t at = s.find(text, pos_);
-            if (at != std::string::npos) {
-                const size_t zeile = s.find('\n', at);
-                pos_ = zeile == std::string::npos ? s.size() : zeile + 1;
-                return true;
-            }
-            if (std::chrono::steady_clock::now() > ende || (lebt_ && !lebt_())) return false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-    }
-
-private:
-    std::string datei_;
-    std::function<bool()> lebt_;
-    size_t pos_ = 0;
-};
-
 // Until a mail lies in the mailbox's new mail, at most 25 s.
 bool Post(const std::string &maildir)
 {
@@ -113,23 +82,6 @@ bool Post(const std::string &maildir)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return false;
-}
-
-// The middle of every gadget of a screen description, by its four letters.
-std::map<std::string, std::pair<LONG, LONG>> Gadgets(const char *datei)
-{
-    std::map<std::string, std::pair<LONG, LONG>> at;
-    ScreenRegion *r = GetScreenRegion(datei, SR_GADGETDATA);
-    if (!r) return at;
-    const LONG xo = r->GlobalGadget.GadgetXOffset, yo = r->GlobalGadget.GadgetYOffset;
-    for (ULONG i = 0; i < r->CountGadgetData; ++i) {
-        const GadgetData &g = r->GadgetData[i];
-        std::string code(4, ' ');
-        for (int k = 0; k < 4; ++k) code[k] = (char)(g.ReturnID >> (24 - 8 * k));
-        at[code] = {(g.X0 + g.X1) / 2 + xo, (g.Y0 + g.Y1) / 2 + yo};
-    }
-    ClearScreenRegion(r);
-    return at;
 }
 
 // Names resolve on loopback only: the mail host's own address, nothing
@@ -144,19 +96,9 @@ BOOL NurLoopback(const char *host, ULONG *address)
 
 void Enter() { PushKey(SDLK_RETURN, 13); }
 
-int StadtPos(LONG id, ULONG *x, ULONG *y)
-{
-    Stadt *s = GetActiveTown(id);
-    if (!s) return 0;
-    *x = s->XPos;
-    *y = s->YPos;
-    FreeVec(s);
-    return 1;
-}
-
 // The player, from a thread of the child: false at the first step the
 // client did not answer.
-bool Spiele(Log &log, const std::string &maildir)
+bool Spiele(ClientLog &log, const std::string &maildir)
 {
     if (!log.Warte("Routine: CreditScreen")) return false;
     PushEscape();
@@ -181,7 +123,7 @@ bool Spiele(Log &log, const std::string &maildir)
     Enter();       // the tutorial, yes
     PushEscape();  // its first text
     if (!Post(maildir)) return false;
-    const auto residenz = Gadgets("./Data/screendat/Residenz1.dat");
+    const auto residenz = GadgetCentres("./Data/screendat/Residenz1.dat");
     if (!residenz.count("DOWN")) return false;
     PushClick(residenz.at("DOWN").first, residenz.at("DOWN").second);
     Enter();  // the reminder
@@ -244,14 +186,7 @@ void Befund(LONG screen, LONG next)
         // What the program sets up before its main loop: the hooks of the
         // lower libraries, the options of a first start, and above 8 bits the
         // map screen it keeps for the whole run.
-        SetupSystemHooks.ReadReceivedPoolInfo = ReadPlayerInfoFromPool;
-        SetupSystemHooks.EnsureTownFiles = EnsureTownFiles;
-        PoolMacAddressHook = GetMacAddress;
-        KartenStadtPosHook = StadtPos;
-        FreeMovieBaseHook = FreeGlobalMovieBase;
-        TurnMapUnlockHook = KartenScreenUnlockSetup;
-        TurnMapNewSetupHook = KartenScreenNewSetup;
-        TurnMoviePauseHook = [](APTR movie, BOOL pause) { PauseMovie((st_Movie *)movie, (signed char)pause); };
+        SetProgramHooks();
         UseKavorGadgetPainter();
         SetupSystem();
         const bool tief = l.tiefe > 8;
@@ -261,10 +196,10 @@ void Befund(LONG screen, LONG next)
         if (SDL_InitSubSystem(SDL_INIT_TIMER) == 0) TickTimer = SDL_AddTimer(100, GETKEY_TIMEVAL_TimerCallback, nullptr);
         // The countdown of the preset postbox's reminder, in a fiftieth of its time.
         TurnBoxHooks.Delay = [](ULONG) { SDL_Delay(20); };
-        const auto titel = Gadgets("./Data/screendat/Titel.dat");
+        const auto titel = GadgetCentres("./Data/screendat/Titel.dat");
         Enter();  // the debug notice
         PushClick(titel.at("NORM").first, titel.at("NORM").second);
-        Log l("client.log");
+        ClientLog l("client.log");
         std::atomic<bool> gut{false};
         std::thread spieler([&] {
             gut = Spiele(l, maildir);
@@ -380,7 +315,7 @@ TEST_P(NeulingWeg, SignsUpAndHearsTheFirstDaysStory)
 
     // The game server: the sign-up once the client found nothing yet, the
     // first turn once the realm is set up.
-    Log log(arbeit_ + "/client.log", lebt);
+    ClientLog log(arbeit_ + "/client.log", lebt);
     std::vector<GameServerStandIn::Signup> anmeldungen;
     const std::time_t jetzt = std::time(nullptr);
     if (log.Warte("Auf dem Server befinden sich 0 Nachrichten", 40)) {

@@ -59,28 +59,10 @@ struct Lauf {
 };
 const Lauf kLaeufe[] = {{8, 640, 480}, {32, 1024, 768}};
 
-// The middle of every gadget of a screen description, by its four letters,
-// shifted as the description shifts them all.
-std::map<std::string, std::pair<LONG, LONG>> Gadgets(const char *datei)
-{
-    std::map<std::string, std::pair<LONG, LONG>> at;
-    ScreenRegion *r = GetScreenRegion(datei, SR_GADGETDATA);
-    if (!r) return at;
-    const LONG xo = r->GlobalGadget.GadgetXOffset, yo = r->GlobalGadget.GadgetYOffset;
-    for (ULONG i = 0; i < r->CountGadgetData; ++i) {
-        const GadgetData &g = r->GadgetData[i];
-        std::string code(4, ' ');
-        for (int k = 0; k < 4; ++k) code[k] = (char)(g.ReturnID >> (24 - 8 * k));
-        at[code] = {(g.X0 + g.X1) / 2 + xo, (g.Y0 + g.Y1) / 2 + yo};
-    }
-    ClearScreenRegion(r);
-    return at;
-}
-
 // The first line of a choose box (at 223, 130; its list 60 rows in), then its Ok.
 void ChooseFirst()
 {
-    auto at = Gadgets("./Data/screendat/ChooseBox.dat");
+    auto at = GadgetCentres("./Data/screendat/ChooseBox.dat");
     PushClick(223 + at["CH00"].first, 130 + 64);
     PushClick(223 + at["OKOK"].first, 130 + at["OKOK"].second);
 }
@@ -88,7 +70,7 @@ void ChooseFirst()
 // On the title: LOAD, the only player and quarter of the saves set, then on.
 void LadeDemoland()
 {
-    auto titel = Gadgets("./Data/screendat/Titel.dat");
+    auto titel = GadgetCentres("./Data/screendat/Titel.dat");
     PushKey(SDLK_RETURN, 13);  // the debug notice
     PushClick(titel["LOAD"].first, titel["LOAD"].second);
     PushKey(SDLK_RETURN, 13);  // yes, load
@@ -120,33 +102,6 @@ void LadeDemoland()
     _exit(next >= 0 && next < 124 ? (int)next : 123);
 }
 
-// The client's log, read as it grows.
-class Log {
-public:
-    explicit Log(std::string datei) : datei_(std::move(datei)) {}
-    // Waits until a line holding text appears after the last one found.
-    bool Warte(const std::string &text, int sekunden = 20)
-    {
-        const auto ende = std::chrono::steady_clock::now() + std::chrono::seconds(sekunden);
-        for (;;) {
-            const Bytes b = ReadBytes(datei_);
-            const std::string s(b.begin(), b.end());
-            const size_t at = s.find(text, pos_);
-            if (at != std::string::npos) {
-                const size_t zeile = s.find('\n', at);
-                pos_ = zeile == std::string::npos ? s.size() : zeile + 1;
-                return true;
-            }
-            if (std::chrono::steady_clock::now() > ende) return false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-    }
-
-private:
-    std::string datei_;
-    size_t pos_ = 0;
-};
-
 // Copies of the files the save below ./save holds, as they now lie in the
 // game, into ./ziel.
 void Abbild(const std::string &save, const std::string &ziel)
@@ -167,23 +122,13 @@ void Abbild(const std::string &save, const std::string &ziel)
 // rest from a thread of its own, in step with the log. The numbers of the
 // screens run go to "schirme.txt". Exit 0 when the script went through.
 [[noreturn]] void Spiel(const std::string &arbeit, const Lauf &l, const std::function<void()> &eingabe,
-                        const std::function<bool(Log &)> &spieler)
+                        const std::function<bool(ClientLog &)> &spieler)
 {
     if (chdir(arbeit.c_str()) != 0) _exit(125);
     const int log = open("client.log", O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (log < 0 || dup2(log, 1) < 0) _exit(124);
     setvbuf(stdout, nullptr, _IOLBF, 0);
-    SetupSystemHooks.ReadReceivedPoolInfo = ReadPlayerInfoFromPool;
-    SetupSystemHooks.EnsureTownFiles = EnsureTownFiles;
-    KartenStadtPosHook = [](LONG id, ULONG *x, ULONG *y) {
-        Stadt *s = GetActiveTown(id);
-        if (!s) return 0;
-        *x = s->XPos, *y = s->YPos;
-        FreeVec(s);
-        return 1;
-    };
-    TurnMapUnlockHook = KartenScreenUnlockSetup;
-    TurnMapNewSetupHook = KartenScreenNewSetup;
+    SetProgramHooks();
     // A rare story or luxury goods by the client's own dice would decide
     // what the bard tells: the top roll keeps both away.
     RoredIdezWuerfelHook = [](ULONG n) { return n; };
@@ -200,7 +145,7 @@ void Abbild(const std::string &save, const std::string &ziel)
         if (Start_TCP_IP() < 0) _exit(122);
         if (l.tiefe > 8) KartenScreen(1, 0);
         eingabe();
-        Log lg("client.log");
+        ClientLog lg("client.log");
         std::thread t([&] {
             gut = spieler(lg);
             // A step the client did not answer leaves it waiting: escapes end
@@ -223,6 +168,15 @@ void Abbild(const std::string &save, const std::string &ziel)
     }
     WriteText("schirme.txt", schirme);
     _exit(gut ? 0 : 121);
+}
+
+// Every file below the saved quarter with its bytes, by its path in the game.
+std::map<std::string, Bytes> Baum(const std::string &wurzel)
+{
+    std::map<std::string, Bytes> t;
+    for (const auto &e : fs::recursive_directory_iterator(wurzel))
+        if (e.is_regular_file()) t[fs::relative(e.path(), wurzel).string()] = ReadBytes(e.path().string());
+    return t;
 }
 
 class TitelWeg : public ::testing::TestWithParam<Lauf> {
@@ -253,18 +207,20 @@ protected:
         return st != -1 && WIFEXITED(st) ? WEXITSTATUS(st) : -1;
     }
 
+    // The realm with the demo's Saves/ laid over it; the saved quarter's files.
+    std::map<std::string, Bytes> MitSaves()
+    {
+        CopyDemoGameFiles(arbeit_);
+        fs::copy(SharedDemoSet() + "/Saves", arbeit_,
+                 fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+        return Baum(quartal_);
+    }
+
     ScratchDir dir_;
     std::string arbeit_ = dir_.path() + "/satz", log_;
+    const std::string quartal_ = arbeit_ + "/Game/Demoland/1_1";
 };
 
-// Every file below the saved quarter with its bytes, by its path in the game.
-std::map<std::string, Bytes> Baum(const std::string &wurzel)
-{
-    std::map<std::string, Bytes> t;
-    for (const auto &e : fs::recursive_directory_iterator(wurzel))
-        if (e.is_regular_file()) t[fs::relative(e.path(), wurzel).string()] = ReadBytes(e.path().string());
-    return t;
-}
 
 }  // namespace
 
@@ -290,10 +246,8 @@ TEST_P(TitelWeg, ANewcomerIsSentToTheSignUp)
 
 TEST_P(TitelWeg, ASavedQuarterIsLoadedAndTheResidenceFollows)
 {
-    CopyDemoGameFiles(arbeit_);
-    fs::copy(SharedDemoSet() + "/Saves", arbeit_, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
-    const std::string quartal = arbeit_ + "/Game/Demoland/1_1";
-    const auto gespeichert = Baum(quartal);
+    const auto gespeichert = MitSaves();
+    const std::string &quartal = quartal_;
     ASSERT_FALSE(gespeichert.empty());
     ASSERT_NE(ReadBytes(arbeit_ + "/Data/POP3In/GameChunk.vek"), gespeichert.at("Data/POP3In/GameChunk.vek"))
         << "the realm stands at a later turn than the save";
@@ -318,10 +272,8 @@ TEST_P(TitelWeg, ASavedQuarterIsLoadedAndTheResidenceFollows)
 // loop goes on to the bard, who tells of the capital's port.
 TEST_P(TitelWeg, ALoadedQuarterGoesOnToTheNextTurnAndThePortStory)
 {
-    CopyDemoGameFiles(arbeit_);
-    fs::copy(SharedDemoSet() + "/Saves", arbeit_, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
-    const std::string quartal = arbeit_ + "/Game/Demoland/1_1";
-    const auto gespeichert = Baum(quartal);
+    const auto gespeichert = MitSaves();
+    const std::string &quartal = quartal_;
     ASSERT_FALSE(gespeichert.empty());
     const std::string empfangen = quartal + "/Data/POP3In/GameChunk.vek";
     auto *info = (st_INFO *)LoadChunk2Mem(ID_INFO, empfangen.c_str());
@@ -346,10 +298,10 @@ TEST_P(TitelWeg, ALoadedQuarterGoesOnToTheNextTurnAndThePortStory)
         UserSystem.OP.TCPIP_Flags = TRANSPORT_GAMESERVER;
         std::snprintf(UserSystem.OP.InterPOPName, sizeof UserSystem.OP.InterPOPName, "%s", zu.c_str());
         if (!OptionenPrefsSave()) _exit(119);
-        Spiel(arbeit_, GetParam(), LadeDemoland, [](Log &log) {
+        Spiel(arbeit_, GetParam(), LadeDemoland, [](ClientLog &log) {
             if (!log.Warte("Routine: ReadResidenzScreenData ende")) return false;
             Abbild("Game/Demoland/1_1", "geladen");
-            auto residenz = Gadgets("./Data/screendat/Residenz1.dat");
+            auto residenz = GadgetCentres("./Data/screendat/Residenz1.dat");
             // The first two attempts of a run ask the mailbox, which does not
             // answer: its error and "no turns" are confirmed.
             for (int versuch = 1; versuch <= 2; ++versuch) {
