@@ -12,13 +12,13 @@
 #include <unistd.h>
 #include <vector>
 
-#include "map/cultivation.h"
+#include "world/cultivation.h"
 #include "platform/files.h"
 #include "platform/gamevalues.h"
 #include "platform/memfile.h"
 #include "platform/system.h"
 #include "store/store.h"
-#include "map/towns.h"
+#include "world/towns.h"
 
 namespace {
 

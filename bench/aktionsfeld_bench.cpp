@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "gfx/screen.h"
-#include "map/hex.h"
+#include "world/hex.h"
 #include "map/mapview.h"
 #include "platform/memfile.h"
 #include "platform/system.h"

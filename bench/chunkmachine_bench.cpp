@@ -11,11 +11,11 @@
 #include <unistd.h>
 #include <vector>
 
-#include "map/mapinfo.h"
+#include "world/mapinfo.h"
 #include "platform/files.h"
 #include "platform/system.h"
 #include "store/store.h"
-#include "town/chunkmachine.h"
+#include "world/chunkmachine.h"
 
 namespace {
 

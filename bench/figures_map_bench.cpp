@@ -18,7 +18,7 @@
 #include "gfx/graphics.h"
 #include "gfx/screen.h"
 #include "map/figures_map.h"
-#include "map/hex.h"
+#include "world/hex.h"
 #include "media/movie.h"
 #include "platform/memfile.h"
 #include "platform/system.h"

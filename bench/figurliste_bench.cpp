@@ -15,7 +15,7 @@
 
 #include "map/kartenscreen.h"
 #include "map/mapview.h"
-#include "map/towns.h"
+#include "world/towns.h"
 #include "platform/memfile.h"
 #include "platform/system.h"
 #include "store/converters.h"

@@ -29,7 +29,7 @@
 #include "platform/memfile.h"
 #include "platform/system.h"
 #include "store/store.h"
-#include "map/towns.h"
+#include "world/towns.h"
 #include "platform/catalog.h"
 #include "platform/strings.h"
 #include "ui/requester.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "map/mapinfo.h"
+#include "world/mapinfo.h"
 #include "platform/system.h"
 
 namespace {

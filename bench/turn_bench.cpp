@@ -32,7 +32,7 @@
 #include "platform/system.h"
 #include "store/packer.h"
 #include "store/store.h"
-#include "town/turn.h"
+#include "turn/turn.h"
 
 
 namespace {

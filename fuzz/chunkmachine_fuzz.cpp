@@ -15,7 +15,7 @@
 #include "platform/system.h"
 #include "store/figures.h"
 #include "store/store.h"
-#include "town/chunkmachine.h"
+#include "world/chunkmachine.h"
 
 namespace {
 

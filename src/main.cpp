@@ -18,8 +18,8 @@
 #include "gfx/sdlinit.h"
 #include "platform/system.h"
 #include "store/store.h"
-#include "map/towns.h"
-#include "town/turn.h"
+#include "world/towns.h"
+#include "turn/turn.h"
 
 int main(int argc, char **argv)
 {

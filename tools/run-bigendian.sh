@@ -19,7 +19,7 @@ triplet=s390x-linux-gnu
 # The test programs of these folders run under qemu, whichever tests they
 # hold now or later: the libraries whose files and records depend on the
 # host's byte order, the client's own start-up and the demo set read back.
-folders=(platform gfx ui store media map net program tools)
+folders=(platform gfx ui store media world map net program tools)
 pkgs=libsdl1.2-compat-dev,libsdl-mixer1.2-dev,libsdl-net1.2-dev,libmp3lame-dev,libgtest-dev,libstdc++6
 
 mkdir -p "$dir"

@@ -24,8 +24,8 @@
 #include "platform/system.h"
 #include "store/lists.h"
 #include "store/store.h"
-#include "town/gameinit.h"
-#include "town/turn.h"
+#include "turn/gameinit.h"
+#include "turn/turn.h"
 #include "ui/dialogs.h"
 #include "ui/input.h"
 

@@ -21,7 +21,7 @@
 #include "platform/strings.h"
 #include "platform/system.h"
 #include "store/store.h"
-#include "town/turn.h"
+#include "turn/turn.h"
 #include "ui/dialogs.h"
 
 namespace fs = std::filesystem;

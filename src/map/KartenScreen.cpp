@@ -11,7 +11,7 @@
 #include "gfx/palette.h"
 #include "gfx/printing.h"
 #include "gfx/screen.h"
-#include "map/hex.h"
+#include "world/hex.h"
 #include "map/kartenloop.h"
 #include "map/kartenscreen.h"
 #include "map/mapview.h"

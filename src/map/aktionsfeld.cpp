@@ -11,8 +11,8 @@
 #include <ctime>
 
 #include "map/figures_map.h"
-#include "map/hex.h"
-#include "map/mapinfo.h"
+#include "world/hex.h"
+#include "world/mapinfo.h"
 #include "map/mapview.h"
 #include "media/sound.h"
 #include "platform/gamevalues.h"

@@ -2,7 +2,7 @@
 // water), wood and stone, the yields with their change since the last turn
 // and graphs of the last ten, and the switch to automatic distribution.
 #pragma once
-#include "map/cultivation.h"
+#include "world/cultivation.h"
 #include "map/kartenscreen.h"
 #include "platform/types.h"
 #include "store/lists.h"

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "map/figures_map.h"
-#include "map/hex.h"
+#include "world/hex.h"
 #include "map/kartenscreen.h"
 #include "platform/system.h"
 #include "store/converters.h"

@@ -11,7 +11,7 @@
 #include "gfx/gfxnumber.h"
 #include "gfx/graphics.h"
 #include "gfx/printing.h"
-#include "map/hex.h"
+#include "world/hex.h"
 #include "media/movie.h"
 #include "platform/catalog.h"
 #include "platform/memfile.h"

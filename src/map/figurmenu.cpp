@@ -13,7 +13,7 @@
 #include "gfx/printing.h"
 #include "gfx/screen.h"
 #include "map/figures_map.h"
-#include "map/hex.h"
+#include "world/hex.h"
 #include "map/mapview.h"
 #include "platform/memfile.h"
 #include "platform/strings.h"

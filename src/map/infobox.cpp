@@ -11,7 +11,7 @@
 #include "gfx/graphics.h"
 #include "gfx/printing.h"
 #include "map/figures_map.h"
-#include "map/hex.h"
+#include "world/hex.h"
 #include "map/infobox.h"
 #include "map/kartenscreen.h"
 #include "map/mapview.h"

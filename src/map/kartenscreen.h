@@ -3,7 +3,7 @@
 // the data it reads from and writes back to the pools, the frame and panels
 // it draws after each redraw of the view, and the minimap.
 #pragma once
-#include "map/mapinfo.h"
+#include "world/mapinfo.h"
 #include "platform/types.h"
 #include "store/chunks.h"
 #include "store/lists.h"

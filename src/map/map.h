@@ -1,7 +1,7 @@
 // The map: the hex world and the map screen.
 #pragma once
-#include "map/hex.h"
-#include "map/mapinfo.h"
+#include "world/hex.h"
+#include "world/mapinfo.h"
 #include "platform/types.h"
 
 // mode 1 with from = 1 builds the kept map screen, mode 0 tears it down,

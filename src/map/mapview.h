@@ -3,7 +3,7 @@
 // strip redraw after a one-step scroll, the pixel-to-hex lookup, and the view
 // record's position, tile exchange, figure list and copy to the screen.
 #pragma once
-#include "map/mapinfo.h"
+#include "world/mapinfo.h"
 #include "platform/types.h"
 
 // Status bits of a view (besides MAPSTATUS_BMAP, 0x02: draw only explored hexes).

@@ -6,7 +6,7 @@
 #include "gfx/gfxnumber.h"
 #include "gfx/graphics.h"
 #include "map/kartenscreen.h"
-#include "map/hex.h"
+#include "world/hex.h"
 #include "platform/memfile.h"
 #include "platform/system.h"
 

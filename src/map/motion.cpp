@@ -6,12 +6,13 @@
 #include <SDL/SDL_thread.h>
 
 #include <cstdio>
+#include <new>
 
 #include "gfx/font.h"
 #include "gfx/gfxnumber.h"
 #include "gfx/graphics.h"
 #include "gfx/printing.h"
-#include "map/hex.h"
+#include "world/hex.h"
 #include "media/movie.h"
 #include "platform/gamevalues.h"
 #include "platform/memfile.h"
@@ -204,6 +205,17 @@ void UnLockMotionProcess(Motion *M)
 {
     if (M && M->MotionSemaphore) SDL_SemPost(M->MotionSemaphore);
 }
+
+namespace {
+
+// The map model holds this thread off through its hooks while it rewrites
+// the figure blocks.
+void *NimmFigurenSperre(VekMapInfo *View) { return new (std::nothrow) MotionSperre(View); }
+void LassFigurenSperre(void *Sperre) { delete static_cast<MotionSperre *>(Sperre); }
+[[maybe_unused]] const bool gFigurenSperreGesetzt =
+    (FigurenSperreNehmen = NimmFigurenSperre, FigurenSperreLassen = LassFigurenSperre, true);
+
+}  // namespace
 
 MotionSperre::MotionSperre(VekMapInfo *View) : view_(View), motion_(nullptr), alterLock_(0), gezaehlt_(false)
 {

@@ -10,7 +10,7 @@
 #include "platform/strings.h"
 #include "platform/system.h"
 #include "town/ceremony.h"
-#include "town/gameinit.h"
+#include "turn/gameinit.h"
 #include "town/town.h"
 #include "ui/input.h"
 

@@ -17,7 +17,7 @@
 #include "store/store.h"
 #include "town/residenz.h"
 #include "town/town.h"
-#include "town/turn.h"
+#include "turn/turn.h"
 #include "ui/gadgets.h"
 #include "ui/input.h"
 #include "ui/screendat.h"

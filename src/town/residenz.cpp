@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string>
 
-#include "map/cultivation.h"
+#include "world/cultivation.h"
 #include "media/movie.h"
 #include "platform/memfile.h"
 #include "platform/prefs.h"
@@ -15,8 +15,8 @@
 #include "store/lists.h"
 #include "store/store.h"
 #include "town/residenz.h"
-#include "map/towns.h"
-#include "town/turn.h"
+#include "world/towns.h"
+#include "turn/turn.h"
 
 namespace {
 

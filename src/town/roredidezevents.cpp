@@ -17,7 +17,7 @@
 #include "store/lists.h"
 #include "store/store.h"
 #include "town/residenz.h"
-#include "map/towns.h"
+#include "world/towns.h"
 #include "ui/dialogs.h"
 #include "ui/requester.h"
 

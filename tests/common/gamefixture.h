@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "map/mapinfo.h"
+#include "world/mapinfo.h"
 #include "platform/types.h"
 #include "store/chunks.h"
 #include "ui/screendat.h"

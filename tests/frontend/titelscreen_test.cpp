@@ -31,7 +31,7 @@
 #include "platform/prefs.h"
 #include "platform/system.h"
 #include "store/store.h"
-#include "map/towns.h"
+#include "world/towns.h"
 #include "ui/gadgets.h"
 #include "ui/screendat.h"
 

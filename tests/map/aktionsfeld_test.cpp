@@ -23,7 +23,7 @@
 #include "kartenwelt.h"
 #include "map/aktionsfeld.h"
 #include "map/figures_map.h"
-#include "map/hex.h"
+#include "world/hex.h"
 #include "map/kartenscreen.h"
 #include "platform/gamevalues.h"
 #include "platform/memfile.h"

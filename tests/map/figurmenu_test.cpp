@@ -17,7 +17,7 @@
 #include "gfx/graphics.h"
 #include "map/figures_map.h"
 #include "map/figurmenu.h"
-#include "map/hex.h"
+#include "world/hex.h"
 #include "map/mapview.h"
 #include "platform/memfile.h"
 #include "platform/system.h"

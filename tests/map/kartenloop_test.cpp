@@ -11,7 +11,7 @@
 #include "common/sdlharness.h"
 #include "common/testutil.h"
 #include "map/kartenloop.h"
-#include "map/mapinfo.h"
+#include "world/mapinfo.h"
 #include "platform/memfile.h"
 #include "platform/system.h"
 #include "store/chunks.h"

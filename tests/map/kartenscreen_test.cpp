@@ -23,7 +23,7 @@
 #include "platform/system.h"
 #include "store/converters.h"
 #include "store/store.h"
-#include "map/towns.h"
+#include "world/towns.h"
 
 using namespace vektest;
 

@@ -18,7 +18,7 @@
 #include "map/kartenscreen.h"
 #include "platform/memfile.h"
 #include "platform/system.h"
-#include "map/towns.h"
+#include "world/towns.h"
 
 using namespace vektest;
 

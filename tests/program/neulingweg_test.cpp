@@ -33,7 +33,7 @@
 #include <vector>
 
 #include "../net/nettest.h"
-#include "../town/gameserver.h"
+#include "turn/gameserver.h"
 #include "common/scriptinput.h"
 #include "common/sdlharness.h"
 #include "common/shareddemo.h"
@@ -45,7 +45,7 @@
 #include "gfx/sdlinit.h"
 #include "mainloop.h"
 #include "map/kartenscreen.h"
-#include "map/towns.h"
+#include "world/towns.h"
 #include "media/movie.h"
 #include "net/gamemail.h"
 #include "net/net.h"
@@ -54,7 +54,7 @@
 #include "platform/prefs.h"
 #include "platform/system.h"
 #include "store/store.h"
-#include "town/turn.h"
+#include "turn/turn.h"
 #include "ui/gadgets.h"
 #include "ui/screendat.h"
 

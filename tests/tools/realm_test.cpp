@@ -8,8 +8,8 @@
 
 #include "common/testutil.h"
 #include "formats.h"
-#include "map/hex.h"
-#include "map/mapinfo.h"
+#include "world/hex.h"
+#include "world/mapinfo.h"
 #include "platform/memfile.h"
 #include "platform/system.h"
 #include "common/shareddemo.h"

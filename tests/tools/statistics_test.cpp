@@ -9,7 +9,7 @@
 #include "platform/memfile.h"
 #include "common/shareddemo.h"
 #include "store/store.h"
-#include "town/turn.h"
+#include "turn/turn.h"
 
 namespace fs = std::filesystem;
 

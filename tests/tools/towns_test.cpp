@@ -7,15 +7,15 @@
 #include <string>
 
 #include "common/testutil.h"
-#include "map/cultivation.h"
-#include "map/hex.h"
+#include "world/cultivation.h"
+#include "world/hex.h"
 #include "platform/memfile.h"
 #include "platform/prefs.h"
 #include "platform/system.h"
 #include "common/shareddemo.h"
 #include "store/store.h"
-#include "town/gameinit.h"
-#include "map/towns.h"
+#include "turn/gameinit.h"
+#include "world/towns.h"
 
 namespace fs = std::filesystem;
 

@@ -15,7 +15,7 @@
 #include "platform/system.h"
 #include "store/store.h"
 #include "town/residenz.h"
-#include "map/towns.h"
+#include "world/towns.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 
 #include "common/shareddemo.h"
 #include "common/testutil.h"
-#include "gameserver.h"
-#include "map/towns.h"
+#include "turn/gameserver.h"
+#include "world/towns.h"
 #include "net/gamemail.h"
 #include "net/net.h"
 #include "platform/memfile.h"
@@ -18,7 +18,7 @@
 #include "platform/system.h"
 #include "store/store.h"
 #include "town/residenz.h"
-#include "transportfixture.h"
+#include "turn/transportfixture.h"
 
 using namespace turntest;
 

@@ -10,8 +10,8 @@
 #include <unistd.h>
 
 #include "kit.h"
-#include "map/hex.h"
-#include "map/mapinfo.h"
+#include "world/hex.h"
+#include "world/mapinfo.h"
 #include "platform/memfile.h"
 #include "platform/prefs.h"
 #include "platform/system.h"

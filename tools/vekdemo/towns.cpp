@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "kit.h"
-#include "map/cultivation.h"
-#include "map/hex.h"
-#include "map/mapinfo.h"
+#include "world/cultivation.h"
+#include "world/hex.h"
+#include "world/mapinfo.h"
 #include "platform/files.h"
 #include "platform/gamevalues.h"
 #include "platform/memfile.h"
@@ -19,7 +19,7 @@
 #include "store/figurart.h"
 #include "store/figures.h"
 #include "store/store.h"
-#include "map/towns.h"
+#include "world/towns.h"
 
 namespace vekdemo {
 
