@@ -3,6 +3,7 @@
 // download. Replies are collected line by line (FtpReply); a download is
 // written beside its target and renamed into place only when it is whole.
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cctype>
@@ -191,7 +192,8 @@ BOOL Download(VekConn *data, const char *ziel, ULONG size)
         std::printf("FTP: %u von %u Bytes empfangen\n", (unsigned)done, (unsigned)size);
         ok = false;
     }
-    if (ok && ::fsync(fd) != 0) ok = false;
+    // The temporary file is private; the archive is the player's like any other.
+    if (ok && (::fchmod(fd, 0644) != 0 || ::fsync(fd) != 0)) ok = false;
     if (::close(fd) != 0) ok = false;
     if (ok && ::rename(tmp, ziel) != 0) {
         std::printf("FTP: kann %s nicht ablegen\n", ziel);
