@@ -193,6 +193,34 @@ TEST_P(LagerScreenTest, ABarrelShowsItsNoteAndOkDownloadsTheArchive)
     EXPECT_NE(text.find("FTP geschlossen"), std::string::npos);
 }
 
+// The demo set's Updates/ served by a real vsftpd: the newest update's barrel,
+// Ok, and the archive stands in the working folder as served.
+TEST_P(LagerScreenTest, TheDemoUpdatesFromARealServer)
+{
+    nettest::Rig rig;
+    const std::string served = std::filesystem::absolute("Updates").string();
+    const int port = nettest::FreePort();
+    NET_START_OR_SKIP(rig, "vsftpd", port, "127.0.0.1", served);
+    UserSystem.VekFlags |= VEKFLAG_ONLINE;
+    std::snprintf(NetCfg.UpdateServer, sizeof NetCfg.UpdateServer, "127.0.0.1:%d", port);
+    char account[32];
+    std::snprintf(account, sizeof account, "%s", NetCfg.UpdateAccount);
+    std::snprintf(NetCfg.UpdateAccount, sizeof NetCfg.UpdateAccount, "anonymous");
+    auto req = GadgetCentres("./Data/screendat/LagerReq.dat");
+    auto barrel = Barrel(1);  // the listing is sorted by name: vek059, vek060
+    PushClick(barrel.first, barrel.second);
+    PushClick(req["OKOK"].first, req["OKOK"].second);
+    PushKey(SDLK_RETURN, 13);
+    PushEscape();
+    StdoutCapture out;
+    EXPECT_EQ(LagerScreen(), 59);
+    const std::string text = out.Take();
+    std::snprintf(NetCfg.UpdateAccount, sizeof NetCfg.UpdateAccount, "%s", account);
+    EXPECT_TRUE(ReadBytes("vek060.zip") == ReadBytes("Updates/vek060.zip")) << text.substr(0, 4000);
+    EXPECT_FALSE(std::filesystem::exists("vek059.zip"));
+    EXPECT_FALSE(std::filesystem::exists("ftptemp.txt"));
+}
+
 INSTANTIATE_TEST_SUITE_P(Depths, LagerScreenTest, ::testing::Values(8, 32));
 
 }  // namespace
