@@ -321,7 +321,9 @@ int MakeFTPNode(const char *line, ULONG length)
         if (c < 0x20 || c == 0x7F || c == '/' || c == '\\') return 1;
     }
     if (!FTPList) FTPList = CreateList(kListType);
-    auto *e = (FTPListEntry *)AllocVec(FTPList->TypSize, MEMF_CLEAR);
+    // The list type's table stops short of the last field: the node takes the whole record.
+    const ULONG bytes = FTPList->TypSize > sizeof(FTPListEntry) ? FTPList->TypSize : (ULONG)sizeof(FTPListEntry);
+    auto *e = (FTPListEntry *)AllocVec(bytes, MEMF_CLEAR);
     std::memcpy(e->DataName, name, nameLen);
     e->DataSize = (ULONG)size;
     InsertNode(FTPList, &e->Node, LIST_LAST, 0);

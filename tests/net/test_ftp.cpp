@@ -241,8 +241,8 @@ TEST(FtpSession, OpenFTPForEveryPath)
     for (auto &r : rows) {
         SCOPED_TRACE(r.name);
         ScratchDir dir;
+        std::deque<Script> keep;  // outlives the connection that CloseFTP ends
         ScriptedServers servers;
-        std::deque<Script> keep;
         keep.emplace_back();
         for (const auto &p : r.control) keep.back().steps.push_back(D(p));
         keep.back().steps.push_back(D("221 Goodbye.\r\n"));
@@ -313,8 +313,8 @@ TEST(FtpSession, DownloadsWholeOrNotAtAll)
         SCOPED_TRACE(r.name);
         ScratchDir dir;
         vektest::WriteBytes("u.zip", std::vector<UBYTE>{'o', 'l', 'd'});
+        std::deque<Script> keep;  // outlives the connection that CloseFTP ends
         ScriptedServers servers;
-        std::deque<Script> keep;
         keep.emplace_back();
         Script *control = &keep.back();
         control->steps.push_back(D(kGreeting + kLoginReplies + kPasv + kListOpen + kDone));
@@ -352,6 +352,7 @@ TEST(FtpSession, DownloadsWholeOrNotAtAll)
 TEST(FtpSession, AListingCutByItsBufferKeepsItsWholeLines)
 {
     ScratchDir dir;
+    Script control, data;  // outlive the connection that CloseFTP ends
     ScriptedServers servers;
     std::string text;
     unsigned n = 0;
@@ -359,9 +360,7 @@ TEST(FtpSession, AListingCutByItsBufferKeepsItsWholeLines)
         text += Line("f" + std::to_string(n) + ".zip", n + 1);
         ++n;
     }
-    Script control;
     control.steps = {D(kGreeting + kLoginReplies + kPasv + kListOpen + kDone), D("221 bye\r\n"), Closed()};
-    Script data;
     data.steps = {D(text), Closed()};
     gScripts = {&control, &data};
     ASSERT_STREQ(OpenFTP("updates.test", 21, "u", "p", "/"), "FTP OK");
