@@ -13,6 +13,7 @@
 #include "common/gamefixture.h"
 #include "common/gfxfixture.h"
 #include "common/scriptinput.h"
+#include "gfx/gfxnumber.h"
 #include "gfx/palette.h"
 #include "gfx/sdlinit.h"
 #include "platform/files.h"
@@ -171,6 +172,25 @@ TEST_P(StadtBildschirm, ChooserBehindNameAndBehindExitOfATownWithoutResidence)
     EXPECT_EQ(StadtScreen(), 2);
     EXPECT_EQ(gewaehlt, 3);
     EXPECT_TRUE(gemeldet.empty());
+}
+
+TEST_P(StadtBildschirm, EveryLevelOpensWithItsButtonsAndLeaves)
+{
+    const ULONG buttons[][2] = {{0, 0}, {758, 759}, {763, 764}, {768, 769}};
+    for (UWORD level : {2, 3, 4, 1, 9}) {
+        SCOPED_TRACE(level);
+        Aendere("Demoburg", [&](Stadt &t) {
+            t.Level = level;
+            t.TownChanged = 1;
+        });
+        Click("BAUS");
+        EXPECT_EQ(StadtScreen(), 43);
+        // The button images made over the town are gone with the screen.
+        const UWORD l = level >= 2 && level <= 4 ? level : 1;
+        for (ULONG n : buttons[l - 1]) {
+            if (n) EXPECT_EQ(BitMapPtrArray[n - 1], nullptr);
+        }
+    }
 }
 
 TEST_P(StadtBildschirm, OneTownOnlyHasNoChooser)
