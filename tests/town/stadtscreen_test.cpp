@@ -188,7 +188,9 @@ TEST_P(StadtBildschirm, EveryLevelOpensWithItsButtonsAndLeaves)
         // The button images made over the town are gone with the screen.
         const UWORD l = level >= 2 && level <= 4 ? level : 1;
         for (ULONG n : buttons[l - 1]) {
-            if (n) EXPECT_EQ(BitMapPtrArray[n - 1], nullptr);
+            if (n) {
+                EXPECT_EQ(BitMapPtrArray[n - 1], nullptr);
+            }
         }
     }
 }
