@@ -267,7 +267,7 @@ void ZeigeName(LokaleDatenStadtScreen *ld)
     if (!rp) return;
     SetFont(rp, ld->Font);
     SetDrMd(rp, JAM1);
-    PrintText(rp, 212, 8, 212 + 428, 8 + 30, name, 0, 37, PT_CENTER | PT_VCENTER);
+    PrintText(rp, 212, 8, 212 + 428, 8 + 30, name, 0, 37, PT_CENTER | PT_VCENTER | PT_BASELINE);
     SetDrMd(rp, JAM2);
 }
 

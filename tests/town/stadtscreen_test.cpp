@@ -4,6 +4,7 @@
 // by the time of day.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <string>
@@ -193,6 +194,27 @@ TEST_P(StadtBildschirm, EveryLevelOpensWithItsButtonsAndLeaves)
             }
         }
     }
+}
+
+// The town's name is printed over the strip at the top once the town is shown.
+long namensPixel = -1;
+TEST_P(StadtBildschirm, NameShownAtTheTop)
+{
+    Aendere("Demoburg", [&](Stadt &t) { t.Event |= STADTEVENT_REBELLION; });
+    namensPixel = -1;
+    StadtDialogHooks.Offen = [](const char *) {
+        RastPort *rp = DisplayRastPort();
+        std::map<ULONG, long> farben;
+        for (int y = 0; y < 40; ++y)
+            for (int x = 330; x < 560; ++x) farben[ReadPixel(rp, x, y)]++;
+        long meiste = 0;
+        for (auto &[f, n] : farben) meiste = std::max(meiste, n);
+        namensPixel = 230 * 40 - meiste;
+        return &kBox;
+    };
+    PushEscape();
+    EXPECT_EQ(StadtScreen(), 2);
+    EXPECT_GT(namensPixel, 100) << "\"Demoburg\" drawn over the strip";
 }
 
 TEST_P(StadtBildschirm, OneTownOnlyHasNoChooser)
