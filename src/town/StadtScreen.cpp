@@ -98,8 +98,11 @@ void RebellionSchliessen(LokaleDatenStadtScreen *ld)
 // The image of graphic Auf (or Ab) over the town at (x, y) goes into the
 // graphics cache in its place, so the gadget shows the button on this
 // town's picture. Ab is made first and taken off again; Auf stays drawn.
-BOOL MakeStadtObjects(UWORD Auf, UWORD Ab, LONG x, LONG y, LONG w, LONG h)
+// Eingesetzt gets the numbers whose images went into the cache (0 others).
+BOOL MakeStadtObjects(UWORD Auf, UWORD Ab, LONG x, LONG y, LONG w, LONG h, UWORD Eingesetzt[2])
 {
+    Eingesetzt[0] = Eingesetzt[1] = 0;
+    int k = 0;
     for (UWORD n : {Ab, Auf}) {
         BitMap *unter = ScreenSaveClip(x, y, w, h);
         if (!unter) {
@@ -118,7 +121,9 @@ BOOL MakeStadtObjects(UWORD Auf, UWORD Ab, LONG x, LONG y, LONG w, LONG h)
             FreeBitMap(bild);  // still in use elsewhere: the gadget shows the plain graphic
         } else {
             BitMapPtrArray[n - 1] = bild;
+            Eingesetzt[k] = n;
         }
+        ++k;
         if (n == Ab)
             ScreenRestoreClip(unter, x, y, w, h);
         else
@@ -129,10 +134,11 @@ BOOL MakeStadtObjects(UWORD Auf, UWORD Ab, LONG x, LONG y, LONG w, LONG h)
 
 void FreeAllThings(LokaleDatenStadtScreen *ld)
 {
-    if (!ld->Objekte) return;
-    for (UWORD n : {ld->Level->BauenAuf, ld->Level->BauenAb, ld->Level->NameAuf, ld->Level->NameAb})
-        if (n && BitMapPtrArray[n - 1]) CloseKavorGfx(n);
-    ld->Objekte = 0;
+    for (UWORD &n : ld->Objekte)
+        if (n) {
+            CloseKavorGfx(n);
+            n = 0;
+        }
 }
 
 BOOL InitAllThings(LokaleDatenStadtScreen *ld)
@@ -146,9 +152,8 @@ BOOL InitAllThings(LokaleDatenStadtScreen *ld)
     }
     if (DrawTown(ld->Stadt) != 0) return 0;
     if (lv.BauenAuf) {
-        ld->Objekte = 1;
-        if (!MakeStadtObjects(lv.BauenAuf, lv.BauenAb, kBauenX, kBauenY, kBauenW, kBauenH) ||
-            !MakeStadtObjects(lv.NameAuf, lv.NameAb, kNameX, kNameY, kNameW, kNameH)) {
+        if (!MakeStadtObjects(lv.BauenAuf, lv.BauenAb, kBauenX, kBauenY, kBauenW, kBauenH, &ld->Objekte[0]) ||
+            !MakeStadtObjects(lv.NameAuf, lv.NameAb, kNameX, kNameY, kNameW, kNameH, &ld->Objekte[2])) {
             std::printf("InitAllThings : Konnte Stadtobjekte nicht anlegen...\n");
             return 0;
         }
@@ -518,7 +523,9 @@ LONG StadtScreen()
     CloseFont(ld->Font);
     ClearScreenRegion(ld->ScreenRegion);
     CloseKavorPic(bild, laeuft ? 1 : 0);
-    CheckPrefsWrite(kPrefStadt, ld->Stadt->StadtID);
+    // The mask of the picture now belongs to this town.
+    if (laeuft && !CheckPrefsWrite(kPrefStadt, ld->Stadt->StadtID))
+        std::printf("StadtScreen: Konnte Preferences nicht schreiben...\n");
     FreeVec(ld->Stadt);
     FreeVec(ld->ScreenColorMemPtr);
     FreeVec(ld);

@@ -27,7 +27,7 @@ struct LokaleDatenStadtScreen {
     st_MovieBase *MovieBase;
     st_Movie *Movie1, *Movie2, *Movie3;  // ford, water wheel, mill
     ChiefStruktur1 *RebellionBox;  // open while the town rebels
-    BOOL Objekte;                  // the level's button images are made
+    UWORD Objekte[4];              // the button images made for this visit, 0 none
     BOOL Sounds;                   // the screen's sounds are loaded
 };
 
