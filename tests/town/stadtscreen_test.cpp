@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <string>
@@ -283,6 +284,27 @@ TEST_P(StadtBildschirm, NewTownIsNamedATakenNameAskedAgain)
     Click("BAUS");
     EXPECT_EQ(StadtScreen(), 43);
     EXPECT_TRUE(eingaben.empty());
+}
+
+TEST_P(StadtBildschirm, NameThatCannotBeStoredClosesTheBox)
+{
+    PlayerInfo.AktStadtID = 7;
+    // The record goes while the player types: the name is fine, storing it fails.
+    StadtDialogHooks.Eingabe = [](char *buffer, const char *prompt, const char *) -> char * {
+        eingaben.push_back(prompt);
+        std::remove("Data/Cities/NewTown.0.vek");
+        std::strcpy(buffer, "Neu Hafen");
+        return buffer;
+    };
+    Click("BAUS");
+    EXPECT_EQ(StadtScreen(), 43) << "the screen goes on without a name";
+    EXPECT_EQ(eingaben.size(), 1u) << "asked once, not again and again";
+    EXPECT_TRUE(gemeldet.empty()) << "no \"name exists\" for a name that is free";
+    ULONG n = 0;
+    TownList *liste = LadeTownList(&n, nullptr);
+    ASSERT_EQ(n, 3u);
+    EXPECT_STREQ(liste[2].TownName, "NewTown.0") << "still unnamed: asked at the next visit";
+    FreeVec(liste);
 }
 
 INSTANTIATE_TEST_SUITE_P(Depths, StadtBildschirm, ::testing::Values(8, 32),
