@@ -1,7 +1,8 @@
 // One answer is applied as one transaction: before its first step every file
 // of ./Data and ./Map and the mail itself are copied into a journal; the
 // journal goes only after the last step has deleted the mail and advanced
-// pref 31. A run that finds a journal puts the files back and applies the
+// pref 31 (and, for the download's last answer, after the sent letters left
+// and pref 15 went back to 0). A run that finds a journal puts the files back and applies the
 // journalled mail again, so a crash never leaves a half-applied realm.
 #include <algorithm>
 #include <cstdio>
