@@ -5,7 +5,6 @@
 // where an uninterrupted run does.
 #include <cstring>
 #include <filesystem>
-#include <map>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -66,20 +65,6 @@ void Seen1202()
 {
     CheckPrefsWrite(2, 1202);
     CheckPrefsWrite(3, 4);
-}
-
-// The names of the files in which two trees differ, for a short failure.
-std::string TreeDiff(const std::vector<std::pair<std::string, std::string>> &a,
-                     const std::vector<std::pair<std::string, std::string>> &b)
-{
-    std::map<std::string, std::string> ma(a.begin(), a.end()), mb(b.begin(), b.end());
-    std::string out;
-    for (const auto &[name, bytes] : ma)
-        if (!mb.count(name)) out += " -" + name;
-        else if (mb[name] != bytes) out += " ~" + name;
-    for (const auto &[name, bytes] : mb)
-        if (!ma.count(name)) out += " +" + name;
-    return out;
 }
 
 int MailCount()
