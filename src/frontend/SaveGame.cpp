@@ -35,6 +35,7 @@ constexpr const char *kStageDir = "./Game/.laden";
 // to keep, decides the load: the moves that follow are finished by the next
 // run when a crash cuts them off, so ./Data never stays half replaced.
 constexpr const char *kStageReady = "./Game/.laden.bereit";
+constexpr const char *kOptionsFile = "./Data/Optionen.prefs";
 constexpr UWORD kBoxPic = 66, kBoxX = 168, kBoxY = 180;
 
 bool DeepScreen() { return VekDisplay.VekScreen_Tiefe > 8; }
@@ -173,7 +174,12 @@ int FinishLoad(ULONG screenMode)
     int ok = 1;
     if (fs::exists(stage, ec)) {
         ok = MoveTreeInto(stage + "/Data", "./Data") & MoveTreeInto(stage + "/Map", "./Map");
-        ok = SyncTree(".") && ok;  // the renames on the disk
+        // The options hold the mail password: owner-only, also when an older
+        // save kept them readable by all.
+        std::error_code pc;
+        if (fs::exists(kOptionsFile, pc))
+            fs::permissions(kOptionsFile, fs::perms::group_all | fs::perms::others_all, fs::perm_options::remove, pc);
+        ok = SyncTree(".") && !pc && ok;  // the renames on the disk
     }
     CheckPrefs(1, PREFS_WRITE, screenMode);
     CheckPrefs(4, PREFS_WRITE, (ULONG)-1);

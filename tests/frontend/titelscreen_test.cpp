@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -322,6 +323,34 @@ TEST_P(TitelTest, SaveChangeLoadGivesTheGameBack)
     }
     EXPECT_EQ(Differ(loaded, game), "");
     EXPECT_FALSE(Exists("Game/.laden"));
+}
+
+int Mode(const std::string &path)
+{
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 ? (int)(st.st_mode & 07777) : -1;
+}
+
+// The options file holds the mail password and is the owner's alone: a save
+// keeps it so, and a load brings it back so, also from a save that an
+// earlier version left readable by all.
+TEST_P(TitelTest, SavesAndLoadsKeepTheOptionsOwnerOnly)
+{
+    ASSERT_EQ(OptionenPrefsSave(), 1);
+    ASSERT_EQ(Mode("Data/Optionen.prefs"), 0600);
+    ASSERT_EQ(chmod("Data/Gebaeude.dat", 0640), 0);
+    ASSERT_EQ(SaveGame(nullptr, 0), 1);
+    EXPECT_EQ(Mode("Game/Demoland/1_1/Data/Optionen.prefs"), 0600);
+    EXPECT_EQ(Mode("Game/Demoland/1_1/Data/Gebaeude.dat"), 0640);
+    for (int saved : {0600, 0644}) {
+        SCOPED_TRACE(saved);
+        ASSERT_EQ(chmod("Game/Demoland/1_1/Data/Optionen.prefs", (mode_t)saved), 0);
+        ChooseFirst();
+        ChooseFirst();
+        ASSERT_EQ(LoadGame(nullptr), 1);
+        EXPECT_EQ(Mode("Data/Optionen.prefs"), 0600);
+        EXPECT_EQ(Mode("Data/Gebaeude.dat"), 0640);
+    }
 }
 
 TEST_P(TitelTest, SavingNeedsARealmAGrainChunkAndAFolderName)
