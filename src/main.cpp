@@ -43,6 +43,7 @@ int main(int argc, char **argv)
     std::printf("OpenLibraries()\n");
     if (OpenLibraries() != 0) return 1;
     FinishInterruptedLoad();
+    FinishInterruptedNewGame();
     std::printf("CheckSystem()\n");
     CheckSystem();
     std::printf("SetupSystem()\n");
