@@ -432,19 +432,7 @@ int ReaderThread(void *arg)
         }
         ClearBits(c, IRC_JOINED);
         for (;;) {
-            // The reader keeps its batch for the consumer: ListenIRCExt leaves
-            // it in IOMessagePtr, and it goes on into the queue here.
             ListenIRCExt(c);
-            if (c->IOMessagePtr) {
-                char *batch = c->IOMessagePtr;
-                c->IOMessagePtr = nullptr;
-                if (!QueueBatch(c, batch, c->IOMessageLen)) {
-                    FreeVec(batch);
-                    QuitIRCExt(c);
-                    SendExitMessage(c, "ALERT : Konnte Speicher nicht allokieren !");
-                    break;
-                }
-            }
             char *err = IRCErrorText(c);
             if (err || Has(c, IRC_LOST)) {
                 FreeVec(err);
@@ -622,20 +610,18 @@ void ListenIRCExt(VekChannel *Channel)
         FreeVec(buf);
         return;
     }
-    // Only the main loop's own batch goes to the consumer; one received
-    // while answering a ping inside it is parsed and dropped.
-    char *keep = c->IOMessagePtr;
-    UWORD keepLen = c->IOMessageLen;
     c->IOMessageLen = (UWORD)n;
-    c->IOMessagePtr = nullptr;
     ParseExt(c, buf);
-    if (keep) {
-        FreeVec(buf);
-        c->IOMessagePtr = keep;
-        c->IOMessageLen = keepLen;
-    } else {
-        c->IOMessagePtr = buf;
+    // Once the channel is joined every batch goes to the consumer, also one
+    // that comes while the reader still sets the channel's modes.
+    if (Has(c, IRC_NAMESDONE) && !Has(c, IRC_QUITTING)) {
+        if (!QueueBatch(c, buf, (ULONG)n)) {
+            FreeVec(buf);
+            SendExitMessage(c, "ALERT : Konnte Speicher nicht allokieren !");
+        }
+        return;
     }
+    FreeVec(buf);
 }
 
 void ParseExt(VekChannel *Channel, char *Message)
