@@ -24,6 +24,12 @@
 #                                             read-only to anonymous (the
 #                                             password is asked, any is taken),
 #                                             passive ports as the system gives
+#   netrig.sh start ngircd    RIG PORT [ADDR] [authping]
+#                                             IRC server "irc.game.test" with a
+#                                             message of the day, nicknames of
+#                                             up to 30 characters, the channel
+#                                             #Orvel; "authping" makes every
+#                                             client answer a PING first
 #   netrig.sh stop RIG                        stops every server of RIG
 #   netrig.sh have dovecot|opensmtpd|aiosmtpd|vsftpd
 #                                             exit 0 when the server is installed
@@ -40,6 +46,10 @@ cmd=${1:-}; kind=${2:-}; rig=${3:-}; port=${4:-}; addr=${5:-127.0.0.1}; served=$
 if [ "$kind" = vsftpd ] && [ -z "$served" ] && [ -n "${5:-}" ] && [ -d "${5:-}" ]; then
   served=$5; addr=127.0.0.1
 fi
+# ngircd's "authping" likewise.
+if [ "$kind" = ngircd ] && [ "${5:-}" = authping ]; then
+  served=authping; addr=127.0.0.1
+fi
 PY=/usr/bin/python3   # Debian's Python carries the aiosmtpd module
 
 have() {
@@ -48,6 +58,7 @@ have() {
     opensmtpd) [ -x /usr/sbin/smtpd ] ;;
     aiosmtpd) [ -x "$PY" ] && "$PY" -c 'import aiosmtpd' 2>/dev/null ;;
     vsftpd) [ -x /usr/sbin/vsftpd ] ;;
+    ngircd) [ -x /usr/sbin/ngircd ] ;;
     *) return 1 ;;
   esac
 }
@@ -248,6 +259,39 @@ EOF
   wait_port "$port" "$!" || { cat "$d/server.log"; return 1; }
 }
 
+start_ngircd() {
+  local d=$rig/ngircd authping=no
+  [ "$served" = authping ] && authping=yes
+  mkdir -p "$d"
+  printf 'Welcome to the game test server.\nBe nice.\n' > "$d/motd"
+  cat > "$d/ngircd.conf" <<EOF
+[Global]
+Name = irc.game.test
+Info = game test server
+AdminInfo1 = tests
+AdminInfo2 = loopback
+AdminEMail = nobody@game.test
+Listen = $addr
+Ports = $port
+MotdFile = $d/motd
+[Limits]
+MaxNickLength = 30
+PingTimeout = 120
+[Options]
+PAM = no
+Ident = no
+DNS = no
+RequireAuthPing = $authping
+[Channel]
+Name = #Orvel
+EOF
+  chmod 755 "$rig" "$d"
+  chmod 644 "$d/motd" "$d/ngircd.conf"
+  setsid /usr/sbin/ngircd -n -f "$d/ngircd.conf" > "$d/server.log" 2>&1 < /dev/null &
+  echo $! > "$rig/ngircd.pid"
+  wait_port "$port" "$!" || { cat "$d/server.log"; return 1; }
+}
+
 case "$cmd" in
   have) have "$kind"; exit $? ;;
   start)
@@ -260,7 +304,7 @@ case "$cmd" in
   stop)
     rig=$kind
     [ -n "$rig" ] && [ -d "$rig" ] || exit 0
-    for s in opensmtpd aiosmtpd dovecot vsftpd; do stop_pid "$rig/$s.pid"; done
+    for s in opensmtpd aiosmtpd dovecot vsftpd ngircd; do stop_pid "$rig/$s.pid"; done
     exit 0 ;;
   *) echo "usage: $0 start|stop|have ..." >&2; exit 1 ;;
 esac

@@ -4,7 +4,7 @@
 #include "platform/types.h"
 #include "store/lists.h"
 
-struct IRCChannel;
+struct VekChannel;  // one IRC connection, or the chat panel's record (net/irc.h)
 struct VekConn;  // one TCP connection with its buffered reader (net/netconn.h)
 
 // Addresses of the operator's services and the limits of every connection.
@@ -25,6 +25,10 @@ struct NetConfig {
     // account.
     char UpdateServer[64] = "updates.vek.invalid";
     char UpdateAccount[32] = "vekupdate.invalid";
+    // The chat panel's IRC server and the fallback of the same network
+    // (port 6667 by default).
+    char IrcServer[64] = "irc.vek.invalid";
+    char IrcFallback[64] = "irc2.vek.invalid";
     // Mail providers known by a key within the address: their POP and SMTP
     // hosts, and whether their POP user is the part before the "@".
     struct Provider {
@@ -52,8 +56,8 @@ struct NetConfig {
 extern NetConfig NetCfg;
 // Takes VEK_PROBE_HOSTS ("host1,host2"), VEK_WEB_SERVER, VEK_GAME_SERVER,
 // VEK_NET_TIMEOUT (seconds), VEK_OPERATOR_MAILHOST, VEK_SIGNUP_MAILBOX,
-// VEK_UPDATE_SERVER and VEK_UPDATE_ACCOUNT from the environment over the
-// built-in values.
+// VEK_UPDATE_SERVER, VEK_UPDATE_ACCOUNT, VEK_IRC_SERVER and VEK_IRC_FALLBACK
+// from the environment over the built-in values.
 void NetConfigLoad();
 
 // The advisor boxes of going online: the toolkit's advisor dialogs by
@@ -69,9 +73,12 @@ BOOL GoOffline();                    // 1; the online state stays as it is
 BOOL CheckInetConnection();          // reachability probe: 1 reachable, 0 not
 extern BOOL Vek_WasOnline;
 
-IRCChannel *StartIRCPanel();         // the chat panel's channel, or null
-void Send2IRCPanel(int command);     // 0 stop, 1 show, 2 hide, 3 hand to chat screen, 4 take back
-void EndIRCPanel(IRCChannel *channel);
+// The chat panel (net/irc.h): its record when the option bit 0x10 is set and
+// the net is reachable, else null; commands 0 stop, 1 show, 2 hide through
+// GChannelPtr (null without a panel); the end waits at most 2 s.
+VekChannel *StartIRCPanel();
+VekChannel *Send2IRCPanel(int command);
+void EndIRCPanel(VekChannel *channel);
 
 // The first network interface's hardware address as 12 lower-case hex digits
 // (no NUL) into buffer; *length = 12. 1, or 0 with nothing written.

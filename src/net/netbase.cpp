@@ -86,6 +86,8 @@ void NetConfigLoad()
         CopyText(NetCfg.UpdateServer, sizeof NetCfg.UpdateServer, p);
     if (const char *p = std::getenv("VEK_UPDATE_ACCOUNT"))
         CopyText(NetCfg.UpdateAccount, sizeof NetCfg.UpdateAccount, p);
+    if (const char *p = std::getenv("VEK_IRC_SERVER")) CopyText(NetCfg.IrcServer, sizeof NetCfg.IrcServer, p);
+    if (const char *p = std::getenv("VEK_IRC_FALLBACK")) CopyText(NetCfg.IrcFallback, sizeof NetCfg.IrcFallback, p);
     if (const char *p = std::getenv("VEK_NET_TIMEOUT")) {
         long s = std::strtol(p, nullptr, 10);
         if (s > 0 && s < 3600) NetCfg.ReceiveTimeoutMs = (ULONG)s * 1000;
@@ -188,7 +190,4 @@ BOOL GoOffline()
     return 1;
 }
 
-IRCChannel *StartIRCPanel() { return nullptr; }
-void Send2IRCPanel(int) {}
-void EndIRCPanel(IRCChannel *) {}
 
