@@ -16,6 +16,7 @@
 #include "store/lists.h"
 #include "store/store.h"
 #include "world/okjournal.h"
+#include "world/townenv.h"
 #include "world/towns.h"
 #include "world/towns_local.h"
 #include "world/warehouse.h"
@@ -81,14 +82,6 @@ const GebaeudeGrunddaten GebaeudeGrunddatenTab[BAU_TYPEN] = {
     {950000, 28, 34000, 13000, 38000}, {1750000, 56, 42000, 30000, 100000},
 };
 
-const UWORD AusbauKetten[BAU_KETTEN][4] = {
-    {0, 99, 168, 224},   {1, 106, 173, 228},  {2, 58, 118, 182},   {14, 97, 166, 222},  {16, 93, 159, 216},
-    {20, 113, 177, 232}, {21, 90, 155, 212},  {22, 100, 169, 0},   {23, 94, 161, 0},    {26, 109, 176, 230},
-    {27, 114, 178, 233}, {48, 59, 119, 0},    {49, 101, 170, 225}, {50, 77, 138, 0},    {51, 92, 157, 214},
-    {55, 107, 174, 0},   {56, 116, 180, 0},   {57, 117, 181, 0},   {78, 140, 194, 0},   {91, 156, 213, 0},
-    {95, 164, 220, 0},   {96, 165, 221, 0},   {98, 167, 223, 0},   {108, 175, 229, 0},  {115, 179, 234, 0},
-    {139, 193, 0, 0},    {158, 215, 0, 0},    {160, 217, 0, 0},    {162, 218, 0, 0},    {163, 219, 0, 0},
-};
 
 namespace {
 
@@ -98,8 +91,7 @@ struct Paar {
 constexpr Paar kHoehere[] = {{15, 108}, {55, 108}, {19, 48},  {22, 78},   {23, 96},  {25, 49},   {48, 57},
                              {50, 56},  {56, 115}, {57, 162}, {78, 160},  {96, 163}, {108, 139}, {139, 231}};
 
-// A chain member: the first entry always (chain 0 starts with slot 0), the others when not 0.
-bool Mitglied(int kette, int pos) { return pos == 0 || AusbauKetten[kette][pos] != 0; }
+bool Mitglied(int kette, int pos) { return AusbauKetten[kette][pos] != KEIN_GLIED; }
 
 ULONG Saettigen16(ULONG v) { return v > 0xFFFF ? 0xFFFF : v; }
 
@@ -174,7 +166,7 @@ int HoeheresGebaeude(UWORD slot)
 
 int BauKetteOf(UWORD slot)
 {
-    for (int k = 0; k < BAU_KETTEN; ++k)
+    for (int k = 0; k < AUSBAUKETTEN; ++k)
         for (int pos = 0; pos < 4; ++pos)
             if (Mitglied(k, pos) && AusbauKetten[k][pos] == slot) return k;
     return -1;
@@ -374,10 +366,10 @@ BOOL CheckDemolition(const LokalDataBauScreen *ld, const st_BAUE_EXT *record)
         }
         if (!abhaengig || !(s.GfxBitfeld & (GFX_THISIMAGEISSET | GFX_THISISBUILD))) continue;
         // The first built dependent decides: only the building's own upgrade lets it go.
-        for (int c = 0; c < BAU_KETTEN; ++c)
+        for (int c = 0; c < AUSBAUKETTEN; ++c)
             if (AusbauKetten[c][0] == typ)
                 for (int pos = 1; pos < 4; ++pos)
-                    if (AusbauKetten[c][pos] != 0 && AusbauKetten[c][pos] == k) return 1;
+                    if (AusbauKetten[c][pos] == k) return 1;
         std::printf("CheckDemolition: Geb\344udeID %u verhindert das abreissen...\n", (unsigned)k);
         return 0;
     }

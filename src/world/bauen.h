@@ -14,7 +14,6 @@ struct ListHeader;
 
 inline constexpr const char BAUSCREEN_CACHE_FILE[] = "./Data/BauScreenGeb.dat";
 constexpr int BAU_TYPEN = 38;              // rows of the tables
-constexpr int BAU_KETTEN = 30;             // upgrade chains
 constexpr ULONG BAU_CACHE_RECORD = 20;     // five u32 per row
 constexpr ULONG BAU_CACHE_BYTES = BAU_TYPEN * BAU_CACHE_RECORD;
 static_assert(BAU_CACHE_BYTES == 760);
@@ -38,14 +37,12 @@ struct GebaeudeGrunddaten {
 };
 extern const BaubaresGebaeude BaubareGebaeude[BAU_TYPEN];
 extern const GebaeudeGrunddaten GebaeudeGrunddatenTab[BAU_TYPEN];
-// The same building at town levels 1..4; 0 is no entry except as chain 0's first.
-extern const UWORD AusbauKetten[BAU_KETTEN][4];
 
 // The row of the slot, or -1 when no row has it.
 int BauRowOfSlot(LONG slot);
 // The higher building that keeps slot from being torn down, or -1.
 int HoeheresGebaeude(UWORD slot);
-// The first chain holding slot, or -1.
+// The first build chain (AusbauKetten) holding slot, or -1.
 int BauKetteOf(UWORD slot);
 
 // Dice of the prices (Wuerfel by default): tests fix them.
