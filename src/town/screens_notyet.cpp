@@ -6,6 +6,5 @@
 
 LONG StadtScreen() { return ScreenNotBuilt("StadtScreen", 2); }
 LONG SteuernScreen() { return ScreenNotBuilt("SteuernScreen", 2); }
-LONG BauScreen() { return ScreenNotBuilt("BauScreen", 2); }
 LONG KornlagerScreen() { return ScreenNotBuilt("KornlagerScreen", 2); }
 LONG LuxusScreen() { return ScreenNotBuilt("LuxusScreen", 2); }

@@ -391,6 +391,14 @@ BOOL OrderDemolition(LokalDataBauScreen *ld, ULONG index)
     return 1;
 }
 
+WORD BauBrowse(LONG Slot, int richtung, BOOL (*ok)(UWORD slot, const void *ctx), const void *ctx)
+{
+    auto wrap = [](LONG s) -> LONG { return s > BAU_MAX_SLOT ? 0 : s < 0 ? BAU_MAX_SLOT : s; };
+    LONG s = wrap(Slot);
+    for (int schritt = 0; schritt < BAU_MAX_SLOT && !ok((UWORD)s, ctx); ++schritt) s = wrap(s + (richtung < 0 ? -1 : 1));
+    return (WORD)s;
+}
+
 AbrissListe BuildAbrissListe(const LokalDataBauScreen *ld)
 {
     AbrissListe a{};

@@ -97,6 +97,10 @@ BOOL AddOneBaustelle(LokalDataBauScreen *ld, const st_BAUE_EXT *record);
 // Marks GEBA record index as demolished and orders it. 0 when refused.
 BOOL OrderDemolition(LokalDataBauScreen *ld, ULONG index);
 
+// Browsing: Slot wrapped into 0..234, then stepped on in direction richtung
+// (+1 or -1, wrapping the same way) while ok refuses it, at most 234 steps.
+WORD BauBrowse(LONG Slot, int richtung, BOOL (*ok)(UWORD slot, const void *ctx), const void *ctx);
+
 // ---- the demolition dialog's list ----
 struct AbrissListe {
     ULONG Kornlager, Muehlen, Kontore;   // demolishable granaries, mills, trade offices

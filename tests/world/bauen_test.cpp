@@ -565,6 +565,21 @@ TEST(BauListe, EndOfAnOrderAndItsLine)
     EXPECT_LE(BaustellenText(&p.ld).size(), 50000u);
 }
 
+TEST(BauBrowse, WrapsAndSkipsWhatTheTownDoesNotOffer)
+{
+    auto alle = [](UWORD, const void *) -> BOOL { return 1; };
+    auto keiner = [](UWORD, const void *) -> BOOL { return 0; };
+    auto gerade = [](UWORD s, const void *) -> BOOL { return s % 2 == 0 && s != 0; };
+    EXPECT_EQ(BauBrowse(235, 1, alle, nullptr), 0);
+    EXPECT_EQ(BauBrowse(-1, -1, alle, nullptr), 234);
+    EXPECT_EQ(BauBrowse(1, 1, gerade, nullptr), 2);
+    EXPECT_EQ(BauBrowse(1, -1, gerade, nullptr), 234);
+    EXPECT_EQ(BauBrowse(235, 1, gerade, nullptr), 2);
+    // Nothing offered: 234 steps from where browsing began.
+    EXPECT_EQ(BauBrowse(5, 1, keiner, nullptr), 4);
+    EXPECT_EQ(BauBrowse(5, -1, keiner, nullptr), 6);
+}
+
 TEST(BauInfo, RequirementsThenDescription)
 {
     Bauplatz p;
