@@ -283,7 +283,7 @@ TEST_F(DemoRealm, PoolsAndMapFilesKeepTheirFormatRules)
     std::vector<std::string> in, out;
     ASSERT_EQ(formats::ReadPool(vektest::ReadBytes(POOL_IN), in), "");
     ASSERT_EQ(formats::ReadPool(vektest::ReadBytes(POOL_OUT), out), "");
-    EXPECT_EQ(in, (std::vector<std::string>{"INFO", "KORN", "LAND", "FORS", "TAXE", "GEBA", "VERT", "MOVE", "SPEZ",
+    EXPECT_EQ(in, (std::vector<std::string>{"INFO", "KORN", "LAND", "FORS", "TAXE", "GEBA", "BAUE", "VERT", "MOVE", "SPEZ",
                                             "KRIG", "ANTW", "HERB", "ARMY", "SHIP", "MAIL", "WARE"}));
     EXPECT_EQ(out, (std::vector<std::string>{"INFO", "ARMY", "SHIP", "TOWN"}));
     EXPECT_EQ(formats::CheckMapFiles("."), "");
