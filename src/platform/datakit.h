@@ -567,6 +567,13 @@ inline constexpr LayoutRecordPlace LayoutRecordPlaces[] = {
     {"Bau.dat", KIND_STATUSBOX, 4, 176, 284, 287, 296, 0},
     {"Bau.dat", KIND_STATUSBOX, 5, 176, 374, 287, 386, 0},
     {"Bau.dat", KIND_STATUSBOX, 6, 176, 389, 287, 401, 0},
+    // Kinds the screen does not use, kept small in a corner.
+    {"Bau.dat", KIND_STRINGINPUTBOX, 0, 604, 404, 632, 410, 0},
+    {"Bau.dat", KIND_STRINGINPUTINFO, 0, 604, 412, 632, 418, 0},
+    {"Bau.dat", KIND_TEXTDATA, 0, 604, 420, 632, 426, 0},
+    {"Bau.dat", KIND_BUTTONDATA, 0, 604, 428, 632, 434, 0},
+    {"Bau.dat", KIND_RECHTECK, 0, 604, 436, 632, 442, 0},
+    {"Bau.dat", KIND_PUNKT, 0, 604, 444, 604, 444, 0},
 };
 
 // Orders the screens rely on: the map's buttons and area, the story box's page
