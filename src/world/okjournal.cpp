@@ -1,8 +1,11 @@
-// The journal of a screen's Ok: a directory with the old files under numbered
-// names and a list "<n> <kept> <path>" per file, written as ./OkJournal.new
-// and renamed into place once whole on disk.
+// The journal of a screen's Ok: a directory with one entry per file, named
+// "<n>-<kept>-<path in hex>": a second name of the old file when it was kept,
+// an empty file when it was missing. The names carry everything, so only the
+// directory needs flushing; written as ./OkJournal.new and renamed into place
+// once whole on disk.
 #include "world/okjournal.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -55,32 +58,51 @@ struct Eintrag {
     unsigned nummer;
     bool gesichert;
     std::string pfad;
+    std::string name;  // in the journal
 };
 
+std::string Hex(const std::string &t)
+{
+    static const char d[] = "0123456789abcdef";
+    std::string h;
+    for (unsigned char c : t) h += d[c >> 4], h += d[c & 15];
+    return h;
+}
+
+bool Unhex(const std::string &h, std::string *t)
+{
+    if (h.empty() || h.size() % 2) return false;
+    auto nib = [](char c) { return c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1; };
+    t->clear();
+    for (size_t i = 0; i < h.size(); i += 2) {
+        const int a = nib(h[i]), b = nib(h[i + 1]);
+        if (a < 0 || b < 0 || (a == 0 && b == 0)) return false;
+        *t += (char)(a * 16 + b);
+    }
+    return true;
+}
+
+// The entries of a journal by number; ok false when a name is not one of ours.
 std::vector<Eintrag> LeseListe(const std::string &dir, bool *ok)
 {
     std::vector<Eintrag> out;
-    *ok = false;
-    std::FILE *f = std::fopen((dir + "/list").c_str(), "rb");
-    if (!f) return out;
-    char line[1200];
+    std::error_code ec;
     *ok = true;
-    while (std::fgets(line, sizeof line, f)) {
+    for (auto it = fs::directory_iterator(dir, ec); !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        const std::string name = it->path().filename().string();
         unsigned n = 0, k = 0;
         int used = 0;
-        if (std::sscanf(line, "%u %u %n", &n, &k, &used) != 2 || used <= 0) {
+        Eintrag e;
+        if (std::sscanf(name.c_str(), "%u-%u-%n", &n, &k, &used) != 2 || used <= 0 || k > 1 ||
+            !Unhex(name.substr((size_t)used), &e.pfad)) {
             *ok = false;
-            break;
+            continue;
         }
-        std::string p = line + used;
-        while (!p.empty() && (p.back() == '\n' || p.back() == '\r')) p.pop_back();
-        if (p.empty()) {
-            *ok = false;
-            break;
-        }
-        out.push_back({n, k != 0, p});
+        e.nummer = n, e.gesichert = k == 1, e.name = name;
+        out.push_back(e);
     }
-    std::fclose(f);
+    if (ec) *ok = false;
+    std::sort(out.begin(), out.end(), [](const Eintrag &a, const Eintrag &b) { return a.nummer < b.nummer; });
     return out;
 }
 
@@ -100,7 +122,6 @@ BOOL OkJournalBegin(const char *const *Dateien, ULONG Anzahl)
     }
     fs::create_directories(tmp, ec);
     if (ec) return 0;
-    std::string liste;
     auto fail = [&](const char *what) {
         std::printf("OkJournalBegin: Konnte %s nicht sichern!\n", what);
         fs::remove_all(tmp, ec);
@@ -108,17 +129,17 @@ BOOL OkJournalBegin(const char *const *Dateien, ULONG Anzahl)
     };
     for (ULONG i = 0; i < Anzahl; ++i) {
         const char *d = Dateien[i];
-        if (!d || !*d || std::strchr(d, '\n')) return fail("einen Dateinamen");
+        if (!d || !*d || std::strlen(d) > 100) return fail("einen Dateinamen");
         const bool da = IsFilePresent(d);
+        const std::string to = tmp + "/" + std::to_string(i) + (da ? "-1-" : "-0-") + Hex(d);
         if (da) {
-            const std::string to = tmp + "/" + std::to_string(i);
             // Files are replaced by a rename, so a second name keeps the old bytes.
             if (::link(d, to.c_str()) != 0 && !CopyDurable(d, to)) return fail(d);
+        } else {
+            const int fd = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            if (fd < 0 || ::close(fd) != 0) return fail(d);
         }
-        liste += std::to_string(i) + (da ? " 1 " : " 0 ") + d + "\n";
     }
-    if (WriteFileAtomic((tmp + "/list").c_str(), liste.data(), (ULONG)liste.size(), -1) != (int)liste.size())
-        return fail("die Liste");
     if (!SyncPath(tmp, O_RDONLY | O_DIRECTORY)) return fail(tmp.c_str());
     fs::rename(tmp, OK_JOURNAL, ec);
     if (ec) return fail(OK_JOURNAL);
@@ -130,6 +151,8 @@ BOOL OkJournalCommit()
 {
     std::error_code ec;
     fs::remove_all(JournalOld(), ec);
+    // Renamed first, so that a journal is never found half removed; flushed,
+    // so that a later change is never rolled back by a journal that returns.
     fs::rename(OK_JOURNAL, JournalOld(), ec);
     if (ec) return 0;
     SyncPath(".", O_RDONLY | O_DIRECTORY);
@@ -148,14 +171,14 @@ BOOL OkJournalRestore()
     bool ok = false;
     const std::vector<Eintrag> liste = LeseListe(OK_JOURNAL, &ok);
     if (!ok) {
-        // The list is written before the journal is renamed into place, so a
-        // journal without a readable list was made by something else.
+        // Every name is written before the journal is renamed into place, so a
+        // name that is not one of ours was put there by something else.
         std::printf("OkJournalRestore: Das Journal ist unlesbar!\n");
         return 0;
     }
     for (const Eintrag &e : liste) {
         if (e.gesichert) {
-            const std::string from = std::string(OK_JOURNAL) + "/" + std::to_string(e.nummer);
+            const std::string from = std::string(OK_JOURNAL) + "/" + e.name;
             ULONG size = GetFileSize(from.c_str());
             APTR data = size ? LoadFile2Mem(from.c_str(), 0) : nullptr;
             if ((size && !data) || WriteFileAtomic(e.pfad.c_str(), data ? data : "", size, -1) != (int)size) {

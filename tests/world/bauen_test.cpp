@@ -714,8 +714,9 @@ TEST(OkJournal, RestoresKeptFilesAndRemovesNewOnes)
     vektest::MakeDirs("OkJournal.new");
     EXPECT_FALSE(OkJournalRestore());
     EXPECT_FALSE(vektest::Exists("OkJournal.new"));
-    // One without a readable list stays for someone to look at.
+    // One holding what it never wrote stays for someone to look at.
     vektest::MakeDirs("OkJournal");
+    vektest::WriteText("OkJournal/fremd", "x");
     EXPECT_FALSE(OkJournalRestore());
     EXPECT_TRUE(vektest::Exists("OkJournal"));
 }
