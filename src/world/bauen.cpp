@@ -307,9 +307,14 @@ BOOL InitBaustellenData(LokalDataBauScreen *ld, const BauFragen *fragen)
         return 0;
     }
     ld->Gold -= ld->Preis;
-    if (st_WARE_EXT *w = Lagerbestand(ld->WareListPtr, BAU_WARE_HOLZ)) w->WarenAnzahl -= std::min(w->WarenAnzahl, ld->Holz);
-    if (st_WARE_EXT *w = Lagerbestand(ld->WareListPtr, BAU_WARE_STEINE))
-        w->WarenAnzahl -= std::min(w->WarenAnzahl, ld->Steine);
+    // Ware records are packed: their fields are read and written by value.
+    auto nimm = [](st_WARE_EXT *w, ULONG menge) {
+        if (!w) return;
+        const ULONG da = w->WarenAnzahl;
+        w->WarenAnzahl = da - std::min(da, menge);
+    };
+    nimm(Lagerbestand(ld->WareListPtr, BAU_WARE_HOLZ), ld->Holz);
+    nimm(Lagerbestand(ld->WareListPtr, BAU_WARE_STEINE), ld->Steine);
     ld->AnzHolz -= ld->Holz;
     ld->AnzSteine -= ld->Steine;
     if (slot > 1) ld->AktiveStadt->GebaeudeAbhaengigkeiten[slot].GfxBitfeld |= GFX_THISISBUILD;

@@ -25,6 +25,9 @@ namespace {
 using namespace turnfix;
 using vektest::Bau;
 
+// A packed record field read by value (it may lie unaligned).
+template <class T> T V(T v) { return v; }
+
 ULONG DiceZero(ULONG) { return 0; }
 ULONG DiceMax(ULONG n) { return n; }
 
@@ -363,8 +366,8 @@ TEST(BauSchreiben, OneGranaryInDemoburgGivesTheGoldenOrder)
                                    0x0B, 0xA9, 0x00, 0x96, 0x00, 0x00};
     static_assert(sizeof golden == 30);
     EXPECT_EQ(ChunkBytes(POOL_OUT, "BAUE"), Bytes(golden, golden + sizeof golden));
-    EXPECT_EQ(Load<st_LAND>(CN_LAND, POOL_OUT).AnzGold, 47015u);
-    EXPECT_EQ(Load<st_LAND>(CN_LAND, POOL_IN).AnzGold, 50000u);
+    EXPECT_EQ(V(Load<st_LAND>(CN_LAND, POOL_OUT).AnzGold), 47015u);
+    EXPECT_EQ(V(Load<st_LAND>(CN_LAND, POOL_IN).AnzGold), 50000u);
     EXPECT_EQ(Bestand(98), 380u);
     EXPECT_EQ(Bestand(99), 230u);
     EXPECT_FALSE(vektest::Exists(OK_JOURNAL));
@@ -404,7 +407,7 @@ TEST(BauSchreiben, WithoutAnOrderOkWritesGoldAndTownButNoOrders)
     ld.Gold = 123;
     ASSERT_TRUE(WriteBauScreenData(&ld));
     FreeBauScreenData(&ld);
-    EXPECT_EQ(Load<st_LAND>(CN_LAND, POOL_OUT).AnzGold, 123u);
+    EXPECT_EQ(V(Load<st_LAND>(CN_LAND, POOL_OUT).AnzGold), 123u);
     EXPECT_FALSE(IsChunkPresent(ChunkBit(CN_BAUE), POOL_OUT));
     EXPECT_TRUE(ChunkBytes(POOL_OUT, "BAUE").empty());
     // Without LAND in either pool nothing is written at all.
@@ -440,7 +443,7 @@ TEST(BauLesen, HostileChunksGiveOnlyWhatTheyHold)
     // Slots 235..239 are no buildings; every line fits its 80 bytes.
     for (const std::string &z : a.Zeilen) EXPECT_LT(z.size(), 80u);
     EXPECT_EQ(a.Zeilen.size(), 3 + a.Einzeln.size());
-    for (ULONG i : a.Einzeln) EXPECT_LE(((st_BAUE_EXT *)((UBYTE *)ld.GebaeudeChunkPtr + 18))[i].GebID, 234);
+    for (ULONG i : a.Einzeln) EXPECT_LE(V(((st_BAUE_EXT *)((UBYTE *)ld.GebaeudeChunkPtr + 18))[i].GebID), 234);
     EXPECT_LE(BaustellenText(&ld).size(), 50000u);
     FreeBauScreenData(&ld);
 }
@@ -506,7 +509,7 @@ TEST(BauAbriss, DialogListAndBulkOrders)
     EXPECT_EQ(BulkDemolition(&p.ld, 0, 9, a.Kornlager - 2), 1u);
     EXPECT_EQ(BulkDemolition(&p.ld, 0, 9, 9), 0u);
     EXPECT_EQ(p.Marks().size(), 3u);
-    for (const st_BAUE_EXT &b : p.ld.Baustellen) EXPECT_EQ(b.Stadt, 0);
+    for (const st_BAUE_EXT &b : p.ld.Baustellen) EXPECT_EQ(V(b.Stadt), 0);
     EXPECT_TRUE(OrderDemolition(&p.ld, 1));
     EXPECT_FALSE(OrderDemolition(&p.ld, 1));
     EXPECT_FALSE(OrderDemolition(&p.ld, 99));
