@@ -25,6 +25,7 @@
 #include "store/letters.h"
 #include "store/store.h"
 #include "world/chunkmachine.h"
+#include "world/okjournal.h"
 #include "world/towns.h"
 #include "ui/dialogs.h"
 
@@ -614,6 +615,8 @@ BOOL RepeatInterruptedAnswer(APTR box)
 
 BOOL ResidenzDownload(APTR Movie1, APTR Movie2)
 {
+    // A screen's Ok cut off goes back before a turn journals the realm.
+    OkJournalRestore();
     BOOL applied = RepeatInterruptedAnswer(nullptr);
     ListHeader *list = CreateList(EMAIL_LIST_TYPE);
     if (!list) {

@@ -228,6 +228,12 @@ LayoutPlan PlanOne(size_t index, const ScreenLayout &l)
     }
     if (drawnTop < p.area.y1 && !p.kinds[KIND_RECHTECK].empty())
         p.kinds[KIND_RECHTECK][0].box = records;  // the heading, clear of what the dialog draws
+    for (const LayoutRecordPlace &place : LayoutRecordPlaces) {
+        if (std::string(place.file) != l.file || place.index >= p.kinds[place.kind].size()) continue;
+        RecordPlan &r = p.kinds[place.kind][place.index];
+        r.box = {place.x0, place.y0, place.x1, place.y1};
+        if (place.text) r.text = place.text;
+    }
     if (l.flags & LAYOUT_RECT0_SIZE) {
         RecordPlan &r = p.kinds[KIND_RECHTECK][0];
         r.box = {0, 0, 360, 200};

@@ -312,6 +312,16 @@ bool WritePools()
     sold.Kaeufer = NEIGHBOUR, sold.KaeuferAnzahl = 100, sold.KaeuferPreis = 10;
     const void *wares = Wares(market, {Ware(2, NEIGHBOUR, 23, 50, 20), Ware(2, NEIGHBOUR, 86, 10, 300), sold});
     if (!Add(Geba(geba), POOL_IN) || !Add(wares, POOL_IN)) return false;
+    // Last turn's orders as the server returned them: a bank going up in
+    // Nordheim, the market place of Demoburg marked for demolition.
+    ChunkBuffer baue(ID_BAUE, VERSION_V001);
+    st_BAUE_EXT bank = Building(2, 1), abriss = Building(25, 0);
+    bank.Quartal = 0, bank.Restbauzeit = 4, bank.Preis = 10000, bank.Betriebskosten = 1500;
+    abriss.Restbauzeit = 0xFFFF;
+    baue.Add((UWORD)2);
+    baue.Add(bank);
+    baue.Add(abriss);
+    if (!Add(baue.Done(), POOL_IN)) return false;
 
     ChunkBuffer vert(ID_VERT, VERSION_V001);
     vert.Add((ULONG)2);
