@@ -4,7 +4,6 @@
 
 #include "platform/system.h"
 
-LONG BerichteScreen() { return ScreenNotBuilt("BerichteScreen", 2); }
 LONG ForschungScreen() { return ScreenNotBuilt("ForschungScreen", 2); }
 LONG NachrichtenScreen() { return ScreenNotBuilt("NachrichtenScreen", 2); }
 LONG SpezialistenScreen() { return ScreenNotBuilt("SpezialistenScreen", 2); }
