@@ -54,6 +54,12 @@ std::string ComposeSchlachtCSV(const st_KRIG *krig, const SchlachtNamen &names);
 // 1, or 0 when there is no KRIG (no file is written).
 BOOL CreateSchlachtCVS(LokaleDatenNachrichten *ld);
 
+// Composes and shows the letter of the current battle of a category with its
+// map view (screen 36): 1, or 0 when its box could not be made.
+BOOL ShowBattles(LokaleDatenNachrichten *ld, ULONG category);
+// The detail view of the shown battle, when it has one.
+void ShowSchlacht(LokaleDatenNachrichten *ld);
+
 // The word for a fatigue value and the phrase for the own side's losses.
 const char *KampfWort(ULONG erschoepfung);
 const char *VerlustSatz(ULONG tote, ULONG lebende);

@@ -5,7 +5,6 @@
 #include "platform/system.h"
 
 LONG ForschungScreen() { return ScreenNotBuilt("ForschungScreen", 2); }
-LONG NachrichtenScreen() { return ScreenNotBuilt("NachrichtenScreen", 2); }
 LONG SpezialistenScreen() { return ScreenNotBuilt("SpezialistenScreen", 2); }
 LONG StammbaumScreen() { return ScreenNotBuilt("StammbaumScreen", 2); }
 LONG StatistikScreen() { return ScreenNotBuilt("StatistikScreen", 2); }
