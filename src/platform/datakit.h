@@ -548,6 +548,8 @@ struct LayoutBox {
     UWORD x0, y0, x1, y1;
 };
 inline constexpr LayoutBox LayoutBoxes[] = {
+    // Reports: the slider beside the report's box.
+    {"Berichte.dat", "SL00", 0, 0, 567, 105, 581, 320},
     // Battle news: the three headings, the letter and its slider (the map view lies at 102, 238).
     {"Nachrichten.dat", nullptr, KIND_LOCALETEXTBOX, 0, 20, 60, 250, 76},
     {"Nachrichten.dat", nullptr, KIND_LOCALETEXTBOX, 1, 20, 80, 250, 96},
