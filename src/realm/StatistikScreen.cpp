@@ -308,7 +308,8 @@ LONG StatistikScreen()
     } else if (!(ld->FontC = OpenDiskFont("Fonts/XHelvetica9.fnt"))) {
         std::printf("StatistikScreen: Konnte Font C nicht Laden!\n");
     } else if (!(ld->ScreenRegionPtr = GetScreenRegion("./Data/screendat/Statistik.dat",
-                                                       SR_TITLEBAR | SR_GADGETDATA | SR_RECHTECK)) ||
+                                                       SR_TITLEBAR | SR_GADGETDATA | SR_LOCALETEXTBOX |
+                                                           SR_RECHTECK)) ||
                ld->ScreenRegionPtr->CountRechteck < 5) {
         std::printf("StatistiScreen: Konnte die externen Daten nicht laden!\n");
     } else if (!BuildLists(ld)) {
@@ -327,6 +328,12 @@ LONG StatistikScreen()
         RastPort *rp = DisplayRastPort();
         PrintPeriod(ld);
         SetFont(rp, ld->FontA);
+        ScreenRegion *r = ld->ScreenRegionPtr;
+        for (ULONG i = 0; i < r->CountLocaleTextBox; ++i) {
+            const LocaleTextBox &b = r->LocaleTextBox[i];
+            PrintText(rp, b.X0, b.Y0, b.X1, b.Y1, b.LocaleID ? b.LocaleID : "", 0, 1,
+                      PT_CENTER | PT_BASELINE | PT_VCENTER);
+        }
         DrawAllGadgets(rp, ld->ScreenRegionPtr);
         ZeichneStatistik(ld);
         FadeIn();

@@ -266,6 +266,17 @@ TEST(TradeReport, OneHeadingPerOfferBestBidFirstAndYou)
     EXPECT_EQ(none, GetString(&_VEK_BERICHTE_HANDELTEXT2));
 }
 
+TEST(TradeReport, ACountPastTheChunkIsCut)
+{
+    std::vector<UBYTE> w = Wares({Sale(4, 1, 500, 501, 10, 1), Sale(4, 1, 500, 501, 9, 1)});
+    reinterpret_cast<st_WARE *>(w.data())->AnzWaren = 65535;
+    std::string t;
+    ASSERT_TRUE(ComposeTradeReport(reinterpret_cast<const st_WARE *>(w.data()), nullptr, 7, "D", &t));
+    size_t bids = 0;
+    for (size_t at = 0; (at = t.find(" GP", at)) != std::string::npos; ++at) ++bids;
+    EXPECT_EQ(bids, 2u);
+}
+
 TEST(TradeReport, SixtyFiveThousandSalesGrowTheText)
 {
     std::vector<st_WARE_EXT> many;
