@@ -1,5 +1,6 @@
-// The realm's reading screens against their floors: a report composed and
-// shown in its box against printing its lines and one blit of the box; a
+// The realm's reading screens against their floors: a report (the country
+// report, and the trade of a busy market) composed and shown in its box
+// against printing its lines and one blit of the box; a
 // battle letter with its map view against printing it and one BlitMap of
 // the view; ten curves against restoring the graph's background and drawing
 // the same segments; army.csv against reading KRIG and writing the file once.
@@ -147,6 +148,39 @@ void BM_Report_Floor(benchmark::State &state)
     }
 }
 BENCHMARK(BM_Report_Floor)->Unit(benchmark::kMicrosecond);
+
+// The country report of a realm: twenty lines.
+st_LAND Land()
+{
+    st_LAND l{};
+    l.AnzVolk = 16000, l.Einwanderer = 40, l.AnzGold = 250000, l.AnzMorgen = 77, l.Piratengold = -500;
+    return l;
+}
+
+void BM_CountryReport(benchmark::State &state)
+{
+    Display &d = Screen();
+    for (auto _ : state) {
+        const std::string text = ComposeCountryReport(Land(), 55, 300000, 1234);
+        VekRequester *req = InitRequesterTextBox(292, d.rp->Font, text.c_str(), 258, 83, 292, 257, 55, 7, nullptr);
+        benchmark::DoNotOptimize(req);
+        ClearRequester(req);
+    }
+}
+BENCHMARK(BM_CountryReport)->Unit(benchmark::kMicrosecond);
+
+void BM_CountryReport_Floor(benchmark::State &state)
+{
+    Display &d = Screen();
+    const std::vector<std::string> lines = Wrap(d.rp, ComposeCountryReport(Land(), 55, 300000, 1234), 292);
+    BitMap *content = AllocBitMap(292, 257, 8, 0, nullptr);
+    RastPort *cp = Port(content);
+    for (auto _ : state) {
+        PrintLines(cp, lines, 0, 0);
+        BltBitMapRastPort(content, 0, 0, d.rp, 258, 83, 292, 257, 0xC0);
+    }
+}
+BENCHMARK(BM_CountryReport_Floor)->Unit(benchmark::kMicrosecond);
 
 // Where a report's time goes: the composer alone (the rest is the text box).
 void BM_Report_ComposeOnly(benchmark::State &state)

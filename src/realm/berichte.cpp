@@ -24,13 +24,16 @@ const char *S(const LocStr &s) { return GetString(&s); }
 void Append(std::string *out, const char *fmt, ...) __attribute__((format(printf, 2, 3)));
 void Append(std::string *out, const char *fmt, ...)
 {
+    char small[512];
     va_list ap;
     va_start(ap, fmt);
     va_list again;
     va_copy(again, ap);
-    const int n = std::vsnprintf(nullptr, 0, fmt, ap);
+    const int n = std::vsnprintf(small, sizeof small, fmt, ap);
     va_end(ap);
-    if (n > 0) {
+    if (n > 0 && (size_t)n < sizeof small) {
+        out->append(small, (size_t)n);
+    } else if (n > 0) {
         const size_t at = out->size();
         out->resize(at + (size_t)n + 1);
         std::vsnprintf(&(*out)[at], (size_t)n + 1, fmt, again);

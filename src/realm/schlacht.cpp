@@ -2,9 +2,11 @@
 // view's place and the detail view's counters.
 #include "realm/schlacht.h"
 
+#include <charconv>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <map>
 
 #include "platform/files.h"
 #include "platform/memfile.h"
@@ -20,13 +22,16 @@ const char *S(const LocStr &s) { return GetString(&s); }
 void Append(std::string *out, const char *fmt, ...) __attribute__((format(printf, 2, 3)));
 void Append(std::string *out, const char *fmt, ...)
 {
+    char small[512];
     va_list ap;
     va_start(ap, fmt);
     va_list again;
     va_copy(again, ap);
-    const int n = std::vsnprintf(nullptr, 0, fmt, ap);
+    const int n = std::vsnprintf(small, sizeof small, fmt, ap);
     va_end(ap);
-    if (n > 0) {
+    if (n > 0 && (size_t)n < sizeof small) {
+        out->append(small, (size_t)n);
+    } else if (n > 0) {
         const size_t at = out->size();
         out->resize(at + (size_t)n + 1);
         std::vsnprintf(&(*out)[at], (size_t)n + 1, fmt, again);
@@ -80,14 +85,30 @@ std::string ComposeSchlachtCSV(const st_KRIG *krig, const SchlachtNamen &names)
             if (c == ';' || c == '\n' || c == '\r') c = ' ';
         return s;
     };
+    // Each player's name is looked up once, however many battles he fought.
+    std::map<ULONG, std::string> known;
+    auto name = [&](ULONG id) -> const std::string & {
+        auto it = known.find(id);
+        if (it == known.end()) it = known.emplace(id, field(SchlachtName(names, id))).first;
+        return it->second;
+    };
     const ULONG n = KriegAnzahl(krig);
     const st_KRIG_EXT *k = KriegEintraege(krig);
     for (ULONG i = 0; i < n; ++i) {
         if (k[i].Result > 4) continue;
-        Append(&t, "%s;%s;%d;%d;%d;%d;%d;%d;%d;%d;\n", field(SchlachtName(names, k[i].Angreifer.SpielerID)).c_str(),
-               field(SchlachtName(names, k[i].Verteidiger.SpielerID)).c_str(), (int)k[i].Verteidiger.X_Pos,
-               (int)k[i].Verteidiger.Y_Pos, (int)k[i].AngTote, (int)k[i].AngLebende, (int)k[i].AngErschoepfung,
-               (int)k[i].VerTote, (int)k[i].VerLebende, (int)k[i].VerErschoepfung);
+        t += name(k[i].Angreifer.SpielerID);
+        t += ';';
+        t += name(k[i].Verteidiger.SpielerID);
+        t += ';';
+        for (LONG v : {(LONG)k[i].Verteidiger.X_Pos, (LONG)k[i].Verteidiger.Y_Pos, (LONG)k[i].AngTote,
+                       (LONG)k[i].AngLebende, (LONG)k[i].AngErschoepfung, (LONG)k[i].VerTote, (LONG)k[i].VerLebende,
+                       (LONG)k[i].VerErschoepfung}) {
+            char digits[16];
+            const auto r = std::to_chars(digits, digits + sizeof digits, v);
+            t.append(digits, r.ptr);
+            t += ';';
+        }
+        t += '\n';
     }
     return t;
 }
