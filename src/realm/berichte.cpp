@@ -150,10 +150,10 @@ std::string ComposeCountryReport(const st_LAND &land, ULONG vertrauen, ULONG cap
 {
     std::string t = S(_VEK_BERICHTE_REICHSTEXT1);
     const std::pair<ULONG, const LocStr *> people[] = {
-        {land.AnzVolk, &_VEK_BERICHTE_REICHSTEXT2},    {land.Einwanderer, &_VEK_BERICHTE_REICHSTEXT3},
-        {land.Auswanderer, &_VEK_BERICHTE_REICHSTEXT4}, {land.Geborene, &_VEK_BERICHTE_REICHSTEXT5},
-        {land.Gestorbene, &_VEK_BERICHTE_REICHSTEXT6},  {land.Kriegstote, &_VEK_BERICHTE_REICHSTEXT8},
-        {land.Desertierte, &_VEK_BERICHTE_REICHSTEXT9}};
+        {(ULONG)land.AnzVolk, &_VEK_BERICHTE_REICHSTEXT2},    {(ULONG)land.Einwanderer, &_VEK_BERICHTE_REICHSTEXT3},
+        {(ULONG)land.Auswanderer, &_VEK_BERICHTE_REICHSTEXT4}, {(ULONG)land.Geborene, &_VEK_BERICHTE_REICHSTEXT5},
+        {(ULONG)land.Gestorbene, &_VEK_BERICHTE_REICHSTEXT6},  {(ULONG)land.Kriegstote, &_VEK_BERICHTE_REICHSTEXT8},
+        {(ULONG)land.Desertierte, &_VEK_BERICHTE_REICHSTEXT9}};
     for (const auto &p : people) Append(&t, " %s %s", Column(p.first, 6).c_str(), S(*p.second));
     Append(&t, " %s %s\n\n", Column(vertrauen, 6).c_str(), S(_VEK_KORNLAGER_VERTRAUEN));
     Append(&t, " %s %s\n", Column(capacity, 9).c_str(), S(_VEK_BERICHTE_LAGER_KAPAZITAET));
@@ -256,10 +256,10 @@ std::string ComposeTaxesReport(const st_TAXE *taxe)
     if (!taxe) return S(_VEK_BERICHTE_NOSTEUERN);
     std::string t = S(_VEK_BERICHTE_KORNTEXT28);
     Append(&t, " %06" PRIu64 " %s...\n", (uint64_t)taxe->GrundsteuerLast, S(_VEK_BERICHTE_STEUERNTEXT1));
-    const std::pair<ULONG, const LocStr *> more[] = {{taxe->JustizLast, &_VEK_BERICHTE_STEUERNTEXT2},
-                                                     {taxe->ZollLast, &_VEK_BERICHTE_STEUERNTEXT3},
-                                                     {taxe->HQLast, &_VEK_BERICHTE_STEUERNTEXT4},
-                                                     {taxe->KirchensteuerLast, &_VEK_BERICHTE_STEUERNTEXT6}};
+    const std::pair<ULONG, const LocStr *> more[] = {{(ULONG)taxe->JustizLast, &_VEK_BERICHTE_STEUERNTEXT2},
+                                                     {(ULONG)taxe->ZollLast, &_VEK_BERICHTE_STEUERNTEXT3},
+                                                     {(ULONG)taxe->HQLast, &_VEK_BERICHTE_STEUERNTEXT4},
+                                                     {(ULONG)taxe->KirchensteuerLast, &_VEK_BERICHTE_STEUERNTEXT6}};
     uint64_t summe = taxe->GrundsteuerLast;
     for (const auto &m : more) {
         Append(&t, " %6.6" PRIu64 " %s...\n", (uint64_t)m.first, S(*m.second));
@@ -267,10 +267,10 @@ std::string ComposeTaxesReport(const st_TAXE *taxe)
     }
     t += " --------------------------------------------\n";
     Append(&t, " %6.6" PRIu64 " %s...\n\n", summe, S(_VEK_BERICHTE_STEUERNTEXT5));
-    const std::pair<ULONG, const LocStr *> rest[] = {{taxe->Markthallen, &_VEK_BERICHTE_STEUERNTEXT7},
-                                                     {taxe->Schiffskosten, &_VEK_BERICHTE_STEUERNTEXT8},
-                                                     {taxe->ZehnteEinnahme, &_VEK_BERICHTE_STEUERNTEXT9},
-                                                     {taxe->ZehnteAusgabe, &_VEK_BERICHTE_STEUERNTEXT10}};
+    const std::pair<ULONG, const LocStr *> rest[] = {{(ULONG)taxe->Markthallen, &_VEK_BERICHTE_STEUERNTEXT7},
+                                                     {(ULONG)taxe->Schiffskosten, &_VEK_BERICHTE_STEUERNTEXT8},
+                                                     {(ULONG)taxe->ZehnteEinnahme, &_VEK_BERICHTE_STEUERNTEXT9},
+                                                     {(ULONG)taxe->ZehnteAusgabe, &_VEK_BERICHTE_STEUERNTEXT10}};
     for (const auto &r : rest) Append(&t, " %6.6" PRIu64 " %s...\n\n", (uint64_t)r.first, S(*r.second));
     t += S(_VEK_BERICHTE_KORNTEXT29);
     return t;
@@ -329,7 +329,9 @@ BOOL ComposeTradeReport(const st_WARE *ware, const st_ANTW *players, ULONG ownID
     for (ULONG i = 0; i < list->Elemente; ++i, node = node->Next)
         wares.push_back(reinterpret_cast<WareListEntry *>(node)->Ware);
     DeleteList(list, LIST_FREE_OWNED);
-    auto key = [](const st_WARE_EXT &w) { return std::make_tuple(w.Info, w.DateInSec, w.KaeuferPreis, w.WarenAnzahl); };
+    auto key = [](const st_WARE_EXT &w) {
+        return std::make_tuple((ULONG)w.Info, (ULONG)w.DateInSec, (ULONG)w.KaeuferPreis, (ULONG)w.WarenAnzahl);
+    };
     std::stable_sort(wares.begin(), wares.end(),
                      [&](const st_WARE_EXT &a, const st_WARE_EXT &b) { return key(a) > key(b); });
     auto nameOf = [&](ULONG id, char *name) {

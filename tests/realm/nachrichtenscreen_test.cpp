@@ -129,7 +129,7 @@ TEST(DemoBattles, SeaFightLetter)
     auto *players = static_cast<st_ANTW *>(LoadChunk2Mem(ID_ANTW, "./Data/SpielerList.vek"));
     ASSERT_NE(krig, nullptr);
     ASSERT_EQ(KriegAnzahl(krig), 4u);
-    for (ULONG i = 0; i < 4; ++i) EXPECT_NE(KriegEintraege(krig)[i].Result, 3u) << "no town of the player lost";
+    for (ULONG i = 0; i < 4; ++i) EXPECT_NE((ULONG)KriegEintraege(krig)[i].Result, 3u) << "no town of the player lost";
     const SchlachtNamen names{7, "Demoland", players};
     WORD index = 1;
     const st_KRIG_EXT *rec = nullptr;

@@ -138,22 +138,22 @@ TEST(BattleLetter, CategoriesWrapAndSalutations)
     BOOL detail = FALSE;
     WORD i = 2;
     EXPECT_EQ(Letter(&k, 1, &i, &detail, &rec).rfind(" Fight 3 of 3\n\n My Lord,", 0), 0u);
-    EXPECT_EQ(rec->Angreifer.X_Pos, 4u);
+    EXPECT_EQ((ULONG)rec->Angreifer.X_Pos, 4u);
     ++i;  // FORW
     Letter(&k, 1, &i, &detail, &rec);
     EXPECT_EQ(i, 0);
-    EXPECT_EQ(rec->Angreifer.X_Pos, 2u) << "the first town battle";
+    EXPECT_EQ((ULONG)rec->Angreifer.X_Pos, 2u) << "the first town battle";
     --i;  // BACK on the first
     Letter(&k, 1, &i, &detail, &rec);
     EXPECT_EQ(i, 2);
-    EXPECT_EQ(rec->Angreifer.X_Pos, 4u) << "the third town battle";
+    EXPECT_EQ((ULONG)rec->Angreifer.X_Pos, 4u) << "the third town battle";
 
     WORD land = 3;
     EXPECT_EQ(Letter(&k, 0, &land).rfind(" Fight 4 of 4\n\n", 0), 0u);
     const std::vector<UBYTE> two = Krig({Battle(5, OWN, ENEMY, 10, 10), Battle(7, OWN, ENEMY, 20, 20)});
     Letter(&two, 2, &land, &detail, &rec);
     EXPECT_EQ(land, 0);
-    EXPECT_EQ(rec->Verteidiger.X_Pos, 10u) << "a category of two shows its first";
+    EXPECT_EQ((ULONG)rec->Verteidiger.X_Pos, 10u) << "a category of two shows its first";
     EXPECT_EQ(Letter(&two, 2, &land).rfind("Fight 1 of 2\n\nMy Lord,", 0), 0u) << "ship battles: no leading blank";
 
     const std::string nofight = GetString(&_VEK_NACHRICHTEN_NOFIGHT);
