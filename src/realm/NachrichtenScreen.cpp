@@ -256,9 +256,12 @@ void ShowSchlacht(LokaleDatenNachrichten *ld)
         }
         RastPort *rp = DisplayRastPort();
         SetFont(rp, font);
-        const std::string ang = SchlachtName({PlayerInfo.SpielerID, PlayerInfo.Spielname, nullptr}, k.Angreifer.SpielerID);
-        const std::string ver =
-            SchlachtName({PlayerInfo.SpielerID, PlayerInfo.Spielname, nullptr}, k.Verteidiger.SpielerID);
+        st_ANTW *players = IsFilePresent(kPlayerList) ? static_cast<st_ANTW *>(LoadChunk2Mem(ID_ANTW, kPlayerList))
+                                                       : nullptr;
+        const SchlachtNamen names{PlayerInfo.SpielerID, PlayerInfo.Spielname, players};
+        const std::string ang = SchlachtName(names, k.Angreifer.SpielerID);
+        const std::string ver = SchlachtName(names, k.Verteidiger.SpielerID);
+        FreeVec(players);
         ZeichneGrundbox40(rp, 20, 20, 240, (UWORD)(bild.Colour + 1), ang.c_str());
         ZeichneGrundbox40(rp, 380, 20, 240, bild.Colour, ver.c_str());
         if (sfx[0]) SfxPlayer(kSfxFirst, 0, 1);
