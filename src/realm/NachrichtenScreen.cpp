@@ -55,6 +55,7 @@ void ShowMapView(LokaleDatenNachrichten *ld)
         RastPort *rp = DisplayRastPort();
         SetAPen(rp, 11);
         RectFill(rp, kMapX, kMapY, kMapX + kMapW, kMapY + kMapH);
+        PresentRect(rp->BitMap, kMapX, kMapY, kMapW + 1, kMapH + 1);
         return;
     }
     ULONG X, Y;
@@ -97,6 +98,7 @@ void ZeichneGrundbox40(RastPort *rp, LONG x, LONG y, LONG w, UWORD colour, const
     RectFill(rp, x + 3, y + 3, x + w - 4, y + 36);
     PrintText(rp, (UWORD)(x + 3), (UWORD)(y + 3), (UWORD)(x + w - 4), (UWORD)(y + 36), text, fill[c], 162,
               PT_CENTER | PT_BASELINE | PT_FILL | PT_VCENTER | PT_OUTLINE);
+    PresentRect(rp->BitMap, x, y, w, 40);
 }
 
 std::string Zeile(const LocStr &label, ULONG value)

@@ -137,6 +137,7 @@ void ZeichneStatistik(LokaleDatenStatistik *ld)
         for (const StatistikPunkt &p : c.Punkte) Draw(rp, p.x, p.y);
     }
     PrintPeriod(ld);
+    PresentRect(rp->BitMap, g.X0, g.Y0, g.X1 - g.X0 + 1, g.Y1 - g.Y0 + 1);
 }
 
 // Moves entry i of from to the end of to, switched off.
@@ -226,6 +227,7 @@ BOOL LegendeStatistikScreen(LokaleDatenStatistik *ld)
             Text(rp, ld->KategorieListe2[i].Name, (ULONG)std::strlen(ld->KategorieListe2[i].Name));
         }
         ScreenRestoreClip(copy, a.X0, a.Y0, w, h);
+        PresentRect(DisplayRastPort()->BitMap, a.X0, a.Y0, w, h);
         FreeVec(rp);
         DrawAllGadgets(DisplayRastPort(), r);
         return true;
