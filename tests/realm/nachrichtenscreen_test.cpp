@@ -4,6 +4,8 @@
 // battles. The demo set's own letters and table file are checked as text.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "common/scriptinput.h"
 #include "common/shareddemo.h"
 #include "common/testutil.h"
@@ -115,6 +117,12 @@ TEST_P(BattleNewsScreen, WithoutBattlesNothingIsWrittenAndAugeDoesNothing)
     ASSERT_EQ(p.size(), 3u);
     EXPECT_EQ(Part(p[1], 0, 40, 640, 440), Part(p[0], 0, 40, 640, 440));
     EXPECT_NE(Letter(p[2]), Letter(p[1])) << "the sea letter's salutation has no blank lines";
+    // Without a battle the map area is filled with pen 11.
+    const std::vector<ULONG> map = MapView(p[0]);
+    EXPECT_EQ(std::count(map.begin(), map.end(), map[0]), (long)map.size());
+    if (GetParam() == 8) {
+        EXPECT_EQ(map[0], 11u);
+    }
     EXPECT_FALSE(Exists(ARMY_CSV));
 }
 
