@@ -14,6 +14,7 @@
 #include "map/map.h"
 #include "military/military.h"
 #include "net/net.h"
+#include "online/online.h"
 #include "platform/prefs.h"
 #include "platform/system.h"
 #include "realm/realm.h"

@@ -344,6 +344,10 @@ constexpr UBYTE LAYOUT_LASTPOINT_SIZE = 0x08;  // the last point holds the symbo
 constexpr UBYTE LAYOUT_FULL_AREA_LAST = 0x10;  // the last gadget is the map area under all others
 constexpr UBYTE LAYOUT_WIDE_LABELS = 0x20;    // the screen prints labels wider than a face on its
                                               // buttons: rows of few, spread over the whole width
+constexpr UBYTE LAYOUT_POINT_GRID = 0x80;     // the first area gadget takes the whole upper band and
+                                              // the points stand in a grid inside it, POINT_GRID_W x
+                                              // POINT_GRID_H apart: what is drawn at them is clicked there
+constexpr int POINT_GRID_W = 112, POINT_GRID_H = 100;
 
 // One screen description file. Counts are the records the screen relies on;
 // every file also holds at least one record of each kind a screen may ask
@@ -422,7 +426,7 @@ inline constexpr ScreenLayout ScreenLayouts[] = {
     {"KornLager.dat", 56, 3, 56, 0, 0, 0, "EXIT|TOWN", 0, 0, 0, 0, 0, 0, 0, 0, 0, LAYOUT_TITLE_AREA},
     {"KornLagerReq.dat", 56, 55, 155, 62, 45, 0, "UP00|DO00|UP01|DO01|UP02|DO02|BOX1|BOX2|BOX3|INFO|OKOK|EXIT", 0, 0,
      0, 3, 12, 0, 0, 0, 0, 0},
-    {"Lager.dat", 61, 1027, 61, 0, 0, 0, "CH00|EXIT", 0, 0, 0, 0, 0, 0, 0, 0, 10, 0},
+    {"Lager.dat", 61, 1027, 61, 0, 0, 0, "CH00|EXIT", 0, 0, 0, 0, 0, 0, 0, 0, 10, LAYOUT_POINT_GRID},
     {"LagerReq.dat", 61, 3, 69, 144, 64, 0, "OKOK|EXIT", 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
     {"Luxus.dat", 919, 1591, 919, 0, 0, 0, "CH00|LE00|RE00|BOX1|ROH0|ROH1|ROH2|SX00|UP00|DO00|SL00|IN00|OKOK|EXIT",
      0, 8, 0, 0, 5, 0, 0, 11, 3, 0},

@@ -236,6 +236,14 @@ LayoutPlan PlanOne(size_t index, const ScreenLayout &l)
         RecordPlan &r = p.kinds[KIND_RECHTECK][0];
         r.box = {0, 0, 360, 200};
     }
+    if ((l.flags & LAYOUT_POINT_GRID) && !areas.empty()) {
+        p.gadgets[areas[0]].box = upper;
+        const int cols = std::max(1, upper.w() / POINT_GRID_W);
+        for (size_t i = 0; i < p.kinds[KIND_PUNKT].size(); ++i) {
+            const int x = upper.x0 + (int)(i % cols) * POINT_GRID_W, y = upper.y0 + (int)(i / cols) * POINT_GRID_H;
+            p.kinds[KIND_PUNKT][i].box = {x, y, x + 4, y + 4};
+        }
+    }
     for (const LayoutBox &b : LayoutBoxes)
         if (!b.code && std::string(b.file) == l.file && b.index < p.kinds[b.kind].size())
             p.kinds[b.kind][b.index].box = {b.x0, b.y0, b.x1, b.y1};
