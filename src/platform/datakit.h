@@ -580,6 +580,39 @@ inline constexpr LayoutRecordPlace LayoutRecordPlaces[] = {
     {"Bau.dat", KIND_PUNKT, 0, 604, 444, 604, 444, 0},
 };
 
+// Areas a screen draws into at sizes of its own: a gadget (by code) or a
+// record (by kind and index), in the layout's coordinates.
+struct LayoutBox {
+    const char *file;
+    const char *code;  // the gadget over the area, or null for a record
+    UBYTE kind, index;
+    UWORD x0, y0, x1, y1;
+};
+inline constexpr LayoutBox LayoutBoxes[] = {
+    // Reports: the slider beside the report's box.
+    {"Berichte.dat", "SL00", 0, 0, 567, 105, 581, 320},
+    // Battle news: the three headings, the letter and its slider (the map view lies at 102, 238).
+    {"Nachrichten.dat", nullptr, KIND_LOCALETEXTBOX, 0, 20, 60, 250, 76},
+    {"Nachrichten.dat", nullptr, KIND_LOCALETEXTBOX, 1, 20, 80, 250, 96},
+    {"Nachrichten.dat", nullptr, KIND_LOCALETEXTBOX, 2, 20, 100, 250, 116},
+    {"Nachrichten.dat", nullptr, KIND_RECHTECK, 0, 20, 140, 250, 156},
+    {"Nachrichten.dat", nullptr, KIND_RECHTECK, 1, 20, 170, 250, 186},
+    {"Nachrichten.dat", nullptr, KIND_RECHTECK, 2, 20, 200, 250, 216},
+    {"Nachrichten.dat", nullptr, KIND_RECHTECK, 3, 102, 238, 262, 406},
+    {"Nachrichten.dat", nullptr, KIND_RECHTECK, 4, 290, 60, 600, 400},
+    {"Nachrichten.dat", nullptr, KIND_RECHTECK, 5, 604, 60, 618, 400},
+    {"Nachrichten.dat", "SL00", 0, 0, 604, 60, 618, 400},
+    // Statistics: the two lists with their sliders and the graph area.
+    {"Statistik.dat", nullptr, KIND_RECHTECK, 0, 40, 60, 290, 200},
+    {"Statistik.dat", nullptr, KIND_RECHTECK, 1, 294, 60, 308, 200},
+    {"Statistik.dat", nullptr, KIND_RECHTECK, 2, 330, 60, 580, 200},
+    {"Statistik.dat", nullptr, KIND_RECHTECK, 3, 584, 60, 598, 200},
+    {"Statistik.dat", nullptr, KIND_RECHTECK, 4, 40, 220, 600, 420},
+    {"Statistik.dat", "LS01", 0, 0, 40, 60, 290, 200},
+    {"Statistik.dat", "LS02", 0, 0, 330, 60, 580, 200},
+    {"StatistikLegende.dat", nullptr, KIND_RECHTECK, 0, 120, 90, 520, 390},
+};
+
 // Orders the screens rely on: the map's buttons and area, the story box's page
 // buttons, the residence's blank-padded code, the research fields.
 static_assert(LayoutGadgetCount(ScreenLayouts[ScreenLayoutIndex("Karte1024.dat")]) >= 24);

@@ -354,18 +354,33 @@ bool WritePools()
         e.Status = sp.owner == PLAYER ? 5 : 0;  // the player's specialist is hired
         spez.Add(e);
     }
+    // Battles of every kind the news screen tells: a land battle and a town
+    // battle the player attacked, pirates he hunted, and a sea fight in which
+    // his ship held off the neighbour's. No town of his was lost (that would
+    // change the bard's story).
     ChunkBuffer krig(ID_KRIG, VERSION_V001);
-    krig.Add((ULONG)3);
+    krig.Add((ULONG)4);
     const struct {
         HexPos at;
         ULONG result;
         ULONG enemy;
-    } battles[] = {{{121, 58}, 1, NEIGHBOUR}, {CAPITAL, 4, NEIGHBOUR}, {{119, 61}, 7, (ULONG)-3}};
+        bool defending;
+    } battles[] = {{{121, 58}, 1, NEIGHBOUR, false},
+                   {CAPITAL, 4, NEIGHBOUR, false},
+                   {{119, 61}, 7, (ULONG)-3, false},
+                   {{117, 62}, 6, NEIGHBOUR, true}};
     for (const auto &b : battles) {
         st_KRIG_EXT k = Zeroed<st_KRIG_EXT>();
-        k.Angreifer = Figure(PLAYER, FID_LEICHTE_INFANTRIE, 5, b.at, 0);
-        k.Verteidiger = Figure(b.enemy, FID_LEICHTE_INFANTRIE, 1, b.at, 0);
-        k.Result = b.result, k.AngLebende = 180, k.VerLebende = 40, k.AngTote = 20, k.VerTote = 60;
+        if (b.defending) {
+            k.Angreifer = Figure(b.enemy, FID_KRIEGSSCHIFF_KLEIN, 2, b.at, 0);
+            k.Verteidiger = Figure(PLAYER, FID_KRIEGSSCHIFF_KLEIN, 6, b.at, 0);
+            k.Result = b.result, k.AngRuestungsklasse = 6, k.AngErschoepfung = 6, k.VerRuestungsklasse = 8;
+            k.VerErschoepfung = 5, k.AngLebende = 30, k.AngTote = 12, k.VerLebende = 45, k.VerTote = 5;
+        } else {
+            k.Angreifer = Figure(PLAYER, FID_LEICHTE_INFANTRIE, 5, b.at, 0);
+            k.Verteidiger = Figure(b.enemy, FID_LEICHTE_INFANTRIE, 1, b.at, 0);
+            k.Result = b.result, k.AngLebende = 180, k.VerLebende = 40, k.AngTote = 20, k.VerTote = 60;
+        }
         krig.Add(k);
     }
     ChunkBuffer antw(ID_ANTW, VERSION_V001);
