@@ -148,12 +148,12 @@ struct Basis {
     }
 };
 
-void Advisor(const LocStr &s) { ChiefMessage(66, 168, 180, 0, 0, 0, CHIEF_OK, GetString(&s), 7); }
-BOOL Frage(const LocStr &s) { return ChiefMessage(66, 168, 180, 0, 0, 0, CHIEF_OKCANCEL, GetString(&s), 7) == 0; }
+void Advisor(const LocStr &s) { KaserneDialogHooks.Message(GetString(&s)); }
+BOOL Frage(const LocStr &s) { return KaserneDialogHooks.Ask(GetString(&s)) == 0; }
 BOOL NameBox(const LocStr &prompt, const LocStr &info, std::string &name)
 {
     char buffer[EINGABE_MAX + 1] = {};
-    const char *t = EingabeBox(buffer, 180, 200, GetString(&prompt), GetString(&info), 0);
+    const char *t = KaserneDialogHooks.Eingabe(buffer, GetString(&prompt), GetString(&info), 0);
     if (!t) return 0;
     name = t;
     return 1;
@@ -239,7 +239,16 @@ struct Verwaltung : Basis {
     }
 };
 
+void BoxMessage(const char *t) { ChiefMessage(66, 168, 180, 0, 0, 0, CHIEF_OK, t, 7); }
+LONG BoxAsk(const char *t) { return ChiefMessage(66, 168, 180, 0, 0, 0, CHIEF_OKCANCEL, t, 7); }
+char *BoxEingabe(char *buffer, const char *prompt, const char *info, ULONG flags)
+{
+    return EingabeBox(buffer, 180, 200, prompt, info, flags);
+}
+
 }  // namespace
+
+KaserneDialoge KaserneDialogHooks = {BoxMessage, BoxAsk, BoxEingabe, TextBox};
 
 // ---- the management requester ----
 
@@ -309,7 +318,7 @@ LONG ArmyManagment(KaserneScreenDaten *st)
         else if (id == MakeGadgetID("ST01")) {
             char buffer[EINGABE_MAX + 1] = {};
             std::snprintf(buffer, sizeof buffer, "%d", (int)d.NewArmy);
-            const char *t = EingabeBox(buffer, 180, 200, GetString(&_VEK_KASREQ1_STAT_EINHEITEN), "", EINGABE_DIGITS);
+            const char *t = KaserneDialogHooks.Eingabe(buffer, GetString(&_VEK_KASREQ1_STAT_EINHEITEN), "", EINGABE_DIGITS);
             if (t) ArmyManagmentInputBox(&d, t);
             v.Zahlen();
         } else if (id == MakeGadgetID("U100")) v.Armeen.Scroll(SLIDER_UP10);
@@ -327,7 +336,7 @@ LONG ArmyManagment(KaserneScreenDaten *st)
         else if (id == MakeGadgetID("B104")) neu = ArmyManagmentDeleteArmy(&d, v.Fragen);
         else if (id == MakeGadgetID("B105")) neu = ArmyManagmentRaiseUpArmy(&d, v.Fragen);
         else if (id == MakeGadgetID("B106")) neu = ArmyManagmentRenameArmy(&d, v.Fragen);
-        else if (id == MakeGadgetID("INF1")) TextBox(GetString(&_VEK_KASERNE_INFOTEXT1));
+        else if (id == MakeGadgetID("INF1")) KaserneDialogHooks.Text(GetString(&_VEK_KASERNE_INFOTEXT1));
         else if (id == MakeGadgetID("OK01")) {
             if (!KaserneOk(st)) ergebnis = 1;
             fertig = true;
@@ -491,7 +500,7 @@ LONG ArmyTraining(KaserneScreenDaten *st)
         else if (id == MakeGadgetID("U201")) panel.Scroll(SLIDER_UP10);
         else if (id == MakeGadgetID("D201")) panel.Scroll(SLIDER_DOWN10);
         else if (id == MakeGadgetID("S201")) panel.Scroll((UWORD)std::max<LONG>(GetMouseY(), 0));
-        else if (id == MakeGadgetID("INF2")) TextBox(GetString(&_VEK_TRAININGREQ_INFO));
+        else if (id == MakeGadgetID("INF2")) KaserneDialogHooks.Text(GetString(&_VEK_TRAININGREQ_INFO));
         else if (id == MakeGadgetID("OK02")) {
             if (!KaserneOk(st)) ergebnis = 1;
             fertig = true;
@@ -697,7 +706,7 @@ LONG ArmyWeapons(KaserneScreenDaten *st)
         else if (id == MakeGadgetID("U301")) armeen.Scroll(SLIDER_UP10);
         else if (id == MakeGadgetID("D301")) armeen.Scroll(SLIDER_DOWN10);
         else if (id == MakeGadgetID("S301")) armeen.Scroll((UWORD)std::max<LONG>(GetMouseY(), 0));
-        else if (id == MakeGadgetID("INF3")) TextBox(GetString(&_VEK_WAFFENREQ_INFO));
+        else if (id == MakeGadgetID("INF3")) KaserneDialogHooks.Text(GetString(&_VEK_WAFFENREQ_INFO));
         else if (id == MakeGadgetID("OK03")) {
             if (!KaserneOk(st)) ergebnis = 0;
             fertig = true;

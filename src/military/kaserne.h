@@ -1,5 +1,6 @@
 // The barracks screen and its three requesters: what they share.
 #pragma once
+#include <string>
 #include "platform/types.h"
 #include "world/kaserne.h"
 
@@ -17,6 +18,16 @@ struct KaserneScreenDaten {
     st_MovieBase *MovieBase = nullptr;
     st_Movie *Movies[KASERNE_MOVIES] = {};
 };
+
+// The boxes the barracks asks through (the advisor, its question, the input
+// box, the text box); tests put recorders here.
+struct KaserneDialoge {
+    void (*Message)(const char *text);
+    LONG (*Ask)(const char *text);                                   // 0 Ok
+    char *(*Eingabe)(char *buffer, const char *prompt, const char *info, ULONG flags);  // null: cancelled
+    LONG (*Text)(const char *text);
+};
+extern KaserneDialoge KaserneDialogHooks;
 
 void KaserneMoviesPause(KaserneScreenDaten *st, BOOL pause);
 // Ok of a requester: the kept map flushed around the journalled write. 1 or 0.
