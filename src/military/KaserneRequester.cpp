@@ -79,6 +79,19 @@ struct Liste {
     }
 };
 
+// A press, not the moves with the button held that follow it.
+struct Druck {
+    bool Unten = false;
+    bool Neu(ULONG code)
+    {
+        if (code == EVENT_LEFTUP) Unten = false;
+        if (code != EVENT_LEFTDOWN) return false;
+        const bool neu = !Unten;
+        Unten = true;
+        return neu;
+    }
+};
+
 bool In(const Rechteck &r)
 {
     const LONG x = GetMouseX(), y = GetMouseY();
@@ -214,11 +227,13 @@ struct Verwaltung : Basis {
     LONG ZeileWaehlen(const std::vector<std::string> &zeilen)
     {
         ListeZeigen(zeilen);
+        Druck druck;
+        druck.Unten = true;   // the press that chose the operation
         for (;;) {
             const ULONG code = GetKey(GETKEY_TICKS);
             if (code == EVENT_TICK) continue;
             if (code == KEY_ESCAPE) break;
-            if (code == EVENT_LEFTDOWN && In(Region->Rechteck[2])) {
+            if (druck.Neu(code) && In(Region->Rechteck[2])) {
                 const LONG z = Armeen.Klick(zeilen.size());
                 if (z >= 0) {
                     ListeZeigen(ArmeeZeilen());
@@ -249,6 +264,7 @@ char *BoxEingabe(char *buffer, const char *prompt, const char *info, ULONG flags
 }  // namespace
 
 KaserneDialoge KaserneDialogHooks = {BoxMessage, BoxAsk, BoxEingabe, TextBox};
+void (*KaserneInfoHook)(const KaserneInfo &shown) = nullptr;
 
 // ---- the management requester ----
 
@@ -286,6 +302,7 @@ LONG ArmyManagment(KaserneScreenDaten *st)
     v.Fragen.Name = NameBox;
     v.Fragen.Zeile = [&v](const std::vector<std::string> &z) { return v.ZeileWaehlen(z); };
     v.AllesZeigen();
+    Druck druck;
     for (bool fertig = false; !fertig;) {
         CheckTitleBar(v.Region->TitleBar, st->FontA, 6);
         const ULONG code = GetKey(GETKEY_TICKS);
@@ -294,7 +311,7 @@ LONG ArmyManagment(KaserneScreenDaten *st)
             KaserneExit(&d);
             break;
         }
-        if (code == EVENT_LEFTDOWN && In(v.Region->Rechteck[2]) && !d.Armeen.empty()) {
+        if (druck.Neu(code) && In(v.Region->Rechteck[2]) && !d.Armeen.empty()) {
             const LONG z = v.Armeen.Klick(d.Armeen.size());
             if (z < 0) {
                 d.SelArmee = -1;
@@ -460,6 +477,7 @@ LONG ArmyTraining(KaserneScreenDaten *st)
     };
     alles();
     LONG ergebnis = 0;
+    Druck druck;
     for (bool fertig = false; !fertig;) {
         CheckTitleBar(b.Region->TitleBar, st->FontA, 6);
         const ULONG code = GetKey(GETKEY_TICKS);
@@ -468,7 +486,7 @@ LONG ArmyTraining(KaserneScreenDaten *st)
             KaserneExit(&d);
             break;
         }
-        if (code == EVENT_LEFTDOWN && In(b.Region->Rechteck[2]) && !tabelle.empty()) {
+        if (druck.Neu(code) && In(b.Region->Rechteck[2]) && !tabelle.empty()) {
             const LONG z = liste.Klick(tabelle.size());
             if (z < 0) {
                 KaserneTrainingAuswahl(&d, -1, -1);
@@ -622,6 +640,7 @@ LONG ArmyWeapons(KaserneScreenDaten *st)
             i = KaserneWaffenInfo(d.WaffenListe[(size_t)d.SelWaffe], zaehler);
         else if (zeigt == 2 && d.SelArmee >= 0 && d.SelTeil >= 0)
             i = KaserneTeilInfo(d.Armeen[(size_t)d.SelArmee].Teile[(size_t)d.SelTeil], zaehler);
+        if (KaserneInfoHook) KaserneInfoHook(i);
         RastPort *rp = DisplayRastPort();
         SetFont(rp, st->FontC);
         PrintText(rp, box.X0, (UWORD)(box.Y0 - 16), box.X1, (UWORD)(box.Y0 - 2), i.Titel.c_str(), 11, 7,
@@ -645,6 +664,7 @@ LONG ArmyWeapons(KaserneScreenDaten *st)
     armeenZeigen();
     infoZeigen();
     LONG ergebnis = 1;
+    Druck druck;
     for (bool fertig = false; !fertig;) {
         CheckTitleBar(b.Region->TitleBar, st->FontA, 6);
         const ULONG code = GetKey(GETKEY_TICKS);
@@ -653,7 +673,8 @@ LONG ArmyWeapons(KaserneScreenDaten *st)
             KaserneExit(&d);
             break;
         }
-        if (code == EVENT_LEFTDOWN && In(b.Region->Rechteck[2]) && !d.WaffenListe.empty()) {
+        const bool neu = druck.Neu(code);
+        if (neu && In(b.Region->Rechteck[2]) && !d.WaffenListe.empty()) {
             const LONG z = waffen.Klick(d.WaffenListe.size());
             if (z >= 0) {
                 if (z != d.SelWaffe || zeigt != 1) zaehler = 0;
@@ -664,7 +685,7 @@ LONG ArmyWeapons(KaserneScreenDaten *st)
             }
             continue;
         }
-        if (code == EVENT_LEFTDOWN && In(b.Region->Rechteck[3]) && !tabelle.empty()) {
+        if (neu && In(b.Region->Rechteck[3]) && !tabelle.empty()) {
             const LONG z = armeen.Klick(tabelle.size());
             if (z >= 0) {
                 if (z != armeeMarker) zaehler = 0;

@@ -45,5 +45,7 @@ LONG ArmyWeapons(KaserneScreenDaten *st);
 struct KaserneInfo {
     std::string Titel, Wert;
 };
+// Test seam: told what the weapons requester's box shows.
+extern void (*KaserneInfoHook)(const KaserneInfo &shown);
 KaserneInfo KaserneWaffenInfo(const Waffen &w, ULONG zaehler);
 KaserneInfo KaserneTeilInfo(const ArmeeEntry &t, ULONG zaehler);

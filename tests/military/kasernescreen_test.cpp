@@ -181,9 +181,13 @@ TEST_P(KaserneBildschirm, AClickBetweenTheLinesClearsTheSelection)
     EXPECT_EQ(said, std::vector<std::string>{GetString(&_VEK_KASERNE_CHOOSEARMY3)});
 }
 
+std::vector<std::string> shown;
+
 TEST_P(KaserneBildschirm, WeaponsRequesterCyclesAndExitWritesNothing)
 {
     const std::vector<Bytes> vorher = Stand();
+    shown.clear();
+    KaserneInfoHook = [](const KaserneInfo &i) { shown.push_back(i.Titel + "=" + i.Wert); };
     Click(screen, "SCHM");
     for (int i = 0; i < 4; ++i) PushClick(150, 104);   // the first weapon
     PushClick(400, 117);                               // the guard's part
@@ -193,9 +197,20 @@ TEST_P(KaserneBildschirm, WeaponsRequesterCyclesAndExitWritesNothing)
     Click(req3, "EXIT");
     PushEscape();
     EXPECT_EQ(KaserneScreen(), 39);
+    KaserneInfoHook = nullptr;
     EXPECT_EQ(texts, std::vector<std::string>{GetString(&_VEK_WAFFENREQ_INFO)});
     EXPECT_TRUE(said.empty());
     EXPECT_EQ(Stand(), vorher);
+    // The first weapon of the demo's stock is the tunic (1,000 pieces); then
+    // the guard's part, 200 men with a sword and a tunic.
+    auto t = [](ULONG id) { return std::string(GetStringFromID(id)); };
+    const std::vector<std::string> want = {
+        "=",   // nothing chosen yet
+        t(253) + "=1000 pieces", t(252) + "=0/0/0", t(453) + "=Armour", t(251) + "=0-0/0-0/0-0",
+        "People=200 Men", std::string("First weapon=") + KaserneWarenName(27), "Second weapon=not available",
+        "Shield=not available", "Helmet=not available", std::string("Armour=") + KaserneWarenName(15), "Type=Infantry",
+        "Exhaustion=0", "Experience=0"};
+    EXPECT_EQ(shown, want);
 }
 
 TEST_P(KaserneBildschirm, TrainingStartsAndOkWritesIt)
