@@ -135,10 +135,13 @@ WORD KaserneScreen()
                 next = 39;
                 break;
             }
-        } else if (id == MakeGadgetID("TRAI")) {
-            ArmyTraining(st);
-        } else if (id == MakeGadgetID("SCHM")) {
-            ArmyWeapons(st);
+        } else if (id == MakeGadgetID("TRAI") || id == MakeGadgetID("SCHM")) {
+            // Orders that could not be written send the player back to the town.
+            const bool fehler = id == MakeGadgetID("TRAI") ? ArmyTraining(st) != 0 : ArmyWeapons(st) == 0;
+            if (fehler) {
+                next = 39;
+                break;
+            }
         } else if (id == MakeGadgetID("GEHE")) {
             next = 278;
             break;

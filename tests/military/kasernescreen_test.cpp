@@ -21,6 +21,7 @@
 #include "store/converters.h"
 #include "store/store.h"
 #include "ui/screendat.h"
+#include "world/okjournal.h"
 #include "world/towns.h"
 #include "world/warehouse.h"
 
@@ -229,6 +230,22 @@ TEST_P(KaserneBildschirm, TrainingStartsAndOkWritesIt)
     ASSERT_NE(l, nullptr);
     EXPECT_EQ(((ArmeeList *)l->FirstNode)->Army.TrainingsRunden, 3u);
     DeleteArmyList(l);
+}
+
+// A write that fails changes nothing and sends the player back to the town.
+TEST_P(KaserneBildschirm, AFailedOkLeavesToTheTownWithTheFilesAsTheyWere)
+{
+    const std::vector<Bytes> vorher = Stand();
+    OkJournalStepHook = [](ULONG s) -> BOOL { return s != 2; };
+    for (const char *code : {"INFA", "TRAI", "SCHM"}) {
+        SCOPED_TRACE(code);
+        Click(screen, code);
+        Click(std::string(code) == "INFA" ? req1 : std::string(code) == "TRAI" ? req2 : req3,
+              std::string(code) == "INFA" ? "OK01" : std::string(code) == "TRAI" ? "OK02" : "OK03");
+        EXPECT_EQ(KaserneScreen(), 39);
+        EXPECT_EQ(Stand(), vorher);
+    }
+    OkJournalStepHook = nullptr;
 }
 
 INSTANTIATE_TEST_SUITE_P(Tiefen, KaserneBildschirm, ::testing::Values(8, 32));
