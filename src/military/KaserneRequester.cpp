@@ -155,7 +155,7 @@ struct Basis {
         Hinten = nullptr;
         if (GfxOffen) CloseKavorGfx(Gfx);
         GfxOffen = false;
-        ClearScreenRegion(Region);
+        if (Region) ClearScreenRegion(Region);
         Region = nullptr;
         KaserneMoviesPause(St, 0);
     }

@@ -159,7 +159,7 @@ WORD KaserneScreen()
         if (m) UnloadMovie(st->MovieBase, m);
     if (st->MovieBase) FreeMovieBase(st->MovieBase);
     FreeAllGadgets();
-    ClearScreenRegion(region);
+    if (region) ClearScreenRegion(region);
     CloseFont(st->FontC);
     CloseFont(st->FontB);
     CloseFont(st->FontA);

@@ -228,7 +228,8 @@ TEST_P(KaserneBildschirm, TrainingStartsAndOkWritesIt)
     ListHeader *l = ScanArmy2List(army);
     FreeVec(army);
     ASSERT_NE(l, nullptr);
-    EXPECT_EQ(((ArmeeList *)l->FirstNode)->Army.TrainingsRunden, 3u);
+    const ULONG runden = ((ArmeeList *)l->FirstNode)->Army.TrainingsRunden;
+    EXPECT_EQ(runden, 3u);
     DeleteArmyList(l);
 }
 

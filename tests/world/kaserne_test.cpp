@@ -20,6 +20,9 @@ namespace {
 
 constexpr ULONG kX = 120, kY = 60;
 
+// A packed record field read by value (it may lie unaligned).
+template <class T> T V(T v) { return v; }
+
 // What a rule said and asked; answers queued by the test.
 struct Recorder {
     std::vector<const LocStr *> said;
@@ -466,7 +469,7 @@ TEST(KaserneArmeen, DisbandGivesMenAndItemsBack)
     EXPECT_STREQ(s.ld.Armeen[0].Kopf.Name, "B");
     // The returned pieces got new stock records of their wares.
     EXPECT_EQ(s.ld.WarenListe.size(), 3u);
-    EXPECT_EQ(s.ld.WarenListe[0].Herkunft, 7u);
+    EXPECT_EQ(V(s.ld.WarenListe[0].Herkunft), 7u);
 }
 
 TEST(KaserneArmeen, RenameRefusesATakenName)
@@ -706,10 +709,10 @@ TEST(KaserneWaffen, ReturningRaisesTheStockRecordOrMakesOne)
     ASSERT_TRUE(ArmyWeaponsAddWeapon2List(&s.ld, 49, 15));
     EXPECT_EQ(s.ld.WaffenListe[1].Anzahl, 20u);
     ASSERT_EQ(s.ld.WarenListe.size(), 2u);
-    EXPECT_EQ(s.ld.WarenListe[0].WarenAnzahl, 25u);
-    EXPECT_EQ(s.ld.WarenListe[1].WarenTyp, 37u);
-    EXPECT_EQ(s.ld.WarenListe[1].WarenAnzahl, 15u);
-    EXPECT_EQ(s.ld.WarenListe[1].Info, 5u);
+    EXPECT_EQ(V(s.ld.WarenListe[0].WarenAnzahl), 25u);
+    EXPECT_EQ(V(s.ld.WarenListe[1].WarenTyp), 37u);
+    EXPECT_EQ(V(s.ld.WarenListe[1].WarenAnzahl), 15u);
+    EXPECT_EQ(V(s.ld.WarenListe[1].Info), 5u);
     EXPECT_FALSE(ArmyWeaponsAddWeapon2List(&s.ld, 71, 15));
 }
 
