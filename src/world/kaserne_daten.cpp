@@ -270,6 +270,15 @@ bool FigurenAbgleichen(LokalDataKaserne *ld, std::vector<st_MOVE_EXT> &figuren, 
 BOOL WriteKasernenData(LokalDataKaserne *ld)
 {
     if (!ld->AktiveStadt) return 0;
+    // Items moved while the stock could not be read would be lost (or made)
+    // when the armies are written without it.
+    const auto gleich = [](const std::vector<st_WARE_EXT> &a, const std::vector<st_WARE_EXT> &b) {
+        return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof a[0]) == 0);
+    };
+    if (ld->WarenNurLesen && !gleich(ld->WarenListe, ld->MerkWaren)) {
+        std::printf("WriteKaserneData: Das Lager ist unlesbar, die Waffen koennen nicht zurueck!\n");
+        return 0;
+    }
     char stadtPfad[160];
     if (!StadtDatei(stadtPfad, sizeof stadtPfad, ld->AktiveStadt->Stadtname, ".vek")) {
         std::printf("WriteKaserneData: Konnte Stadt nicht abspeichern!\n");

@@ -312,6 +312,7 @@ TEST_F(KaserneDemo, ExitPutsMenAndItemsBack)
 
 TEST_F(KaserneDemo, AnUnreadableArmyChunkOrStockIsNotOverwritten)
 {
+    const Bytes poolGut = ReadBytes(POOL_OUT);
     // An ARMY count past its length, patched into the pool file (big-endian).
     Bytes pool = ReadBytes(POOL_OUT);
     const std::string text(pool.begin(), pool.end());
@@ -333,8 +334,19 @@ TEST_F(KaserneDemo, AnUnreadableArmyChunkOrStockIsNotOverwritten)
     vektest::WriteBytes(WAREN_FILE, ware);
     EXPECT_FALSE(KaserneLadeWaren(&ld));
     EXPECT_TRUE(ld.WarenNurLesen);
+    KaserneOeffnen(&ld);
     ASSERT_TRUE(WriteKasernenData(&ld));
     EXPECT_EQ(ReadBytes(WAREN_FILE), ware);
+    // A disband would hand the guard's swords to a stock that is not written: refused whole.
+    vektest::WriteBytes(POOL_OUT, poolGut);
+    ASSERT_TRUE(ReadKasernenData(&ld, 0));
+    ASSERT_FALSE(ld.ArmeenNurLesen);
+    const Bytes pool1 = ReadBytes(POOL_OUT), town1 = ReadBytes(kTown);
+    ld.SelArmee = 0;
+    ASSERT_TRUE(ArmyManagmentDeleteArmy(&ld, f));
+    EXPECT_FALSE(WriteKasernenData(&ld));
+    EXPECT_EQ(ReadBytes(POOL_OUT), pool1);
+    EXPECT_EQ(ReadBytes(kTown), town1);
 }
 
 TEST_F(KaserneDemo, HostileArmies)
