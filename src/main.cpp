@@ -18,6 +18,7 @@
 #include "gfx/sdlinit.h"
 #include "platform/system.h"
 #include "store/store.h"
+#include "world/okjournal.h"
 #include "world/towns.h"
 #include "turn/turn.h"
 
@@ -43,6 +44,8 @@ int main(int argc, char **argv)
     std::printf("OpenLibraries()\n");
     if (OpenLibraries() != 0) return 1;
     FinishInterruptedLoad();
+    FinishInterruptedNewGame();
+    OkJournalRestore();
     std::printf("CheckSystem()\n");
     CheckSystem();
     std::printf("SetupSystem()\n");
