@@ -238,7 +238,7 @@ inline constexpr PicRange PictureRanges[] = {
     {1104, 1123, PicRole::TownSlot, 48, 40, 1, 0, "Haus"},
     {1124, 1124, PicRole::Ware, 160, 120, 1, 0, "Ware"},
     {1138, 1138, PicRole::Dialog, 400, 300, 1, 0, "Reparatur"},
-    {1140, 1140, PicRole::Dialog, 640, 96, 1, 0, "Plauderei"},
+    {1140, 1140, PicRole::Picture, 320, 17, 1, 0, "Plauderleiste"},
     {1141, 1141, PicRole::Screen, 640, 480, 1, 0, "Optionen Zeiger"},
     {1142, 1142, PicRole::Backdrop, 700, 538, 1, 0, "Kartenrahmen"},
     {1143, 1143, PicRole::Picture, 200, 100, 1, 0, "Kartenleiste"},
