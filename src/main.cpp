@@ -10,6 +10,7 @@
 #include "media/movie.h"
 #include "net/net.h"
 #include "platform/catalog.h"
+#include "platform/endsignal.h"
 #include "gfx/gfxnumber.h"
 #include "ui/gadgets.h"
 #include "ui/input.h"
@@ -24,6 +25,9 @@
 int main(int argc, char **argv)
 {
     setvbuf(stdout, nullptr, _IOLBF, 0);
+    // Before SDL starts, which leaves the two signals to us then.
+    InstallEndSignals();
+    OrderlyEndHook = EndRunOnSignal;
     SetProgramHooks();
     UseKavorGadgetPainter();
     SetDefaults();
@@ -55,25 +59,17 @@ int main(int argc, char **argv)
     SetRunMarker();
 
     if (Start_TCP_IP() != 0) {
+        RunStarted.Network = true;
         const char *music = Wuerfel(1) == 0 ? "./Mods/VekMain.xm" : "./Mods/VekMain2.xm";
         if (InitSoundEnv(0, music)) {
+            RunStarted.Sound = true;
             GChannelPtr = StartIRCPanel();
             if (VekDisplay.VekScreen_Tiefe > 8) currentScreenID = KartenScreen(1, 0);
             MainLoop();
-            if (VekDisplay.VekScreen_Tiefe > 8) KartenScreen(0, 0);
-            if (GChannelPtr) EndIRCPanel(GChannelPtr);
-            GChannelPtr = nullptr;
-            ExitSoundEnv();
         } else {
             std::printf("Main: Konnte Sound nicht einrichten\n");
         }
-        Quit_TCP_IP();
     }
-
-    FreeCache(3);
-    ClearRunMarker();
-    FreeRoredIdezTab();
-    ExitSystem();
-    CloseGlobalCatalog();
+    EndRun();
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "mainloop.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "frontend/frontend.h"
 #include "map/kartenscreen.h"
@@ -17,6 +18,9 @@
 #include "platform/prefs.h"
 #include "platform/system.h"
 #include "realm/realm.h"
+#include "gfx/sdlinit.h"
+#include "media/sound.h"
+#include "platform/catalog.h"
 #include "town/town.h"
 
 namespace {
@@ -118,4 +122,42 @@ void MainLoop()
     if (next <= 0) return;
     currentScreenID = AfterTitle(next);
     while (currentScreenID != -1) currentScreenID = RunScreen(currentScreenID, &from);
+}
+
+RunParts RunStarted = {};
+
+void EndRun()
+{
+    if (RunStarted.Sound) {
+        if (VekDisplay.VekScreen_Tiefe > 8) KartenScreen(0, 0);
+        if (GChannelPtr) EndIRCPanel(GChannelPtr);
+        GChannelPtr = nullptr;
+        ExitSoundEnv();
+        RunStarted.Sound = false;
+    }
+    if (RunStarted.Network) {
+        Quit_TCP_IP();
+        RunStarted.Network = false;
+    }
+    FreeCache(3);
+    ClearRunMarker();
+    FreeRoredIdezTab();
+    ExitSystem();
+    CloseGlobalCatalog();
+}
+
+void EndRunOnSignal(int signal)
+{
+    std::printf("Main: Signal %d, das Programm endet\n", signal);
+    // The screen that waited never returns: what it runs beside itself stops here.
+    if (FreeMovieBaseHook) FreeMovieBaseHook();
+    LokaleDatenKartenScreen *karte = LDKS;
+    if (karte->MotionPtr) StopTheMotion(karte->MotionPtr);
+    karte->MotionPtr = nullptr;
+    if (karte->Status == 2) KartenScreenDestruktor();
+    if (VekDisplay.VekScreen_Tiefe <= 8 && karte->Status != 0) KartenScreen(0, 0);
+    EndRun();
+    exitSDL();
+    std::fflush(stdout);
+    std::exit(0);
 }
