@@ -18,6 +18,11 @@
 #include "platform/prefs.h"
 #include "platform/system.h"
 #include "realm/realm.h"
+#include "frontend/titelscreen.h"
+#include "gfx/gfxnumber.h"
+#include "platform/endsignal.h"
+#include "platform/gamevalues.h"
+#include "ui/gadgets.h"
 #include "gfx/sdlinit.h"
 #include "media/sound.h"
 #include "platform/catalog.h"
@@ -128,10 +133,11 @@ RunParts RunStarted = {};
 
 void EndRun()
 {
+    // The kept map screen is built only with sound set up; unbuilt, it has nothing to let go.
+    if (VekDisplay.VekScreen_Tiefe > 8) KartenScreen(0, 0);
+    if (GChannelPtr) EndIRCPanel(GChannelPtr);
+    GChannelPtr = nullptr;
     if (RunStarted.Sound) {
-        if (VekDisplay.VekScreen_Tiefe > 8) KartenScreen(0, 0);
-        if (GChannelPtr) EndIRCPanel(GChannelPtr);
-        GChannelPtr = nullptr;
         ExitSoundEnv();
         RunStarted.Sound = false;
     }
@@ -160,4 +166,56 @@ void EndRunOnSignal(int signal)
     exitSDL();
     std::fflush(stdout);
     std::exit(0);
+}
+
+int VekClientMain(int argc, char **argv)
+{
+    setvbuf(stdout, nullptr, _IOLBF, 0);
+    // Before SDL starts, which leaves the two signals to us then.
+    InstallEndSignals();
+    OrderlyEndHook = EndRunOnSignal;
+    SetProgramHooks();
+    UseKavorGadgetPainter();
+    SetDefaults();
+    PrintBanner();
+    if (!CheckByteOrder()) return 1;
+    if (!ReadVekCfg("./vek.cfg")) return 1;
+    int status = 0;
+    if (!ParseArguments(argc, argv, &status)) return status;
+
+    if (!initSDL()) {
+        std::printf("SDLInit Error\n");
+        exitSDL();
+        return 1;
+    }
+    std::atexit(exitSDL);
+
+    std::printf("OpenLibraries()\n");
+    if (OpenLibraries() != 0) return 1;
+    FinishInterruptedLoad();
+    std::printf("CheckSystem()\n");
+    CheckSystem();
+    std::printf("SetupSystem()\n");
+    SetupSystem();
+    std::printf("MakeRoredIdezTab()\n");
+    MakeRoredIdezTab();
+    std::printf("CheckPrefs()\n");
+
+    // A set run marker means the last run did not reach its end.
+    SetRunMarker();
+
+    if (Start_TCP_IP() != 0) {
+        RunStarted.Network = true;
+        const char *music = Wuerfel(1) == 0 ? "./Mods/VekMain.xm" : "./Mods/VekMain2.xm";
+        if (InitSoundEnv(0, music)) {
+            RunStarted.Sound = true;
+            GChannelPtr = StartIRCPanel();
+            if (VekDisplay.VekScreen_Tiefe > 8) currentScreenID = KartenScreen(1, 0);
+            MainLoop();
+        } else {
+            std::printf("Main: Konnte Sound nicht einrichten\n");
+        }
+    }
+    EndRun();
+    return 0;
 }

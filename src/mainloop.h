@@ -21,6 +21,10 @@ LONG AfterTitle(LONG next);
 // then every screen in turn until one returns -1.
 void MainLoop();
 
+// The program: start-up, the main loop and the orderly end; the exit status.
+// main is nothing else, and the program tests run it in a child of their own.
+int VekClientMain(int argc, char **argv);
+
 // What the run has started that its end must stop; main sets each as it goes.
 struct RunParts {
     bool Network;  // Start_TCP_IP succeeded
