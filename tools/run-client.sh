@@ -20,7 +20,6 @@ fi
 bin=$(dirname "$client")
 out=$(realpath -m "${VEKOUT:-$bin}")
 mkdir -p "$out"
-rm -rf "$out/demo"
 "$bin/vekdemo" "$out/demo" >/dev/null
 cd "$out/demo"
 if [ -n "${DISPLAY:-}" ]; then
@@ -36,9 +35,12 @@ cleanup() {
   [ -n "$pid" ] && kill -KILL "$pid" 2>/dev/null || true
   [ -n "$xvfb" ] && kill -TERM "$xvfb" 2>/dev/null || true
   rm -f vek.cfg
+  [ -e "$work/vek.cfg" ] && mv "$work/vek.cfg" vek.cfg
   rm -rf "$work"
 }
 trap cleanup EXIT
+# A signal ends the script through the cleanup too, so no server or client is left behind.
+trap 'exit 1' INT TERM HUP ALRM
 fail() { echo "run-client: $*" >&2; [ -f "$log" ] && tail -n 20 "$log" >&2; exit 1; }
 # Waits up to $1 tenths of a second for the command after it to succeed.
 within() {
@@ -55,6 +57,8 @@ xvfb=$!
 within 100 test -s "$work/display" || fail "Xvfb did not start"
 display=:$(head -n 1 "$work/display")
 
+# The display's size for this run only; a start-up file of the player's own comes back afterwards.
+[ -e vek.cfg ] && mv vek.cfg "$work/vek.cfg"
 printf 'width=1024\nheight=768\ndepth=32\nwindow=on\n' > vek.cfg
 DISPLAY=$display SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy} "$client" -window "$@" >"$log" 2>&1 &
 pid=$!

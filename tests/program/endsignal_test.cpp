@@ -423,3 +423,52 @@ TEST(EndSignalTwice, ASecondInterruptEndsAtOnce)
     // (".<name>.XXXXXX", which no reader takes); the target itself is whole.
     GleicheDateien(vorher, Dateien(arbeit), 32, true);
 }
+
+// The first command of the README on a machine without a display, with the
+// client of this build: it ends by itself within a minute, and the picture
+// it leaves is the title screen at 1024 x 768, not a blank one.
+TEST(RunClientScript, WithoutADisplayTheTitleIsSavedAndTheClientEnds)
+{
+    if (*VEK_LAUNCHER) GTEST_SKIP() << "the script starts the client directly, not through an emulator";
+    const std::string python = FindProgram("python3");
+    for (const char *p : {"Xvfb", "xwd", "python3"})
+        if (FindProgram(p).empty()) GTEST_SKIP() << p << " is not installed";
+    ScratchDir dir;
+    const std::string display = getenv("DISPLAY") ? getenv("DISPLAY") : "";
+    unsetenv("DISPLAY");
+    setenv("VEKCLIENT", VEKCLIENT_PATH, 1);
+    setenv("VEKOUT", dir.path().c_str(), 1);
+    const RunResult r = RunProgram("/bin/bash", {std::string(VEK_SOURCE_DIR) + "/tools/run-client.sh"}, dir.path(), 60);
+    unsetenv("VEKCLIENT");
+    unsetenv("VEKOUT");
+    if (!display.empty()) setenv("DISPLAY", display.c_str(), 1);
+    ASSERT_EQ(r.status, 0) << r.output;
+    const std::string bild = dir.path() + "/demo-title.png";
+    EXPECT_NE(r.output.find(bild), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("DISPLAY"), std::string::npos) << r.output;
+    const Bytes png = ReadBytes(bild);
+    ASSERT_GT(png.size(), 33u);
+    EXPECT_EQ(std::string(png.begin() + 1, png.begin() + 4), "PNG");
+    auto be32 = [&](size_t at) { return (ULONG)png[at] << 24 | png[at + 1] << 16 | png[at + 2] << 8 | png[at + 3]; };
+    EXPECT_EQ(be32(16), 1024u);
+    EXPECT_EQ(be32(20), 768u);
+    // The colours of its pixels, counted by a reader of the picture's own.
+    WriteText(dir.path() + "/farben.py",
+              "import sys, zlib\n"
+              "d = open(sys.argv[1], 'rb').read()\n"
+              "pos, idat = 8, b''\n"
+              "while pos < len(d):\n"
+              "    n = int.from_bytes(d[pos:pos + 4], 'big')\n"
+              "    if d[pos + 4:pos + 8] == b'IDAT': idat += d[pos + 8:pos + 8 + n]\n"
+              "    pos += 12 + n\n"
+              "raw = zlib.decompress(idat)\n"
+              "w, h = int.from_bytes(d[16:20], 'big'), int.from_bytes(d[20:24], 'big')\n"
+              "rows = [raw[y * (3 * w + 1):(y + 1) * (3 * w + 1)] for y in range(h)]\n"
+              "assert all(r[0] == 0 for r in rows)\n"
+              "print('colours', len({r[1 + 3 * x:4 + 3 * x] for r in rows for x in range(w)}))\n");
+    const RunResult farben = RunProgram(python, {dir.path() + "/farben.py", bild}, dir.path(), 60);
+    ASSERT_EQ(farben.status, 0) << farben.output;
+    unsigned n = 0;
+    ASSERT_EQ(std::sscanf(farben.output.c_str(), "colours %u", &n), 1) << farben.output;
+    EXPECT_GT(n, 1u);
+}
