@@ -161,6 +161,9 @@ void EndRunOnSignal(int signal)
     if (karte->MotionPtr) StopTheMotion(karte->MotionPtr);
     karte->MotionPtr = nullptr;
     if (karte->Status == 2) KartenScreenDestruktor();
+    // The player asked to go: the music stops at once instead of fading out
+    // for a second (the music thread then skips its fade).
+    if (RunStarted.Sound) Mix_HaltMusic();
     if (VekDisplay.VekScreen_Tiefe <= 8 && karte->Status != 0) KartenScreen(0, 0);
     EndRun();
     exitSDL();

@@ -391,8 +391,8 @@ TEST_P(EndSignal, AtTheSignUpForm)
 INSTANTIATE_TEST_SUITE_P(Anzeigen, EndSignal, ::testing::ValuesIn(kLaeufe),
                          [](const ::testing::TestParamInfo<Lauf> &i) { return Name(i.param); });
 
-// The player presses Ctrl-C again while the end runs (the music's fade-out
-// at the end leaves time for it): the program ends at once, by the signal.
+// The player presses Ctrl-C again while the end runs: the program ends at
+// once, by the signal.
 TEST(EndSignalTwice, ASecondInterruptEndsAtOnce)
 {
     ScratchDir dir;
@@ -407,21 +407,32 @@ TEST(EndSignalTwice, ASecondInterruptEndsAtOnce)
     ASSERT_TRUE(erster.geendet && WIFEXITED(erster.status)) << erster.Ende();
     const auto vorher = Dateien(arbeit);
 
-    Kind k = StarteProgramm(arbeit, {"-window"});
-    ClientLog log(k.log, [&] { return k.Lebt(); });
-    ASSERT_TRUE(log.Warte("Routine: TitelScreen", 60)) << k.Ende();
-    const auto start = Clock::now();
-    kill(k.pid, SIGINT);
-    ASSERT_TRUE(log.Warte("Main: Signal 2, das Programm endet", 30)) << k.Ende();
-    kill(k.pid, SIGINT);
-    k.Warte(start);
-    ASSERT_TRUE(k.geendet);
-    ASSERT_TRUE(WIFSIGNALED(k.status)) << "the second interrupt came too late to count\n" << k.Ende();
-    EXPECT_EQ(WTERMSIG(k.status), SIGINT);
-    // Every file whole: as the first run left it, the run marker either way.
-    // An end at once may leave a write's temporary file beside its target
-    // (".<name>.XXXXXX", which no reader takes); the target itself is whole.
-    GleicheDateien(vorher, Dateien(arbeit), 32, true);
+    // The second interrupt goes as soon as the log says the first is being
+    // carried out; the end then still has its movies, the kept map screen
+    // and SDL to close, some hundred milliseconds. Should a run have ended
+    // in order before the second came (a machine that stalled the test just
+    // then), it says nothing and the next try counts.
+    for (int versuch = 0; versuch < 3; ++versuch) {
+        SCOPED_TRACE(versuch);
+        Kind k = StarteProgramm(arbeit, {"-window"});
+        ClientLog log(k.log, [&] { return k.Lebt(); });
+        ASSERT_TRUE(log.Warte("Routine: TitelScreen", 60)) << k.Ende();
+        const auto start = Clock::now();
+        kill(k.pid, SIGINT);
+        ASSERT_TRUE(log.Warte("Main: Signal 2, das Programm endet", 30)) << k.Ende();
+        kill(k.pid, SIGINT);
+        k.Warte(start);
+        ASSERT_TRUE(k.geendet);
+        // Every file whole: as the first run left it, the run marker either
+        // way. An end at once may leave a write's temporary file beside its
+        // target (".<name>.XXXXXX", which no reader takes); the target is whole.
+        GleicheDateien(vorher, Dateien(arbeit), 32, true);
+        if (WIFEXITED(k.status) && WEXITSTATUS(k.status) == 0) continue;
+        ASSERT_TRUE(WIFSIGNALED(k.status)) << k.Ende();
+        EXPECT_EQ(WTERMSIG(k.status), SIGINT);
+        return;
+    }
+    FAIL() << "every run ended in order before its second interrupt came";
 }
 
 // The first command of the README on a machine without a display, with the
