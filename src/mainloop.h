@@ -25,7 +25,7 @@ void MainLoop();
 // main is nothing else, and the program tests run it in a child of their own.
 int VekClientMain(int argc, char **argv);
 
-// What the run has started that its end must stop; main sets each as it goes.
+// What the run has started that its end must stop; VekClientMain sets each as it goes.
 struct RunParts {
     bool Network;  // Start_TCP_IP succeeded
     bool Sound;    // the sound set-up succeeded: chat panel and kept map screen came with it
