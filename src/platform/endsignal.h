@@ -1,8 +1,9 @@
 // SIGINT and SIGTERM ask the program to end in order. The handler only notes
 // the request; the main thread carries it out where it waits for the player,
 // so a file write or a turn's transaction under way is never cut short. A
-// second SIGINT while the first waits ends the program at once (every file is
-// replaced whole by a rename, so none is left half written).
+// second SIGINT while the first waits ends the program at once (files are
+// replaced by a rename and a preference is written in one call, so none is
+// left half written).
 #pragma once
 
 // Installs the handlers; call before SDL starts, which then leaves both
