@@ -160,11 +160,13 @@ void EndRunOnSignal(int signal)
     LokaleDatenKartenScreen *karte = LDKS;
     if (karte->MotionPtr) StopTheMotion(karte->MotionPtr);
     karte->MotionPtr = nullptr;
-    if (karte->Status == 2) KartenScreenDestruktor();
+    // A map visit ends as leaving the map ends it: above 8 bits the kept
+    // screen goes back to the background (EndRun lets it go), at 8 bits the
+    // screen built for the visit is torn down.
+    if (karte->Status == 2 || (VekDisplay.VekScreen_Tiefe <= 8 && karte->VekMapInfoPtr)) KartenScreenDestruktor();
     // The player asked to go: the music stops at once instead of fading out
     // for a second (the music thread then skips its fade).
     if (RunStarted.Sound) Mix_HaltMusic();
-    if (VekDisplay.VekScreen_Tiefe <= 8 && karte->Status != 0) KartenScreen(0, 0);
     EndRun();
     exitSDL();
     std::fflush(stdout);

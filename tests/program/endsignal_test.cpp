@@ -88,21 +88,22 @@ std::string Unterschied(const Bytes &a, const Bytes &b)
 }
 
 // The pool's checksum (offset 42) takes its own old value in, so every
-// rewrite changes it; the kept map screen of a high-colour run rewrites the
-// orders' pool at every end, as leaving the title does.
+// rewrite changes it; the map screen rewrites the orders' pool whenever it
+// ends (the kept one of a high-colour run at every end of the program, as
+// leaving the title does; at 8 bits a visit).
 constexpr size_t kPruefsumme = 42;
 
 // Every file of vorher as it is in nachher, none new (but temporary files,
-// when allowed); the run marker as cleared, and at more than 8 bits the
-// orders' pool's checksum as rewritten.
-void GleicheDateien(std::map<std::string, Bytes> vorher, std::map<std::string, Bytes> nachher, int tiefe,
+// when allowed); the run marker as cleared, and the orders' pool's checksum
+// as rewritten.
+void GleicheDateien(std::map<std::string, Bytes> vorher, std::map<std::string, Bytes> nachher,
                     bool temporaere = false)
 {
     if (vorher["Data/Prefs.vek"].size() > kMarkerByte) vorher["Data/Prefs.vek"][kMarkerByte] = 0;
     if (nachher["Data/Prefs.vek"].size() > kMarkerByte) nachher["Data/Prefs.vek"][kMarkerByte] = 0;
     Bytes &pool = nachher["Data/POP3Out/GameChunk.vek"];
     const Bytes &alt = vorher["Data/POP3Out/GameChunk.vek"];
-    if (tiefe > 8 && pool.size() == alt.size() && pool.size() >= kPruefsumme + 4)
+    if (pool.size() == alt.size() && pool.size() >= kPruefsumme + 4)
         std::copy(alt.begin() + kPruefsumme, alt.begin() + kPruefsumme + 4, pool.begin() + kPruefsumme);
     for (const auto &[name, bytes] : vorher) {
         SCOPED_TRACE(name);
@@ -236,6 +237,13 @@ bool ZurKarte(ClientLog &log)
     return BisZurWarte() && LDKS->MotionPtr;
 }
 
+bool ZurKarteUndZurueck(ClientLog &log)
+{
+    if (!ZurKarte(log)) return false;
+    PushEscape();
+    return log.Warte("Routine: ResidenzScreen");
+}
+
 bool ZurAnmeldung(ClientLog &log)
 {
     if (!log.Warte("Routine: TitelScreen")) return false;
@@ -321,18 +329,20 @@ protected:
         auto nachher = Dateien(arbeit_);
         ASSERT_GT(nachher["Data/Prefs.vek"].size(), kMarkerByte);
         EXPECT_EQ(nachher["Data/Prefs.vek"][kMarkerByte], 0) << "run marker left set";
-        GleicheDateien(vorher, nachher, GetParam().tiefe);
+        GleicheDateien(vorher, nachher);
     }
 
     // Plays to a screen, then sends sig there.
-    void AmZiel(bool (*weg)(ClientLog &), int sig)
+    // With erwartet given, the files must come out as those rather than as
+    // they were when the signal came.
+    void AmZiel(bool (*weg)(ClientLog &), int sig, const std::map<std::string, Bytes> *erwartet = nullptr)
     {
         Kind k = StarteSpiel(arbeit_, weg);
         ClientLog log(k.log, [&] { return k.Lebt(); });
         ASSERT_TRUE(log.Warte("Test: am Ziel", 90)) << k.Ende();
         const auto vorher = Dateien(arbeit_);
         k.Signal(sig);
-        GeordnetGeendet(k, sig, vorher);
+        GeordnetGeendet(k, sig, erwartet ? *erwartet : vorher);
     }
 };
 
@@ -376,10 +386,17 @@ TEST_P(EndSignal, AtTheResidence)
     AmZiel(ZurResidenz, SIGTERM);
 }
 
+// Leaving the map writes what a visit keeps (at 8 bits the map's lists into
+// the orders' pool); an end on the map writes the same: the files come out as
+// after a run that went to the map and back, ended at the residence.
 TEST_P(EndSignal, OnTheMapScreen)
 {
     Realm();
-    AmZiel(ZurKarte, SIGTERM);
+    AmZiel(ZurKarteUndZurueck, SIGTERM);
+    const auto zurueck = Dateien(arbeit_);
+    fs::remove_all(arbeit_);
+    Realm();
+    AmZiel(ZurKarte, SIGTERM, &zurueck);
 }
 
 TEST_P(EndSignal, AtTheSignUpForm)
@@ -426,7 +443,7 @@ TEST(EndSignalTwice, ASecondInterruptEndsAtOnce)
         // Every file whole: as the first run left it, the run marker either
         // way. An end at once may leave a write's temporary file beside its
         // target (".<name>.XXXXXX", which no reader takes); the target is whole.
-        GleicheDateien(vorher, Dateien(arbeit), 32, true);
+        GleicheDateien(vorher, Dateien(arbeit), true);
         if (WIFEXITED(k.status) && WEXITSTATUS(k.status) == 0) continue;
         ASSERT_TRUE(WIFSIGNALED(k.status)) << k.Ende();
         EXPECT_EQ(WTERMSIG(k.status), SIGINT);
@@ -449,9 +466,16 @@ TEST(RunClientScript, WithoutADisplayTheTitleIsSavedAndTheClientEnds)
     unsetenv("DISPLAY");
     setenv("VEKCLIENT", VEKCLIENT_PATH, 1);
     setenv("VEKOUT", dir.path().c_str(), 1);
+    // Under LeakSanitizer the X libraries that SDL loads and unloads again
+    // leave blocks no suppression can name (their module is gone); they are
+    // not this program's, and this test is about the script.
+    const std::string asan = getenv("ASAN_OPTIONS") ? getenv("ASAN_OPTIONS") : "";
+    setenv("ASAN_OPTIONS", (asan.empty() ? "" : asan + ":").append("detect_leaks=0").c_str(), 1);
     const RunResult r = RunProgram("/bin/bash", {std::string(VEK_SOURCE_DIR) + "/tools/run-client.sh"}, dir.path(), 60);
     unsetenv("VEKCLIENT");
     unsetenv("VEKOUT");
+    if (asan.empty()) unsetenv("ASAN_OPTIONS");
+    else setenv("ASAN_OPTIONS", asan.c_str(), 1);
     if (!display.empty()) setenv("DISPLAY", display.c_str(), 1);
     ASSERT_EQ(r.status, 0) << r.output;
     const std::string bild = dir.path() + "/demo-title.png";

@@ -62,17 +62,21 @@ BOOL SeededChunkMachine(const char *path, ULONG flags, ULONG mode)
 }
 
 // The advisor's Ok is where the program waits for the player: there an end
-// signal is carried out, as GetKey does it.
+// signal is carried out, as GetKey does it. A child sent a signal at a point
+// of the transfer is a player who has not pressed Ok before it came: the wait
+// lasts until it is noted (at most 10 s).
 void (*recordConfirm)(APTR) = nullptr;
+bool signalComing = false;
 void ConfirmAsThePlayerWaits(APTR box)
 {
+    for (int i = 0; signalComing && !EndSignal() && i < 1000; ++i) usleep(10000);
     EndIfRequested();
     recordConfirm(box);
 }
 
 // In a child with its output in log: the program's end signals, then turn.
 // The child's status: 0 when turn returned or the signal ended it in order.
-pid_t Child(const std::string &log, const std::function<void()> &turn)
+pid_t Child(const std::string &log, const std::function<void()> &turn, bool signalled)
 {
     std::fflush(stdout);
     const pid_t pid = fork();
@@ -83,6 +87,7 @@ pid_t Child(const std::string &log, const std::function<void()> &turn)
         InstallEndSignals();
         OrderlyEndHook = EndRunOnSignal;
         recordConfirm = TurnBoxHooks.Confirm;
+        signalComing = signalled;
         TurnBoxHooks.Confirm = ConfirmAsThePlayerWaits;
         turn();
         std::fflush(stdout);
@@ -97,7 +102,7 @@ pid_t Child(const std::string &log, const std::function<void()> &turn)
 int RunChild(const std::string &log, const std::function<void()> &turn, const char *point, bool *signalled)
 {
     std::remove(log.c_str());
-    const pid_t pid = Child(log, turn);
+    const pid_t pid = Child(log, turn, point != nullptr);
     int st = 0;
     bool done = false;
     auto alive = [&] {
