@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Sets up, builds, writes the demo data set into build/demo and starts the
-# client there in a window. Without a display it shows what a player would
+# Sets up, builds, writes the demo data set into build/demo (unless it is
+# there) and starts the client there in a window. Without a display it shows what a player would
 # see: the client runs on a private Xvfb at 1024 x 768 until the title screen
 # is up, that screen goes to build/demo-title.png and the client is ended in
 # order (SIGTERM). Arguments pass through to the client.
@@ -20,7 +20,8 @@ fi
 bin=$(dirname "$client")
 out=$(realpath -m "${VEKOUT:-$bin}")
 mkdir -p "$out"
-"$bin/vekdemo" "$out/demo" >/dev/null
+# Written once: a game played in the folder stays (remove it for a fresh set).
+[ -d "$out/demo" ] || "$bin/vekdemo" "$out/demo" >/dev/null
 cd "$out/demo"
 if [ -n "${DISPLAY:-}" ]; then
   exec "$client" -window "$@"
@@ -62,7 +63,16 @@ display=:$(head -n 1 "$work/display")
 printf 'width=1024\nheight=768\ndepth=32\nwindow=on\n' > vek.cfg
 DISPLAY=$display SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy} "$client" -window "$@" >"$log" 2>&1 &
 pid=$!
-within 400 has_line "Routine: TitelScreen" "$log" || fail "the client did not reach the title screen"
+title_or_end() { has_line "Routine: TitelScreen" "$log" || ! alive "$pid"; }
+within 400 title_or_end || fail "the client did not reach the title screen"
+if ! has_line "Routine: TitelScreen" "$log"; then
+  # Ended before any screen (-version, -help, a refused start): its own word.
+  status=0
+  wait "$pid" || status=$?
+  pid=
+  cat "$log"
+  exit "$status"
+fi
 # The title fades in and puts up its first box; then the client waits and
 # its log stays still.
 quiet() {
