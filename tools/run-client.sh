@@ -33,7 +33,11 @@ work=$(mktemp -d)
 xvfb=
 pid=
 cleanup() {
-  [ -n "$pid" ] && kill -KILL "$pid" 2>/dev/null || true
+  if [ -n "$pid" ] && alive "$pid"; then
+    # The client's orderly end first, so that its run marker is cleared.
+    kill -TERM "$pid" 2>/dev/null || true
+    within 30 eval '! alive "$pid"' || kill -KILL "$pid" 2>/dev/null || true
+  fi
   [ -n "$xvfb" ] && kill -TERM "$xvfb" 2>/dev/null || true
   rm -f vek.cfg
   [ -e "$work/vek.cfg" ] && mv "$work/vek.cfg" vek.cfg

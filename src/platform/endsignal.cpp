@@ -2,6 +2,7 @@
 #include "platform/endsignal.h"
 
 #include <csignal>
+#include <initializer_list>
 #include <pthread.h>
 
 namespace {
@@ -35,8 +36,13 @@ void InstallEndSignals()
     // Interrupted system calls go on: the network and file code sees no EINTR
     // where it need not.
     action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    for (int signal : {SIGINT, SIGTERM}) {
+        // A signal its starter set aside stays aside (the interrupt of a job a
+        // script started in the background is not meant for it).
+        struct sigaction before {};
+        if (sigaction(signal, nullptr, &before) == 0 && before.sa_handler == SIG_IGN) continue;
+        sigaction(signal, &action, nullptr);
+    }
     waiter = pthread_self();
     installed = true;
 }

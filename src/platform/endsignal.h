@@ -6,9 +6,10 @@
 // left half written).
 #pragma once
 
-// Installs the handlers; call before SDL starts, which then leaves both
-// signals alone instead of turning them into a window close. The calling
-// thread is the one that carries out the end.
+// Installs the handlers (not for a signal the starter set to be ignored);
+// call before SDL starts, which then leaves both signals alone instead of
+// turning them into a window close. The calling thread is the one that
+// carries out the end.
 void InstallEndSignals();
 // The number of the signal that asked for the end, 0 while none did.
 int EndSignal();

@@ -23,8 +23,16 @@ void NoteEnd(int signal)
     std::exit(ends == 1 ? 0 : 3);
 }
 
+// As a player's start has them, whatever started the tests.
+void DefaultSignals()
+{
+    signal(SIGINT, SIG_DFL);
+    signal(SIGTERM, SIG_DFL);
+}
+
 void CarriedOutOnTheWaitingThreadOnly()
 {
+    DefaultSignals();
     InstallEndSignals();
     EndIfRequested();  // nothing asked yet: nothing happens
     if (EndSignal() != 0) std::exit(4);
@@ -40,6 +48,7 @@ void CarriedOutOnTheWaitingThreadOnly()
 
 void SecondInterrupt()
 {
+    DefaultSignals();
     InstallEndSignals();
     raise(SIGINT);
     raise(SIGTERM);  // a further SIGTERM is only the same request again
@@ -53,6 +62,26 @@ void SecondInterrupt()
 TEST(EndSignals, NotedAndCarriedOutOnceOnTheWaitingThread)
 {
     EXPECT_EXIT(CarriedOutOnTheWaitingThreadOnly(), ::testing::ExitedWithCode(0), "end 15 after 1\n");
+}
+
+// A client started in a script's background keeps the interrupt ignored, as
+// the script's starter set it; SIGTERM still ends it in order.
+void IgnoredInterrupt()
+{
+    DefaultSignals();
+    signal(SIGINT, SIG_IGN);
+    InstallEndSignals();
+    OrderlyEndHook = NoteEnd;
+    raise(SIGINT);
+    if (EndSignal() != 0) std::exit(5);
+    raise(SIGTERM);
+    EndIfRequested();
+    std::exit(6);
+}
+
+TEST(EndSignals, AnInterruptIgnoredByTheStarterStaysIgnored)
+{
+    EXPECT_EXIT(IgnoredInterrupt(), ::testing::ExitedWithCode(0), "end 15 after 1\n");
 }
 
 TEST(EndSignals, ASecondInterruptEndsAtOnce)

@@ -176,6 +176,10 @@ Kind StarteProgramm(const std::string &arbeit, std::vector<std::string> args)
         if (fd < 0 || dup2(fd, 1) < 0 || dup2(fd, 2) < 0) _exit(124);
         setenv("SDL_VIDEODRIVER", "dummy", 1);
         setenv("SDL_AUDIODRIVER", "dummy", 1);
+        // A test run started in a script's background must not pass its
+        // ignored interrupt on: the client keeps an ignored signal ignored.
+        signal(SIGINT, SIG_DFL);
+        signal(SIGTERM, SIG_DFL);
         args.insert(args.begin(), VEKCLIENT_PATH);
         if (*VEK_LAUNCHER) args.insert(args.begin(), VEK_LAUNCHER);
         std::vector<char *> argv;
@@ -275,6 +279,10 @@ Kind StarteSpiel(const std::string &arbeit, bool (*weg)(ClientLog &))
         if (fd < 0 || dup2(fd, 1) < 0 || dup2(fd, 2) < 0) _exit(124);
         setenv("SDL_VIDEODRIVER", "dummy", 1);
         setenv("SDL_AUDIODRIVER", "dummy", 1);
+        // A test run started in a script's background must not pass its
+        // ignored interrupt on: the client keeps an ignored signal ignored.
+        signal(SIGINT, SIG_DFL);
+        signal(SIGTERM, SIG_DFL);
         setvbuf(stdout, nullptr, _IOLBF, 0);
         std::thread([weg] {
             ClientLog log("client.log");

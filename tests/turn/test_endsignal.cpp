@@ -84,6 +84,7 @@ pid_t Child(const std::string &log, const std::function<void()> &turn, bool sign
         const int fd = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (fd < 0 || dup2(fd, 1) < 0) _exit(124);
         setvbuf(stdout, nullptr, _IOLBF, 0);
+        signal(SIGTERM, SIG_DFL);  // as a player's start has it, whatever started the tests
         InstallEndSignals();
         OrderlyEndHook = EndRunOnSignal;
         recordConfirm = TurnBoxHooks.Confirm;
