@@ -17,6 +17,7 @@
 #include "frontend/frontend.h"
 #include "gfx/palette.h"
 #include "gfx/screen.h"
+#include "online/online.h"
 #include "platform/prefs.h"
 #include "ui/gadgets.h"
 
@@ -73,6 +74,14 @@ void BM_SignupFormWaiting(benchmark::State &state)
     state.counters["core_percent_limit"] = 1.0;
 }
 BENCHMARK(BM_SignupFormWaiting)->Iterations(1)->Unit(benchmark::kSecond);
+
+// The update store room with its two torches, offline: no barrels.
+void BM_UpdateScreenWaiting(benchmark::State &state)
+{
+    for (auto _ : state) state.counters["core_percent"] = IdleShare(LagerScreen, 2, 0);
+    state.counters["core_percent_limit"] = 1.0;
+}
+BENCHMARK(BM_UpdateScreenWaiting)->Iterations(1)->Unit(benchmark::kSecond);
 
 }  // namespace
 

@@ -15,6 +15,7 @@
 #include "map/map.h"
 #include "military/military.h"
 #include "net/net.h"
+#include "online/online.h"
 #include "platform/prefs.h"
 #include "platform/system.h"
 #include "realm/realm.h"
@@ -23,6 +24,7 @@
 #include "platform/endsignal.h"
 #include "platform/gamevalues.h"
 #include "ui/gadgets.h"
+#include "world/okjournal.h"
 #include "gfx/sdlinit.h"
 #include "media/sound.h"
 #include "platform/catalog.h"
@@ -198,6 +200,8 @@ int VekClientMain(int argc, char **argv)
     std::printf("OpenLibraries()\n");
     if (OpenLibraries() != 0) return 1;
     FinishInterruptedLoad();
+    FinishInterruptedNewGame();
+    OkJournalRestore();
     std::printf("CheckSystem()\n");
     CheckSystem();
     std::printf("SetupSystem()\n");

@@ -19,8 +19,20 @@
 #   netrig.sh start aiosmtpd  RIG PORT        SMTP with AUTH PLAIN/LOGIN
 #                                             (player / secret); each mail is
 #                                             written to RIG/aiosmtpd/N.eml
+#   netrig.sh start vsftpd RIG PORT [ADDR] DIR
+#                                             FTP serving a copy of DIR
+#                                             read-only to anonymous (the
+#                                             password is asked, any is taken),
+#                                             passive ports as the system gives
+#   netrig.sh start ngircd    RIG PORT [ADDR] [authping]
+#                                             IRC server "irc.game.test" with a
+#                                             message of the day, nicknames of
+#                                             up to 30 characters, the channel
+#                                             #Orvel; "authping" makes every
+#                                             client answer a PING first
 #   netrig.sh stop RIG                        stops every server of RIG
-#   netrig.sh have dovecot|opensmtpd|aiosmtpd exit 0 when the server is installed
+#   netrig.sh have dovecot|opensmtpd|aiosmtpd|vsftpd
+#                                             exit 0 when the server is installed
 #
 # ADDR is the loopback address to listen on, 127.0.0.1 unless given: a host
 # of its own (127.x.y.z) lets SMTP and POP3 both listen on their standard
@@ -29,7 +41,15 @@
 # installed, 1 on any other failure (the server's log is printed).
 set -u
 
-cmd=${1:-}; kind=${2:-}; rig=${3:-}; port=${4:-}; addr=${5:-127.0.0.1}
+cmd=${1:-}; kind=${2:-}; rig=${3:-}; port=${4:-}; addr=${5:-127.0.0.1}; served=${6:-}
+# vsftpd's folder comes last; the address before it may be left out.
+if [ "$kind" = vsftpd ] && [ -z "$served" ] && [ -n "${5:-}" ] && [ -d "${5:-}" ]; then
+  served=$5; addr=127.0.0.1
+fi
+# ngircd's "authping" likewise.
+if [ "$kind" = ngircd ] && [ "${5:-}" = authping ]; then
+  served=authping; addr=127.0.0.1
+fi
 PY=/usr/bin/python3   # Debian's Python carries the aiosmtpd module
 
 have() {
@@ -37,6 +57,8 @@ have() {
     dovecot) [ -x /usr/sbin/dovecot ] && [ -d /usr/lib/dovecot ] && [ -x /usr/lib/dovecot/pop3-login ] ;;
     opensmtpd) [ -x /usr/sbin/smtpd ] ;;
     aiosmtpd) [ -x "$PY" ] && "$PY" -c 'import aiosmtpd' 2>/dev/null ;;
+    vsftpd) [ -x /usr/sbin/vsftpd ] ;;
+    ngircd) [ -x /usr/sbin/ngircd ] ;;
     *) return 1 ;;
   esac
 }
@@ -206,6 +228,70 @@ EOF
   wait_port "$port" "$!" || { cat "$d/server.log"; return 1; }
 }
 
+start_vsftpd() {
+  local d=$rig/ftp
+  [ -n "$served" ] && [ -d "$served" ] || { echo "netrig: vsftpd needs the folder to serve" >&2; return 1; }
+  rm -rf "$d/root"
+  mkdir -p "$d/root" /var/run/vsftpd/empty
+  cp -R "$served/." "$d/root/"
+  # vsftpd refuses an anonymous root that its user could write to.
+  chown -R root:root "$d/root"
+  find "$d/root" -type f -exec chmod 0644 {} +
+  find "$d/root" -type d -exec chmod 0555 {} +
+  cat > "$d/vsftpd.conf" <<EOF
+listen=YES
+listen_address=$addr
+listen_port=$port
+background=NO
+anonymous_enable=YES
+anon_root=$d/root
+local_enable=NO
+write_enable=NO
+pasv_enable=YES
+pasv_address=$addr
+seccomp_sandbox=NO
+secure_chroot_dir=/var/run/vsftpd/empty
+xferlog_enable=NO
+vsftpd_log_file=$d/vsftpd.log
+EOF
+  setsid /usr/sbin/vsftpd "$d/vsftpd.conf" > "$d/server.log" 2>&1 < /dev/null &
+  echo $! > "$rig/vsftpd.pid"
+  wait_port "$port" "$!" || { cat "$d/server.log"; return 1; }
+}
+
+start_ngircd() {
+  local d=$rig/ngircd authping=no
+  [ "$served" = authping ] && authping=yes
+  mkdir -p "$d"
+  printf 'Welcome to the game test server.\nBe nice.\n' > "$d/motd"
+  cat > "$d/ngircd.conf" <<EOF
+[Global]
+Name = irc.game.test
+Info = game test server
+AdminInfo1 = tests
+AdminInfo2 = loopback
+AdminEMail = nobody@game.test
+Listen = $addr
+Ports = $port
+MotdFile = $d/motd
+[Limits]
+MaxNickLength = 30
+PingTimeout = 120
+[Options]
+PAM = no
+Ident = no
+DNS = no
+RequireAuthPing = $authping
+[Channel]
+Name = #Orvel
+EOF
+  chmod 755 "$rig" "$d"
+  chmod 644 "$d/motd" "$d/ngircd.conf"
+  setsid /usr/sbin/ngircd -n -f "$d/ngircd.conf" > "$d/server.log" 2>&1 < /dev/null &
+  echo $! > "$rig/ngircd.pid"
+  wait_port "$port" "$!" || { cat "$d/server.log"; return 1; }
+}
+
 case "$cmd" in
   have) have "$kind"; exit $? ;;
   start)
@@ -218,7 +304,7 @@ case "$cmd" in
   stop)
     rig=$kind
     [ -n "$rig" ] && [ -d "$rig" ] || exit 0
-    for s in opensmtpd aiosmtpd dovecot; do stop_pid "$rig/$s.pid"; done
+    for s in opensmtpd aiosmtpd dovecot vsftpd ngircd; do stop_pid "$rig/$s.pid"; done
     exit 0 ;;
   *) echo "usage: $0 start|stop|have ..." >&2; exit 1 ;;
 esac

@@ -35,6 +35,11 @@ constexpr const char *kStageDir = "./Game/.laden";
 // to keep, decides the load: the moves that follow are finished by the next
 // run when a crash cuts them off, so ./Data never stays half replaced.
 constexpr const char *kStageReady = "./Game/.laden.bereit";
+// Names the save a new game puts the realm into once the save stands whole:
+// from then on the realm leaves, and a run cut off is finished by the next.
+constexpr const char *kLeaveNote = "./Game/.neues.spiel";
+constexpr const char *kPrefsFile = "./Data/Prefs.vek";
+constexpr const char *kOptionsFile = "./Data/Optionen.prefs";
 constexpr UWORD kBoxPic = 66, kBoxX = 168, kBoxY = 180;
 
 bool DeepScreen() { return VekDisplay.VekScreen_Tiefe > 8; }
@@ -173,7 +178,12 @@ int FinishLoad(ULONG screenMode)
     int ok = 1;
     if (fs::exists(stage, ec)) {
         ok = MoveTreeInto(stage + "/Data", "./Data") & MoveTreeInto(stage + "/Map", "./Map");
-        ok = SyncTree(".") && ok;  // the renames on the disk
+        // The options hold the mail password: owner-only, also when an older
+        // save kept them readable by all.
+        std::error_code pc;
+        if (fs::exists(kOptionsFile, pc))
+            fs::permissions(kOptionsFile, fs::perms::group_all | fs::perms::others_all, fs::perm_options::remove, pc);
+        ok = SyncTree(".") && !pc && ok;  // the renames on the disk
     }
     CheckPrefs(1, PREFS_WRITE, screenMode);
     CheckPrefs(4, PREFS_WRITE, (ULONG)-1);
@@ -181,6 +191,24 @@ int FinishLoad(ULONG screenMode)
     fs::remove_all(stage, ec);
     if (ec || !FlushDir(kGameDir)) return 0;
     DeleteFile(kStageReady);
+    return FlushDir(kGameDir) ? 1 : 0;
+}
+
+// The realm leaves for its save turnDir. The preferences go first, and
+// with them the realm: the title never offers a game on the files still
+// left. Then every file the save holds byte for byte goes. 1 when all went.
+int LeaveForSave(const std::string &turnDir)
+{
+    std::error_code ec;
+    if (fs::exists(kPrefsFile, ec) && !DeleteFile(kPrefsFile)) {
+        std::printf("NewGame: Konnte %s nicht l\366schen!\n", kPrefsFile);
+        return 0;
+    }
+    if (!FlushDir("./Data")) return 0;
+    const int ok = CopyDir("./Data/", (turnDir + "/Data/").c_str(), COPYDIR_FILES | COPYDIR_MOVE) &
+                   CopyDir("./Map/", (turnDir + "/Map/").c_str(), COPYDIR_FILES | COPYDIR_MOVE);
+    if (!ok || !FlushDir("./Data") || !FlushDir("./Map")) return 0;  // the note stays for the next start
+    DeleteFile(kLeaveNote);
     return FlushDir(kGameDir) ? 1 : 0;
 }
 
@@ -257,10 +285,13 @@ BOOL SaveGame(LokaleDatenTitelScreen *ld, int Move)
              SyncTree(stage.c_str()) && PutInPlace(stage, turnDir, playerDir);
         fs::remove_all(stage, ec);  // a failed copy, or the save it replaced
         // The game leaves its place only once every file of it has a copy on
-        // the disk: the move only deletes what the save holds byte for byte.
-        if (ok && Move)
-            ok = CopyDir("./Data/", (turnDir + "/Data/").c_str(), COPYDIR_FILES | COPYDIR_MOVE) &
-                 CopyDir("./Map/", (turnDir + "/Map/").c_str(), COPYDIR_FILES | COPYDIR_MOVE);
+        // the disk, and once the note says so: deleting file by file, a run
+        // cut off would leave a realm with files missing.
+        if (ok && Move) {
+            const std::string note = turnDir + "\n";
+            ok = WriteFileAtomic(kLeaveNote, note.data(), (ULONG)note.size(), -1) == (int)note.size() &&
+                 LeaveForSave(turnDir);
+        }
         if (!ok) std::printf("SaveGame : Konnte das Spiel nicht vollst\344ndig nach %s kopieren!\n", turnDir.c_str());
     }
     MapScreenRebuild(ld);
@@ -345,6 +376,31 @@ BOOL FinishInterruptedLoad()
     return FinishLoad(screenMode) ? 1 : 0;
 }
 
+BOOL FinishInterruptedNewGame()
+{
+    const ULONG size = GetFileSize(kLeaveNote);
+    char *note = size ? static_cast<char *>(LoadFile2Mem(kLeaveNote, MEMF_CLEAR)) : nullptr;
+    if (!note) return 0;
+    std::string turnDir(note, strnlen(note, size));
+    FreeVec(note);
+    while (!turnDir.empty() && (turnDir.back() == '\n' || turnDir.back() == '\r')) turnDir.pop_back();
+    // Only a turn folder of a player below ./Game that holds the save.
+    const std::string prefix = std::string(kGameDir) + "/";
+    const size_t slash = turnDir.rfind('/');
+    const std::string player =
+        slash != std::string::npos && slash > prefix.size() ? turnDir.substr(prefix.size(), slash - prefix.size()) : "";
+    std::error_code ec;
+    if (turnDir.compare(0, prefix.size(), prefix) != 0 || player.empty() || player == "." || player == ".." ||
+        player.find('/') != std::string::npos || !IsTurnFolderName(turnDir.c_str() + slash + 1) ||
+        !fs::is_directory(turnDir + "/Data", ec)) {
+        std::printf("NewGame: Der Vermerk nennt keinen Spielstand (%s) und wird verworfen!\n", turnDir.c_str());
+        DeleteFile(kLeaveNote);
+        return 0;
+    }
+    std::printf("NewGame: Das Wegr\344umen des alten Spiels nach %s wird beendet.\n", turnDir.c_str());
+    return LeaveForSave(turnDir) ? 1 : 0;
+}
+
 BOOL NewGame(LokaleDatenTitelScreen *ld)
 {
     std::printf("Routine: NewGame\n");
@@ -352,8 +408,12 @@ BOOL NewGame(LokaleDatenTitelScreen *ld)
     if (realm == 0) return 1;
     if (realm >= 2) {
         if (!SaveGame(ld, 1)) {
-            std::printf("NewGame: Das Spiel konnte nicht gesichert werden, es bleibt bestehen!\n");
-            return 0;
+            if (CheckPrefs(0, PREFS_READ, 0) >= 2) {
+                std::printf("NewGame: Das Spiel konnte nicht gesichert werden, es bleibt bestehen!\n");
+                return 0;
+            }
+            // Saved and decided: what could not go yet goes at the next start.
+            std::printf("NewGame: Das alte Spiel wird beim n\344chsten Start zu Ende wegger\344umt.\n");
         }
     } else {
         DeleteFile("./Data/Prefs.vek");

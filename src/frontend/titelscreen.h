@@ -26,7 +26,8 @@ int CheckGameValues(LokaleDatenTitelScreen *ld);
 std::string TitelReminders();
 
 // Copies ./Data and ./Map into the save folder of the received turn; with
-// Move the sources are deleted once every copy is complete. 1 saved.
+// Move the realm then leaves: its preferences first (with them the realm),
+// then every file the save holds. 1 saved (and with Move: all gone).
 BOOL SaveGame(LokaleDatenTitelScreen *ld, int Move);
 // Lets the player choose a save game and copies it back. 1 loaded; 0 with
 // the current game unchanged.
@@ -34,6 +35,9 @@ BOOL LoadGame(LokaleDatenTitelScreen *ld);
 // At start-up, before anything reads ./Data: a load a crash cut off after
 // it was decided is finished, an undecided one dropped. 1 when one was finished.
 BOOL FinishInterruptedLoad();
+// At start-up, likewise: the realm a new game began to put away is removed
+// to its end. 1 when one was finished.
+BOOL FinishInterruptedNewGame();
 // Puts the current game away and starts from the beginning. 1, or 0 when the
 // game could not be put away (nothing changed).
 BOOL NewGame(LokaleDatenTitelScreen *ld);

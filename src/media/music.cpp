@@ -4,6 +4,7 @@
 #include <SDL/SDL.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <cstdio>
 #include <mutex>
 
@@ -230,6 +231,9 @@ int SetModule(const char *Modfilename)
         SemModuleThread = SDL_CreateSemaphore(1);
         SemRestartBit = SDL_CreateSemaphore(1);
         wakeBit = SDL_CreateSemaphore(0);
+        // Whatever way the program ends, the music thread ends before the
+        // audio closes (handlers run in reverse: the SDL's end was set first).
+        std::atexit(EndMusicThread);
     }
     EndMusicThread();
     threadAlive = true;

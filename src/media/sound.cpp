@@ -357,7 +357,14 @@ int InitSoundEnv(ULONG Flags, const char *Modfilename)
     PrintBits("SoundMaske   :", UserSystem.SoundMask);
     PrintBits("SoundStatus  :", UserSystem.SoundStatus);
     PrintBits("SoundOptionen: (or wanted)", UserSystem.OP.SoundBits);
-    if (EffectsOn()) return OpenKavorSfx("./Data/SfxPath", 1);
+    if (EffectsOn() && !OpenKavorSfx("./Data/SfxPath", 1)) {
+        // The caller goes on, or ends, without ExitSoundEnv: the music started
+        // above must not outlive the audio, or its thread crashes the exit
+        // while it still loads its module.
+        EndMusicThread();
+        UserSystem.SoundModulePtr = nullptr;
+        return 0;
+    }
     return 1;
 }
 

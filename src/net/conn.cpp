@@ -203,6 +203,11 @@ VekConn *NetConnect(const char *host, UWORD port, int *why)
         if (why) *why = 1;
         return nullptr;
     }
+    return NetConnectAddress(address, port, why);
+}
+
+VekConn *NetConnectAddress(ULONG address, UWORD port, int *why)
+{
     struct sockaddr_in sa{};
     sa.sin_family = AF_INET;
     sa.sin_port = htons(port);
@@ -230,6 +235,13 @@ VekConn *NetConnect(const char *host, UWORD port, int *why)
     VekConn *c = NetConnOpen(NetTransport{SockPull, SockPush, SockClose, SockError, l});
     l->SendTimeoutMs = c->TimeoutMs;
     return c;
+}
+
+void NetSetTimeout(VekConn *conn, ULONG timeoutMs)
+{
+    if (!conn) return;
+    conn->TimeoutMs = timeoutMs;
+    if (conn->T.Push == SockPush) static_cast<SockLink *>(conn->T.Ctx)->SendTimeoutMs = timeoutMs;
 }
 
 void NetClose(VekConn *conn)

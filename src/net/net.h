@@ -2,8 +2,9 @@
 // screens of the tavern and the update download.
 #pragma once
 #include "platform/types.h"
+#include "store/lists.h"
 
-struct IRCChannel;
+struct VekChannel;  // one IRC connection, or the chat panel's record (net/irc.h)
 struct VekConn;  // one TCP connection with its buffered reader (net/netconn.h)
 
 // Addresses of the operator's services and the limits of every connection.
@@ -20,6 +21,14 @@ struct NetConfig {
     // postboxes) and the game server's sign-up mailbox.
     char OperatorMailHost[64] = "mail.vek.invalid";
     char SignupMailbox[80] = "signup@vek.invalid";
+    // The update server's FTP service (port 21 by default) and its download
+    // account.
+    char UpdateServer[64] = "updates.vek.invalid";
+    char UpdateAccount[32] = "vekupdate.invalid";
+    // The chat panel's IRC server and the fallback of the same network
+    // (port 6667 by default).
+    char IrcServer[64] = "irc.vek.invalid";
+    char IrcFallback[64] = "irc2.vek.invalid";
     // Mail providers known by a key within the address: their POP and SMTP
     // hosts, and whether their POP user is the part before the "@".
     struct Provider {
@@ -46,7 +55,8 @@ struct NetConfig {
 };
 extern NetConfig NetCfg;
 // Takes VEK_PROBE_HOSTS ("host1,host2"), VEK_WEB_SERVER, VEK_GAME_SERVER,
-// VEK_NET_TIMEOUT (seconds), VEK_OPERATOR_MAILHOST and VEK_SIGNUP_MAILBOX
+// VEK_NET_TIMEOUT (seconds), VEK_OPERATOR_MAILHOST, VEK_SIGNUP_MAILBOX,
+// VEK_UPDATE_SERVER, VEK_UPDATE_ACCOUNT, VEK_IRC_SERVER and VEK_IRC_FALLBACK
 // from the environment over the built-in values.
 void NetConfigLoad();
 
@@ -63,11 +73,12 @@ BOOL GoOffline();                    // 1; the online state stays as it is
 BOOL CheckInetConnection();          // reachability probe: 1 reachable, 0 not
 extern BOOL Vek_WasOnline;
 
-IRCChannel *StartIRCPanel();         // the chat panel's channel, or null
-void Send2IRCPanel(int command);     // 0 stop, 1 show, 2 hide, 3 hand to chat screen, 4 take back
-void EndIRCPanel(IRCChannel *channel);
-WORD TaverneScreen();                // screen 59
-LONG LagerScreen();                  // screen 61, the update download
+// The chat panel (net/irc.h): its record when the option bit 0x10 is set and
+// the net is reachable, else null; commands 0 stop, 1 show, 2 hide through
+// GChannelPtr (null without a panel); the end waits at most 2 s.
+VekChannel *StartIRCPanel();
+VekChannel *Send2IRCPanel(int command);
+void EndIRCPanel(VekChannel *channel);
 
 // The first network interface's hardware address as 12 lower-case hex digits
 // (no NUL) into buffer; *length = 12. 1, or 0 with nothing written.
@@ -122,6 +133,44 @@ const char *GetEmail(const char *Host, const char *UserName, const char *Passwor
 // Makes the file name unique by appending ".1", ".2", ...; 1, or 0 when no
 // free name fits into size bytes.
 BOOL CheckPathName(char *PathName, ULONG size);
+
+// ---- FTP (the update server) ---------------------------------------------
+// One passive-mode control connection for the whole program. The file list
+// of the last listing is the typed list FTPList (type 39), each archive with
+// the name and size of its description (".txt") when it has one.
+#pragma pack(push, 1)
+struct FTPListEntry {
+    ListNode Node;
+    char DataName[127];
+    ULONG DataSize;
+    char CommentName[127];   // empty: no description
+    ULONG CommentSize;
+};
+#pragma pack(pop)
+static_assert(sizeof(FTPListEntry) == sizeof(ListNode) + 262);
+constexpr ULONG FTP_LISTING_MAX = 40000;  // bytes of one listing that are read
+constexpr ULONG FTP_NAME_MAX = 126;       // characters of a listed name that are kept
+constexpr UWORD FTP_PORT = 21;
+extern ListHeader *FTPList;
+// Logs in, changes into Verz and reads the file list: "FTP OK", or the
+// player's text for an unknown host, a refused connection, a refused login
+// or a directory that cannot be listed.
+const char *OpenFTP(const char *hostname, UWORD Port, const char *UserName, const char *Paswort, const char *Verz);
+// Downloads Verz + "/" + FileName (FileName alone when Verz is shorter than
+// two characters) of ln bytes into the file Ziel: written beside it and
+// renamed into place once exactly ln bytes came and the server confirmed
+// the transfer. 1, or 0 with no file made and an older Ziel untouched.
+BOOL GetFTPData(const char *FileName, const char *Verz, ULONG ln, const char *Ziel, APTR Nix);
+// The data transfer behind both: the listing into FTPList (download 0), or
+// the file into Ziel. 1 or 0.
+BOOL GetFTPDirOrFile(const char *hostname, BOOL download, const char *filename, const char *Ziel, ULONG size);
+void CloseFTP();  // "QUIT" and the connection closed; nothing without one
+void FreeFTPList();  // FTPList emptied
+// The progress of a download after every piece (total, bytes so far); the
+// update screen sets it.
+extern void (*ProcessingFTPHook)(ULONG Total, ULONG Done);
+// Opens the control and data connections (NetConnect; tests replace it).
+extern VekConn *(*FTPConnectHook)(const char *host, UWORD port, int *why);
 
 // ---- Game-server packet protocol ----------------------------------------
 struct Vek_TCPData {

@@ -82,6 +82,12 @@ void NetConfigLoad()
         CopyText(NetCfg.OperatorMailHost, sizeof NetCfg.OperatorMailHost, p);
     if (const char *p = std::getenv("VEK_SIGNUP_MAILBOX"))
         CopyText(NetCfg.SignupMailbox, sizeof NetCfg.SignupMailbox, p);
+    if (const char *p = std::getenv("VEK_UPDATE_SERVER"))
+        CopyText(NetCfg.UpdateServer, sizeof NetCfg.UpdateServer, p);
+    if (const char *p = std::getenv("VEK_UPDATE_ACCOUNT"))
+        CopyText(NetCfg.UpdateAccount, sizeof NetCfg.UpdateAccount, p);
+    if (const char *p = std::getenv("VEK_IRC_SERVER")) CopyText(NetCfg.IrcServer, sizeof NetCfg.IrcServer, p);
+    if (const char *p = std::getenv("VEK_IRC_FALLBACK")) CopyText(NetCfg.IrcFallback, sizeof NetCfg.IrcFallback, p);
     if (const char *p = std::getenv("VEK_NET_TIMEOUT")) {
         long s = std::strtol(p, nullptr, 10);
         if (s > 0 && s < 3600) NetCfg.ReceiveTimeoutMs = (ULONG)s * 1000;
@@ -184,9 +190,4 @@ BOOL GoOffline()
     return 1;
 }
 
-IRCChannel *StartIRCPanel() { return nullptr; }
-void Send2IRCPanel(int) {}
-void EndIRCPanel(IRCChannel *) {}
 
-WORD TaverneScreen() { return (WORD)ScreenNotBuilt("TaverneScreen", 2); }
-LONG LagerScreen() { return ScreenNotBuilt("LagerScreen", 59); }

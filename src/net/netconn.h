@@ -51,8 +51,11 @@ BOOL NetResolveName(const char *host, ULONG *address);
 extern BOOL (*NetResolveHook)(const char *host, ULONG *address);
 BOOL NetSplitServer(const char *server, char *host, ULONG hostMax, UWORD *port, UWORD defaultPort);
 VekConn *NetConnect(const char *host, UWORD port, int *why);
+// The same to an address already looked up (network byte order); *why 2 on failure.
+VekConn *NetConnectAddress(ULONG address, UWORD port, int *why);
 VekConn *NetConnOpen(const NetTransport &transport);  // a connection over any transport
 void NetClose(VekConn *conn);                          // null accepted
+void NetSetTimeout(VekConn *conn, ULONG timeoutMs);    // every later wait, to receive and to send
 const char *NetErrorText(VekConn *conn);               // the last failure in words
 const char *NetErrorWords(UWORD error);                // a NetError in words ("Socket-Fehler" for the rest)
 

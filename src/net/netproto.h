@@ -107,3 +107,34 @@ BOOL HttpBegin(HttpMachine *m, const char *escapedUrl);
 void HttpFeed(void *machine, const NetInput *in);
 char *HttpTakeReply(HttpMachine *m);  // the NUL-terminated reply (caller frees) or null
 void HttpEnd(HttpMachine *m);
+
+// ---- FTP -------------------------------------------------------------------
+constexpr ULONG FTP_REPLY_MAX = 1024;
+// Collects one reply of the control connection from its lines: a reply of
+// several lines ("230-" ... "230 ") ends at the line that repeats its code
+// with a blank. Text holds the last line (its first FTP_REPLY_MAX - 1 bytes).
+struct FtpReply {
+    char Text[FTP_REPLY_MAX];
+    ULONG Len;
+    int Code;              // the reply's code once complete, 0 before
+    int MultiCode;         // the code of an open reply of several lines
+    BOOL MidLine;          // the last piece did not end its line
+};
+void FtpReplyReset(FtpReply *r);
+// One line piece (as NetReadLine hands it out); 1 when the reply is complete.
+BOOL FtpReplyFeed(FtpReply *r, const UBYTE *piece, ULONG length);
+// 1 when the complete reply answers what was expected: its code, a "125"
+// where "150" is expected (the data connection was already open).
+BOOL FtpReplyIs(const FtpReply *r, int expected);
+// The passive reply's "(a,b,c,d,p1,p2)": the address "a.b.c.d" into address
+// (16 bytes) and the port p1 * 256 + p2; the address's length, or 0 when the
+// brackets do not hold exactly six numbers of 0-255.
+ULONG ConvertFTPAddress(const char *string, UWORD *port, char *address);
+// Builds FTPList from a listing text of length bytes (no NUL needed): 1, or
+// 0 when a line is neither a directory nor a file (the list is then empty).
+BOOL CreateFTPNodes(const char *Buff, ULONG length);
+// One listing line without its line end: 1 taken or skipped, 0 invalid.
+int MakeFTPNode(const char *line, ULONG length);
+// Each ".txt" entry becomes the description of the first archive whose name
+// begins with its stem, and leaves the list.
+void SortFTPNode();

@@ -344,6 +344,10 @@ constexpr UBYTE LAYOUT_LASTPOINT_SIZE = 0x08;  // the last point holds the symbo
 constexpr UBYTE LAYOUT_FULL_AREA_LAST = 0x10;  // the last gadget is the map area under all others
 constexpr UBYTE LAYOUT_WIDE_LABELS = 0x20;    // the screen prints labels wider than a face on its
                                               // buttons: rows of few, spread over the whole width
+constexpr UBYTE LAYOUT_POINT_GRID = 0x80;     // the first area gadget takes the whole upper band and
+                                              // the points stand in a grid inside it, POINT_GRID_W x
+                                              // POINT_GRID_H apart: what is drawn at them is clicked there
+constexpr int POINT_GRID_W = 112, POINT_GRID_H = 100;
 
 // One screen description file. Counts are the records the screen relies on;
 // every file also holds at least one record of each kind a screen may ask
@@ -364,7 +368,7 @@ inline constexpr ScreenLayout ScreenLayouts[] = {
     {"BTTextBox.dat", 505, 0, 506, 64, 38, 0, "UP00|DO00|SL00|INFO|EXIT|GAD1|GAD2|GAD3|GAD4|GAD5|GAD6", 0, 0, 0, 0,
      0, 0, 0, 0, 0, 0},
     {"Bau.dat", 43, 39, 43, 0, 0, 0, "RE00|LE00|OK00|ABRI|BA00|INFO|OKOK|EXIT|SL00|UP00|UP01",
-     0, 2, 0, 0, 7, 0, 0, 0, 0, 0},
+     0, 8, 0, 0, 7, 0, 0, 0, 0, 0},
     {"Berichte.dat", 33, 0, 33, 0, 0, 0, "BU00|BU01|BU02|BU03|BU04|BU05|UP00|DO00|SL00|EXIT", 0, 0, 0, 0, 0, 0, 0, 0, 0,
      0},
     {"ChooseBox.dat", 0, 0, 340, 0, 0, 0, "CH00|UP00|DO00|REQ0|INFO|OKOK|EXIT", 0, 0, 0, 0, 0, 0, 0, 1, 0,
@@ -422,7 +426,7 @@ inline constexpr ScreenLayout ScreenLayouts[] = {
     {"KornLager.dat", 56, 3, 56, 0, 0, 0, "EXIT|TOWN", 0, 0, 0, 0, 0, 0, 0, 0, 0, LAYOUT_TITLE_AREA},
     {"KornLagerReq.dat", 56, 55, 155, 62, 45, 0, "UP00|DO00|UP01|DO01|UP02|DO02|BOX1|BOX2|BOX3|INFO|OKOK|EXIT", 0, 0,
      0, 3, 12, 0, 0, 0, 0, 0},
-    {"Lager.dat", 61, 1027, 61, 0, 0, 0, "CH00|EXIT", 0, 0, 0, 0, 0, 0, 0, 0, 10, 0},
+    {"Lager.dat", 61, 1027, 61, 0, 0, 0, "CH00|EXIT", 0, 0, 0, 0, 0, 0, 0, 0, 10, LAYOUT_POINT_GRID},
     {"LagerReq.dat", 61, 3, 69, 144, 64, 0, "OKOK|EXIT", 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
     {"Luxus.dat", 919, 1591, 919, 0, 0, 0, "CH00|LE00|RE00|BOX1|ROH0|ROH1|ROH2|SX00|UP00|DO00|SL00|IN00|OKOK|EXIT",
      0, 8, 0, 0, 5, 0, 0, 11, 3, 0},
@@ -537,7 +541,77 @@ struct DialogArea {
 };
 inline constexpr DialogArea CHOOSEBOX_LIST = {"ChooseBox.dat", "CH00", 39, 60, 105, 95};   // the list window
 inline constexpr DialogArea CHOOSEBOX_TRACK = {"ChooseBox.dat", "REQ0", 151, 67, 14, 63};  // the slider track
-inline constexpr DialogArea DialogAreas[] = {CHOOSEBOX_LIST, CHOOSEBOX_TRACK};
+// The building screen's info text slider and its arrows beside the text.
+inline constexpr DialogArea DialogAreas[] = {CHOOSEBOX_LIST, CHOOSEBOX_TRACK, {"Bau.dat", "SL00", 583, 103, 14, 204},
+                                             {"Bau.dat", "UP00", 582, 84, 16, 16}, {"Bau.dat", "UP01", 582, 310, 16, 16}};
+
+// Records a screen prints at fixed places: the box, and the text ID when not
+// 0, replace what the plan would give. The building screen: seven labels
+// beside the seven status boxes under the picture, the name box last.
+struct LayoutRecordPlace {
+    const char *file;
+    UBYTE kind;          // LayoutKind
+    UBYTE index;
+    UWORD x0, y0, x1, y1;
+    UWORD text;
+};
+inline constexpr LayoutRecordPlace LayoutRecordPlaces[] = {
+    {"Bau.dat", KIND_LOCALETEXTBOX, 0, 64, 344, 168, 356, 1274},  // gold
+    {"Bau.dat", KIND_LOCALETEXTBOX, 1, 64, 299, 168, 311, 1275},  // duration
+    {"Bau.dat", KIND_LOCALETEXTBOX, 2, 64, 314, 168, 326, 1280},  // running cost
+    {"Bau.dat", KIND_LOCALETEXTBOX, 3, 64, 359, 168, 371, 1281},  // trust
+    {"Bau.dat", KIND_LOCALETEXTBOX, 4, 64, 284, 168, 296, 1282},  // price
+    {"Bau.dat", KIND_LOCALETEXTBOX, 5, 64, 374, 168, 386, 1283},  // wood
+    {"Bau.dat", KIND_LOCALETEXTBOX, 6, 64, 389, 168, 401, 1575},  // stone
+    {"Bau.dat", KIND_LOCALETEXTBOX, 7, 387, 344, 531, 362, 0},    // the name box
+    {"Bau.dat", KIND_STATUSBOX, 0, 176, 344, 287, 356, 0},
+    {"Bau.dat", KIND_STATUSBOX, 1, 176, 299, 287, 311, 0},
+    {"Bau.dat", KIND_STATUSBOX, 2, 176, 314, 287, 326, 0},
+    {"Bau.dat", KIND_STATUSBOX, 3, 176, 359, 287, 371, 0},
+    {"Bau.dat", KIND_STATUSBOX, 4, 176, 284, 287, 296, 0},
+    {"Bau.dat", KIND_STATUSBOX, 5, 176, 374, 287, 386, 0},
+    {"Bau.dat", KIND_STATUSBOX, 6, 176, 389, 287, 401, 0},
+    // Kinds the screen does not use, kept small in a corner.
+    {"Bau.dat", KIND_STRINGINPUTBOX, 0, 604, 404, 632, 410, 0},
+    {"Bau.dat", KIND_STRINGINPUTINFO, 0, 604, 412, 632, 418, 0},
+    {"Bau.dat", KIND_TEXTDATA, 0, 604, 420, 632, 426, 0},
+    {"Bau.dat", KIND_BUTTONDATA, 0, 604, 428, 632, 434, 0},
+    {"Bau.dat", KIND_RECHTECK, 0, 604, 436, 632, 442, 0},
+    {"Bau.dat", KIND_PUNKT, 0, 604, 444, 604, 444, 0},
+};
+
+// Areas a screen draws into at sizes of its own: a gadget (by code) or a
+// record (by kind and index), in the layout's coordinates.
+struct LayoutBox {
+    const char *file;
+    const char *code;  // the gadget over the area, or null for a record
+    UBYTE kind, index;
+    UWORD x0, y0, x1, y1;
+};
+inline constexpr LayoutBox LayoutBoxes[] = {
+    // Reports: the slider beside the report's box.
+    {"Berichte.dat", "SL00", 0, 0, 567, 105, 581, 320},
+    // Battle news: the three headings, the letter and its slider (the map view lies at 102, 238).
+    {"Nachrichten.dat", nullptr, KIND_LOCALETEXTBOX, 0, 20, 60, 250, 76},
+    {"Nachrichten.dat", nullptr, KIND_LOCALETEXTBOX, 1, 20, 80, 250, 96},
+    {"Nachrichten.dat", nullptr, KIND_LOCALETEXTBOX, 2, 20, 100, 250, 116},
+    {"Nachrichten.dat", nullptr, KIND_RECHTECK, 0, 20, 140, 250, 156},
+    {"Nachrichten.dat", nullptr, KIND_RECHTECK, 1, 20, 170, 250, 186},
+    {"Nachrichten.dat", nullptr, KIND_RECHTECK, 2, 20, 200, 250, 216},
+    {"Nachrichten.dat", nullptr, KIND_RECHTECK, 3, 102, 238, 262, 406},
+    {"Nachrichten.dat", nullptr, KIND_RECHTECK, 4, 290, 60, 600, 400},
+    {"Nachrichten.dat", nullptr, KIND_RECHTECK, 5, 604, 60, 618, 400},
+    {"Nachrichten.dat", "SL00", 0, 0, 604, 60, 618, 400},
+    // Statistics: the two lists with their sliders and the graph area.
+    {"Statistik.dat", nullptr, KIND_RECHTECK, 0, 40, 60, 290, 200},
+    {"Statistik.dat", nullptr, KIND_RECHTECK, 1, 294, 60, 308, 200},
+    {"Statistik.dat", nullptr, KIND_RECHTECK, 2, 330, 60, 580, 200},
+    {"Statistik.dat", nullptr, KIND_RECHTECK, 3, 584, 60, 598, 200},
+    {"Statistik.dat", nullptr, KIND_RECHTECK, 4, 40, 220, 600, 420},
+    {"Statistik.dat", "LS01", 0, 0, 40, 60, 290, 200},
+    {"Statistik.dat", "LS02", 0, 0, 330, 60, 580, 200},
+    {"StatistikLegende.dat", nullptr, KIND_RECHTECK, 0, 120, 90, 520, 390},
+};
 
 // Orders the screens rely on: the map's buttons and area, the story box's page
 // buttons, the residence's blank-padded code, the research fields.

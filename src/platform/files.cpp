@@ -165,12 +165,14 @@ bool IsRegularFile(const char *path)
 
 // Reads a regular file of the size stat gives: a FIFO, a device or a file
 // that changes size while read is refused instead of read until its end.
-bool ReadRegular(const char *name, std::string &out)
+// mode, when given, receives its permission bits.
+bool ReadRegular(const char *name, std::string &out, mode_t *mode = nullptr)
 {
     int fd = ::open(name, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return false;
     struct stat st;
     bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    if (ok && mode) *mode = st.st_mode & 0777;
     if (ok) {
         out.resize((size_t)st.st_size);
         size_t got = 0;
@@ -201,9 +203,12 @@ int CopyFile(const char *source, const char *dest, int failIfExists)
     if (!source || !dest) return 0;
     if (failIfExists && IsFilePresent(dest)) return 0;
     std::string data;
-    if (!ReadWhole(source, data)) return 0;  // the destination stays as it was
+    struct stat st;
+    if (!ReadWhole(source, data) || stat(source, &st) != 0) return 0;  // the destination stays as it was
     if (SameFile(source, dest)) return 1;     // copying a file onto itself leaves it whole
-    if (WriteFileAtomic(dest, data.data(), (ULONG)data.size(), -1) != (int)data.size()) return 0;
+    // A copy is open to no one the source keeps out (the options file holds
+    // the mail password).
+    if (WriteFileAtomic(dest, data.data(), (ULONG)data.size(), (int)(st.st_mode & 0777)) != (int)data.size()) return 0;
     std::printf("Routine: CopyFile end\n");
     return GetFileSize(dest) == (ULONG)data.size() ? 1 : 0;
 }
@@ -377,10 +382,15 @@ bool IsKeptIndexName(const char *name)
 // A new file in a folder that is not yet in place: no temporary name and no
 // flush, the caller flushes the whole folder once. false when it could not be
 // written whole (what was written goes again).
-bool WriteUnsynced(const char *name, const std::string &data)
+bool WriteUnsynced(const char *name, const std::string &data, mode_t mode)
 {
-    int fd = ::open(name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    int fd = ::open(name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
     if (fd < 0) return false;
+    if (fchmod(fd, mode) != 0) {  // an older file keeps its mode through the open
+        ::close(fd);
+        ::unlink(name);
+        return false;
+    }
     size_t done = 0;
     while (done < data.size()) {
         ssize_t n = ::write(fd, data.data() + done, data.size() - done);
@@ -462,15 +472,20 @@ int CopyDir(const char *source, const char *dest, int mode)
             continue;
         }
         std::string data, there;
-        if (!ReadRegular(from.c_str(), data)) {
+        mode_t bits = 0, thereBits = 0;
+        if (!ReadRegular(from.c_str(), data, &bits)) {
             result = 0;
             continue;
         }
+        // Every copy keeps the source's permission bits: one open to more
+        // people than the source would hand out what the source keeps in
+        // (the options file holds the mail password).
         // A move after a flushed copy only has to delete: the copy is there.
-        const bool copied = (mode & COPYDIR_MOVE) && ReadRegular(to.c_str(), there) && there == data;
-        if (!copied && ((mode & COPYDIR_NOSYNC) ? !WriteUnsynced(to.c_str(), data)
-                                                : WriteFileAtomic(to.c_str(), data.data(), (ULONG)data.size(), -1) !=
-                                                      (int)data.size())) {
+        const bool copied = (mode & COPYDIR_MOVE) && ReadRegular(to.c_str(), there, &thereBits) && there == data &&
+                            (thereBits == bits || chmod(to.c_str(), bits) == 0);
+        if (!copied && ((mode & COPYDIR_NOSYNC) ? !WriteUnsynced(to.c_str(), data, bits)
+                                                : WriteFileAtomic(to.c_str(), data.data(), (ULONG)data.size(),
+                                                                  (int)bits) != (int)data.size())) {
             result = 0;  // never delete a source whose copy is not complete
             continue;
         }

@@ -21,7 +21,7 @@ st_PlayerInfo PlayerInfo;
 st_PlayerInfo *const PlayerInfoPtr = &PlayerInfo;
 LONG currentScreenID = 2;
 ULONG bScreenFadeInDeactivate = 0;
-IRCChannel *GChannelPtr = nullptr;
+VekChannel *GChannelPtr = nullptr;
 const LocStr **GlobalRoredIdezTab = nullptr;
 APTR GfxCacheArray[GFX_CACHE_SLOTS];
 APTR SfxCacheArray[SFX_CACHE_SLOTS];

@@ -7,7 +7,7 @@
 #include "platform/prefs.h"
 
 struct RastPort;
-struct IRCChannel;
+struct VekChannel;
 struct LocStr;
 
 constexpr int SFX_SLOTS = 38;
@@ -94,7 +94,7 @@ extern st_PlayerInfo PlayerInfo;
 extern st_PlayerInfo *const PlayerInfoPtr;
 extern LONG currentScreenID;
 extern ULONG bScreenFadeInDeactivate;
-extern IRCChannel *GChannelPtr;
+extern VekChannel *GChannelPtr;
 extern const LocStr **GlobalRoredIdezTab;
 
 extern APTR GfxCacheArray[GFX_CACHE_SLOTS];

@@ -4,8 +4,6 @@
 
 #include "platform/system.h"
 
-LONG StadtScreen() { return ScreenNotBuilt("StadtScreen", 2); }
 LONG SteuernScreen() { return ScreenNotBuilt("SteuernScreen", 2); }
-LONG BauScreen() { return ScreenNotBuilt("BauScreen", 2); }
 LONG KornlagerScreen() { return ScreenNotBuilt("KornlagerScreen", 2); }
 LONG LuxusScreen() { return ScreenNotBuilt("LuxusScreen", 2); }

@@ -150,6 +150,15 @@ BOOL GameInit(const char *Path)
         std::printf("GameInit : IMAP-Chunk in der Initialisierung nicht vorhanden !!!\n");
         ok = 0;
     }
+    // A new game has no dungeon yet. The map steps mark the one these
+    // preferences name in every tile they write, so a position left by an
+    // earlier or cut-off attempt would land in the new world beside the
+    // dungeon rolled below.
+    if (!CheckPrefsWrite(PREF_DUNGEON, 0) || !CheckPrefsWrite(PREF_DUNGEON_X, 0) ||
+        !CheckPrefsWrite(PREF_DUNGEON_Y, 0)) {
+        std::printf("GameInit : Konnte das alte Dungeon nicht vergessen !\n");
+        ok = 0;
+    }
     // Tiles of an earlier game go only when the server sends a new world.
     const struct {
         ULONG chunk;

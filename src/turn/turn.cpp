@@ -26,6 +26,7 @@
 #include "store/letters.h"
 #include "store/store.h"
 #include "world/chunkmachine.h"
+#include "world/okjournal.h"
 #include "world/towns.h"
 #include "ui/dialogs.h"
 
@@ -423,6 +424,59 @@ BOOL SaveStatistikData()
     return result;
 }
 
+ULONG StatistikWert(const StatistikDaten &d, ULONG i)
+{
+    const ULONG v[STATISTIK_WERTE] = {d.Korn,       d.Gold,       d.Volk,        d.Einwanderer, d.Auswanderer,
+                                      d.Geborene,   d.Gestorbene, d.AnzPflanzHq, d.AnzTierHq,   d.AnzMineralHq};
+    return i < STATISTIK_WERTE ? v[i] : 0;
+}
+
+BOOL ReadStatistikDaten(const char *file, StatistikDaten **data, ULONG *count, UWORD *lastQuarter)
+{
+    *data = nullptr;
+    *count = 0;
+    *lastQuarter = 0;
+    if (!IsFilePresent(file)) return 1;
+    const ULONG size = GetFileSize(file);
+    auto *bytes = size >= STAT_HEAD ? (UBYTE *)LoadFile2Mem(file, 0) : nullptr;
+    if (!bytes) {
+        std::printf("ReadStatistikDaten: Konnte den Header des Statistik-Files nicht laden\n");
+        return 0;
+    }
+    StatistikHeader head;
+    head.AnzahlQuartale = LoadLE32(bytes);
+    head.LetzteQuartal = (UWORD)(bytes[4] | bytes[5] << 8);
+    head.AnzahlEntries = LoadLE32(bytes + 6);
+    BOOL ok = 0;
+    if (head.AnzahlEntries != STATISTIK_WERTE) {
+        std::printf("ReadStatistikDaten: Die Anzahl der Daten im StatistikScreen haben sich ge\344ndert. Das "
+                    "StatistikDatenFile mu\337 gel\366scht werden..\n");
+    } else if (head.AnzahlQuartale > (size - STAT_HEAD) / STAT_RECORD) {
+        // Checked before anything is allocated: a count the file cannot hold is damage.
+        std::printf("ReadStatistikDaten: Das Statistikdatenfile scheint korrupt zu sein!\n");
+    } else if (head.AnzahlQuartale == 0) {
+        ok = 1;
+    } else {
+        auto *d = (StatistikDaten *)AllocVec(head.AnzahlQuartale * STAT_RECORD, MEMF_CLEAR);
+        if (!d) {
+            std::printf("ReadStatistikDaten: Konnte keinen Speicher fuer die StatistikDaten allokieren!\n");
+        } else {
+            for (ULONG r = 0; r < head.AnzahlQuartale; ++r) {
+                const UBYTE *p = bytes + STAT_HEAD + r * STAT_RECORD;
+                ULONG v[STATISTIK_WERTE];
+                for (ULONG i = 0; i < STATISTIK_WERTE; ++i) v[i] = LoadLE32(p + 4 * i);
+                d[r] = {v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9]};
+            }
+            *data = d;
+            *count = head.AnzahlQuartale;
+            *lastQuarter = head.LetzteQuartal;
+            ok = 1;
+        }
+    }
+    FreeVec(bytes);
+    return ok;
+}
+
 void ShowNervReq()
 {
     const OptionenPrefs &op = UserSystem.OP;
@@ -491,6 +545,41 @@ void StepText(APTR box, ULONG index, const LocStr *text)
                         GetString(text)));
 }
 
+// Letters of the last sent turn leave ./Data/MailOut; later ones stay.
+void DropSentLetters()
+{
+    ULONG size = GetFileSize(SENT_LETTERS_LIST);
+    auto *text = (char *)(size ? LoadFile2Mem(SENT_LETTERS_LIST, MEMF_CLEAR) : nullptr);
+    if (text) {
+        std::string all(text, size);
+        FreeVec(text);
+        size_t pos = 0;
+        while (pos < all.size()) {
+            size_t end = all.find('\n', pos);
+            if (end == std::string::npos) end = all.size();
+            std::string line = all.substr(pos, end - pos);
+            pos = end + 1;
+            size_t blank = line.rfind(' ');
+            if (blank == std::string::npos) continue;
+            std::string name = line.substr(0, blank);
+            if (name.find('/') != std::string::npos || name.empty() || name[0] == '.') continue;
+            std::string path = "./Data/MailOut/" + name;
+            if (IsFilePresent(path.c_str()) && std::to_string(GetFileSize(path.c_str())) == line.substr(blank + 1) &&
+                !DeleteFile(path.c_str()))
+                std::printf("ResidenzDownload: Konnte ausgehende Mails nicht l\366schen !\n");
+        }
+    }
+    DeleteFile(SENT_LETTERS_LIST);
+}
+
+// The end of a download: the letters the server took (bit 0 of Misc) leave
+// ./Data/MailOut, and no sent turn is waiting any more.
+void FinishDownload()
+{
+    if (PlayerInfo.Misc & 1) DropSentLetters();
+    CheckPrefsWrite(15, 0);
+}
+
 // Applies one answer as one transaction. mailFile is the received mail, or
 // the journal's copy when an interrupted apply is repeated (journalled = 1).
 // 1 when applied.
@@ -549,11 +638,14 @@ BOOL ApplyAnswer(APTR box, ULONG index, const char *mailFile, const char *origin
     StepText(box, index, &_VEK_RESIDOWNLOAD_STATISTIK);
     if (!SaveStatistikData()) std::printf("ResidenzDownload: SaveStatistikData fehlgeschlagen... !\n");
 
-    // The end of the transaction: the mail goes and the key advances only now.
+    // The end of the transaction: the download's own end rides with the last
+    // answer, so that a kill after it cannot leave the sent letters for a
+    // second sending; the mail goes and the key advances only now.
+    ReadPlayerInfoFromPool();
+    if (last) FinishDownload();
     std::printf("L\366sche EMAIL : %s\n", original);
     DeleteFile(original);
     CheckPrefsWrite(31, key);
-    ReadPlayerInfoFromPool();
     TurnJournalCommit();
     return 1;
 }
@@ -575,37 +667,12 @@ BOOL RepeatInterruptedAnswer(APTR box)
     return ApplyAnswer(box, 0, mail, original, key, last, 1);
 }
 
-// Letters of the last sent turn leave ./Data/MailOut; later ones stay.
-void DropSentLetters()
-{
-    ULONG size = GetFileSize(SENT_LETTERS_LIST);
-    auto *text = (char *)(size ? LoadFile2Mem(SENT_LETTERS_LIST, MEMF_CLEAR) : nullptr);
-    if (text) {
-        std::string all(text, size);
-        FreeVec(text);
-        size_t pos = 0;
-        while (pos < all.size()) {
-            size_t end = all.find('\n', pos);
-            if (end == std::string::npos) end = all.size();
-            std::string line = all.substr(pos, end - pos);
-            pos = end + 1;
-            size_t blank = line.rfind(' ');
-            if (blank == std::string::npos) continue;
-            std::string name = line.substr(0, blank);
-            if (name.find('/') != std::string::npos || name.empty() || name[0] == '.') continue;
-            std::string path = "./Data/MailOut/" + name;
-            if (IsFilePresent(path.c_str()) && std::to_string(GetFileSize(path.c_str())) == line.substr(blank + 1) &&
-                !DeleteFile(path.c_str()))
-                std::printf("ResidenzDownload: Konnte ausgehende Mails nicht l\366schen !\n");
-        }
-    }
-    DeleteFile(SENT_LETTERS_LIST);
-}
-
 }  // namespace
 
 BOOL ResidenzDownload(APTR Movie1, APTR Movie2)
 {
+    // A screen's Ok cut off goes back before a turn journals the realm.
+    OkJournalRestore();
     BOOL applied = RepeatInterruptedAnswer(nullptr);
     ListHeader *list = CreateList(EMAIL_LIST_TYPE);
     if (!list) {
@@ -635,7 +702,8 @@ BOOL ResidenzDownload(APTR Movie1, APTR Movie2)
     SetText(box, GetString(&_VEK_RESIDOWNLOAD_LESESPIELZUEGE));
     const ULONG count = ScanEmails2List(list, "./Data/POP3In", (id + ".email").c_str());
     if (count == 0) {
-        SetText(box, GetString(&_VEK_INITSCREEN_NOEMAILS));
+        // An answer whose apply a kill cut off was just finished above.
+        SetText(box, GetString(applied ? &_VEK_RESIDOWNLOAD_GETSPIELZUG : &_VEK_INITSCREEN_NOEMAILS));
         Confirm(box);
         Close(box);
         DeleteList(list, LIST_FREE_OWNED);
@@ -661,16 +729,23 @@ BOOL ResidenzDownload(APTR Movie1, APTR Movie2)
     std::vector<TurnAction> plan(keys.size());
     PlanTurns(keys.data(), (ULONG)keys.size(), Pref(31), plan.data());
     const char *turnText = GetString(&_VEK_RESIDOWNLOAD_BEARBEITESPIELZUG);
+    // Skipped mails go only after the download's end is done: a run cut off
+    // before it finds them again and ends the download once more.
+    std::vector<std::string> skipped;
+    bool finished = false;
     for (ULONG i = 0; i < keys.size(); ++i) {
         SetText(box, Format("%s : %u", turnText, (unsigned)i));
         if (plan[i] == TURN_DUPLICATE || plan[i] == TURN_OUTDATED) {
             const LocStr *why = plan[i] == TURN_DUPLICATE ? &_VEK_RESIDOWNLOAD_DOPPELTER : &_VEK_RESIDOWNLOAD_ALTER;
             SetText(box, Format("%s : %u %s", turnText, (unsigned)i, GetString(why)));
-            DeleteFile(files[i].c_str());
+            skipped.push_back(files[i]);
             continue;
         }
-        if (ApplyAnswer(box, i, files[i].c_str(), files[i].c_str(), keys[i], plan[i] == TURN_APPLY_LAST, 0))
+        const BOOL last = plan[i] == TURN_APPLY_LAST;
+        if (ApplyAnswer(box, i, files[i].c_str(), files[i].c_str(), keys[i], last, 0)) {
             applied = 1;
+            finished = finished || last;
+        }
     }
     if (DeepScreen() && TurnMapNewSetupHook) {
         PauseMovies(Movie1, Movie2, 1);
@@ -678,8 +753,8 @@ BOOL ResidenzDownload(APTR Movie1, APTR Movie2)
         PauseMovies(Movie1, Movie2, 0);
     }
     SetText(box, GetString(&_VEK_RESIDOWNLOAD_GETSPIELZUG));
-    if (PlayerInfo.Misc & 1) DropSentLetters();
-    CheckPrefsWrite(15, 0);
+    if (!finished) FinishDownload();
+    for (const std::string &f : skipped) DeleteFile(f.c_str());
     Confirm(box);
     Close(box);
     GoOffline();

@@ -1,13 +1,15 @@
 // One answer is applied as one transaction: before its first step every file
 // of ./Data and ./Map and the mail itself are copied into a journal; the
 // journal goes only after the last step has deleted the mail and advanced
-// pref 31. A run that finds a journal puts the files back and applies the
+// pref 31 (and, for the download's last answer, after the sent letters left
+// and pref 15 went back to 0). A run that finds a journal puts the files back and applies the
 // journalled mail again, so a crash never leaves a half-applied realm.
 #include <algorithm>
 #include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
 #include <set>
+#include <sys/stat.h>
 #include <string>
 #include <system_error>
 #include <unistd.h>
@@ -76,8 +78,10 @@ bool CopyDurable(const std::string &from, const std::string &to)
 {
     int in = ::open(from.c_str(), O_RDONLY);
     if (in < 0) return false;
+    struct stat st;
     int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    bool ok = out >= 0;
+    // The copy keeps the file's permission bits for the day it goes back.
+    bool ok = out >= 0 && fstat(in, &st) == 0 && fchmod(out, st.st_mode & 0777) == 0;
     char buf[65536];
     while (ok) {
         ssize_t n = ::read(in, buf, sizeof buf);
@@ -95,10 +99,12 @@ bool CopyWhole(const std::string &from, const std::string &to)
 {
     std::error_code ec;
     fs::create_directories(fs::path(to).parent_path(), ec);
+    struct stat st;
+    if (stat(from.c_str(), &st) != 0) return false;
     ULONG size = GetFileSize(from.c_str());
     APTR data = size ? LoadFile2Mem(from.c_str(), 0) : nullptr;
     if (size && !data) return false;
-    int written = WriteFileAtomic(to.c_str(), data ? data : "", size, -1);
+    int written = WriteFileAtomic(to.c_str(), data ? data : "", size, (int)(st.st_mode & 0777));
     FreeVec(data);
     return written == (int)size;
 }

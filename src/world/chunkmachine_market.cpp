@@ -21,7 +21,9 @@ using namespace chunkmachine;
 namespace {
 
 constexpr UWORD WARE_ANGEBOT = 0, WARE_ANDEREKAUF = 4, WARE_LAGER = 5, WARE_EIGENGEBOT = 2;
-constexpr UWORD VERTRAG_LIEFERUNG = 4, VERTRAG_VASALL = 8, VERTRAG_ERFUELLT = 5;
+// A delivered contract goes back to the server as kind 5; its status is the
+// server's own field and goes back as it came.
+constexpr UWORD VERTRAG_LIEFERUNG = 4, VERTRAG_VASALL = 8, VERTRAG_ZURUECK = 5;
 constexpr UWORD PREF_ROHSTOFFE_AUS = 5, PREF_FAKTOR_TIER = 21;
 
 ULONG AddSat(ULONG a, uint64_t b) { return (ULONG)std::min<uint64_t>((uint64_t)a + b, 0xFFFFFFFFu); }
@@ -327,7 +329,7 @@ BOOL CaseVert(const char *Path)
         if (v.VertragsArt == VERTRAG_LIEFERUNG && v.AnbieterID == ich) {
             std::printf("Vertrag gefunden. Versuche Ware abzuziehen...\n");
             if (v.WarenTyp == 0) {
-                v.Status = VERTRAG_ERFUELLT;
+                v.VertragsArt = VERTRAG_ZURUECK;
                 continue;
             }
             if (!ladeWaren()) {
@@ -364,7 +366,7 @@ BOOL CaseVert(const char *Path)
                     Remove(waren, w);
                 }
             }
-            v.Status = VERTRAG_ERFUELLT;
+            v.VertragsArt = VERTRAG_ZURUECK;
             warenGeaendert = true;
         } else if (v.VertragsArt == VERTRAG_LIEFERUNG && v.PartnerID == ich) {
             std::printf("Vertrag gefunden. Versuche Ware hinzuzuf\374gen...\n");
@@ -429,7 +431,7 @@ BOOL CaseVert(const char *Path)
     DeleteList(waren, 1);
 
     for (ListNode *n : Nodes(vertraege))
-        if (((VertragListEntry *)n)->Vertrag.Status != VERTRAG_ERFUELLT) Remove(vertraege, n);
+        if (((VertragListEntry *)n)->Vertrag.VertragsArt != VERTRAG_ZURUECK) Remove(vertraege, n);
     if (vertraege->Elemente) {
         st_VERT *chunk = MakeVertragChunkFromList(vertraege);
         if (!chunk || !AddChunkPool(chunk, POOL_OUT)) {

@@ -444,8 +444,9 @@ int EnsureTownFiles()
     return t != nullptr;
 }
 
-BOOL ChangeTownName(ULONG StadtID, char *NewName)
+BOOL ChangeTownName(ULONG StadtID, char *NewName, int *Abgelehnt)
 {
+    if (Abgelehnt) *Abgelehnt = 0;
     if (!NewName) return 0;
     // Only names fit for a file and not taken for unnamed towns.
     bool fit = NewName[0] != 0 && NewName[0] != '.' && std::strncmp(NewName, "NewTown", 7) != 0;
@@ -457,6 +458,7 @@ BOOL ChangeTownName(ULONG StadtID, char *NewName)
     }
     if (!fit || blank) {
         std::printf("ChangeTownName : Name '%s' ist nicht erlaubt\n", NewName);
+        if (Abgelehnt) *Abgelehnt = 1;
         return 0;
     }
     ULONG n = 0;
@@ -471,6 +473,7 @@ BOOL ChangeTownName(ULONG StadtID, char *NewName)
     ULONG i = 0;
     bool vergeben = false;
     for (ULONG k = 0; k < n; ++k) vergeben = vergeben || std::strcmp(liste[k].TownName, NewName) == 0;
+    if (vergeben && Abgelehnt) *Abgelehnt = 1;
     while (!vergeben && i < n && !(std::strncmp(liste[i].TownName, "NewTown", 7) == 0 && liste[i].TownID == (LONG)StadtID))
         ++i;
     if (!vergeben && i < n) {

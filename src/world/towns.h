@@ -111,8 +111,9 @@ int EnsureTownFiles();
 Stadt *CreateTown(const char *Stadtname, UWORD Flags);
 // Names a town founded as "NewTown...": NewName is turned into file form in
 // place. 0 for a name that is taken, unfit for a file or "NewTown...", or a
-// town named before.
-BOOL ChangeTownName(ULONG StadtID, char *NewName);
+// town named before. *Abgelehnt, when given, is 1 when the name itself was
+// refused (taken or unfit), 0 for any other failure.
+BOOL ChangeTownName(ULONG StadtID, char *NewName, int *Abgelehnt = nullptr);
 // The display names of all towns in 80-byte fields (FreeVec), or null.
 char *CreateStadtListBuffer();
 

@@ -32,10 +32,12 @@ int AsUnprivileged(const std::function<int()> &fn)
     return WEXITSTATUS(status);
 }
 
-ScratchDir::ScratchDir()
+ScratchDir::ScratchDir() : ScratchDir("/tmp") {}
+
+ScratchDir::ScratchDir(const std::string &parent)
 {
-    char tmpl[] = "/tmp/vektest.XXXXXX";
-    if (!mkdtemp(tmpl)) throw std::runtime_error("mkdtemp failed");
+    std::string tmpl = parent + "/vektest.XXXXXX";
+    if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
     path_ = tmpl;
     oldCwd_ = fs::current_path().string();
     fs::current_path(path_);

@@ -15,6 +15,7 @@ using Bytes = std::vector<uint8_t>;
 class ScratchDir {
 public:
     ScratchDir();
+    explicit ScratchDir(const std::string &parent);  // below parent instead of /tmp
     ~ScratchDir();
     ScratchDir(const ScratchDir &) = delete;
     ScratchDir &operator=(const ScratchDir &) = delete;

@@ -14,11 +14,13 @@
 #include <memory>
 #include <string>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
 #include "common/gamefixture.h"
+#include "common/killtrace.h"
 #include "common/scriptinput.h"
 #include "common/sdlharness.h"
 #include "common/shareddemo.h"
@@ -117,7 +119,7 @@ std::string Differ(const std::map<std::string, Bytes> &a, const std::map<std::st
 // the set (pictures, fonts, sounds), which nothing here writes, is linked.
 class DemoCopy {
 public:
-    DemoCopy()
+    explicit DemoCopy(const std::string &parent = "/tmp") : dir_(parent)
     {
         for (const auto &e : fs::directory_iterator(SharedDemoSet())) {
             const std::string name = e.path().filename().string();
@@ -324,6 +326,34 @@ TEST_P(TitelTest, SaveChangeLoadGivesTheGameBack)
     EXPECT_FALSE(Exists("Game/.laden"));
 }
 
+int Mode(const std::string &path)
+{
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 ? (int)(st.st_mode & 07777) : -1;
+}
+
+// The options file holds the mail password and is the owner's alone: a save
+// keeps it so, and a load brings it back so, also from a save that an
+// earlier version left readable by all.
+TEST_P(TitelTest, SavesAndLoadsKeepTheOptionsOwnerOnly)
+{
+    ASSERT_EQ(OptionenPrefsSave(), 1);
+    ASSERT_EQ(Mode("Data/Optionen.prefs"), 0600);
+    ASSERT_EQ(chmod("Data/Gebaeude.dat", 0640), 0);
+    ASSERT_EQ(SaveGame(nullptr, 0), 1);
+    EXPECT_EQ(Mode("Game/Demoland/1_1/Data/Optionen.prefs"), 0600);
+    EXPECT_EQ(Mode("Game/Demoland/1_1/Data/Gebaeude.dat"), 0640);
+    for (int saved : {0600, 0644}) {
+        SCOPED_TRACE(saved);
+        ASSERT_EQ(chmod("Game/Demoland/1_1/Data/Optionen.prefs", (mode_t)saved), 0);
+        ChooseFirst();
+        ChooseFirst();
+        ASSERT_EQ(LoadGame(nullptr), 1);
+        EXPECT_EQ(Mode("Data/Optionen.prefs"), 0600);
+        EXPECT_EQ(Mode("Data/Gebaeude.dat"), 0640);
+    }
+}
+
 TEST_P(TitelTest, SavingNeedsARealmAGrainChunkAndAFolderName)
 {
     struct Row {
@@ -391,6 +421,65 @@ TEST_P(TitelTest, FilesThatCannotBeWrittenLoseNothing)
     EXPECT_EQ(WithFileLimit(4096, [] { return (int)SaveGame(nullptr, 0); }), 0);
     EXPECT_EQ(Differ(SavedFiles("1_1"), saved), "");
     EXPECT_EQ(std::distance(fs::directory_iterator("Game/Demoland"), fs::directory_iterator()), 1);
+}
+
+// A new game killed at any rename, unlink or flush, and the program started
+// again: the old realm stands whole, or there is none and its save holds it
+// whole; never a realm with files missing that the title offers to play on.
+TEST_P(TitelTest, ANewGameKilledAnywhereLeavesTheOldRealmWholeOrNone)
+{
+    if (!vektest::KillTraceAvailable()) GTEST_SKIP() << "the system-call trace is written for x86-64 Linux";
+    const unsigned on = vektest::KILL_RENAMES | vektest::KILL_UNLINKS | vektest::KILL_SYNCS;
+    auto newGame = [] { return (int)NewGame(nullptr); };
+    std::map<std::string, Bytes> game;
+    int total = 0;
+    {
+        DemoCopy copy(vektest::KillLoopParent());
+        game = GameFiles();
+        const vektest::KillResult whole = vektest::RunKilledAt(0, newGame, on);
+        ASSERT_TRUE(whole.finished);
+        EXPECT_EQ(whole.status, 0);
+        EXPECT_EQ(Differ(SavedFiles("1_1"), game), "");
+        total = whole.changes;
+    }
+    int kept = 0, gone = 0;
+    for (int k : vektest::KillPoints(total)) {
+        SCOPED_TRACE(k);
+        DemoCopy copy(vektest::KillLoopParent());
+        ASSERT_FALSE(vektest::RunKilledAt(k, newGame, on).finished) << "fewer calls than counted";
+        FinishInterruptedNewGame();  // the next start
+        if (CheckPrefs(0, PREFS_READ, 0) >= 2) {
+            ASSERT_EQ(Differ(GameFiles(), game), "") << "a realm with files missing, killed at " << k;
+            ++kept;
+            continue;
+        }
+        // Left may be the new options and preferences, and the hidden
+        // temporary file of a write cut off, which the next write removes.
+        auto left = GameFiles();
+        left.erase("Data/Prefs.vek");
+        left.erase("Data/Optionen.prefs");
+        std::erase_if(left, [](const auto &f) { return fs::path(f.first).filename().string()[0] == '.'; });
+        ASSERT_EQ(Differ(left, {}), "") << "files of the old realm left, killed at " << k;
+        ASSERT_EQ(Differ(SavedFiles("1_1"), game), "") << "killed at " << k;
+        ++gone;
+    }
+    std::printf("a new game killed at %d points: %d times the old realm, %d times none\n", total, kept, gone);
+}
+
+// A note that names no save of ours deletes nothing at the start.
+TEST_P(TitelTest, ANoteNamingNoSaveIsDropped)
+{
+    const auto game = GameFiles();
+    fs::create_directories("Game/Demoland/1_1/Data");
+    fs::create_directories("Game/1_1/Data");
+    for (const char *note : {"./Game/../Game/Demoland/1_1\n", "./Game/Demoland/2_1\n", "./Game/1_1\n",
+                             "/tmp/Demoland/1_1\n", "./Game/Demoland/Data\n", "\n"}) {
+        SCOPED_TRACE(note);
+        WriteText("Game/.neues.spiel", note);
+        EXPECT_EQ(FinishInterruptedNewGame(), 0);
+        EXPECT_FALSE(Exists("Game/.neues.spiel"));
+        EXPECT_EQ(Differ(GameFiles(), game), "");
+    }
 }
 
 // The game without the preferences, which a load rewrites in part.

@@ -213,6 +213,23 @@ TEST_F(Music, ExitDuringTheFadeInLeavesNothingBehind)
     EXPECT_EQ((long)MemAllocatedCounter.load() - (long)MemFreedCounter.load(), before);
 }
 
+// A sound set-up that fails (here: no sound index for the effects) leaves no
+// music thread behind: the program then goes on, or ends, without the sound's
+// end, and a thread still loading its module when the audio closes crashed
+// the start-up.
+TEST_F(Music, AFailedSetUpEndsTheMusicItStarted)
+{
+    vektest::Mixer mix;
+    ASSERT_TRUE(mix.Ok());
+    UserSystem.OP.SoundBits = SOUND_MODULES | SOUND_SOUNDFX;
+    vektest::StdoutCapture cap;
+    ASSERT_EQ(InitSoundEnv(0, MAIN), 0);
+    EXPECT_FALSE(MusicThreadRunning());
+    EXPECT_EQ(modulesLoaded, 0);
+    EXPECT_EQ(UserSystem.SoundModulePtr, nullptr);
+    EXPECT_FALSE(Mix_PlayingMusic());
+}
+
 // CD audio on the emulated drive over the demo set's CD folder.
 class CD : public Music {
 protected:

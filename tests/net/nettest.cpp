@@ -240,12 +240,12 @@ bool Rig::Installed(const std::string &kind)
     return std::system(cmd.c_str()) == 0;
 }
 
-std::string Rig::Start(const std::string &kind, int port, const std::string &addr)
+std::string Rig::Start(const std::string &kind, int port, const std::string &addr, const std::string &extra)
 {
     if (dir_.empty()) return "no rig folder";
     std::string log = dir_ + "/start-" + kind + ".log";
     std::string cmd = "timeout 120 " + NetRigScript() + " start " + kind + " " + dir_ + " " + std::to_string(port) + " " +
-                      addr + " >" + log + " 2>&1";
+                      addr + (extra.empty() ? "" : " " + extra) + " >" + log + " 2>&1";
     int rc = std::system(cmd.c_str());
     if (rc == 0) return "";
     std::string text = "start failed";

@@ -70,7 +70,9 @@ public:
     Rig();
     ~Rig();
     // addr: the loopback address to listen on.
-    std::string Start(const std::string &kind, int port, const std::string &addr = "127.0.0.1");
+    // extra: what follows the address on the rig's command line (vsftpd's folder).
+    std::string Start(const std::string &kind, int port, const std::string &addr = "127.0.0.1",
+                      const std::string &extra = "");
     bool Installed(const std::string &kind);
     const std::string &dir() const { return dir_; }
     std::string Maildir() const { return dir_ + "/dovecot/mail/player/Maildir"; }

@@ -355,3 +355,60 @@ TEST(GetSysLanguage, FromTheShellEnvironment)
     else unsetenv("LANG");
     ForgetSysLanguage();
 }
+
+static int Mode(const std::string &path)
+{
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 ? (int)(st.st_mode & 07777) : -1;
+}
+
+// A copy is readable by no one the file it copies keeps out: the options
+// file with the mail password is the owner's alone, and the saves copy it.
+// Whether the copy is new, replaces an older one or stands there already.
+TEST_F(CopyDirTest, CopiesKeepTheSourcesPermissions)
+{
+    struct Row {
+        const char *name;
+        int mode;
+        int there;  // the destination's mode before, 0: no destination
+    } rows[] = {
+        {"a save", COPYDIR_FILES, 0},
+        {"a save over an older one", COPYDIR_FILES, 0644},
+        {"an unflushed copy", COPYDIR_FILES | COPYDIR_NOSYNC, 0},
+        {"an unflushed copy over an older one", COPYDIR_FILES | COPYDIR_NOSYNC, 0666},
+        {"a move", COPYDIR_FILES | COPYDIR_MOVE, 0},
+        {"a move onto a copy that stands there", COPYDIR_FILES | COPYDIR_MOVE, 0644},
+    };
+    const std::pair<const char *, int> files[] = {{"Optionen.prefs", 0600}, {"Gruppe.dat", 0640}, {"Prefs.vek", 0644}};
+    for (const Row &r : rows) {
+        SCOPED_TRACE(r.name);
+        std::filesystem::remove_all("Copy");
+        MakeDirs("Copy");
+        for (const auto &[name, mode] : files) {
+            const std::string from = std::string("Data/") + name, to = std::string("Copy/") + name;
+            WriteText(from, "options");
+            ASSERT_EQ(chmod(from.c_str(), (mode_t)mode), 0);
+            if (r.there) {
+                WriteText(to, "options");
+                ASSERT_EQ(chmod(to.c_str(), (mode_t)r.there), 0);
+            }
+        }
+        EXPECT_EQ(CopyDir("./Data/", "./Copy/", r.mode), 1);
+        for (const auto &[name, mode] : files) {
+            EXPECT_EQ(Mode(std::string("Copy/") + name), mode) << name;
+        }
+    }
+}
+
+TEST(CopyFile, KeepsTheSourcesPermissions)
+{
+    for (int there : {0, 0644}) {
+        SCOPED_TRACE(there);
+        ScratchDir dir;
+        WriteText("src", "password");
+        ASSERT_EQ(chmod("src", 0600), 0);
+        if (there) WriteText("dst", "older");
+        ASSERT_EQ(CopyFile("src", "dst", 0), 1);
+        EXPECT_EQ(Mode("dst"), 0600);
+    }
+}

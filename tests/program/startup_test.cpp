@@ -2,10 +2,13 @@
 // the exit statuses, run as a subprocess under SDL's dummy drivers.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "common/testutil.h"
 #include "platform/prefs.h"
 
 using namespace vektest;
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -139,4 +142,35 @@ TEST_F(ProgramTest, AnInterruptedLoadIsSettledAtStartUp)
         EXPECT_FALSE(Exists(d + "/Game/.laden"));
         EXPECT_FALSE(Exists(d + "/Game/.laden.bereit"));
     }
+}
+
+// A new game that a kill cut off after it decided to put the realm away is
+// finished before anything reads the game: the title then offers no realm.
+TEST_F(ProgramTest, AnInterruptedNewGameIsFinishedAtStartUp)
+{
+    const std::string d = dir.path();
+    ASSERT_TRUE(CheckPrefsWrite(0, 2));
+    MakeDirs(d + "/Game/Demoland/1_1/Data");
+    MakeDirs(d + "/Game/Demoland/1_1/Map");
+    WriteText(d + "/Game/Demoland/1_1/Data/Gebaeude.dat", "the old realm");
+    WriteText(d + "/Data/Gebaeude.dat", "the old realm");
+    WriteText(d + "/Game/.neues.spiel", "./Game/Demoland/1_1\n");
+    RunResult r = Run({"-update"});
+    EXPECT_EQ(r.status, 0) << r.output;
+    EXPECT_FALSE(Exists(d + "/Data/Gebaeude.dat"));
+    EXPECT_EQ(CheckPrefs(0, PREFS_READ, 0), 0u);
+    EXPECT_FALSE(Exists(d + "/Game/.neues.spiel"));
+    const Bytes saved = ReadBytes(d + "/Game/Demoland/1_1/Data/Gebaeude.dat");
+    EXPECT_EQ(std::string(saved.begin(), saved.end()), "the old realm");
+}
+
+// Without its sound index the sound set-up fails and the program goes on
+// without sound; the music it had started must not outlive the audio (its
+// thread, still loading the module, crashed the program at its end).
+TEST_F(ProgramTest, WithoutTheSoundIndexTheProgramRunsAndEndsWithoutSound)
+{
+    fs::remove(dir.path() + "/Data/SfxPath");
+    RunResult r = Run({"-w"});
+    EXPECT_EQ(r.status, 0) << r.output.substr(r.output.size() > 3000 ? r.output.size() - 3000 : 0);
+    EXPECT_TRUE(Has(r.output, "Main: Konnte Sound nicht einrichten"));
 }

@@ -10,13 +10,11 @@
 #include <map>
 #include <optional>
 #include <signal.h>
-#include <sys/ptrace.h>
-#include <sys/syscall.h>
-#include <sys/user.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include "chunkbytes.h"
+#include "common/killtrace.h"
 #include "common/testutil.h"
 #include "platform/memfile.h"
 #include "platform/system.h"
@@ -29,80 +27,7 @@ using vektest::ReadBytes;
 using vektest::ScratchDir;
 using vektest::WriteBytes;
 
-#if defined(__x86_64__)
-
 namespace {
-
-// True for a system call that changes a file or a directory entry.
-bool ChangesFiles(const user_regs_struct &r)
-{
-    auto writable = [](unsigned long long flags) { return (flags & (O_WRONLY | O_RDWR | O_CREAT | O_TRUNC)) != 0; };
-    switch (r.orig_rax) {
-    case SYS_write: case SYS_pwrite64: case SYS_writev: case SYS_pwritev: case SYS_pwritev2:
-        return r.rdi > 2;  // not the standard streams
-    case SYS_open: return writable(r.rsi);
-    case SYS_openat: return writable(r.rdx);
-    case SYS_creat: case SYS_rename: case SYS_renameat: case SYS_renameat2: case SYS_unlink: case SYS_unlinkat:
-    case SYS_fsync: case SYS_fdatasync: case SYS_ftruncate: case SYS_truncate: case SYS_fchmod: case SYS_link:
-    case SYS_linkat:
-        return true;
-    default:
-        return false;
-    }
-}
-
-struct TraceResult {
-    bool finished = false;  // the child ran to its end before the kill point
-    int status = -1;        // its exit status when it finished
-    int changes = 0;        // file-changing calls seen
-};
-
-// Runs op in a traced child and kills it on entry to its killAt-th
-// file-changing system call (never, for killAt 0).
-TraceResult RunKilledAt(int killAt, const std::function<int()> &op)
-{
-    std::fflush(stdout);
-    std::fflush(stderr);
-    pid_t pid = fork();
-    if (pid == 0) {
-        int quiet = open("/dev/null", O_WRONLY);
-        if (quiet >= 0) dup2(quiet, 1);
-        ptrace(PTRACE_TRACEME, 0, nullptr, nullptr);
-        raise(SIGSTOP);
-        int ok = op();
-        std::fflush(stdout);
-        _exit(ok == 1 ? 0 : 1);
-    }
-    TraceResult res;
-    int status = 0;
-    if (pid < 0 || waitpid(pid, &status, 0) != pid) return res;
-    ptrace(PTRACE_SETOPTIONS, pid, nullptr, (void *)(long)(PTRACE_O_TRACESYSGOOD | PTRACE_O_EXITKILL));
-    int pass = 0;
-    for (;;) {
-        ptrace(PTRACE_SYSCALL, pid, nullptr, (void *)(long)pass);
-        pass = 0;
-        if (waitpid(pid, &status, 0) != pid) return res;
-        if (WIFEXITED(status) || WIFSIGNALED(status)) {
-            res.finished = true;
-            res.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            return res;
-        }
-        if (!WIFSTOPPED(status)) continue;
-        if (WSTOPSIG(status) != (SIGTRAP | 0x80)) {
-            pass = WSTOPSIG(status);  // a signal for the child: hand it on
-            continue;
-        }
-        user_regs_struct regs;
-        ptrace(PTRACE_GETREGS, pid, nullptr, &regs);
-        if ((long long)regs.rax != -ENOSYS) continue;  // the return of a call, not its entry
-        if (!ChangesFiles(regs)) continue;
-        if (++res.changes == killAt) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &status, 0);
-            return res;
-        }
-    }
-}
 
 BOOL FakeMac(char *buffer, ULONG *length)
 {
@@ -169,6 +94,7 @@ Snapshot Take(const char *file)
 
 TEST(PoolCrashSafety, KilledAtEveryWriteLeavesTheOldOrTheNewFile)
 {
+    if (!vektest::KillTraceAvailable()) GTEST_SKIP() << "the system-call trace is written for x86-64";
     BOOL (*savedHook)(char *, ULONG *) = PoolMacAddressHook;
     PoolMacAddressHook = FakeMac;
     PlayerInfo.SpielerID = 7;
@@ -204,17 +130,23 @@ TEST(PoolCrashSafety, KilledAtEveryWriteLeavesTheOldOrTheNewFile)
             after = Take(s.file);
             ASSERT_NE(before, after);
         }
-        int killPoints = 0;
-        for (int k = 1; k < 500; ++k) {
+        int total = 0;
+        {
             ScratchDir dir;
             s.setup();
-            TraceResult r = RunKilledAt(k, s.change);
+            vektest::KillResult whole = vektest::RunKilledAt(0, s.change);
+            ASSERT_TRUE(whole.finished);
+            EXPECT_EQ(whole.status, 0);
+            EXPECT_EQ(Take(s.file), after) << "uninterrupted";
+            total = whole.changes;
+        }
+        int killPoints = 0;
+        for (int k : vektest::KillPoints(total)) {
+            ScratchDir dir;
+            s.setup();
+            vektest::KillResult r = vektest::RunKilledAt(k, s.change);
+            ASSERT_FALSE(r.finished) << "the change took fewer calls than counted, at " << k;
             Snapshot now = Take(s.file);
-            if (r.finished) {
-                EXPECT_EQ(r.status, 0);
-                EXPECT_EQ(now, after) << "uninterrupted";
-                break;
-            }
             ++killPoints;
             ASSERT_TRUE(now == before || now == after) << "killed at file-changing call " << k;
             EXPECT_EQ(s.change(), 1) << "the next change after a kill at " << k;
@@ -225,11 +157,3 @@ TEST(PoolCrashSafety, KilledAtEveryWriteLeavesTheOldOrTheNewFile)
     PoolMacAddressHook = savedHook;
 }
 
-#else
-
-TEST(PoolCrashSafety, KilledAtEveryWriteLeavesTheOldOrTheNewFile)
-{
-    GTEST_SKIP() << "the system-call trace is written for x86-64";
-}
-
-#endif

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/gamefixture.h"
+#include "common/killtrace.h"
 #include "common/testutil.h"
 #include "world/cultivation.h"
 #include "world/hex.h"
@@ -18,6 +19,7 @@
 #include "platform/system.h"
 #include "store/store.h"
 #include "turn/gameinit.h"
+#include "transportfixture.h"
 #include "ui/dialogfixture.h"
 
 namespace {
@@ -73,6 +75,7 @@ struct Erststart {
     HexPos capital = {120, 60};
     bool imap = true;
     std::vector<UWORD> nachbarn = {WASSER, WASSER, WASSER, WASSER, GRAS, WASSER};
+    std::vector<HexPos> weitere;  // more grass hexes of the world, nobody's
 };
 
 void ErstenZugSchreiben(const Erststart &s)
@@ -84,6 +87,7 @@ void ErstenZugSchreiben(const Erststart &s)
     std::vector<MapEntry> hexe = {Hex(s.capital.x, s.capital.y, STADT)};
     const auto n = Nachbarn(s.capital);
     for (size_t i = 0; i < n.size(); ++i) hexe.push_back(Hex(n[i].x, n[i].y, s.nachbarn[i]));
+    for (HexPos w : s.weitere) hexe.push_back(Hex(w.x, w.y, GRAS, 0));
     Pmap(hexe);
     Bmap();
     st_GEBA g;
@@ -199,9 +203,10 @@ TEST_F(Spielstart, DungeonBesideTheCapital)
             GameInit(POOL_IN);
             const auto n = Nachbarn(f.capital);
             if (f.moeglich.empty()) {
+                // A new game has no dungeon: nothing of an earlier one is left.
                 EXPECT_EQ(Pref(37), 0u);
-                EXPECT_EQ(Pref(38), 5u);
-                EXPECT_EQ(Pref(39), 6u);
+                EXPECT_EQ(Pref(38), 0u);
+                EXPECT_EQ(Pref(39), 0u);
                 continue;
             }
             EXPECT_EQ(Pref(37), 1u);
@@ -217,6 +222,97 @@ TEST_F(Spielstart, DungeonBesideTheCapital)
             std::memcpy(&e, teil.data() + (d.x % 80) * 22 + (d.y % 40) * 1760, sizeof e);
             EXPECT_EQ(e.Spezial & 2u, 2u);
         }
+    }
+}
+
+// Two fit hexes for the dungeon, and the hexes a half-written position of an
+// earlier attempt points at: the world's corner and the top row above each
+// neighbour of the capital.
+Erststart ZweiMoeglichkeiten()
+{
+    Erststart s;
+    s.nachbarn = {GRAS, WASSER, WASSER, GRAS, WASSER, WASSER};
+    s.weitere.push_back({0, 0});
+    for (HexPos n : Nachbarn(s.capital)) s.weitere.push_back({n.x, 0});
+    return s;
+}
+
+// A set-up killed at any file change and run again equals one uninterrupted
+// set-up with the same dice: whatever dungeon the cut-off attempt chose, or
+// half wrote, never shows in the new tiles.
+TEST_F(Spielstart, KilledAtEveryWriteAndRunAgainEqualsOneSetUp)
+{
+    if (!vektest::KillTraceAvailable()) GTEST_SKIP() << "the system-call trace is written for x86-64 Linux";
+    const Erststart s = ZweiMoeglichkeiten();
+    auto prepare = [&] {
+        PlayerInfo = alt;
+        SetUp();
+        ErstenZugSchreiben(s);
+        WuerfelSeed(2);
+    };
+    auto run = [] {
+        GameInit(POOL_IN);
+        return 1;
+    };
+    std::vector<std::pair<std::string, std::string>> reference;
+    {
+        vektest::ScratchDir inner(vektest::KillLoopParent());
+        prepare();
+        ASSERT_TRUE(GameInit(POOL_IN));
+        reference = turntest::Tree();
+    }
+    int total = 0;
+    {
+        vektest::ScratchDir inner(vektest::KillLoopParent());
+        prepare();
+        const vektest::KillResult whole = vektest::RunKilledAt(0, run);
+        ASSERT_TRUE(whole.finished);
+        ASSERT_EQ(turntest::TreeDiff(reference, turntest::Tree()), "");
+        total = whole.changes;
+    }
+    for (int k : vektest::KillPoints(total)) {
+        vektest::ScratchDir inner(vektest::KillLoopParent());
+        prepare();
+        ASSERT_FALSE(vektest::RunKilledAt(k, run).finished) << "fewer file changes than counted";
+        PlayerInfo = alt;
+        PlayerInfo.SpielerID = ICH;
+        WuerfelSeed(2);
+        EXPECT_TRUE(GameInit(POOL_IN));
+        ASSERT_EQ(turntest::TreeDiff(reference, turntest::Tree()), "") << "killed at file change " << k << " of " << total;
+    }
+    std::printf("a set-up killed at %d file changes\n", total);
+}
+
+// The sign-up keeps a set-up that failed for the player's next visit; run
+// again then, with other dice, it equals one set-up with those dice.
+TEST_F(Spielstart, AFailedSetUpRetriedEqualsOneSetUp)
+{
+    const Erststart s = ZweiMoeglichkeiten();
+    for (unsigned erst = 1; erst <= 4; ++erst) {
+        SCOPED_TRACE(erst);
+        std::vector<std::pair<std::string, std::string>> reference;
+        {
+            vektest::ScratchDir inner;
+            PlayerInfo = alt;
+            SetUp();
+            ErstenZugSchreiben(s);
+            WuerfelSeed(7);
+            ASSERT_TRUE(GameInit(POOL_IN));
+            reference = turntest::Tree();
+        }
+        vektest::ScratchDir inner;
+        PlayerInfo = alt;
+        SetUp();
+        ErstenZugSchreiben(s);
+        vektest::MakeDirs("Data/Cities/Unterordner/tief");  // a folder the set-up cannot empty
+        WuerfelSeed(erst);
+        EXPECT_FALSE(GameInit(POOL_IN));
+        std::filesystem::remove_all("Data/Cities/Unterordner");
+        PlayerInfo = alt;
+        PlayerInfo.SpielerID = ICH;
+        WuerfelSeed(7);
+        EXPECT_TRUE(GameInit(POOL_IN));
+        EXPECT_EQ(turntest::TreeDiff(reference, turntest::Tree()), "");
     }
 }
 

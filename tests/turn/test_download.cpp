@@ -1,7 +1,8 @@
 // The turn download with a recording chunk machine: the steps of a new and
 // of an old quarter, the choice among several answers, the texts of the
 // advisor's box, the letters that leave ./Data/MailOut, and a process killed
-// at every step that, run again, ends exactly where an uninterrupted run does.
+// at every step, and at every file change, that, run again, ends exactly
+// where an uninterrupted run does.
 #include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -15,6 +16,7 @@
 #include "platform/strings.h"
 #include "platform/system.h"
 #include "store/store.h"
+#include "common/killtrace.h"
 #include "transportfixture.h"
 
 using namespace turntest;
@@ -223,4 +225,62 @@ TEST(ResidenzDownload, KilledAtEveryStepEndsLikeAnUninterruptedRun)
         EXPECT_EQ(Tree(), reference);
     }
     EXPECT_EQ(killed, 24);  // twelve chunk steps for each of the two answers
+}
+
+// Killed at any write, flush, rename or unlink of its own and run once more,
+// a download ends as one uninterrupted run: also a kill after the last mail
+// was applied (the journal's commit, the letters, pref 15) must not leave the
+// letters the server took for a second sending.
+TEST(ResidenzDownload, KilledAtEveryFileChangeEndsLikeAnUninterruptedRun)
+{
+    if (!vektest::KillTraceAvailable()) GTEST_SKIP() << "the system-call trace is written for x86-64 Linux";
+    auto prepare = [] {
+        Seen1202();
+        CheckPrefsWrite(15, 2);
+        vektest::WriteText("Map/M_0_0.map", "tiles");
+        vektest::WriteText("Data/MailOut/000004d2_00.smal", std::string(300, 'a'));
+        vektest::WriteText("Data/MailOut/000004d2_01.smal", std::string(310, 'b'));
+        vektest::WriteText(SENT_LETTERS_LIST, "000004d2_00.smal 300\n000004d2_01.smal 310\n");
+        // An outdated answer beside the one applied: it goes with the rest.
+        CheckPrefsWrite(31, KEY1 + 10);
+        PutAnswer("00001234.email", DAY1, 1202, 4, 1);
+        PutAnswer("00001234.email.1", DAY3, 1203, 1, 1);
+    };
+    auto download = [] {
+        ResidenzDownload(nullptr, nullptr);
+        return 1;
+    };
+    std::vector<std::pair<std::string, std::string>> reference;
+    {
+        ScratchDir dir(vektest::KillLoopParent());
+        Fakes fakes;
+        prepare();
+        ASSERT_TRUE(ResidenzDownload(nullptr, nullptr));
+        EXPECT_EQ(Pref(15), 0u);
+        EXPECT_EQ(Pref(31), KEY3);
+        EXPECT_EQ(MailCount(), 0);
+        EXPECT_TRUE(fs::is_empty("Data/MailOut"));
+        EXPECT_FALSE(vektest::Exists(SENT_LETTERS_LIST));
+        reference = Tree();
+    }
+    int total = 0;
+    {
+        ScratchDir dir(vektest::KillLoopParent());
+        Fakes fakes;
+        prepare();
+        const vektest::KillResult whole = vektest::RunKilledAt(0, download);
+        ASSERT_TRUE(whole.finished);
+        EXPECT_EQ(Tree(), reference);
+        total = whole.changes;
+    }
+    for (int k : vektest::KillPoints(total)) {
+        SCOPED_TRACE(k);
+        ScratchDir dir(vektest::KillLoopParent());
+        Fakes fakes;
+        prepare();
+        ASSERT_FALSE(vektest::RunKilledAt(k, download).finished) << "fewer file changes than counted";
+        ResidenzDownload(nullptr, nullptr);
+        ASSERT_EQ(TreeDiff(reference, Tree()), "") << "killed at file change " << k << " of " << total;
+    }
+    std::printf("a download killed at %d file changes\n", total);
 }

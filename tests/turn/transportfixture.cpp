@@ -4,6 +4,7 @@
 #include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <map>
 #include <unistd.h>
 
 #include "net/net.h"
@@ -119,6 +120,19 @@ std::vector<std::pair<std::string, std::string>> Tree()
         }
     }
     std::sort(out.begin(), out.end());
+    return out;
+}
+
+std::string TreeDiff(const std::vector<std::pair<std::string, std::string>> &a,
+                     const std::vector<std::pair<std::string, std::string>> &b)
+{
+    std::map<std::string, std::string> ma(a.begin(), a.end()), mb(b.begin(), b.end());
+    std::string out;
+    for (const auto &[name, bytes] : ma)
+        if (!mb.count(name)) out += " -" + name;
+        else if (mb[name] != bytes) out += " ~" + name;
+    for (const auto &[name, bytes] : mb)
+        if (!ma.count(name)) out += " +" + name;
     return out;
 }
 

@@ -33,6 +33,10 @@ void PutAnswer(const std::string &name, std::time_t when, ULONG year, UWORD quar
 
 // Every file under ./Data, ./Map and ./TurnJournal with its bytes.
 std::vector<std::pair<std::string, std::string>> Tree();
+// The names of the files in which two trees differ ("-" only in a, "+" only
+// in b, "~" other bytes), for a short failure; empty when equal.
+std::string TreeDiff(const std::vector<std::pair<std::string, std::string>> &a,
+                     const std::vector<std::pair<std::string, std::string>> &b);
 
 // What the fakes saw.
 struct Record {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "platform/prefs.h"
@@ -273,7 +274,8 @@ TEST_F(Market, ADeliveryTakesTheWholeAmountFromSeveralStocksOrNothing)
         const auto r = Returned();
         ASSERT_EQ(r.size(), c.returned) << c.anzahl;
         if (!r.empty()) {
-            EXPECT_EQ(+r[0].Status, 5);
+            EXPECT_EQ(+r[0].VertragsArt, 5);
+            EXPECT_EQ(+r[0].Status, 0);
         }
     }
 }
@@ -285,6 +287,46 @@ TEST_F(Market, GrainDeliveriesAreMarkedAndTheLastStockTakenEmptiesTheFile)
     ASSERT_EQ(ChunkMachine(POOL_IN, ChunkBit(CN_VERT), 0), 1);
     EXPECT_EQ(Returned().size(), 2u);
     EXPECT_FALSE(Exists(WAREN_FILE));
+}
+
+// The VERT chunk of a pool file as it stands there (file order), or nothing.
+Bytes FileVert(const char *pool)
+{
+    const Bytes b = ReadBytes(pool);
+    for (size_t pos = 0; pos + 12 <= b.size();) {
+        const size_t len = (size_t)b[pos + 8] << 24 | (size_t)b[pos + 9] << 16 | (size_t)b[pos + 10] << 8 | b[pos + 11];
+        if (pos + 12 + len > b.size()) break;
+        if (std::memcmp(&b[pos], "VERT", 4) == 0) return Bytes(b.begin() + (long)pos, b.begin() + (long)(pos + 12 + len));
+        pos += 12 + len;
+    }
+    return {};
+}
+
+// A delivered contract goes back to the server marked by its kind, 5; the
+// server's own fields, the status among them, go back as they came.
+TEST_F(Market, DeliveredContractsGoBackMarkedByTheirKind)
+{
+    // Written by hand from the record layout: kind, supplier, partner, ware,
+    // identifier, status, duration, amount, price, state, all big-endian.
+    static const uint8_t golden[] = {
+        'V', 'E', 'R', 'T', 'V', '0', '0', '1', 0, 0, 0, 68, 0, 0, 0, 2,
+        // grain: 500 units
+        0, 5, 0, 0, 0, 7, 0, 0, 0, 9, 0, 0, 0, 0, 0, 0, 0x12, 0x67, 0, 2, 0, 6, 0, 0, 0x01, 0xF4, 0, 0, 0, 3, 0, 1,
+        // ware 8: 20 units, the whole stock
+        0, 5, 0, 0, 0, 7, 0, 0, 0, 9, 0, 0, 0, 8, 0, 0, 0x12, 0x67, 0, 2, 0, 6, 0, 0, 0, 20, 0, 0, 0, 3, 0, 1,
+    };
+    static_assert(sizeof golden == 16 + 2 * 32);
+    WriteWareFile({Ware(5, 8, 20)});
+    std::vector<st_VERT_EXT> v = {Vertrag(4, kIch, kAndere, 0, 500), Vertrag(4, kIch, kAndere, 8, 20),
+                                  Vertrag(4, kIch, kAndere, 9, 1)};  // no stock of 9: not delivered
+    for (st_VERT_EXT &c : v) {
+        c.Status = 2;
+        c.Dauer = 6;
+        c.Zustand = 1;
+    }
+    PutVert(v);
+    ASSERT_EQ(ChunkMachine(POOL_IN, ChunkBit(CN_VERT), 0), 1);
+    EXPECT_EQ(FileVert(POOL_OUT), Bytes(golden, golden + sizeof golden));
 }
 
 TEST_F(Market, ReceiptsJoinTheStock)

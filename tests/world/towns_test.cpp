@@ -258,15 +258,19 @@ TEST_F(Staedte, RenamingAnUnnamedTown)
         const char *name;
         ULONG id;
         BOOL ok;
+        int nameAbgelehnt;  // the name itself was refused, not the renaming
     } abgelehnt[] = {
-        {"", 1, 0},         {"   ", 1, 0},          {"a/b", 1, 0},  {"a\\b", 1, 0},      {".x", 1, 0},
-        {"tab\there", 1, 0}, {"NewTown.5", 1, 0},   {"Demoburg", 1, 0}, {"Ganz neu", 0, 0},
+        {"", 1, 0, 1},         {"   ", 1, 0, 1},        {"a/b", 1, 0, 1},      {"a\\b", 1, 0, 1},
+        {".x", 1, 0, 1},       {"tab\there", 1, 0, 1},  {"NewTown.5", 1, 0, 1}, {"Demoburg", 1, 0, 1},
+        {"Ganz neu", 0, 0, 0},
     };
     for (const Fall &f : abgelehnt) {
         SCOPED_TRACE(f.name);
         char name[100];
         std::strcpy(name, f.name);
-        EXPECT_EQ(ChangeTownName(f.id, name), +f.ok);
+        int nameAbgelehnt = -1;
+        EXPECT_EQ(ChangeTownName(f.id, name, &nameAbgelehnt), +f.ok);
+        EXPECT_EQ(nameAbgelehnt, f.nameAbgelehnt);
     }
     EXPECT_EQ(vektest::ReadBytes("Data/Cities/Town.list"), ListBytes({{0, "Demoburg"}, {1, "NewTown.0"}}));
 
@@ -282,7 +286,9 @@ TEST_F(Staedte, RenamingAnUnnamedTown)
     EXPECT_FALSE(t->Event & STADTEVENT_NEWTOWN);
     FreeVec(t);
     char nochmal[100] = "Boston";
-    EXPECT_FALSE(ChangeTownName(1, nochmal));  // named once already
+    int nameAbgelehnt = -1;
+    EXPECT_FALSE(ChangeTownName(1, nochmal, &nameAbgelehnt));  // named once already
+    EXPECT_EQ(nameAbgelehnt, 0);
 
     char *puffer = CreateStadtListBuffer();
     ASSERT_NE(puffer, nullptr);

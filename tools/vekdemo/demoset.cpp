@@ -25,6 +25,7 @@ bool MakeDemoSet(const std::string &root)
     WriteCatalogs(out);
     WriteRealm(out);
     WriteStatistics(out);
+    WriteUpdates(out);
     WriteStartingPoints(out);
     return out.ok();
 }

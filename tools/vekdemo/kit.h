@@ -227,6 +227,7 @@ void WriteCatalogs(Output &out);
 void WritePointers(Output &out);
 void WriteRealm(Output &out);   // preferences through the client's own writers
 void WriteStatistics(Output &out);  // ./Data/Statistikdaten.vek, nine quarters
+void WriteUpdates(Output &out);     // Updates/, what the update server serves
 // Newcomer/ (the game's folders, no preferences) and Saves/ (to lay over a
 // copy of the realm: Game/Demoland/1_1 saved by the client, and the second
 // turn's received pool).

@@ -234,7 +234,9 @@ Canvas DrawScreen(const PicturePlan &p, Ramp ramp)
 {
     Canvas c(p.w, p.h);
     c.VerticalRamp(ramp, 3, 9);
-    c.FillRect(0, 0, p.w, 40, RampPen(ramp, 1));
+    // The town screens print the town's name over the strip in a dark pen.
+    const bool town = p.n == 39 || (p.n >= 745 && p.n <= 747);
+    c.FillRect(0, 0, p.w, 40, RampPen(ramp, town ? 12 : 1));
     DrawText(c, 13, 7, p.label, 3, pen::Shadow);
     DrawText(c, 12, 6, p.label, 3, pen::White);
     const std::string number = "Bild " + std::to_string(p.n);

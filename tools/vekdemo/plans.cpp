@@ -185,6 +185,10 @@ LayoutPlan PlanOne(size_t index, const ScreenLayout &l)
         drawnTop = std::min(drawnTop, (int)d.y);
     }
     if (drawnTop < p.area.y1) records = {inner.x0, inner.y0, inner.x1, drawnTop - 4};
+    for (const LayoutBox &b : LayoutBoxes)
+        if (b.code && std::string(b.file) == l.file)
+            for (GadgetPlan &g : p.gadgets)
+                if (CodeText(g.code) == b.code) g.box = {b.x0, b.y0, b.x1, b.y1};
 
     // Hover titles: one per visible gadget, then the record that ends the list.
     if (l.flags & LAYOUT_TITLE_AREA)
@@ -228,10 +232,27 @@ LayoutPlan PlanOne(size_t index, const ScreenLayout &l)
     }
     if (drawnTop < p.area.y1 && !p.kinds[KIND_RECHTECK].empty())
         p.kinds[KIND_RECHTECK][0].box = records;  // the heading, clear of what the dialog draws
+    for (const LayoutRecordPlace &place : LayoutRecordPlaces) {
+        if (std::string(place.file) != l.file || place.index >= p.kinds[place.kind].size()) continue;
+        RecordPlan &r = p.kinds[place.kind][place.index];
+        r.box = {place.x0, place.y0, place.x1, place.y1};
+        if (place.text) r.text = place.text;
+    }
     if (l.flags & LAYOUT_RECT0_SIZE) {
         RecordPlan &r = p.kinds[KIND_RECHTECK][0];
         r.box = {0, 0, 360, 200};
     }
+    if ((l.flags & LAYOUT_POINT_GRID) && !areas.empty()) {
+        p.gadgets[areas[0]].box = upper;
+        const int cols = std::max(1, upper.w() / POINT_GRID_W);
+        for (size_t i = 0; i < p.kinds[KIND_PUNKT].size(); ++i) {
+            const int x = upper.x0 + (int)(i % cols) * POINT_GRID_W, y = upper.y0 + (int)(i / cols) * POINT_GRID_H;
+            p.kinds[KIND_PUNKT][i].box = {x, y, x + 4, y + 4};
+        }
+    }
+    for (const LayoutBox &b : LayoutBoxes)
+        if (!b.code && std::string(b.file) == l.file && b.index < p.kinds[b.kind].size())
+            p.kinds[b.kind][b.index].box = {b.x0, b.y0, b.x1, b.y1};
     if (l.flags & LAYOUT_LASTPOINT_SIZE) {
         RecordPlan &r = p.kinds[KIND_PUNKT].back();
         r.box = {64, 64, 64, 64};

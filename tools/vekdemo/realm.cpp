@@ -312,6 +312,16 @@ bool WritePools()
     sold.Kaeufer = NEIGHBOUR, sold.KaeuferAnzahl = 100, sold.KaeuferPreis = 10;
     const void *wares = Wares(market, {Ware(2, NEIGHBOUR, 23, 50, 20), Ware(2, NEIGHBOUR, 86, 10, 300), sold});
     if (!Add(Geba(geba), POOL_IN) || !Add(wares, POOL_IN)) return false;
+    // Last turn's orders as the server returned them: a bank going up in
+    // Nordheim, the market place of Demoburg marked for demolition.
+    ChunkBuffer baue(ID_BAUE, VERSION_V001);
+    st_BAUE_EXT bank = Building(2, 1), abriss = Building(25, 0);
+    bank.Quartal = 0, bank.Restbauzeit = 4, bank.Preis = 10000, bank.Betriebskosten = 1500;
+    abriss.Restbauzeit = 0xFFFF;
+    baue.Add((UWORD)2);
+    baue.Add(bank);
+    baue.Add(abriss);
+    if (!Add(baue.Done(), POOL_IN)) return false;
 
     ChunkBuffer vert(ID_VERT, VERSION_V001);
     vert.Add((ULONG)2);
@@ -344,18 +354,33 @@ bool WritePools()
         e.Status = sp.owner == PLAYER ? 5 : 0;  // the player's specialist is hired
         spez.Add(e);
     }
+    // Battles of every kind the news screen tells: a land battle and a town
+    // battle the player attacked, pirates he hunted, and a sea fight in which
+    // his ship held off the neighbour's. No town of his was lost (that would
+    // change the bard's story).
     ChunkBuffer krig(ID_KRIG, VERSION_V001);
-    krig.Add((ULONG)3);
+    krig.Add((ULONG)4);
     const struct {
         HexPos at;
         ULONG result;
         ULONG enemy;
-    } battles[] = {{{121, 58}, 1, NEIGHBOUR}, {CAPITAL, 4, NEIGHBOUR}, {{119, 61}, 7, (ULONG)-3}};
+        bool defending;
+    } battles[] = {{{121, 58}, 1, NEIGHBOUR, false},
+                   {CAPITAL, 4, NEIGHBOUR, false},
+                   {{119, 61}, 7, (ULONG)-3, false},
+                   {{117, 62}, 6, NEIGHBOUR, true}};
     for (const auto &b : battles) {
         st_KRIG_EXT k = Zeroed<st_KRIG_EXT>();
-        k.Angreifer = Figure(PLAYER, FID_LEICHTE_INFANTRIE, 5, b.at, 0);
-        k.Verteidiger = Figure(b.enemy, FID_LEICHTE_INFANTRIE, 1, b.at, 0);
-        k.Result = b.result, k.AngLebende = 180, k.VerLebende = 40, k.AngTote = 20, k.VerTote = 60;
+        if (b.defending) {
+            k.Angreifer = Figure(b.enemy, FID_KRIEGSSCHIFF_KLEIN, 2, b.at, 0);
+            k.Verteidiger = Figure(PLAYER, FID_KRIEGSSCHIFF_KLEIN, 6, b.at, 0);
+            k.Result = b.result, k.AngRuestungsklasse = 6, k.AngErschoepfung = 6, k.VerRuestungsklasse = 8;
+            k.VerErschoepfung = 5, k.AngLebende = 30, k.AngTote = 12, k.VerLebende = 45, k.VerTote = 5;
+        } else {
+            k.Angreifer = Figure(PLAYER, FID_LEICHTE_INFANTRIE, 5, b.at, 0);
+            k.Verteidiger = Figure(b.enemy, FID_LEICHTE_INFANTRIE, 1, b.at, 0);
+            k.Result = b.result, k.AngLebende = 180, k.VerLebende = 40, k.AngTote = 20, k.VerTote = 60;
+        }
         krig.Add(k);
     }
     ChunkBuffer antw(ID_ANTW, VERSION_V001);
