@@ -10,6 +10,7 @@
 #include "media/movie.h"
 #include "net/net.h"
 #include "platform/catalog.h"
+#include "platform/files.h"
 #include "gfx/gfxnumber.h"
 #include "ui/gadgets.h"
 #include "ui/input.h"
@@ -43,6 +44,7 @@ int main(int argc, char **argv)
     std::printf("OpenLibraries()\n");
     if (OpenLibraries() != 0) return 1;
     FinishInterruptedLoad();
+    FinishFilesTogether(KARTE_VERLUST_NOTIZ);
     std::printf("CheckSystem()\n");
     CheckSystem();
     std::printf("SetupSystem()\n");
