@@ -34,7 +34,9 @@
 #include "world/hex.h"
 #include "map/kartenscreen.h"
 #include "map/mapview.h"
+#include "map/motion.h"
 #include "world/towns.h"
+#include "platform/files.h"
 #include "platform/memfile.h"
 #include "platform/prefs.h"
 #include "platform/system.h"
@@ -364,6 +366,24 @@ public:
         PushClick(lage.x + FIGURMENU_BREITE / 2, lage.y + FIGURMENU_ZEILE * zeile + FIGURMENU_ZEILE / 2);
         return true;
     }
+    // With the selected figure: right click, then figure row zeile (from 0)
+    // of the order menu, which makes that figure the selected one.
+    bool FigurZeile(int zeile)
+    {
+        UBYTE befehle[FIGURMENU_BEFEHLE];
+        const int n = FigurMenuBefehle(LDKS, LDKS->AktPerson, befehle);
+        const VekMapInfo *v = LDKS->VekMapInfoPtr;
+        const ULONG figuren = GetActivePeopleAnzahl(LDKS->VekMapInfoPtr, CheckWrap(v->X_Hex + LDKS->X_Pos, WELT_BREITE),
+                                                    CheckWrap(v->Y_Hex + LDKS->Y_Pos, WELT_HOEHE));
+        FigurMenuLage lage;
+        if (!FigurMenuPlatz(LDKS, n, (int)figuren, VekDisplay.VekScreen_Breite, VekDisplay.VekScreen_Hoehe,
+                            VekDisplay.VekScreen_Tiefe <= 8, &lage) ||
+            zeile >= lage.figuren)
+            return false;
+        Rechtsklick();
+        PushClick(lage.x + FIGURMENU_BREITE / 2, lage.y + FIGURMENU_ZEILE * (lage.befehle + zeile) + FIGURMENU_ZEILE / 2);
+        return true;
+    }
     // Choice k (from 1) of the switch box of n choices amid the display.
     static void Schalter(int k, int n)
     {
@@ -430,6 +450,7 @@ using Skript = std::function<bool(Spieler &)>;
         if (tiefe > 8) KartenScreen(0, 0);
         std::fflush(stdout);
         if (!gut) _exit(24);
+        if (MotionDoppelteSperren.load() != 0) _exit(27);
     }
     _exit(ende == 2 ? 0 : 25);
 }
@@ -729,6 +750,102 @@ TEST_P(KartenSitzung, TownMenuRaisesAScout)
     const Bytes stadt = ReadBytes(arbeit_ + "/Data/Cities/Demoburg.vek");
     ASSERT_EQ(stadt.size(), STADT_BYTES);
     EXPECT_EQ(stadt[14222] | stadt[14223] << 8, 1) << "scouts raised this quarter";
+}
+
+// ---- Figures lost at sea ----------------------------------------------------
+
+// Until the map screen is done with an event, at most two seconds from now:
+// a loss that leaves the screen waiting (its lock taken twice) fails here.
+static bool AntwortetBald()
+{
+    return Spieler::Steht([] { return LDKS->VekMapInfoPtr && !LDKS->VekMapInfoPtr->MapLock && !LDKS->BlueHex; }, 2);
+}
+
+// The merchant ship, chosen in the order menu of the capital's hex, sails
+// one hex south onto the sea and is clicked there: without astronomy it is
+// lost. The box is closed with a key; the visit goes on and is left with
+// escape. The figure file and the outgoing pool both lose the ship.
+TEST_P(KartenSitzung, AShipLostAtSeaLeavesTheScreenWorkingAndBothFilesWithoutIt)
+{
+    const int status = Spiele([](Spieler &s) {
+        if (!s.Waehle(120, 60) || !s.FigurZeile(1)) return false;
+        if (!Spieler::Steht([] { return LDKS->AktPerson && LDKS->AktPerson->FigurArt == FID_HANDELSSCHIFF_KLEIN; }) ||
+            !Spieler::Frei())
+            return false;
+        if (!s.Ziffer('2', 1) || !Spieler::Frei()) return false;
+        if (!s.KlickeHex(120, 61) || !s.KlickeHex(120, 61)) return false;
+        if (!s.Warte("RemoveFigurFromMapPrefs: L\366sche eine Figur auf Position X:120 Y:61")) return false;
+        PushEscape();
+        return AntwortetBald();
+    });
+    ASSERT_EQ(status, 0) << log_;
+    const std::vector<Figur> f = Figuren();
+    EXPECT_EQ(f.size(), 14u);
+    EXPECT_EQ(Eigene(f, 6), nullptr) << "the ship is gone from the figure file";
+    ASSERT_NE(Eigene(f, 5), nullptr);
+    const Pool p = Ausgang();
+    ASSERT_TRUE(p.ok);
+    const Stueck *schiffe = Finde(p.s, "SHIP");
+    EXPECT_TRUE(!schiffe || (schiffe->laenge >= 4 && Be32(p.b, schiffe->daten) == 0)) << "and from the outgoing pool";
+    EXPECT_EQ(Armeen(p).size(), 1u);
+    EXPECT_TRUE(PruefsummeGilt(p, FruehereSummen())) << std::hex << p.Pruefsumme();
+    EXPECT_FALSE(IsFilePresent((arbeit_ + "/Data/.Figurverlust").c_str()));
+}
+
+// The army "Garde" stands on the sea south of the capital (as a turn may
+// leave it): clicked there, it drowns. The message is closed with Return;
+// the visit goes on and is left with escape. The figure file and the
+// outgoing pool both lose the army.
+TEST_P(KartenSitzung, AnArmyDrownsAndLeavesTheScreenWorkingAndBothFilesWithoutIt)
+{
+    const auto aufsWasser = [&] {
+        // The figure file: figure 5 of the player one row down.
+        Bytes m = ReadBytes(arbeit_ + "/Data/MapPrefs.vek");
+        bool ok;
+        const std::vector<Stueck> st = Stuecke(m, 0, &ok);
+        const Stueck *move = ok ? Finde(st, "MOVE") : nullptr;
+        ASSERT_NE(move, nullptr);
+        bool gefunden = false;
+        for (size_t at = move->daten + 2; at + 18 <= move->daten + move->laenge; at += 18) {
+            const Figur x = FigurBei(m, at);
+            if (x.spieler != 7 || x.nummer != 5) continue;
+            ASSERT_EQ(x.y, 60u);
+            m[at + 15] = 61;
+            gefunden = true;
+        }
+        ASSERT_TRUE(gefunden);
+        WriteBytes(arbeit_ + "/Data/MapPrefs.vek", m);
+        // The pool: the army's record with it, the checksum made anew.
+        Pool p = LiesPool(arbeit_ + "/Data/POP3Out/GameChunk.vek");
+        ASSERT_TRUE(p.ok);
+        const Stueck *armee = Finde(p.s, "ARMY");
+        ASSERT_NE(armee, nullptr);
+        const size_t h = armee->daten + 4 + 12;
+        ASSERT_EQ(Be32(p.b, h + 20), 5u);
+        ASSERT_EQ(Be32(p.b, h + 4), 60u);
+        p.b[h + 7] = 61;
+        const uint32_t summe = SummeOhneFeld(p.b) + FeldBeitrag(p.Pruefsumme());
+        std::memcpy(&p.b[42], &summe, 4);
+        WriteBytes(arbeit_ + "/Data/POP3Out/GameChunk.vek", p.b);
+    };
+    const int status = Spiele(
+        [](Spieler &s) {
+            if (!s.KlickeHex(120, 61) || !s.KlickeHex(120, 61)) return false;
+            if (!s.Warte("CheckPersonEvent: Figur im Wasser gefunden")) return false;
+            PushKey(SDLK_RETURN, 13);
+            return AntwortetBald();
+        },
+        "", aufsWasser);
+    ASSERT_EQ(status, 0) << log_;
+    const std::vector<Figur> f = Figuren();
+    EXPECT_EQ(f.size(), 14u);
+    EXPECT_EQ(Eigene(f, 5), nullptr) << "the army is gone from the figure file";
+    ASSERT_NE(Eigene(f, 6), nullptr);
+    const Pool p = Ausgang();
+    ASSERT_TRUE(p.ok);
+    EXPECT_EQ(Armeen(p).size(), 0u) << "and from the outgoing pool";
+    EXPECT_NE(Finde(p.s, "SHIP"), nullptr);
+    EXPECT_TRUE(PruefsummeGilt(p, FruehereSummen())) << std::hex << p.Pruefsumme();
 }
 
 INSTANTIATE_TEST_SUITE_P(Anzeigen, KartenSitzung, ::testing::ValuesIn(kLaeufe), Name);
