@@ -267,6 +267,23 @@ TEST_P(ArbeiterGross, TheRequesterAndItsBoxesMoveToTheMiddle)
     EXPECT_EQ(CheckPrefs(PREF_ARBEITER, PREFS_READ, 0), 2000u);
 }
 
+// The question before the automatic stands amid the display like every
+// advisor box: its Ok button is clicked there. A box elsewhere takes the
+// first escape as its cancel, and the second leaves the requester.
+TEST_P(ArbeiterGross, TheAutomaticQuestionStandsAmidTheDisplay)
+{
+    Druecke("AUTO");
+    const LONG x = (1280 - 640) / 2 + 168, y = (1024 - 480) / 2 + 180;
+    PushClick(x + 90, y + 111);
+    PushEscape();
+    PushEscape();
+    EXPECT_EQ(ArbeiterReq(&st), 1);
+    EXPECT_EQ(CheckPrefs(PREF_AUTO_ARBEITER, PREFS_READ, 0), 1u);
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) {
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Tiefen, ArbeiterGross, ::testing::Values(32));
 
 }  // namespace

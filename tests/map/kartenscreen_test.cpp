@@ -375,6 +375,24 @@ TEST(KartenScreenKept, VisitLeavesTheBackdropAndKeepsFontsAndView)
     }
 }
 
+// Built at start-up, before any visit: the display shows the frame, the
+// panels and the backdrop at once, as the hidden buffer holds them.
+TEST(KartenScreenKept, StartUpShowsTheSurroundingsAtOnce)
+{
+    Platz platz(32, 1024, 768);
+    ASSERT_EQ(KartenScreen(1, 0), 1);
+    ASSERT_TRUE(TitelScreenPtr && TitelScreenPtr->DBRastPort);
+    BitMap *db = TitelScreenPtr->DBRastPort->BitMap;
+    BitMap *anzeige = TitelScreenPtr->RastPort.BitMap;
+    ASSERT_NE(db, anzeige);
+    long anders = 0;
+    for (LONG y = 0; y < 768; ++y)
+        for (LONG x = 0; x < 1024; ++x) anders += PixelAt(db, x, y) != PixelAt(anzeige, x, y);
+    EXPECT_EQ(anders, 0);
+    const ULONG schwarz = PixelAt(anzeige, 500, 300);
+    EXPECT_EQ(BoundsOf(anzeige, schwarz), (Rect{192, 114, 640, 480})) << "the backdrop's area for the next screen";
+}
+
 TEST(KartenScreenKept, NewSetupKeepsTheCallersPicture)
 {
     Platz platz(32, 1024, 768);
