@@ -481,6 +481,9 @@ LONG KartenScreenLoop(LokaleDatenKartenScreen *st, LONG from)
         st->ScreenRegion->AktGadget = g;
         v->MapLock = 1;
         const ULONG id = g->ReturnID;
+        if (g != &st->ScreenRegion->GlobalGadget.KeyAsGadget)
+            std::printf("KartenScreen: Gadget %c%c%c%c\n", (int)(id >> 24 & 0xFF), (int)(id >> 16 & 0xFF),
+                        (int)(id >> 8 & 0xFF), (int)(id & 0xFF));
         const LONG mx = GetMouseX(), my = GetMouseY();
         bool ende = id == GADGET_EXIT;
         if (id == MakeGadgetID("BUT1") || id == MakeGadgetID("BUT2") || id == MakeGadgetID("BUT3") ||

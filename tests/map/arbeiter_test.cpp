@@ -93,6 +93,15 @@ protected:
     void SetUp() override
     {
         DemoScreenTest::SetUp();
+        if (GetParam() > 8) {
+            // Above 8 bits the requester belongs to the map screen of a
+            // 1024 x 768 display, whose mouse positions are the display's.
+            screen_.reset();
+            screen_ = std::make_unique<SdlScreen>(GetParam(), 1024, 768);
+            ASSERT_TRUE(screen_->Ok());
+            altBildschirm = VekDisplay.VekScreen;
+            VekDisplay.VekScreen = 3;
+        }
         view.GreatMapPtr = (MapEntry *)AllocVec(sizeof(MapEntry) * FENSTER_BREITE * FENSTER_HOEHE, MEMF_CLEAR);
         ASSERT_NE(view.GreatMapPtr, nullptr);
         for (LONG y = 0; y < FENSTER_HOEHE; ++y)
@@ -108,6 +117,7 @@ protected:
     }
     void TearDown() override
     {
+        if (GetParam() > 8) VekDisplay.VekScreen = altBildschirm;
         FreeVec(view.GreatMapPtr);
         DemoScreenTest::TearDown();
     }
@@ -153,6 +163,7 @@ protected:
     }
     VekMapInfo view{};
     LokaleDatenKartenScreen st{};
+    UWORD altBildschirm = 0;
     LONG versatz = 0;  // how far the requester lies from where its description puts it
 };
 
@@ -242,16 +253,9 @@ protected:
         screen_.reset();
         screen_ = std::make_unique<SdlScreen>(GetParam(), 1280, 1024);
         ASSERT_TRUE(screen_->Ok());
-        altBildschirm = VekDisplay.VekScreen;
         VekDisplay.VekScreen = 3;  // the map screen's picture: mouse positions are the display's
         versatz = 128;
     }
-    void TearDown() override
-    {
-        VekDisplay.VekScreen = altBildschirm;
-        Arbeiter::TearDown();
-    }
-    UWORD altBildschirm = 0;
 };
 
 TEST_P(ArbeiterGross, TheRequesterAndItsBoxesMoveToTheMiddle)

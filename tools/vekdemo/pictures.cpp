@@ -230,10 +230,23 @@ void OutlineLayouts(Canvas &c, uint16_t picture)
     }
 }
 
+// A screen whose last gadget is a map over the whole picture shows the map
+// where the heading would stand.
+bool UnderAMap(uint16_t picture)
+{
+    for (const LayoutPlan &l : GetPlans().layouts)
+        if (l.layout->picture == picture && (l.layout->flags & LAYOUT_FULL_AREA_LAST)) return true;
+    return false;
+}
+
 Canvas DrawScreen(const PicturePlan &p, Ramp ramp)
 {
     Canvas c(p.w, p.h);
     c.VerticalRamp(ramp, 3, 9);
+    if (UnderAMap(p.n)) {
+        OutlineLayouts(c, p.n);
+        return c;
+    }
     c.FillRect(0, 0, p.w, 40, RampPen(ramp, 1));
     DrawText(c, 13, 7, p.label, 3, pen::Shadow);
     DrawText(c, 12, 6, p.label, 3, pen::White);
@@ -443,7 +456,11 @@ Bytes PictureBytes(const PicturePlan &p)
     case PicRole::Screen: return DrawScreen(p, (Ramp)((p.n * 5) % RampCount)).Raw();
     case PicRole::Backdrop: return DrawScreen(p, RampViolet).Raw();
     case PicRole::Dialog: return DrawDialog(p).Raw();
-    case PicRole::Picture: return DrawBox(p, false, pen::White).Raw();
+    case PicRole::Picture: {
+        Canvas c = DrawBox(p, false, pen::White);
+        OutlineMapPanel(c, p.n);
+        return c.Raw();
+    }
     case PicRole::Button: return DrawBox(p, false, pen::Yellow).Raw();
     case PicRole::Face: {
         const FaceSpec *f = FindFace(p.n);
