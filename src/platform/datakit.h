@@ -255,7 +255,13 @@ inline constexpr PicRange PictureRanges[] = {
     {1155, 1155, PicRole::Button, 48, 22, 1, 0, "Rechts"},
     {1157, 1157, PicRole::Button, 48, 22, 1, 0, "Runter"},
     {1159, 1159, PicRole::Button, 48, 22, 1, 0, "Links"},
-    {1160, 1165, PicRole::Picture, 40, 18, 1, 0, "Anzeige"},
+    // The lamps of the borders, symbol map and resource map, on and off.
+    {1160, 1160, PicRole::Picture, 40, 18, 1, 0, "GrAn"},
+    {1161, 1161, PicRole::Picture, 40, 18, 1, 0, "GrAus"},
+    {1162, 1162, PicRole::Picture, 40, 18, 1, 0, "SyAn"},
+    {1163, 1163, PicRole::Picture, 40, 18, 1, 0, "SyAus"},
+    {1164, 1164, PicRole::Picture, 40, 18, 1, 0, "RoAn"},
+    {1165, 1165, PicRole::Picture, 40, 18, 1, 0, "RoAus"},
     {1166, 1166, PicRole::Mask, 128, 128, 1, FORMAT_RAW, "Kartenform"},
     {1167, 1167, PicRole::Picture, 400, 231, 1, 0, "Kartenleiste"},
     // The control panel's six buttons, released and pressed.

@@ -1056,3 +1056,88 @@ TEST_P(KartenSitzung, EveryGadgetLiesWhereItIsDrawnAndItsClickWorks)
 }
 
 INSTANTIATE_TEST_SUITE_P(Anzeigen, KartenSitzung, ::testing::ValuesIn(kLaeufe), Name);
+
+// The laid-out map screen on a real X display at both depths, a figure
+// selected (at 8 bits also with the figure panel open): each root window
+// screenshot (xwd) shows what the client's display holds, but for the motion
+// effect's objects. With VEK_SCREENSHOT_DIR set the screenshots are kept
+// there. Skipped without Xvfb or xwd.
+class KartenLayoutXvfb : public KartenSitzung {};
+
+namespace {
+
+// The display's pixels as 0xRRGGBB, whatever its depth.
+std::vector<ULONG> Anzeige()
+{
+    SDL_Surface *v = SDL_GetVideoSurface();
+    std::vector<ULONG> rgb;
+    SDL_LockSurface(v);
+    for (int y = 0; y < v->h; ++y)
+        for (int x = 0; x < v->w; ++x) {
+            const Uint8 *p = (const Uint8 *)v->pixels + y * v->pitch + x * v->format->BytesPerPixel;
+            Uint32 wert = 0;
+            std::memcpy(&wert, p, v->format->BytesPerPixel);
+            Uint8 r, g, b;
+            SDL_GetRGB(wert, v->format, &r, &g, &b);
+            rgb.push_back((ULONG)r << 16 | (ULONG)g << 8 | b);
+        }
+    SDL_UnlockSurface(v);
+    return rgb;
+}
+
+}  // namespace
+
+TEST_P(KartenLayoutXvfb, PanelsOnARealDisplay)
+{
+    const std::string xvfb = FindProgram("Xvfb"), xwd = FindProgram("xwd");
+    if (xvfb.empty() || xwd.empty()) GTEST_SKIP() << "Xvfb or xwd is not installed";
+    const Lauf l = GetParam();
+    Xvfb server(xvfb, l.breite, l.hoehe);
+    if (server.Display().empty()) GTEST_SKIP() << "Xvfb did not start";
+    const std::string display = server.Display();
+    std::vector<std::string> namen;
+    const int status = Spiele(
+        [&](Spieler &s) {
+            auto schnappe = [&](const std::string &name) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(300));
+                RunProgram(xwd, {"-root", "-silent", "-display", display, "-out", name + ".xwd"}, ".", 20);
+                const std::vector<ULONG> rgb = Anzeige();
+                Bytes b;
+                for (ULONG v : rgb) b.insert(b.end(), {(UBYTE)(v >> 16), (UBYTE)(v >> 8), (UBYTE)v});
+                WriteBytes(name + ".rgb", b);
+            };
+            if (!s.Waehle(120, 60)) return false;
+            schnappe("karte");
+            if (l.tiefe <= 8) {
+                std::set<std::string> geklickt;
+                if (!Klicke(s, "FORW", &geklickt) || !Spieler::Steht([] { return LDKS->GUI == 1; }) ||
+                    !Spieler::Frei())
+                    return false;
+                schnappe("figuren");
+            }
+            return true;
+        },
+        display);
+    ASSERT_EQ(status, 0) << log_;
+    std::vector<std::string> bilder = {"karte"};
+    if (l.tiefe <= 8) bilder.push_back("figuren");
+    for (const std::string &name : bilder) {
+        SCOPED_TRACE(name);
+        Screenshot shot;
+        ASSERT_TRUE(ParseXwd(ReadBytes(arbeit_ + "/" + name + ".xwd"), &shot));
+        ASSERT_EQ(shot.w, (ULONG)l.breite);
+        ASSERT_EQ(shot.h, (ULONG)l.hoehe);
+        const Bytes soll = ReadBytes(arbeit_ + "/" + name + ".rgb");
+        ASSERT_EQ(soll.size(), (size_t)l.breite * l.hoehe * 3);
+        long gleich = 0;
+        for (ULONG i = 0; i < shot.w * shot.h; ++i)
+            gleich += shot.rgb[i] == ((ULONG)soll[3 * i] << 16 | (ULONG)soll[3 * i + 1] << 8 | soll[3 * i + 2]);
+        EXPECT_GT(gleich, (long)shot.w * (long)shot.h * 98 / 100);
+        if (const char *ziel = std::getenv("VEK_SCREENSHOT_DIR"))
+            WriteBytes(std::string(ziel) + "/kartenlayout_" + name + "_" + std::to_string(l.breite) + "x" +
+                           std::to_string(l.hoehe) + "x" + std::to_string(l.tiefe) + ".xwd",
+                       ReadBytes(arbeit_ + "/" + name + ".xwd"));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Anzeigen, KartenLayoutXvfb, ::testing::ValuesIn(kLaeufe), Name);

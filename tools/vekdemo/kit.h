@@ -195,6 +195,7 @@ void PlaceMapScreen(LayoutPlan &p);
 // On a panel picture of the high-colour map screen: outlines of the gadgets
 // and boxes that lie on it.
 void OutlineMapPanel(Canvas &c, uint16_t picture);
+bool IsMapPanel(uint16_t picture);
 
 // Plans every layout and assigns the gadget faces; deterministic.
 const Plans &GetPlans();

@@ -103,8 +103,7 @@ KartenPlan AchtBitHaupt()
     k.rects = {infobox, {496, 0, 640, 480}, {16, 496, 0, 16}, {16, 496, 464, 480}, {0, 16, 495, 503},
                kJenseits, kJenseits, kJenseits};
     k.locales = {{500, 14, 636, 34}};
-    k.localeText = 29;
-    k.faced = {"UPGO", "LEFT", "RIGH", "DOWN", "INFO", "EXIT"};
+    k.localeText = 42;  // "country": the panel's heading in its large font
     return k;
 }
 
@@ -242,17 +241,29 @@ void PlaceMapScreen(LayoutPlan &p)
 
 namespace vekdemo {
 
+namespace {
+
+// Where the high-colour screen draws its panels on a 1024 x 768 display.
+struct Panel {
+    uint16_t n;
+    int x, y;
+};
+constexpr Panel kPanels[] = {{1143, 3, 383}, {1167, 224, 521}, {1615, 768, 0}, {1150, 860, 590}};
+
+const Panel *PanelOf(uint16_t picture)
+{
+    for (const Panel &p : kPanels)
+        if (p.n == picture) return &p;
+    return nullptr;
+}
+
+}  // namespace
+
+bool IsMapPanel(uint16_t picture) { return PanelOf(picture) != nullptr; }
+
 void OutlineMapPanel(Canvas &c, uint16_t picture)
 {
-    // Where the high-colour screen draws its panels on a 1024 x 768 display.
-    struct Panel {
-        uint16_t n;
-        int x, y;
-    };
-    static const Panel panels[] = {{1143, 3, 383}, {1167, 224, 521}, {1615, 768, 0}, {1150, 860, 590}};
-    const Panel *panel = nullptr;
-    for (const Panel &p : panels)
-        if (p.n == picture) panel = &p;
+    const Panel *panel = PanelOf(picture);
     if (!panel) return;
     for (const LayoutPlan &p : GetPlans().layouts) {
         if (std::string(p.layout->file) != "Karte1024.dat") continue;

@@ -456,11 +456,15 @@ Bytes PictureBytes(const PicturePlan &p)
     case PicRole::Screen: return DrawScreen(p, (Ramp)((p.n * 5) % RampCount)).Raw();
     case PicRole::Backdrop: return DrawScreen(p, RampViolet).Raw();
     case PicRole::Dialog: return DrawDialog(p).Raw();
-    case PicRole::Picture: {
-        Canvas c = DrawBox(p, false, pen::White);
-        OutlineMapPanel(c, p.n);
-        return c.Raw();
-    }
+    case PicRole::Picture:
+        if (IsMapPanel(p.n)) {
+            // A panel shows what lies on it, not its name.
+            Canvas c(p.w, p.h);
+            c.Bevel(0, 0, p.w, p.h, false);
+            OutlineMapPanel(c, p.n);
+            return c.Raw();
+        }
+        return DrawBox(p, false, pen::White).Raw();
     case PicRole::Button: return DrawBox(p, false, pen::Yellow).Raw();
     case PicRole::Face: {
         const FaceSpec *f = FindFace(p.n);
