@@ -10,6 +10,7 @@
 #include "platform/files.h"
 #include "platform/memfile.h"
 #include "store/converters.h"
+#include "store/figures.h"
 #include "store/mapnames.h"
 #include "store/store.h"
 
@@ -60,7 +61,13 @@ int SchreibeListe(ListHeader *liste, ULONG num, Chunk *(*mache)(ListHeader *), c
 int ReadKartenScreenData(LokaleDatenKartenScreen *st)
 {
     if (!st) return 0;
+    // A loss a kill interrupted is finished; copies a loss left before its
+    // note stood never took effect.
     FinishFilesTogether(KARTE_VERLUST_NOTIZ);
+    if (!IsFilePresent(KARTE_VERLUST_NOTIZ)) {
+        DropStagedFile(MAPPREFS_FILE);
+        DropStagedFile(POOL_OUT);
+    }
     int ok = 1;
     st->Ungelesen = 0;
 
