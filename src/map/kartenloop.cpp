@@ -182,13 +182,13 @@ int Ertrunken(LokaleDatenKartenScreen *st, const st_MOVE_EXT *f)
 {
     MotionSperre sperre(st->VekMapInfoPtr);  // for the whole event, as above
     std::printf("CheckPersonEvent: Figur im Wasser gefunden. Figur und eventuelle Figur wird entfernt...\n");
+    st_MOVE_EXT kopie = *f;  // the view's figures are written and read again below
     Verlust w;
     int ok = Sichern(st, &w);
     if (ok < 0) {
         Nachher(st);
         return 0;
     }
-    st_MOVE_EXT kopie = *f;
     if (!RemoveFigurAndArmy(st, &kopie, w.prefs)) {
         std::printf("CheckPersonEvent : Konnte Figur und ev. Armee nicht entfernen !!!\n");
         ok = 0;
