@@ -1106,6 +1106,18 @@ TEST_P(KartenLayoutXvfb, PanelsOnARealDisplay)
                 for (ULONG v : rgb) b.insert(b.end(), {(UBYTE)(v >> 16), (UBYTE)(v >> 8), (UBYTE)v});
                 WriteBytes(name + ".rgb", b);
             };
+            // The workers requester of an own free hex, from the action menu
+            // of the marked hex (its second row), then closed again.
+            if (!s.KlickeHex(121, 61) || !Spieler::Frei()) return false;
+            const bool hoch = l.tiefe > 8;
+            const LONG mx = LDKS->X_Pos * 48 + (hoch ? 16 : 32);
+            const LONG my = LDKS->Y_Pos * 56 + (hoch ? 0 : 16) + ((LDKS->X_Pos & 1) ? 28 : 0);
+            s.Rechtsklick();
+            PushClick(mx + 40, my + 12 + 6);
+            std::this_thread::sleep_for(std::chrono::milliseconds(500));
+            schnappe("arbeiter");
+            PushEscape();
+            if (!Spieler::Frei()) return false;
             if (!s.Waehle(120, 60)) return false;
             schnappe("karte");
             if (l.tiefe <= 8) {
@@ -1119,7 +1131,7 @@ TEST_P(KartenLayoutXvfb, PanelsOnARealDisplay)
         },
         display);
     ASSERT_EQ(status, 0) << log_;
-    std::vector<std::string> bilder = {"karte"};
+    std::vector<std::string> bilder = {"arbeiter", "karte"};
     if (l.tiefe <= 8) bilder.push_back("figuren");
     for (const std::string &name : bilder) {
         SCOPED_TRACE(name);

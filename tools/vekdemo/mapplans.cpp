@@ -4,7 +4,9 @@
 // the minimap's blobs, the figure list and the workers requester's values.
 // Each gadget here lies over what is drawn for it, no two overlap, the scroll
 // bands lie on the frame round the view, and every box is large enough for
-// its text. Gadgets of the other 8-bit panel lie beyond the display.
+// its text. Gadgets of the other 8-bit panel lie beyond the display. The
+// pictures under the gadgets outline them with their names; the gadgets
+// themselves show no face.
 #include <map>
 #include <string>
 
@@ -23,7 +25,6 @@ struct KartenPlan {
     std::map<std::string, Box> gadgets;  // every gadget of the file, by code
     std::vector<Box> rects, locales, inputInfos;
     uint32_t localeText = 0;             // the text of the locale boxes
-    std::vector<std::string> faced;      // gadgets that show their own face
 };
 
 Box Um(const Box &b, int dx, int dy) { return {b.x0 + dx, b.y0 + dy, b.x1 + dx, b.y1 + dy}; }
@@ -137,42 +138,41 @@ KartenPlan AchtBitFiguren()
 KartenPlan Arbeiter(int x, int y)
 {
     KartenPlan k;
-    const Box ernte{160, 54, 250, 68}, holz{160, 122, 250, 136}, stein{160, 190, 250, 204};
+    const Box ernte{202, 54, 268, 68}, holz{202, 122, 268, 136}, stein{202, 190, 268, 204};
     k.gadgets = {
-        {"AUTO", Um({270, 196, 392, 218}, x, y)},
+        {"AUTO", Um({276, 196, 392, 218}, x, y)},
         {"BOX1", Um(ernte, x, y)},
         {"BOX2", Um(holz, x, y)},
         {"BOX3", Um(stein, x, y)},
-        {"INFO", Um({272, 268, 328, 286}, x, y)},
-        {"EXIT", Um({334, 268, 390, 286}, x, y)},
+        {"INFO", Um({278, 268, 334, 286}, x, y)},
+        {"EXIT", Um({336, 268, 392, 286}, x, y)},
     };
-    k.faced = {"INFO", "EXIT"};
     k.rects.resize(34);
     k.rects[0] = {x, y, 400, 300};        // place, then width and height
     k.rects[1] = {10, 6, 390, 28};        // the title
-    k.rects[2] = {12, 34, 150, 48};       // free workers
-    k.rects[16] = {160, 34, 250, 48};
+    k.rects[2] = {10, 34, 198, 48};       // free workers
+    k.rects[16] = {202, 34, 268, 48};
     // Harvest, wood and stone: a label with the workers set, then actual,
     // highest and increase with their values.
     const int oben[3] = {54, 122, 190};
     const int label[3] = {3, 8, 12}, zeilen[3] = {4, 9, 13}, werte[3] = {17, 21, 25};
     for (int s = 0; s < 3; ++s) {
         const int y0 = oben[s];
-        k.rects[label[s]] = {12, y0, 150, y0 + 14};
-        k.rects[werte[s]] = {160, y0, 250, y0 + 14};
+        k.rects[label[s]] = {10, y0, 198, y0 + 14};
+        k.rects[werte[s]] = {202, y0, 268, y0 + 14};
         for (int i = 0; i < 3; ++i) {
             const int yi = y0 + 16 * (i + 1);
-            k.rects[zeilen[s] + i] = {24, yi, 150, yi + 14};
-            k.rects[werte[s] + 1 + i] = {160, yi, 250, yi + 14};
+            k.rects[zeilen[s] + i] = {22, yi, 198, yi + 14};
+            k.rects[werte[s] + 1 + i] = {202, yi, 268, yi + 14};
         }
     }
-    k.rects[7] = {296, 200, 390, 216};    // "automatic", beside its lamp
-    k.rects[29] = Um({272, 198, 272, 198}, x, y);
+    k.rects[7] = {302, 200, 392, 216};    // "automatic", beside its lamp
+    k.rects[29] = Um({278, 198, 278, 198}, x, y);
     k.rects[30] = Um(ernte, x, y);
     k.rects[31] = Um(holz, x, y);
     k.rects[32] = Um(stein, x, y);
     // The graph: left x and base line on the display, then height and step.
-    k.rects[33] = {x + 272, y + 186, 140, 12};
+    k.rects[33] = {x + 282, y + 186, 140, 12};
     for (const Box &b : {ernte, holz, stein}) k.inputInfos.push_back(Um({b.x0 + 2, b.y0, b.x1 - 2, b.y1}, x, y));
     return k;
 }
@@ -206,16 +206,9 @@ void PlaceMapScreen(LayoutPlan &p)
         auto it = k.gadgets.find(c);
         if (it == k.gadgets.end()) continue;
         g.box = it->second;
-        bool faced = false;
-        for (const std::string &f : k.faced) faced |= f == c;
-        if (faced) {
-            g.hidden = false;
-            g.flags &= (uint16_t)~0x02;
-            g.box.x1 = g.box.x0 + 56, g.box.y1 = g.box.y0 + 18;  // the face's size
-        } else {
-            g.hidden = true;
-            g.flags |= 0x02;
-        }
+        // The screen draws what lies under each gadget itself.
+        g.hidden = true;
+        g.flags |= 0x02;
     }
     // Records the screen does not read lie beyond the display.
     for (int kind = 0; kind < KIND_COUNT; ++kind)

@@ -217,9 +217,12 @@ void OutlineLayouts(Canvas &c, uint16_t picture)
         const ScreenLayout &l = *p.layout;
         if (l.picture != picture) continue;
         const int ox = (l.flags & LAYOUT_RELATIVE) ? 0 : l.originX, oy = (l.flags & LAYOUT_RELATIVE) ? 0 : l.originY;
+        // The workers requester's rectangles mix its picture's coordinates
+        // and the display's: it draws its fields itself.
+        const bool eigeneFelder = std::string(l.file).compare(0, 16, "KarteArbeiterReq") == 0;
         for (int k = 0; k < KIND_COUNT; ++k)
             for (const RecordPlan &r : p.kinds[k])
-                if (k != KIND_PUNKT) c.Frame(r.box.x0 - ox, r.box.y0 - oy, r.box.w() + 1, r.box.h() + 1, pen::Record);
+                if (k != KIND_PUNKT && !(eigeneFelder && k == KIND_RECHTECK)) c.Frame(r.box.x0 - ox, r.box.y0 - oy, r.box.w() + 1, r.box.h() + 1, pen::Record);
         for (size_t i = 0; i < p.gadgets.size(); ++i) {
             const GadgetPlan &g = p.gadgets[i];
             if ((l.flags & LAYOUT_FULL_AREA_LAST) && i + 1 == p.gadgets.size()) continue;
