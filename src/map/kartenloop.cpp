@@ -117,6 +117,8 @@ int Sichern(LokaleDatenKartenScreen *st, Verlust *w)
 
 // The lists as they now are into the pool's copy, then both copies in place
 // as one change: a kill leaves the figure and its record both or neither.
+// When the change cannot be made the figure is not lost: the lists are read
+// again as the unchanged files hold them, and 0 is returned.
 int Festschreiben(LokaleDatenKartenScreen *st, Verlust *w)
 {
     const char *const ziele[2] = {MAPPREFS_FILE, POOL_OUT};
@@ -124,6 +126,7 @@ int Festschreiben(LokaleDatenKartenScreen *st, Verlust *w)
         std::printf("CheckPersonEvent : Konnte den Verlust nicht abspeichern !!!\n");
         DropStagedFile(MAPPREFS_FILE);
         DropStagedFile(POOL_OUT);
+        ReadKartenScreenData(st);
         return 0;
     }
     return 1;
@@ -172,7 +175,10 @@ int SchiffVerloren(LokaleDatenKartenScreen *st, ULONG x, ULONG y)
         std::printf("CheckPersonEvent : Konnte Figuren nicht entfernen !!!\n");
         ok = 0;
     }
-    if (!Festschreiben(st, &w)) ok = 0;
+    if (!Festschreiben(st, &w)) {
+        Nachher(st);
+        return 0;
+    }
     TextBox(GetString(&_VEK_KARTE_SCHIFFE_UNTERGANG));
     Nachher(st);
     return ok;
@@ -193,7 +199,10 @@ int Ertrunken(LokaleDatenKartenScreen *st, const st_MOVE_EXT *f)
         std::printf("CheckPersonEvent : Konnte Figur und ev. Armee nicht entfernen !!!\n");
         ok = 0;
     }
-    if (!Festschreiben(st, &w)) ok = 0;
+    if (!Festschreiben(st, &w)) {
+        Nachher(st);
+        return 0;
+    }
     const UWORD bx = (UWORD)((VekDisplay.VekScreen_Breite - 640) / 2 + 168);
     const UWORD by = (UWORD)((VekDisplay.VekScreen_Hoehe - 480) / 2 + 180);
     ChiefMessage(66, bx, by, 0, 0, 0, CHIEF_OK, GetString(&_VEK_FIGUREN_UNTERGANG), 7);

@@ -11,6 +11,7 @@
 #include "common/sdlharness.h"
 #include "common/testutil.h"
 #include "map/kartenloop.h"
+#include "map/kartenscreen.h"
 #include "world/mapinfo.h"
 #include "platform/files.h"
 #include "platform/memfile.h"
@@ -279,6 +280,28 @@ TEST_F(Auswahl, OnlyKnownWaterDrownsAFigure)
         EXPECT_EQ(st.AktPerson == nullptr, c.ertrinkt) << "Art " << c.art;
         EXPECT_EQ(ImFigurFile(), c.ertrinkt ? 0u : 1u) << "Art " << c.art;
     }
+}
+
+// A loss whose files cannot be changed together (here its note cannot be
+// written) loses nothing: the figure stays in the figure file and no box
+// tells of a loss.
+TEST_F(Auswahl, ALossThatCannotBeStoredLosesNothing)
+{
+    Boden(23);
+    Figuren({Figur(0, 4, 3)});
+    MakeDirs(KARTE_VERLUST_NOTIZ);  // a folder where the note must go
+    st.X_Pos = 4, st.Y_Pos = 3;
+    st.AktPerson = FigurImBlock(view.PeopleMemPtr, 0);
+    st.BlueHex = 1;
+    StdoutCapture out;
+    EXPECT_EQ(CheckPersonEvent(&st), 0);
+    const std::string log = out.Take();
+    EXPECT_NE(log.find("Konnte den Verlust nicht abspeichern"), std::string::npos);
+    EXPECT_EQ(ImFigurFile(), 1u);
+    EXPECT_EQ(st.AktPerson, nullptr) << "the selection goes all the same";
+    EXPECT_FALSE(IsFilePresent(".MapPrefs.vek.staged")) << "no copy is left";
+    EXPECT_FALSE(IsFilePresent("Data/.MapPrefs.vek.staged"));
+    WriteKartenScreenData(&st, 1);
 }
 
 TEST_F(Auswahl, AShipAtSeaIsNotCheckedWithoutResearchNorInPort)
