@@ -263,7 +263,10 @@ LayoutPlan PlanOne(size_t index, const ScreenLayout &l)
 Plans BuildPlans()
 {
     Plans plans;
-    for (size_t i = 0; i < SCREEN_LAYOUT_COUNT; ++i) plans.layouts.push_back(PlanOne(i, ScreenLayouts[i]));
+    for (size_t i = 0; i < SCREEN_LAYOUT_COUNT; ++i) {
+        plans.layouts.push_back(PlanOne(i, ScreenLayouts[i]));
+        PlaceMapScreen(plans.layouts.back());
+    }
 
     // Faces from the pool: first the pair every hidden gadget points at, then
     // one pair per label, in label order.
