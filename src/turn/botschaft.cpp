@@ -1,6 +1,7 @@
 // The two packet exchanges of letters and the subject check.
 #include "turn/botschaft.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -123,4 +124,93 @@ BOOL HoleBotschaftPerTCPIP()
     }
     GoOffline();
     return result;
+}
+
+// ---- the letter text ----
+
+ULONG BriefZeilen(const char *Text, ULONG Laenge, ULONG Breite)
+{
+    if (!Breite) Breite = 1;
+    ULONG zeilen = 1, spalte = 0;
+    for (ULONG i = 0; i < Laenge; ++i) {
+        if (Text[i] == '\n') {
+            ++zeilen;
+            spalte = 0;
+        } else if (++spalte > Breite) {
+            ++zeilen;
+            spalte = 1;
+        }
+    }
+    return zeilen;
+}
+
+namespace {
+
+ULONG ZeilenAnfang(const BriefText *b, ULONG pos)
+{
+    while (pos > 0 && b->Text[pos - 1] != '\n') --pos;
+    return pos;
+}
+
+ULONG ZeilenEnde(const BriefText *b, ULONG pos)
+{
+    while (pos < b->Laenge && b->Text[pos] != '\n') ++pos;
+    return pos;
+}
+
+}  // namespace
+
+ULONG BriefCursorZeile(const BriefText *b) { return BriefZeilen(b->Text, b->Cursor, b->Breite) - 1; }
+
+BOOL BriefTaste(BriefText *b, ULONG code, BOOL extended)
+{
+    if (b->Cursor > b->Laenge) b->Cursor = b->Laenge;
+    if (extended) {
+        const ULONG anfang = ZeilenAnfang(b, b->Cursor), spalte = b->Cursor - anfang;
+        switch (code) {
+        case 37:
+            if (!b->Cursor) return 0;
+            --b->Cursor;
+            return 1;
+        case 39:
+            if (b->Cursor >= b->Laenge) return 0;
+            ++b->Cursor;
+            return 1;
+        case 38: {
+            if (!anfang) return 0;
+            const ULONG vorher = ZeilenAnfang(b, anfang - 1);
+            b->Cursor = vorher + std::min(spalte, anfang - 1 - vorher);
+            return 1;
+        }
+        case 40: {
+            const ULONG ende = ZeilenEnde(b, b->Cursor);
+            if (ende >= b->Laenge) return 0;
+            const ULONG naechste = ende + 1;
+            b->Cursor = naechste + std::min(spalte, ZeilenEnde(b, naechste) - naechste);
+            return 1;
+        }
+        default: return 0;
+        }
+    }
+    if (code == 8) {
+        if (!b->Cursor) return 0;
+        std::memmove(b->Text + b->Cursor - 1, b->Text + b->Cursor, b->Laenge - b->Cursor + 1);
+        --b->Cursor;
+        --b->Laenge;
+        return 1;
+    }
+    char c;
+    if (code == 13) c = '\n';
+    else if ((code >= 32 && code < 127) || (code >= 160 && code <= 255)) c = (char)code;
+    else return 0;
+    if (b->Laenge >= BRIEF_ZEICHEN || b->Laenge + 1 >= sizeof b->Text) return 0;
+    std::memmove(b->Text + b->Cursor + 1, b->Text + b->Cursor, b->Laenge - b->Cursor + 1);
+    b->Text[b->Cursor] = c;
+    if (BriefZeilen(b->Text, b->Laenge + 1, b->Breite) > BRIEF_ZEILEN) {
+        std::memmove(b->Text + b->Cursor, b->Text + b->Cursor + 1, b->Laenge - b->Cursor + 1);
+        return 0;
+    }
+    ++b->Laenge;
+    ++b->Cursor;
+    return 1;
 }

@@ -18,3 +18,25 @@ BOOL SendBotschaftPerTCPIP();
 // Fetches the waiting letters ("+MAL") into ./Data/MailIn after the
 // question: 1 when the server took the player id and the fetch ran.
 BOOL HoleBotschaftPerTCPIP();
+
+// ---- the letter text while it is written ----
+
+constexpr ULONG BRIEF_PUFFER = 20000;   // bytes of the editor's buffer
+constexpr ULONG BRIEF_ZEICHEN = 10000;  // characters a letter holds at most
+constexpr ULONG BRIEF_ZEILEN = 50;      // lines a letter holds at most
+
+struct BriefText {
+    char Text[BRIEF_PUFFER];  // NUL-terminated
+    ULONG Laenge;
+    ULONG Cursor;             // insert position
+    ULONG Breite;             // characters per line of the box (at least 1)
+};
+// Lines the text takes in a box of Breite characters (breaks and wraps).
+ULONG BriefZeilen(const char *Text, ULONG Laenge, ULONG Breite);
+// One key: a printable Latin-1 character inserts, Return a line break,
+// Backspace deletes before the cursor, the extended codes 37-40 move the
+// cursor left, up, right and down. 1 when the text or cursor changed; 0 when
+// the key is refused (a 10,001st character or a 51st line) or means nothing.
+BOOL BriefTaste(BriefText *b, ULONG code, BOOL extended);
+// The line the cursor stands in (0-based).
+ULONG BriefCursorZeile(const BriefText *b);

@@ -75,6 +75,46 @@ TEST(Betreff, BlankOrEmptySubjectsAreRefused)
     EXPECT_TRUE(CheckBetreff("Holz"));
 }
 
+TEST(BriefEditor, KeysEditTheTextWithinItsLimits)
+{
+    auto *b = new BriefText{};
+    b->Breite = 10;
+    for (char c : std::string("Hallo")) EXPECT_TRUE(BriefTaste(b, (UBYTE)c, 0));
+    EXPECT_TRUE(BriefTaste(b, 13, 0));
+    EXPECT_TRUE(BriefTaste(b, 'W', 0));
+    EXPECT_STREQ(b->Text, "Hallo\nW");
+    EXPECT_EQ(BriefCursorZeile(b), 1u);
+    EXPECT_TRUE(BriefTaste(b, 38, 1));  // up: column 1 of the first line
+    EXPECT_EQ(b->Cursor, 1u);
+    EXPECT_TRUE(BriefTaste(b, 8, 0));
+    EXPECT_STREQ(b->Text, "allo\nW");
+    EXPECT_FALSE(BriefTaste(b, 8, 0)) << "nothing before the cursor";
+    EXPECT_FALSE(BriefTaste(b, 37, 1));
+    EXPECT_TRUE(BriefTaste(b, 40, 1));
+    EXPECT_EQ(b->Cursor, 5u);
+    EXPECT_TRUE(BriefTaste(b, 39, 1));
+    EXPECT_FALSE(BriefTaste(b, 39, 1));
+    EXPECT_FALSE(BriefTaste(b, 1, 0)) << "control codes are no text";
+    EXPECT_TRUE(BriefTaste(b, 0xE4, 0)) << "Latin-1 letters are";
+    // Wrapping counts: 11 characters take two lines of 10.
+    EXPECT_EQ(BriefZeilen("12345678901", 11, 10), 2u);
+    // The 51st line cannot be started.
+    *b = BriefText{};
+    b->Breite = 10;
+    for (int i = 0; i < 49; ++i) ASSERT_TRUE(BriefTaste(b, 13, 0));
+    EXPECT_EQ(BriefZeilen(b->Text, b->Laenge, b->Breite), 50u);
+    for (int i = 0; i < 10; ++i) EXPECT_TRUE(BriefTaste(b, 'x', 0));
+    EXPECT_FALSE(BriefTaste(b, 'x', 0)) << "a wrap into line 51";
+    EXPECT_FALSE(BriefTaste(b, 13, 0));
+    // 10,000 characters at most.
+    *b = BriefText{};
+    b->Breite = 1000;
+    for (int i = 0; i < 10000; ++i) ASSERT_TRUE(BriefTaste(b, 'a', 0)) << i;
+    EXPECT_FALSE(BriefTaste(b, 'a', 0));
+    EXPECT_EQ(b->Laenge, 10000u);
+    delete b;
+}
+
 TEST_F(Botschaften, EachLetterGoesToItsRecipientAndLeavesTheQueue)
 {
     EXPECT_FALSE(SendBotschaftPerTCPIP()) << "nothing waiting";
