@@ -773,19 +773,12 @@ void DiplomatScreenBotschaften_Read(LokalDataDiplomatieScreen *d, int richtung)
         return;
     }
     const LONG n = (LONG)nodes.size();
-    LONG pos = (LONG)(std::find(nodes.begin(), nodes.end(), d->AktBrief) - nodes.begin());
-    if (pos >= n) pos = 0;
+    const LONG aktuell = (LONG)(std::find(nodes.begin(), nodes.end(), d->AktBrief) - nodes.begin());
+    std::vector<LONG> absender;
+    for (ListNode *k : nodes) absender.push_back(Brief(k)->AbsenderID);
     ULONG filter = 0;
     const bool mitFilter = GewaehlterSpieler(&d->V, &filter, nullptr, 0);
-    const int schritt = richtung < 0 ? -1 : 1;
-    LONG schritte = 0;
-    if (richtung != 0) pos = (pos + schritt + n) % n;
-    if (mitFilter) {
-        while (schritte < n && (ULONG)Brief(nodes[pos])->AbsenderID != filter) {
-            pos = (pos + schritt + n) % n;
-            ++schritte;
-        }
-    }
+    const LONG pos = BriefWeg(absender.data(), n, aktuell, richtung, mitFilter, (LONG)filter);
     d->AktBrief = nodes[pos];
     d->DokCount = (WORD)(pos + 1);
     SmalListEntry *b = Brief(d->AktBrief);

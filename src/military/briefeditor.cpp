@@ -27,6 +27,8 @@ BOOL BriefGeschrieben = 0;
 
 namespace {
 
+void AdvisorBox(const char *text) { ChiefMessage(66, 168, 180, 0, 0, 0, 0, text, 7); }
+
 struct Flaechen {
     Rechteck Kopf, Text, Regler, Betreff, Absender;
 };
@@ -89,6 +91,8 @@ void Zeige(LokalDataTaverneOfflineChat *d, const Flaechen &f, BriefText *b, UWOR
 
 }  // namespace
 
+void (*BriefMeldungHook)(const char *text) = AdvisorBox;
+
 int TaverneOfflineWriteMail(LokalDataTaverneOfflineChat *d, SmalListEntry *Entry)
 {
     BriefGeschrieben = 0;
@@ -117,7 +121,7 @@ int TaverneOfflineWriteMail(LokalDataTaverneOfflineChat *d, SmalListEntry *Entry
         betreff[0] = 0;
     }
     if (!CheckBetreff(betreff)) {
-        ChiefMessage(66, 168, 180, 0, 0, 0, 0, GetString(&_VEK_OFFLINE_NOBETREFF), 7);
+        BriefMeldungHook(GetString(&_VEK_OFFLINE_NOBETREFF));
         if (gerettet) ScreenRestoreClip(gerettet, saveX, saveY, saveW, saveH);
         return 1;
     }
@@ -168,7 +172,7 @@ int TaverneOfflineWriteMail(LokalDataTaverneOfflineChat *d, SmalListEntry *Entry
             }
             BriefGeschrieben = 1;
             if (UserSystem.OP.TCPIP_Flags & TRANSPORT_GAMESERVER) SendBotschaftPerTCPIP();
-            ChiefMessage(66, 168, 180, 0, 0, 0, 0, GetString(&_VEK_OFFLINE_MAILWRITTEN), 7);
+            BriefMeldungHook(GetString(&_VEK_OFFLINE_MAILWRITTEN));
             break;
         }
         if (id == MakeGadgetID("INF1")) {

@@ -47,3 +47,5 @@ struct LokalDataTaverneOfflineChat {
 int TaverneOfflineWriteMail(LokalDataTaverneOfflineChat *Data, SmalListEntry *Entry);
 // What the last editor run did: 1 a letter was written.
 extern BOOL BriefGeschrieben;
+// The editor's advisor messages (an Ok box by default).
+extern void (*BriefMeldungHook)(const char *text);

@@ -214,3 +214,13 @@ BOOL BriefTaste(BriefText *b, ULONG code, BOOL extended)
     ++b->Cursor;
     return 1;
 }
+
+LONG BriefWeg(const LONG *Absender, LONG N, LONG Pos, int Richtung, BOOL Filter, LONG Von)
+{
+    if (N <= 0) return -1;
+    if (Pos < 0 || Pos >= N) Pos = 0;
+    const LONG schritt = Richtung < 0 ? -1 : 1;
+    if (Richtung != 0) Pos = (Pos + schritt + N) % N;
+    for (LONG k = 0; Filter && k < N && Absender[Pos] != Von; ++k) Pos = (Pos + schritt + N) % N;
+    return Pos;
+}

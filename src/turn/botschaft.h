@@ -40,3 +40,10 @@ ULONG BriefZeilen(const char *Text, ULONG Laenge, ULONG Breite);
 BOOL BriefTaste(BriefText *b, ULONG code, BOOL extended);
 // The line the cursor stands in (0-based).
 ULONG BriefCursorZeile(const BriefText *b);
+
+// The walk over the letters shown one at a time: from position Pos (0-based)
+// of N letters, Richtung 0 keeps the current one, -1 and 1 step back and
+// forth with wrapping; with Filter the walk goes on in that direction (0:
+// forward) for at most N steps until a letter of sender Absender. The new
+// position, or -1 without letters.
+LONG BriefWeg(const LONG *Absender, LONG N, LONG Pos, int Richtung, BOOL Filter, LONG Von);

@@ -15,6 +15,7 @@
 #include "common/scriptinput.h"
 #include "common/testutil.h"
 #include "gfx/font.h"
+#include "military/briefeditor.h"
 #include "military/military.h"
 #include "net/gamemail.h"
 #include "platform/catalog.h"
@@ -59,6 +60,7 @@ std::vector<st_VERT_EXT> Vert(const char *pool)
 class DiplomatScreenTest : public DemoScreenTest {
 protected:
     LONG (*altMeldung_)(const char *, int) = VertragMeldungHook;
+    void (*altBrief_)(const char *) = BriefMeldungHook;
     std::time_t (*altUhr_)() = VertragUhrHook;
     st_PlayerInfo altInfo_ = PlayerInfo;
     UBYTE altFlags_ = UserSystem.OP.TCPIP_Flags;
@@ -70,6 +72,7 @@ protected:
         gGesagt.clear();
         gAntworten.clear();
         VertragMeldungHook = Aufnehmen;
+        BriefMeldungHook = [](const char *t) { Aufnehmen(t, 0); };
         VertragUhrHook = Zeit;
         PlayerInfo.SpielerID = 7;
         PlayerInfo.AktStadtID = 0;
@@ -82,6 +85,7 @@ protected:
     void TearDown() override
     {
         VertragMeldungHook = altMeldung_;
+        BriefMeldungHook = altBrief_;
         VertragUhrHook = altUhr_;
         PlayerInfo = altInfo_;
         UserSystem.OP.TCPIP_Flags = altFlags_;
@@ -225,7 +229,9 @@ TEST_P(DiplomatScreenTest, ALetterIsWrittenToTheChosenRuler)
     Klick("DiplomatieMain.dat", "CH04");
     Klick("Diplomatie5.dat", "CH41");     // no ruler chosen: the message
     KlickZeile("Diplomatie5.dat", 2, 2);  // Nachbar
-    Klick("Diplomatie5.dat", "CH40");
+    Klick("Diplomatie5.dat", "CH41");     // a blank subject: refused, nothing written
+    PushText("   ");
+    PushKey(SDLK_RETURN, 13);
     Klick("Diplomatie5.dat", "CH41");
     PushText("Holz");
     PushKey(SDLK_RETURN, 13);
@@ -233,20 +239,71 @@ TEST_P(DiplomatScreenTest, ALetterIsWrittenToTheChosenRuler)
     PushKey(SDLK_RETURN, 13);
     PushText("Ladungen");
     Klick("Diplomatie5.dat", "BU40");
-    PushEscape();  // "Mail was written!"
     PushEscape();
     PushEscape();
     StdoutCapture out;
     EXPECT_EQ(DiplomatScreen(), 2);
     const std::string text = out.Take();
-    ASSERT_GE(gGesagt.size(), 1u);
-    EXPECT_EQ(gGesagt[0], "Please choose a sovereign first whom you want to send the message!");
+    EXPECT_EQ(gGesagt, (std::vector<std::string>{"Please choose a sovereign first whom you want to send the message!",
+                                                 GetString(&_VEK_OFFLINE_NOBETREFF),
+                                                 GetString(&_VEK_OFFLINE_MAILWRITTEN)}));
+    EXPECT_EQ(GetString(&_VEK_OFFLINE_NOBETREFF), std::string("If you don't fill in a reference, you can't write email!"));
+    EXPECT_EQ(std::distance(fs::directory_iterator("Data/MailOut"), fs::directory_iterator()), 1);
     const Bytes brief = ReadBytes("Data/MailOut/E0000008_00.smal");
     ASSERT_GE(brief.size(), 284u) << text;
     const std::string s(brief.begin(), brief.end());
+    EXPECT_EQ(s.compare(0, 4, "SMAL"), 0);
     EXPECT_NE(s.find("Holz"), std::string::npos);
-    EXPECT_NE(s.find("Zehn\nLadungen"), std::string::npos);
+    EXPECT_NE(s.find("Nachbar"), std::string::npos);
+    EXPECT_EQ(brief[280], 0);
+    EXPECT_EQ(brief[283], 8) << "the recipient's id, big-endian";
+    EXPECT_EQ(s.substr(284), std::string("Zehn\nLadungen") + '\0');
     EXPECT_EQ(ReadBytes("Data/MailIn/E0000007_00.smal"), brief);
+}
+
+// Letters to the player: the walk with the ruler chosen and a deletion.
+TEST_P(DiplomatScreenTest, LettersAreWalkedAndDeleted)
+{
+    const auto vorher = std::distance(fs::directory_iterator("Data/MailIn"), fs::directory_iterator());
+    Klick("DiplomatieMain.dat", "CH04");
+    Klick("Diplomatie5.dat", "CH40");     // the newest letter to the player
+    Klick("Diplomatie5.dat", "RE40");
+    Klick("Diplomatie5.dat", "LE40");
+    KlickZeile("Diplomatie5.dat", 2, 1);  // Fremdland
+    Klick("Diplomatie5.dat", "RE40");     // on to the stranger's letter
+    Klick("Diplomatie5.dat", "BU41");     // deleted
+    Klick("Diplomatie5.dat", "CH42");
+    PushEscape();
+    PushEscape();
+    StdoutCapture out;
+    EXPECT_EQ(DiplomatScreen(), 2);
+    out.Take();
+    EXPECT_EQ(gGesagt, (std::vector<std::string>{GetString(&_VEK_ZUKUNFT_ERWEITERT)}));
+    EXPECT_FALSE(fs::exists("Data/MailIn/00000009_01.smal"));
+    EXPECT_TRUE(fs::exists("Data/MailIn/00000008_02.smal"));
+    EXPECT_EQ(std::distance(fs::directory_iterator("Data/MailIn"), fs::directory_iterator()), vorher - 1);
+}
+
+// Without a player list the lists show their placeholder, which cannot be
+// chosen: an offer of vassalage then has no partner.
+TEST_P(DiplomatScreenTest, PlaceholdersCannotBeChosen)
+{
+    fs::remove("Data/SpielerList.vek");
+    Klick("DiplomatieMain.dat", "CH02");
+    KlickZeile("Diplomatie2.dat", 0, 0);
+    Klick("Diplomatie2.dat", "BU30");
+    PushEscape();
+    Klick("DiplomatieMain.dat", "CH04");
+    KlickZeile("Diplomatie5.dat", 2, 0);
+    Klick("Diplomatie5.dat", "CH41");
+    PushEscape();
+    PushEscape();
+    StdoutCapture out;
+    EXPECT_EQ(DiplomatScreen(), 2);
+    out.Take();
+    EXPECT_EQ(gGesagt, (std::vector<std::string>{GetString(&_VEK_DIPLO1_CHOOSEPLAYER),
+                                                 GetString(&_VEK_DIPLO_BOTSCHAFTEN)}));
+    EXPECT_TRUE(Vert(POOL_OUT).empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Depths, DiplomatScreenTest, ::testing::Values(8, 32));

@@ -115,6 +115,34 @@ TEST(BriefEditor, KeysEditTheTextWithinItsLimits)
     delete b;
 }
 
+TEST(BriefWeg, StepsWrapAndTheFilterFindsTheRulersLetters)
+{
+    const LONG a = 8, b = 9;
+    const LONG drei[] = {a, b, a};
+    struct Row {
+        const char *name;
+        LONG pos;
+        int richtung;
+        BOOL filter;
+        LONG expect;
+    } rows[] = {
+        {"back from the first wraps to the last", 0, -1, 0, 2},
+        {"forward from the last wraps to the first", 2, 1, 0, 0},
+        {"the current one", 1, 0, 0, 1},
+        {"no current one yet: the first", -1, 0, 0, 0},
+        {"A chosen: forward from the first skips B", 0, 1, 1, 2},
+        {"A chosen: back from the third skips B", 2, -1, 1, 0},
+        {"A chosen, standing on B: the current is checked, then forward", 1, 0, 1, 2},
+    };
+    for (const Row &r : rows) {
+        SCOPED_TRACE(r.name);
+        EXPECT_EQ(BriefWeg(drei, 3, r.pos, r.richtung, r.filter, a), r.expect);
+    }
+    // A ruler without letters: the walk ends after one round.
+    EXPECT_GE(BriefWeg(drei, 3, 0, 1, 1, 77), 0);
+    EXPECT_EQ(BriefWeg(drei, 0, 0, 1, 0, a), -1);
+}
+
 TEST_F(Botschaften, EachLetterGoesToItsRecipientAndLeavesTheQueue)
 {
     EXPECT_FALSE(SendBotschaftPerTCPIP()) << "nothing waiting";
