@@ -134,6 +134,7 @@ BOOL SeiteOeffnen(LokalDataDiplomatieScreen *d, const Seite &s, const char *name
         std::printf("%s: Konnte Screen nicht kreieren !", name);
         return 0;
     }
+    FadeIn();
     return 1;
 }
 
@@ -149,6 +150,7 @@ LONG SeiteSchliessen(LokalDataDiplomatieScreen *d, ULONG bild, LONG result)
         std::printf("DiplomatScreenTradeContracts: Konnte Screen nicht kreieren !");
         return -1;
     }
+    FadeIn();
     return result;
 }
 
