@@ -210,9 +210,11 @@ void VertragsDatenFrei(VertragsDaten *d)
 
 BOOL SendVertragHoleListe(ListHeader *List)
 {
-    if (!IsChunkPresent(kVertBit, POOL_OUT)) return 1;
+    // Loaded first: the pool's bits are asked only to tell a missing chunk
+    // from one that cannot be read.
     auto *vert = (st_VERT *)LoadChunk2Mem(ID_VERT, POOL_OUT);
     if (!vert) {
+        if (!IsChunkPresent(kVertBit, POOL_OUT)) return 1;
         std::printf("SendVertrag : Konnte VertragsChunk nicht \366ffnen !");
         return 0;
     }
@@ -234,19 +236,19 @@ BOOL AllocVertragList(VertragsDaten *d, UWORD Seite)
         }
         d->VertragGelesen = 1;
         d->VertragGeaendert = 0;
-        if (IsChunkPresent(kVertBit, POOL_IN)) {
-            auto *vert = (st_VERT *)LoadChunk2Mem(ID_VERT, POOL_IN);
-            if (!vert) {
+        auto *vert = (st_VERT *)LoadChunk2Mem(ID_VERT, POOL_IN);
+        if (!vert) {
+            if (IsChunkPresent(kVertBit, POOL_IN)) {
                 std::printf("AllocVertragList : Konnte SpielerChunk nicht einladen...\n");
                 d->VertragGelesen = 0;
                 result = 0;
-            } else if (!ScanVertrag2List(d->VertragListPtr, vert)) {
-                std::printf("AllocVertragList : Konnte VertragListe nicht einscannen...\n");
-                d->VertragGelesen = 0;
-                result = 0;
             }
-            FreeVec(vert);
+        } else if (!ScanVertrag2List(d->VertragListPtr, vert)) {
+            std::printf("AllocVertragList : Konnte VertragListe nicht einscannen...\n");
+            d->VertragGelesen = 0;
+            result = 0;
         }
+        FreeVec(vert);
         // Sorted by kind, then offerer; equal records keep the pool's order.
         std::vector<ListNode *> nodes = Knoten(d->VertragListPtr);
         std::stable_sort(nodes.begin(), nodes.end(), [](ListNode *a, ListNode *b) {
@@ -720,11 +722,11 @@ void VertragDokument(const st_VERT_EXT *v, char *Text, ULONG Size)
     if (!Size) return;
     Text[0] = 0;
     const ULONG ich = PlayerInfo.SpielerID;
-    char eigen[40], anbieter[40], andere[40], partner[40];
+    char eigen[40], anbieter[40], partner[40];
     Name(ich, eigen);
     Name(v->AnbieterID, anbieter);
-    Name(v->AnbieterID == ich ? v->PartnerID : v->AnbieterID, andere);
     Name(v->PartnerID, partner);
+    const char *andere = v->AnbieterID == ich ? partner : anbieter;
     char gruss[200];
     std::snprintf(gruss, sizeof gruss, "%s %s %s...\n\n", GetString(&_VEK_ANREDE), GetString(&_VEK_TITEL1), eigen);
     const char *ware = WarenName(v->WarenTyp);
