@@ -306,6 +306,28 @@ TEST_P(DiplomatScreenTest, PlaceholdersCannotBeChosen)
     EXPECT_TRUE(Vert(POOL_OUT).empty());
 }
 
+// Without a KORN chunk in either pool the office still opens: no corn to
+// offer, nothing else lost.
+TEST_P(DiplomatScreenTest, NoCornChunkOpensWithoutCorn)
+{
+    ASSERT_TRUE(RemChunkPool(ID_KORN, POOL_IN));
+    ASSERT_TRUE(RemChunkPool(ID_KORN, POOL_OUT));
+    Marktplatz(true);
+    Klick("DiplomatieMain.dat", "CH01");
+    KlickZeile("Diplomatie1.dat", 0, 2);              // Nachbar
+    KlickZeile("Diplomatie1.dat", 0, 0, 311 + 4, 77);  // line 0 is wood now
+    Klick("Diplomatie1.dat", "BU20");
+    PushEscape();
+    PushEscape();
+    StdoutCapture out;
+    EXPECT_EQ(DiplomatScreen(), 2);
+    const std::string text = out.Take();
+    EXPECT_NE(text.find("ReadHandelsScreenData : KornChunk nicht vorhanden !"), std::string::npos);
+    const auto aus = Vert(POOL_OUT);
+    ASSERT_EQ(aus.size(), 1u);
+    EXPECT_EQ(aus[0].WarenTyp, 98u);
+}
+
 INSTANTIATE_TEST_SUITE_P(Depths, DiplomatScreenTest, ::testing::Values(8, 32));
 
 }  // namespace
