@@ -380,8 +380,8 @@ void ZeigeAngebot(LokalDataDiplomatieScreen *d)
     const st_VERT_EXT &v = ((VertragListEntry *)d->V.Waren2Zeilen[d->V.Auswahl2])->Vertrag;
     const unsigned long long gesamt = (unsigned long long)v.Anzahl * v.Dauer;
     d->V.Dauer = std::max<LONG>(v.Dauer, 1);
-    d->V.Preis = (LONG)std::min<ULONG>(v.Preis, 0x7FFFFFFF);
-    d->V.Anzahl = (LONG)std::min<ULONG>(v.Anzahl, 0x7FFFFFFF);
+    d->V.Preis = (LONG)std::min<ULONG>(+v.Preis, 0x7FFFFFFF);
+    d->V.Anzahl = (LONG)std::min<ULONG>(+v.Anzahl, 0x7FFFFFFF);
     d->V.MaxAnzahl = (ULONG)std::min<unsigned long long>(gesamt, 0xFFFFFFFFu);
     SetWarenImage(d, v.WarenTyp, gesamt);
     DruckeWert(d, Id("ST20"), d->V.Dauer);
@@ -777,7 +777,7 @@ void DiplomatScreenBotschaften_Read(LokalDataDiplomatieScreen *d, int richtung)
     const LONG n = (LONG)nodes.size();
     const LONG aktuell = (LONG)(std::find(nodes.begin(), nodes.end(), d->AktBrief) - nodes.begin());
     std::vector<LONG> absender;
-    for (ListNode *k : nodes) absender.push_back(Brief(k)->AbsenderID);
+    for (ListNode *k : nodes) absender.push_back(+Brief(k)->AbsenderID);
     ULONG filter = 0;
     const bool mitFilter = GewaehlterSpieler(&d->V, &filter, nullptr, 0);
     const LONG pos = BriefWeg(absender.data(), n, aktuell, richtung, mitFilter, (LONG)filter);

@@ -86,7 +86,7 @@ void Zeige(LokalDataTaverneOfflineChat *d, const Flaechen &f, BriefText *b, UWOR
     while (anfang > 0 && b->Text[anfang - 1] != '\n' && b->Cursor - (anfang - 1) <= b->Breite) --anfang;
     const UWORD x = (UWORD)(f.Text.X0 + TextLength(DisplayRastPort(), b->Text + anfang, b->Cursor - anfang));
     const UWORD y = (UWORD)(f.Text.Y0 + (zeile - *erste) * (hoehe + 1));
-    d->VekCursor = SetCursor(std::min<UWORD>(x, f.Text.X1), y, hoehe, d->TextColor, d->BackgroundColor);
+    d->VekCursor = SetCursor(std::min<UWORD>(x, +f.Text.X1), y, hoehe, d->TextColor, d->BackgroundColor);
 }
 
 }  // namespace
@@ -103,8 +103,8 @@ int TaverneOfflineWriteMail(LokalDataTaverneOfflineChat *d, SmalListEntry *Entry
     }
     RastPort *rp = DisplayRastPort();
     const LONG saveX = f.Kopf.X0, saveY = f.Kopf.Y0;
-    const LONG saveW = std::max<LONG>(f.Text.X1, f.Regler.X1) - saveX + 1;
-    const LONG saveH = std::max<LONG>(f.Text.Y1, f.Regler.Y1) - saveY + 1;
+    const LONG saveW = std::max<LONG>(+f.Text.X1, +f.Regler.X1) - saveX + 1;
+    const LONG saveH = std::max<LONG>(+f.Text.Y1, +f.Regler.Y1) - saveY + 1;
     BitMap *gerettet = ScreenSaveClip(saveX, saveY, saveW, saveH);
 
     if (d->CompleteHeader) {

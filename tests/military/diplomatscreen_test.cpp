@@ -168,15 +168,15 @@ TEST_P(DiplomatScreenTest, AnOfferAndAnAcceptanceOnTheTradePage)
     out.Take();
     const auto aus = Vert(POOL_OUT);
     ASSERT_EQ(aus.size(), 2u) << ::testing::PrintToString(gGesagt);
-    EXPECT_EQ(aus[0].VertragsArt, VA_HANDELSANGEBOT);
-    EXPECT_EQ(aus[0].PartnerID, 8u);
-    EXPECT_EQ(aus[0].WarenTyp, 98u);
-    EXPECT_EQ(aus[0].Dauer, 4);
-    EXPECT_EQ(aus[0].Anzahl, 10u);
-    EXPECT_EQ(aus[0].Preis, 5u);
-    EXPECT_EQ(aus[1].VertragsArt, VA_ANNAHME);
-    EXPECT_EQ(aus[1].AnbieterID, 8u);
-    EXPECT_EQ(aus[1].Anzahl, 100u);
+    EXPECT_EQ(+aus[0].VertragsArt, VA_HANDELSANGEBOT);
+    EXPECT_EQ(+aus[0].PartnerID, 8u);
+    EXPECT_EQ(+aus[0].WarenTyp, 98u);
+    EXPECT_EQ(+aus[0].Dauer, 4);
+    EXPECT_EQ(+aus[0].Anzahl, 10u);
+    EXPECT_EQ(+aus[0].Preis, 5u);
+    EXPECT_EQ(+aus[1].VertragsArt, VA_ANNAHME);
+    EXPECT_EQ(+aus[1].AnbieterID, 8u);
+    EXPECT_EQ(+aus[1].Anzahl, 100u);
     EXPECT_EQ(Vert(POOL_IN).size(), 5u);
     const std::vector<std::string> erwartet = {GetString(&_VEK_DIPLO0_DOKUMENTTEXT13),
                                                GetString(&_VEK_DIPLO1_ACCEPTCONTRACT),
@@ -206,16 +206,16 @@ TEST_P(DiplomatScreenTest, VassalageIsOfferedAndAcceptedAndAContractCancelled)
     out.Take();
     const auto aus = Vert(POOL_OUT);
     ASSERT_EQ(aus.size(), 3u) << ::testing::PrintToString(gGesagt);
-    EXPECT_EQ(aus[0].VertragsArt, VA_LEHNSANGEBOT);
-    EXPECT_EQ(aus[0].PartnerID, 9u);
-    EXPECT_EQ(aus[1].VertragsArt, VA_LEHNSANNAHME);
-    EXPECT_EQ(aus[1].AnbieterID, 9u);
-    EXPECT_EQ(aus[1].PartnerID, 7u);
-    EXPECT_EQ(aus[2].VertragsArt, VA_LEHNSKUENDIGUNG);
-    EXPECT_EQ(aus[2].AnbieterID, 9u);
+    EXPECT_EQ(+aus[0].VertragsArt, VA_LEHNSANGEBOT);
+    EXPECT_EQ(+aus[0].PartnerID, 9u);
+    EXPECT_EQ(+aus[1].VertragsArt, VA_LEHNSANNAHME);
+    EXPECT_EQ(+aus[1].AnbieterID, 9u);
+    EXPECT_EQ(+aus[1].PartnerID, 7u);
+    EXPECT_EQ(+aus[2].VertragsArt, VA_LEHNSKUENDIGUNG);
+    EXPECT_EQ(+aus[2].AnbieterID, 9u);
     const auto ein = Vert(POOL_IN);
     EXPECT_EQ(ein.size(), 5u);
-    for (const auto &v : ein) EXPECT_NE(v.VertragsArt, VA_LEHNSBESTAETIGUNG);
+    for (const auto &v : ein) EXPECT_NE(+v.VertragsArt, VA_LEHNSBESTAETIGUNG);
     ASSERT_EQ(gGesagt.size(), 4u);
     EXPECT_EQ(gGesagt[0], std::string(GetString(&_VEK_DIPLO3_LEHNSHERREN_4)) + " Fremdland " +
                               GetString(&_VEK_DIPLO3_LEHNSHERREN_5));
@@ -325,7 +325,7 @@ TEST_P(DiplomatScreenTest, NoCornChunkOpensWithoutCorn)
     EXPECT_NE(text.find("ReadHandelsScreenData : KornChunk nicht vorhanden !"), std::string::npos);
     const auto aus = Vert(POOL_OUT);
     ASSERT_EQ(aus.size(), 1u);
-    EXPECT_EQ(aus[0].WarenTyp, 98u);
+    EXPECT_EQ(+aus[0].WarenTyp, 98u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Depths, DiplomatScreenTest, ::testing::Values(8, 32));

@@ -220,8 +220,8 @@ TEST_F(Vertraege, AnOfferIsRefusedInOrderAndAgainstTheStockAlreadyOffered)
     EXPECT_EQ(gMeldungen[1], "My Lord, there is already a contract with these conditions.");
     auto out = Vert(POOL_OUT);
     ASSERT_EQ(out.size(), 1u);
-    EXPECT_EQ(out[0].Zustand, 3);
-    EXPECT_EQ(out[0].Identifier, (ULONG)FesteZeit());
+    EXPECT_EQ(+out[0].Zustand, 3);
+    EXPECT_EQ(+out[0].Identifier, (ULONG)FesteZeit());
     // What is left (20) still goes out.
     d.Dauer = 2, d.Anzahl = 10;
     EXPECT_TRUE(SendVertrag(&d, VA_HANDELSANGEBOT));
@@ -235,9 +235,9 @@ TEST_F(Vertraege, OneAdvertisementPerTurnAndTheOtherKinds)
     EXPECT_EQ(gMeldungen, (std::vector<std::string>(2, S(_VEK_DIPLO0_DOKUMENTTEXT14))));
     auto out = Vert(POOL_OUT);
     ASSERT_EQ(out.size(), 1u);
-    EXPECT_EQ(out[0].VertragsArt, VA_WERBUNG);
-    EXPECT_EQ(out[0].PartnerID, VERTRAG_ALLE);
-    EXPECT_EQ(out[0].AnbieterID, kIch);
+    EXPECT_EQ(+out[0].VertragsArt, VA_WERBUNG);
+    EXPECT_EQ(+out[0].PartnerID, VERTRAG_ALLE);
+    EXPECT_EQ(+out[0].AnbieterID, kIch);
 
     // A vassalage offer asks "%s %s %s" first; Cancel writes nothing.
     gMeldungen.clear();
@@ -251,8 +251,8 @@ TEST_F(Vertraege, OneAdvertisementPerTurnAndTheOtherKinds)
     EXPECT_EQ(gMeldungen[1], S(_VEK_DIPLO3_LEHNSHERREN_4) + " Fremdland " + S(_VEK_DIPLO3_LEHNSHERREN_5));
     out = Vert(POOL_OUT);
     ASSERT_EQ(out.size(), 2u);
-    EXPECT_EQ(out[1].VertragsArt, VA_LEHNSANGEBOT);
-    EXPECT_EQ(out[1].PartnerID, 9u);
+    EXPECT_EQ(+out[1].VertragsArt, VA_LEHNSANGEBOT);
+    EXPECT_EQ(+out[1].PartnerID, 9u);
     // Kinds the client does not write do nothing.
     for (UWORD art : {1, 4, 8, 11}) EXPECT_TRUE(SendVertrag(&d, art));
     EXPECT_EQ(Vert(POOL_OUT).size(), 2u);
@@ -290,9 +290,9 @@ TEST_F(Vertraege, LinesPerPageAndTheRecordsBehindThem)
     ASSERT_TRUE(AllocVertragList(&d, 1));
     ASSERT_EQ(d.VertragBufferCount, 9);
     std::vector<UWORD> arten;
-    for (int i = 0; i < 9; ++i) arten.push_back(VertragAufZeile(&d, i)->VertragsArt);
+    for (int i = 0; i < 9; ++i) arten.push_back(+VertragAufZeile(&d, i)->VertragsArt);
     EXPECT_EQ(arten, (std::vector<UWORD>{0, 0, 0, 1, 1, 3, 4, 6, 8}));
-    EXPECT_EQ(VertragAufZeile(&d, 2)->AnbieterID, 9u) << "offerer second";
+    EXPECT_EQ(+VertragAufZeile(&d, 2)->AnbieterID, 9u) << "offerer second";
     EXPECT_EQ(Zeile(d.VertragListBuffer, 0), S(_VEK_DIPLO0_HANDELSANGEBOT) + " Nachbar");
     EXPECT_EQ(Zeile(d.VertragListBuffer, 3), "Nachbar") << "a peace offer has no label";
     EXPECT_EQ(Zeile(d.VertragListBuffer, 5), S(_VEK_DIPLO0_HANDELSABSCHLUSS) + " Nachbar") << "own offer: the partner";
@@ -305,11 +305,11 @@ TEST_F(Vertraege, LinesPerPageAndTheRecordsBehindThem)
     ASSERT_EQ(d.Waren2Count, 2);
     EXPECT_EQ(Zeile(d.Waren2ListBuffer, 1), GetString(Waren[99]));
     ASSERT_TRUE(VertragAngebotsZeilen(&d, 1));
-    EXPECT_EQ(((VertragListEntry *)d.AktVertragNodePtr)->Vertrag.WarenTyp, 12u) << "the chosen run, not a position";
+    EXPECT_EQ(+((VertragListEntry *)d.AktVertragNodePtr)->Vertrag.WarenTyp, 12u) << "the chosen run, not a position";
 
     ASSERT_TRUE(AllocVertragList(&d, 3));
     ASSERT_EQ(d.VertragBufferCount, 2);
-    EXPECT_EQ(VertragAufZeile(&d, 1)->AnbieterID, 9u);
+    EXPECT_EQ(+VertragAufZeile(&d, 1)->AnbieterID, 9u);
     ASSERT_TRUE(VertragAngebotsZeilen(&d, 0));
     EXPECT_EQ(d.Waren2Count, 2);
     EXPECT_EQ(Zeile(d.Waren2ListBuffer, 0), S(_VEK_DIPLO3_FRIEDEN_1));
@@ -364,9 +364,9 @@ TEST_F(Vertraege, CancellingMapsKindsAndTheLastOneRemovesTheChunk)
             ASSERT_TRUE(VertragKuendigen(&d, line, &gekuendigt));
         }
     }
-    for (const auto &v : Vert(POOL_OUT)) gesendet.push_back(v.VertragsArt);
+    for (const auto &v : Vert(POOL_OUT)) gesendet.push_back(+v.VertragsArt);
     EXPECT_EQ(gesendet, (std::vector<UWORD>{5, 10, 10}));
-    EXPECT_EQ(Vert(POOL_OUT)[0].Anzahl, 20u) << "a whole copy";
+    EXPECT_EQ(+Vert(POOL_OUT)[0].Anzahl, 20u) << "a whole copy";
     EXPECT_EQ(d.VertragBufferCount, 2);
     // Written back on close: kinds 5 and 6 remain.
     ASSERT_TRUE(FreeVertragList(&d));
@@ -402,10 +402,10 @@ TEST_F(Vertraege, AVassalTakesTheChosenRulersOfferNotAPeaceOffer)
     EXPECT_EQ(gMeldungen, (std::vector<std::string>{S(_VEK_DIPLO3_LEHNSHERREN_1)}));
     auto out = Vert(POOL_OUT);
     ASSERT_EQ(out.size(), 1u);
-    EXPECT_EQ(out[0].VertragsArt, VA_LEHNSANNAHME);
-    EXPECT_EQ(out[0].AnbieterID, 9u);
-    EXPECT_EQ(out[0].PartnerID, kIch);
-    EXPECT_EQ(out[0].Identifier, 0u);
+    EXPECT_EQ(+out[0].VertragsArt, VA_LEHNSANNAHME);
+    EXPECT_EQ(+out[0].AnbieterID, 9u);
+    EXPECT_EQ(+out[0].PartnerID, kIch);
+    EXPECT_EQ(+out[0].Identifier, 0u);
     // A peace offer chosen on the right writes nothing.
     d.Auswahl1 = 0;
     ASSERT_TRUE(VertragAngebotsZeilen(&d, 0));
