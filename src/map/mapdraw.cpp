@@ -608,6 +608,10 @@ void BlitMap(VekMapInfo *View)
         int n = 0;
         for (int i = 0; i < anzahlBaender; ++i) {
             Band b = baender[i];
+            // Whole 16-pixel columns: clearing a band that starts off that
+            // grid is several times slower at 32 bits.
+            b.x0 = b.x0 >= 0 ? b.x0 / 16 * 16 : b.x0;
+            b.x1 = (b.x1 + 15) / 16 * 16;
             b = Band{std::max(b.x0, ganz.x0), std::max(b.y0, ganz.y0), std::min(b.x1, ganz.x1), std::min(b.y1, ganz.y1)};
             if (b.Leer()) continue;
             baender[n++] = b;
