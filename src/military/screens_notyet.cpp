@@ -4,5 +4,4 @@
 
 #include "platform/system.h"
 
-LONG DiplomatScreen() { return ScreenNotBuilt("DiplomatScreen", 2); }
 LONG HafenScreen() { return ScreenNotBuilt("HafenScreen", 2); }

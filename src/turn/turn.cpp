@@ -14,6 +14,7 @@
 #include "net/gamemail.h"
 #include "net/net.h"
 #include "platform/catalog.h"
+#include "platform/endsignal.h"
 #include "platform/files.h"
 #include "platform/memfile.h"
 #include "platform/prefs.h"
@@ -492,6 +493,8 @@ void ShowNervReq()
     CheckPrefsWrite(26, seconds);
     APTR box = Open(Format("%s %u", GetString(&_VEK_NERV_REQ), (unsigned)seconds));
     while (seconds > 0) {
+        // Nothing is under way yet: an end signal need not sit out the count.
+        EndIfRequested();
         if (TurnBoxHooks.Delay) TurnBoxHooks.Delay(50);
         --seconds;
         SetText(box, Format("%s %u", GetString(&_VEK_NERV_REQ), (unsigned)seconds));
