@@ -4,5 +4,4 @@
 
 #include "platform/system.h"
 
-WORD KaserneScreen() { return (WORD)ScreenNotBuilt("KaserneScreen", 2); }
 LONG HafenScreen() { return ScreenNotBuilt("HafenScreen", 2); }

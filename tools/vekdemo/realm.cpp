@@ -214,7 +214,8 @@ const void *Geba(ChunkBuffer &c)
 {
     const std::vector<st_BAUE_EXT> built = {Building(0, 0),  Building(1, 0),  Building(14, 0), Building(15, 0),
                                             Building(16, 0), Building(19, 0), Building(24, 0), Building(25, 0),
-                                            Building(51, 0), Building(55, 0), Building(0, 1),  Building(15, 1)};
+                                            Building(27, 0), Building(48, 0), Building(51, 0), Building(55, 0),
+                                            Building(0, 1),  Building(15, 1)};
     ULONG costs = 0;
     for (const st_BAUE_EXT &b : built) costs += b.Betriebskosten;
     c.Add(costs);
@@ -416,7 +417,8 @@ bool WritePools()
     Text(head.ArmeeHeader.Name, sizeof head.ArmeeHeader.Name, "Garde");
     st_AREN part = Zeroed<st_AREN>();
     part.Head = {ID_AREN, VERSION_V001, sizeof(ArmeeEntry)};
-    part.ArmeeEntry.Typ = 2, part.ArmeeEntry.WaffeI = 23, part.ArmeeEntry.Ruestung = 12, part.ArmeeEntry.Anzahl = 200;
+    // Weapon Ids: a short sword and a tunic.
+    part.ArmeeEntry.Typ = 2, part.ArmeeEntry.WaffeI = 27, part.ArmeeEntry.Ruestung = 15, part.ArmeeEntry.Anzahl = 200;
     army.Add(head);
     army.Add(part);
     ChunkBuffer ship(ID_SHIP, VERSION_V001);
@@ -444,7 +446,8 @@ bool WritePools()
     ChunkBuffer geba2(ID_GEBA, VERSION_V001), antw2(ID_ANTW, VERSION_V001), stock(ID_WARE, VERSION_V001);
     const void *own = Wares(stock, {Ware(5, PLAYER, 98, 400, 0), Ware(5, PLAYER, 99, 250, 0), Ware(5, PLAYER, 12, 1000, 0),
                                     Ware(5, PLAYER, 78, 1000, 0), Ware(5, PLAYER, 23, 100, 0), Ware(5, PLAYER, 50, 1, 0),
-                                    Ware(5, PLAYER, 1, 50, 0), Ware(5, PLAYER, 82, 20, 0), Ware(0, PLAYER, 11, 30, 12)});
+                                    Ware(5, PLAYER, 1, 50, 0), Ware(5, PLAYER, 82, 20, 0), Ware(0, PLAYER, 11, 30, 12),
+                                    Ware(5, PLAYER, 7, 12, 0), Ware(5, PLAYER, 37, 60, 0)});
     return SaveChunk2File("./Data/Gebaeude.dat", Geba(geba2)) && SaveChunk2File("./Data/SpielerList.vek", PlayerList(antw2)) &&
            SaveChunk2File("./Data/WarenChunk.vek", own);
 }
