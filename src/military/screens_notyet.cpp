@@ -6,4 +6,3 @@
 
 LONG DiplomatScreen() { return ScreenNotBuilt("DiplomatScreen", 2); }
 WORD KaserneScreen() { return (WORD)ScreenNotBuilt("KaserneScreen", 2); }
-LONG HafenScreen() { return ScreenNotBuilt("HafenScreen", 2); }
