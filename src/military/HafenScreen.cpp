@@ -290,6 +290,14 @@ BOOL HafenSchiffsReparaturReq(LokaleDatenHafen *st)
         SetFont(rp, st->VekFontPtr);
         PrintText(rp, (UWORD)kRepX, (UWORD)(kRepY + 4), (UWORD)(kRepX + kRepW - 1), (UWORD)(kRepY + 20),
                   GetString(&_VEK_HAFEN_REP_TITEL), 0, 7, 37);
+        // The values' labels, left of their boxes (the duration goes without one).
+        const LocStr *namen[5] = {&_VEK_KARTE_XPOS, &_VEK_KARTE_YPOS, &_VEK_HAFEN_REP_SCHADEN, &_VEK_HAFEN_REP_PUNKTE,
+                                  &_VEK_HAFEN_REP_KOSTEN};
+        SetFont(rp, st->VekFont4Ptr);
+        for (ULONG i = 0; i < 5 && i < rahmen.region->CountRechteck; ++i) {
+            const Rechteck &b = rahmen.region->Rechteck[i];
+            if (b.X0 > 130) PrintText(rp, (UWORD)(b.X0 - 124), b.Y0, (UWORD)(b.X0 - 4), b.Y1, GetString(namen[i]), 0, 7, 0);
+        }
         anker.Zeige(rahmen.region, st->VekFont4Ptr, AnkerTexte(&d), (ULONG)AnkerZeilen(&d).size());
         if (!anker.req) {
             std::printf("HafenSchiffRep: Konnte den WerftRequester nicht anlegen!\n");
