@@ -152,7 +152,7 @@ TEST(HafenStart, ShipPointsOfTheQuarter)
         }
         const UWORD punkte = SchiffsArtDerWare(r.ware)->Schiffspunkte;
         EXPECT_EQ(h.d.AusgelaufeneSchiffe, r.gestartet ? r.benutzt + punkte : r.benutzt);
-        EXPECT_EQ(h.d.Waren[0].WarenAnzahl, r.gestartet ? 1u : 2u);
+        EXPECT_EQ(V(h.d.Waren[0].WarenAnzahl), r.gestartet ? 1u : 2u);
         EXPECT_EQ(AnkerZeilen(&h.d).size(), r.gestartet ? 1u : 0u);
     }
 }
@@ -220,7 +220,7 @@ TEST(HafenWrack, CostAskedThenAppliedByOk)
     EXPECT_EQ(V(h.d.Schiffe[0].Schaden), 0);  // the ship list keeps the real damage
     ASSERT_TRUE(SetNewShips(&h.d));
     EXPECT_EQ(HafenGold(&h.d), 0u);
-    EXPECT_EQ(Load<st_LAND>(CN_LAND, POOL_OUT).AnzGold, 0u);
+    EXPECT_EQ(V(Load<st_LAND>(CN_LAND, POOL_OUT).AnzGold), 0u);
     EXPECT_EQ(Holz(Lagerbestand()), 420u);
     // The ship whose battle damage equals its points was not marked: it stays.
     const auto liste = Schiffsliste();
@@ -269,12 +269,12 @@ TEST(HafenWrack, MarkingALaunchedShipUndoesTheLaunch)
     EXPECT_TRUE(Fragen::asked.empty());
     EXPECT_EQ(h.d.AusgelaufeneSchiffe, 3);
     ASSERT_EQ(WerftZeilen(&h.d).size(), 1u);
-    EXPECT_EQ(h.d.Waren[0].WarenAnzahl, 1u);
+    EXPECT_EQ(V(h.d.Waren[0].WarenAnzahl), 1u);
     EXPECT_TRUE(h.d.Abwracken.empty());
     ASSERT_TRUE(SetNewShips(&h.d));
     EXPECT_EQ(Schiffsliste().size(), 1u);
     EXPECT_EQ(Figures().size(), 1u);
-    EXPECT_EQ(Lagerbestand()[0].WarenAnzahl, 1u);
+    EXPECT_EQ(V(Lagerbestand()[0].WarenAnzahl), 1u);
 }
 
 // Only figures launched in the dialog are new; a numbered figure without a
@@ -589,7 +589,7 @@ TEST_F(HafenDemo, SeesternWrecked)
     ASSERT_TRUE(HafenMarkiereWrack(&d, 0, &f));
     EXPECT_EQ(Fragen::asked[0], std::string(GetString(&_VEK_HAFEN_ABWRACKEN)) + " 15000 " + GetString(&_VEK_GS));
     ASSERT_TRUE(SetNewShips(&d));
-    EXPECT_EQ(Load<st_LAND>(CN_LAND, POOL_OUT).AnzGold, 35000u);
+    EXPECT_EQ(V(Load<st_LAND>(CN_LAND, POOL_OUT).AnzGold), 35000u);
     EXPECT_EQ(Holz(Lagerbestand()), 430u);
     EXPECT_FALSE(IsChunkPresent(ChunkBit(CN_SHIP), POOL_OUT));
     for (const auto &fig : Figures()) EXPECT_NE(V(fig.FigurNummer), 6);
