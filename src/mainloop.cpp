@@ -22,6 +22,7 @@
 #include "frontend/titelscreen.h"
 #include "gfx/gfxnumber.h"
 #include "platform/endsignal.h"
+#include "platform/files.h"
 #include "platform/gamevalues.h"
 #include "ui/gadgets.h"
 #include "world/okjournal.h"
@@ -200,6 +201,7 @@ int VekClientMain(int argc, char **argv)
     std::printf("OpenLibraries()\n");
     if (OpenLibraries() != 0) return 1;
     FinishInterruptedLoad();
+    FinishFilesTogether(KARTE_VERLUST_NOTIZ);
     FinishInterruptedNewGame();
     OkJournalRestore();
     std::printf("CheckSystem()\n");
