@@ -559,7 +559,22 @@ inline constexpr DialogArea CHOOSEBOX_LIST = {"ChooseBox.dat", "CH00", 39, 60, 1
 inline constexpr DialogArea CHOOSEBOX_TRACK = {"ChooseBox.dat", "REQ0", 151, 67, 14, 63};  // the slider track
 // The building screen's info text slider and its arrows beside the text.
 inline constexpr DialogArea DialogAreas[] = {CHOOSEBOX_LIST, CHOOSEBOX_TRACK, {"Bau.dat", "SL00", 583, 103, 14, 204},
-                                             {"Bau.dat", "UP00", 582, 84, 16, 16}, {"Bau.dat", "UP01", 582, 310, 16, 16}};
+                                             {"Bau.dat", "UP00", 582, 84, 16, 16}, {"Bau.dat", "UP01", 582, 310, 16, 16},
+                                             // the harbour's lists and their sliders
+                                             {"HafenSchiffeReq.dat", "B100", 80, 95, 216, 235},
+                                             {"HafenSchiffeReq.dat", "S100", 300, 95, 14, 235},
+                                             {"HafenSchiffeReq.dat", "B101", 336, 95, 204, 235},
+                                             {"HafenSchiffeReq.dat", "S101", 544, 95, 14, 235},
+                                             {"HafenSchiffsRepReq.dat", "B100", 136, 130, 164, 210},
+                                             {"HafenSchiffsRepReq.dat", "S100", 304, 130, 14, 210}};
+
+// Gadgets over a list the screen draws itself, though their codes name no
+// area: they get no face.
+struct ListGadget {
+    const char *file, *code;
+};
+inline constexpr ListGadget ListGadgets[] = {
+    {"HafenSchiffeReq.dat", "B100"}, {"HafenSchiffeReq.dat", "B101"}, {"HafenSchiffsRepReq.dat", "B100"}};
 
 // Records a screen prints at fixed places: the box, and the text ID when not
 // 0, replace what the plan would give. The building screen: seven labels
@@ -607,6 +622,13 @@ struct LayoutBox {
 inline constexpr LayoutBox LayoutBoxes[] = {
     // Reports: the slider beside the report's box.
     {"Berichte.dat", "SL00", 0, 0, 567, 105, 581, 320},
+    // The harbour's repair dialog: its six values right of the list.
+    {"HafenSchiffsRepReq.dat", nullptr, KIND_RECHTECK, 0, 446, 130, 510, 146},
+    {"HafenSchiffsRepReq.dat", nullptr, KIND_RECHTECK, 1, 446, 165, 510, 181},
+    {"HafenSchiffsRepReq.dat", nullptr, KIND_RECHTECK, 2, 446, 200, 510, 216},
+    {"HafenSchiffsRepReq.dat", nullptr, KIND_RECHTECK, 3, 446, 235, 510, 251},
+    {"HafenSchiffsRepReq.dat", nullptr, KIND_RECHTECK, 4, 446, 270, 510, 286},
+    {"HafenSchiffsRepReq.dat", nullptr, KIND_RECHTECK, 5, 446, 305, 510, 321},
     // Battle news: the three headings, the letter and its slider (the map view lies at 102, 238).
     {"Nachrichten.dat", nullptr, KIND_LOCALETEXTBOX, 0, 20, 60, 250, 76},
     {"Nachrichten.dat", nullptr, KIND_LOCALETEXTBOX, 1, 20, 80, 250, 96},

@@ -29,6 +29,13 @@ std::string CodeText(uint32_t code)
 }
 
 // Lists, sliders, text and input fields: hidden areas the screen draws itself.
+bool IsListGadget(const char *file, const std::string &c)
+{
+    for (const ListGadget &g : ListGadgets)
+        if (std::string(g.file) == file && c == g.code) return true;
+    return false;
+}
+
 bool IsArea(const std::string &c)
 {
     static const std::set<std::string> named = {"INPU", "FIGU", "SLID", "SLMO", "REQU"};
@@ -117,7 +124,7 @@ LayoutPlan PlanOne(size_t index, const ScreenLayout &l)
         g.flags = 0;
         if (fullLast && i + 1 == count) {
             g.hidden = true;
-        } else if (i >= l.numbered && IsArea(c)) {
+        } else if (i >= l.numbered && (IsArea(c) || IsListGadget(l.file, c))) {
             g.hidden = true;
             areas.push_back(i);
         } else if (i >= l.numbered && ArrowKind(c)) {

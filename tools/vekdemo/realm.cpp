@@ -302,6 +302,7 @@ bool WritePools()
     st_FORS fors = Zeroed<st_FORS>();
     fors.Head = {ID_FORS, VERSION_V001, sizeof(st_FORS) - 12};
     fors.Technik = 1, fors.Alchemie = 1, fors.KostenProRunde = 100;
+    fors.Kampftechnik = 3;  // a launched war ship shows the research bonus
     st_TAXE taxe = Zeroed<st_TAXE>();
     taxe.Head = {ID_TAXE, VERSION_V001, sizeof(st_TAXE) - 12};
     taxe.Grundsteuer = 20, taxe.Justizia = 1, taxe.Zoll100 = 2, taxe.KirchenPunkte = 1;
@@ -447,7 +448,9 @@ bool WritePools()
     const void *own = Wares(stock, {Ware(5, PLAYER, 98, 400, 0), Ware(5, PLAYER, 99, 250, 0), Ware(5, PLAYER, 12, 1000, 0),
                                     Ware(5, PLAYER, 78, 1000, 0), Ware(5, PLAYER, 23, 100, 0), Ware(5, PLAYER, 50, 1, 0),
                                     Ware(5, PLAYER, 1, 50, 0), Ware(5, PLAYER, 82, 20, 0), Ware(0, PLAYER, 11, 30, 12),
-                                    Ware(5, PLAYER, 7, 12, 0), Ware(5, PLAYER, 37, 60, 0)});
+                                    Ware(5, PLAYER, 7, 12, 0), Ware(5, PLAYER, 37, 60, 0),
+                                    // the shipyard: every launch rule can be tried
+                                    Ware(5, PLAYER, 54, 3, 0), Ware(5, PLAYER, 52, 1, 0)});
     return SaveChunk2File("./Data/Gebaeude.dat", Geba(geba2)) && SaveChunk2File("./Data/SpielerList.vek", PlayerList(antw2)) &&
            SaveChunk2File("./Data/WarenChunk.vek", own);
 }
