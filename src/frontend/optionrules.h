@@ -67,3 +67,7 @@ BOOL PasswordKey(char (&real)[40], ULONG key, size_t shownLen);
 // The record that tells the game server of a new address: "INIT", "V001",
 // 772, the address (at most 39 characters) in Email, zeros elsewhere.
 st_INIT AddressChangeRecord(const char *email);
+
+// The sound page's restart of the sound system: InitSoundEnv unless a test
+// puts its own.
+extern int (*OptionInitSoundHook)(ULONG Flags, const char *Modfilename);

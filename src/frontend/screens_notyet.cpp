@@ -4,6 +4,5 @@
 
 #include "platform/system.h"
 
-LONG OptionScreen() { return ScreenNotBuilt("OptionScreen", 2); }
 LONG Option1Screen() { return ScreenNotBuilt("Option1Screen", 2); }
 LONG Option3Screen() { return ScreenNotBuilt("Option3Screen", 2); }
