@@ -5,4 +5,3 @@
 #include "platform/system.h"
 
 LONG Option1Screen() { return ScreenNotBuilt("Option1Screen", 2); }
-LONG Option3Screen() { return ScreenNotBuilt("Option3Screen", 2); }

@@ -223,6 +223,37 @@ TEST_P(OptionPagesTest, HostileDeviceNameShowsAndStores39Characters)
     EXPECT_EQ(strnlen(UserSystem.OP.CDDevicename, 40), 39u);
 }
 
+TEST_P(OptionPagesTest, PointerSwitchesByTruth)
+{
+    struct {
+        const char *name;
+        BOOL stored;
+        int clicks;
+        const char *leave;
+        BOOL wantStored;
+        LONG wantResult;
+        int wantShown;  // the system pointer after leaving
+    } const cases[] = {
+        {"stored 0, one click, NEXT", 0, 1, "NEXT", -1, 133, SDL_DISABLE},
+        {"stored 1, one click, PREV", 1, 1, "PREV", 0, 134, SDL_ENABLE},
+        {"stored 1, two clicks, OKOK", 1, 2, "OKOK", -1, 2, SDL_DISABLE},
+        {"stored 0, one click, EXIT", 0, 1, "EXIT", 0, 2, SDL_ENABLE},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        UserSystem.OP.ColorCursor = c.stored;
+        for (int i = 0; i < c.clicks; ++i) Click(p3_, "CURS");
+        Click(p3_, c.leave);
+        EXPECT_EQ(Option3Screen(), c.wantResult);
+        EXPECT_EQ(UserSystem.OP.ColorCursor, c.wantStored);
+        EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), c.wantShown);
+    }
+    Bytes want = before_;
+    const LONG minusOne = -1;
+    std::memcpy(want.data() + 566, &minusOne, 4);
+    EXPECT_EQ(ReadBytes(kOptions), want);
+}
+
 INSTANTIATE_TEST_SUITE_P(Depths, OptionPagesTest, ::testing::Values(8, 32));
 
 }  // namespace
