@@ -146,7 +146,7 @@ void PrintOptionField(OptionPage *page, ULONG i, const char *text, BOOL fill)
     UpdateRectangle(b->X0, b->Y0, b->X1 - b->X0 + 1, b->Y1 - b->Y0 + 1);
 }
 
-void ActivateOptionField(OptionPage *page, ULONG i, OptionField *field)
+void ActivateOptionField(OptionPage *page, ULONG i, OptionField *field, UWORD maxChars)
 {
     RastPort *rp = DisplayRastPort();
     const StringInputBox *b = OptionFieldBox(page, i);
@@ -158,10 +158,11 @@ void ActivateOptionField(OptionPage *page, ULONG i, OptionField *field)
     LONG x, y;
     FieldOrigin(rp, *b, &x, &y);
     const UWORD maxPixels = FieldPixels(*b);
+    if (!maxChars) maxChars = OptionFieldMaxChars(*b);
     char master[OPTION_FIELD_BYTES];
-    std::snprintf(master, sizeof master, "%.*s", (int)OptionFieldMaxChars(*b), field->Text);
+    std::snprintf(master, sizeof master, "%.*s", (int)maxChars, field->Text);
     InitStringInput(rp, master, field->Text, field->Widths);
-    PrintStringInput(rp, field->Text, x, y, OptionFieldMaxChars(*b), 1, maxPixels);
+    PrintStringInput(rp, field->Text, x, y, maxChars, 1, maxPixels);
     UpdateRectangle(b->X0, b->Y0, b->X1 - b->X0 + 1, b->Y1 - b->Y0 + 1);
     ULONG end = 0;
     for (int k = 0; field->Text[k]; ++k) end += field->Widths[k];

@@ -51,8 +51,9 @@ UWORD OptionFieldMaxChars(const StringInputBox &box);
 // The field's text in pen 7 in its box (its box cleared with pen 44 first when fill).
 void PrintOptionField(OptionPage *page, ULONG i, const char *text, BOOL fill);
 // Makes field i the one typed into: its box cleared with pen 44, the text
-// printed and the cursor (11 high, pens 40 on 44) at the text's end.
-void ActivateOptionField(OptionPage *page, ULONG i, OptionField *field);
+// printed and the cursor (11 high, pens 40 on 44) at the text's end. maxChars
+// 0 takes the box's limit.
+void ActivateOptionField(OptionPage *page, ULONG i, OptionField *field, UWORD maxChars = 0);
 // One key into the active field by the text editor, within its limits.
 void TypeOptionField(OptionPage *page, ULONG i, OptionField *field, ULONG key);
 // Takes the cursor away.

@@ -135,9 +135,9 @@ void SoundFieldsToOptions(const char fields[OPTION0_FIELDS][OPTION_FIELD_BYTES],
 UBYTE TransportFlags(UBYTE flags, TransportSwitch which)
 {
     switch (which) {
-    case TRANSPORT_MAIL: return (UBYTE)((flags & 0xFA) | 0x01);
-    case TRANSPORT_PACKETS: return (UBYTE)((flags & 0xFA) | 0x04);
-    case TRANSPORT_CHAT: return (UBYTE)(flags ^ 0x10);
+    case SWITCH_TURNS_BY_MAIL: return (UBYTE)((flags & 0xFA) | 0x01);
+    case SWITCH_TURNS_BY_PACKETS: return (UBYTE)((flags & 0xFA) | 0x04);
+    case SWITCH_CHAT_PANEL: return (UBYTE)(flags ^ 0x10);
     }
     return flags;
 }

@@ -50,7 +50,7 @@ void SoundFieldsToOptions(const char fields[OPTION0_FIELDS][OPTION_FIELD_BYTES],
 
 // Switch gadgets of the transport: BU18 turns by mail, BU19 turns by the game
 // server's packets, IRCP the chat panel at the next start.
-enum TransportSwitch { TRANSPORT_MAIL, TRANSPORT_PACKETS, TRANSPORT_CHAT };
+enum TransportSwitch { SWITCH_TURNS_BY_MAIL, SWITCH_TURNS_BY_PACKETS, SWITCH_CHAT_PANEL };
 UBYTE TransportFlags(UBYTE flags, TransportSwitch which);
 
 // 1 when the POP server belongs to the address's domain (the text after the

@@ -4,4 +4,3 @@
 
 #include "platform/system.h"
 
-LONG Option1Screen() { return ScreenNotBuilt("Option1Screen", 2); }

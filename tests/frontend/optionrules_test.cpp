@@ -117,11 +117,11 @@ TEST(OptionRules, Volumes)
 
 TEST(OptionRules, TransportFlags)
 {
-    EXPECT_EQ(TransportFlags(0x15, TRANSPORT_PACKETS), 0x14);
-    EXPECT_EQ(TransportFlags(0x14, TRANSPORT_MAIL), 0x11);
-    EXPECT_EQ(TransportFlags(0x11, TRANSPORT_CHAT), 0x01);
-    EXPECT_EQ(TransportFlags(0x01, TRANSPORT_CHAT), 0x11);
-    EXPECT_EQ(TransportFlags(0xFF, TRANSPORT_MAIL), 0xFB);
+    EXPECT_EQ(TransportFlags(0x15, SWITCH_TURNS_BY_PACKETS), 0x14);
+    EXPECT_EQ(TransportFlags(0x14, SWITCH_TURNS_BY_MAIL), 0x11);
+    EXPECT_EQ(TransportFlags(0x11, SWITCH_CHAT_PANEL), 0x01);
+    EXPECT_EQ(TransportFlags(0x01, SWITCH_CHAT_PANEL), 0x11);
+    EXPECT_EQ(TransportFlags(0xFF, SWITCH_TURNS_BY_MAIL), 0xFB);
 }
 
 TEST(OptionRules, MailDomain)

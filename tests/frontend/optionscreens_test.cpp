@@ -5,11 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <SDL/SDL.h>
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <memory>
 #include <string>
 
+#include "../net/nettest.h"
 #include "common/scriptinput.h"
 #include "common/sdlharness.h"
 #include "common/shareddemo.h"
@@ -17,9 +20,13 @@
 #include "frontend/frontend.h"
 #include "frontend/optionrules.h"
 #include "gfx/palette.h"
+#include "net/net.h"
+#include "net/netconn.h"
+#include "store/store.h"
 #include "gfx/screen.h"
 #include "platform/pointer.h"
 #include "platform/prefs.h"
+#include "platform/strings.h"
 #include "platform/system.h"
 #include "ui/gadgets.h"
 #include "ui/screendat.h"
@@ -70,6 +77,20 @@ protected:
         op.CD_Volume = 50;
         UserSystem.SoundMask = 0xFF;
         UserSystem.SoundStatus = 0x39;
+        SetAccount("pop.game.test", "smtp.game.test", "secret", "secret");
+        op.TCPIP_ID = 4;
+        op.TCPIP_Flags = 0x01;
+        net_ = NetCfg;
+        resolve_ = NetResolveHook;
+        chiefOpen_ = NetChiefOpenHook;
+        chiefClose_ = NetChiefCloseHook;
+        chiefMessage_ = NetChiefMessageHook;
+        NetChiefOpenHook = nullptr;
+        NetChiefCloseHook = nullptr;
+        NetChiefMessageHook = nullptr;
+        Offline();
+        CheckPrefsWrite(0, 0);  // no realm: a store sends no turn
+        CheckPrefsWriteText(8, "player@game.test");
         ASSERT_TRUE(OptionenPrefsSave());
         before_ = ReadBytes(kOptions);
         ASSERT_EQ(before_.size(), 570u);
@@ -91,6 +112,11 @@ protected:
         UserSystem.SoundStatus = status_;
         OptionInitSoundHook = init_;
         OptionCDAnswerHook = cd_;
+        NetCfg = net_;
+        NetResolveHook = resolve_;
+        NetChiefOpenHook = chiefOpen_;
+        NetChiefCloseHook = chiefClose_;
+        NetChiefMessageHook = chiefMessage_;
         screen_.reset();
     }
     static void Drain()
@@ -106,6 +132,61 @@ protected:
         PushClick(it->second.first, it->second.second);
     }
     static void Ok() { PushKey(SDLK_RETURN, 13); }
+    static void Tab() { PushKey(SDLK_TAB, 9); }
+    static void Backspace(int n)
+    {
+        for (int i = 0; i < n; ++i) PushKey(SDLK_BACKSPACE, 8);
+    }
+    static void SetAccount(const std::string &pop, const std::string &smtp, const char *popPassword,
+                           const char *smtpPassword)
+    {
+        OptionenPrefs &op = UserSystem.OP;
+        auto set = [](char(&f)[40], const std::string &v) {
+            std::memset(f, 0, sizeof f);
+            std::snprintf(f, sizeof f, "%s", v.c_str());
+        };
+        set(op.InterUsername, "player");
+        set(op.InterPassword, popPassword);
+        set(op.InterPOPName, pop);
+        set(op.InterSMTPName, smtp);
+        set(op.EmailAdresse, "player@game.test");
+        set(op.SMTPUsername, "player");
+        set(op.SMTPPassword, smtpPassword);
+    }
+    static BOOL LoopbackOnly(const char *host, ULONG *address)
+    {
+        if (std::strcmp(host, "127.0.0.1") != 0) return 0;
+        *address = 0x0100007F;
+        return 1;
+    }
+    static void Offline()
+    {
+        NetResolveHook = [](const char *, ULONG *) -> BOOL { return 0; };
+        NetCfg.ProbeWaits = 1;
+        NetCfg.ProbeWaitTicks = 1;
+    }
+    static void Online()
+    {
+        NetResolveHook = LoopbackOnly;
+        std::snprintf(NetCfg.ProbeHost1, sizeof NetCfg.ProbeHost1, "127.0.0.1");
+        std::snprintf(NetCfg.ProbeHost2, sizeof NetCfg.ProbeHost2, "127.0.0.1");
+        NetCfg.ProbeWaits = 250;  // at most 5 s for the probe on a slow run
+        NetCfg.ProbeWaitTicks = 1;
+    }
+    static std::string Pref8()
+    {
+        char *t = CheckPrefsReadText(8);
+        std::string v = t ? t : "";
+        FreeVec(t);
+        return v;
+    }
+    // The options record as its file holds it now.
+    static Bytes Encoded()
+    {
+        Bytes b(570);
+        OptionenPrefsEncode(UserSystem.OP, b.data());
+        return b;
+    }
 
     ScratchDir dir_;
     std::unique_ptr<SdlScreen> screen_;
@@ -113,6 +194,11 @@ protected:
     ULONG mask_ = 0, status_ = 0;
     int (*init_)(ULONG, const char *) = nullptr;
     int (*cd_)(const char *, ULONG) = nullptr;
+    NetConfig net_{};
+    BOOL (*resolve_)(const char *, ULONG *) = nullptr;
+    APTR (*chiefOpen_)(const char *) = nullptr;
+    void (*chiefClose_)(APTR) = nullptr;
+    void (*chiefMessage_)(const char *) = nullptr;
     static inline int restarts_ = 0;
     static inline bool failRestart_ = false;
     Bytes before_;
@@ -252,6 +338,167 @@ TEST_P(OptionPagesTest, PointerSwitchesByTruth)
     const LONG minusOne = -1;
     std::memcpy(want.data() + 566, &minusOne, 4);
     EXPECT_EQ(ReadBytes(kOptions), want);
+}
+
+TEST_P(OptionPagesTest, TheRingOfPages)
+{
+    struct {
+        LONG (*page)();
+        const std::map<std::string, std::pair<LONG, LONG>> *spots;
+        const char *gadget;
+        LONG want;
+    } const steps[] = {
+        {OptionScreen, &p0_, "NEXT", 134}, {Option1Screen, &p1_, "NEXT", 1141}, {Option3Screen, &p3_, "NEXT", 133},
+        {OptionScreen, &p0_, "PREV", 1141}, {Option3Screen, &p3_, "PREV", 134}, {Option1Screen, &p1_, "PREV", 133},
+        {Option1Screen, &p1_, "EXIT", 2},   {Option1Screen, &p1_, "OKOK", 2},
+    };
+    for (const auto &s : steps) {
+        SCOPED_TRACE(s.gadget);
+        Click(*s.spots, s.gadget);
+        EXPECT_EQ(s.page(), s.want);
+    }
+}
+
+TEST_P(OptionPagesTest, MailPageOfflineStoresUntested)
+{
+    Click(p1_, "ST10");
+    PushText("x");
+    Click(p1_, "ST11");
+    PushText(std::string(45, 'p'));  // 39 characters in all, "secret" first
+    Click(p1_, "ST16");
+    Backspace(2);
+    PushText("et2");
+    Click(p1_, "OKOK");
+    EXPECT_EQ(Option1Screen(), 2);
+    const OptionenPrefs &op = UserSystem.OP;
+    EXPECT_STREQ(op.InterUsername, "playerx");
+    EXPECT_EQ(std::string(op.InterPassword, strnlen(op.InterPassword, 40)), "secret" + std::string(33, 'p'));
+    EXPECT_STREQ(op.SMTPPassword, "secret2");
+    EXPECT_EQ(Pref8(), "player@game.test");
+    EXPECT_EQ(ReadBytes(kOptions), Encoded());
+}
+
+TEST_P(OptionPagesTest, MailPageFlagsTakeEffectAtOnce)
+{
+    UserSystem.OP.TCPIP_Flags = 0x15;
+    Click(p1_, "BU19");
+    Click(p1_, "EXIT");
+    EXPECT_EQ(Option1Screen(), 2);
+    EXPECT_EQ(UserSystem.OP.TCPIP_Flags, 0x14);
+    Click(p1_, "BU18");
+    Click(p1_, "IRCP");
+    Click(p1_, "BU12");
+    Click(p1_, "EXIT");
+    EXPECT_EQ(Option1Screen(), 2);
+    EXPECT_EQ(UserSystem.OP.TCPIP_Flags, 0x01);
+    EXPECT_EQ(UserSystem.OP.TCPIP_ID, 2);
+    EXPECT_EQ(UserSystem.TCPIP_ID, 2);
+    EXPECT_EQ(ReadBytes(kOptions), before_);  // EXIT saves nothing
+}
+
+TEST_P(OptionPagesTest, AddressChangeGoesIntoTheOrdersPool)
+{
+    std::remove("Data/POP3Out/GameChunk.vek");
+    // Tab asks each time: twice cancelled, the field back as it was.
+    Click(p1_, "ST14");
+    Tab();
+    PushEscape();
+    Tab();
+    PushEscape();
+    Backspace(20);
+    PushText("new@game.test");
+    Tab();
+    Ok();
+    Click(p1_, "EXIT");
+    EXPECT_EQ(Option1Screen(), 2);
+    EXPECT_STREQ(UserSystem.OP.EmailAdresse, "new@game.test");
+    EXPECT_EQ(Pref8(), "new@game.test");
+    const Bytes pool = ReadBytes("Data/POP3Out/GameChunk.vek");
+    const Bytes head = {0x49, 0x4E, 0x49, 0x54, 0x56, 0x30, 0x30, 0x31, 0x00, 0x00, 0x03, 0x04};
+    auto at = std::search(pool.begin(), pool.end(), head.begin(), head.end());
+    ASSERT_NE(at, pool.end());
+    ASSERT_GE(pool.end() - at, 784);
+    const std::string email = "new@game.test";
+    for (size_t i = 12; i < 784; ++i) {
+        const UBYTE want = i >= 322 && i < 322 + email.size() ? (UBYTE)email[i - 322] : 0;
+        ASSERT_EQ(at[i], want) << "byte " << i;
+    }
+
+    // Cancelled: the field shows the stored address again, nothing is added.
+    const Bytes poolBefore = ReadBytes("Data/POP3Out/GameChunk.vek");
+    Click(p1_, "ST14");
+    Backspace(20);
+    PushText("other@game.test");
+    Ok();
+    PushEscape();
+    Click(p1_, "OKOK");
+    EXPECT_EQ(Option1Screen(), 2);
+    EXPECT_STREQ(UserSystem.OP.EmailAdresse, "new@game.test");
+    EXPECT_EQ(ReadBytes("Data/POP3Out/GameChunk.vek"), poolBefore);
+}
+
+TEST_P(OptionPagesTest, AFailedStoreKeepsThePageOpen)
+{
+    Click(p1_, "ST14");
+    Backspace(20);
+    PushText("nobody");  // no "@": the test fails without a message
+    Click(p1_, "OKOK");
+    Click(p1_, "NEXT");
+    Click(p1_, "EXIT");
+    EXPECT_EQ(Option1Screen(), 2);
+    EXPECT_STREQ(UserSystem.OP.EmailAdresse, "player@game.test");
+    EXPECT_EQ(ReadBytes(kOptions), before_);
+}
+
+// The account tried on dovecot (POP3) and aiosmtpd (SMTP with login).
+TEST_P(OptionPagesTest, MailAccountTriedOnRealServers)
+{
+    nettest::Rig rig;
+    const int popPort = nettest::FreePort();
+    NET_START_OR_SKIP(rig, "dovecot", popPort);
+    const int smtpPort = nettest::FreePort();
+    NET_START_OR_SKIP(rig, "aiosmtpd", smtpPort);
+    const std::string pop = "127.0.0.1:" + std::to_string(popPort), smtp = "127.0.0.1:" + std::to_string(smtpPort);
+    Online();
+    const std::string fault = GetString(&_VEK_RESIDOWNLOAD_FEHLER);
+    struct {
+        const char *name, *popPassword, *smtpPassword;
+        bool stored;
+        std::string shown;  // the start of the advisor's text after a failure
+    } const cases[] = {
+        {"a wrong POP password", "wrong", "secret", false, "Option1Screen: " + fault + " : Server Error:-ERR [AUTH]"},
+        {"a wrong SMTP password", "secret", "wrong", false, "Option1Screen: " + fault + ": 535"},
+        {"the right account", "secret", "secret", true, ""},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        SetAccount(pop, smtp, c.popPassword, c.smtpPassword);
+        CheckPrefsWriteText(8, "old@game.test");
+        ASSERT_TRUE(OptionenPrefsSave());
+        const Bytes file = ReadBytes(kOptions);
+        Click(p1_, "ST15");
+        PushText("x");
+        Backspace(1);
+        Click(p1_, "OKOK");
+        Ok();  // the POP server's domain differs from the address's: keep it
+        if (!c.stored) {
+            Ok();  // the server's reply, read
+            Click(p1_, "EXIT");
+        }
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(Option1Screen(), 2);
+        std::fflush(stdout);
+        const std::string out = testing::internal::GetCapturedStdout();
+        if (!c.stored) EXPECT_NE(out.find(c.shown), std::string::npos) << c.shown;
+        else EXPECT_EQ(out.find("Option1Screen: " + fault), std::string::npos);
+        if (c.stored) {
+            EXPECT_EQ(Pref8(), "player@game.test");
+            EXPECT_EQ(ReadBytes(kOptions), Encoded());
+        } else {
+            EXPECT_EQ(Pref8(), "old@game.test");
+            EXPECT_EQ(ReadBytes(kOptions), file);
+        }
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Depths, OptionPagesTest, ::testing::Values(8, 32));
