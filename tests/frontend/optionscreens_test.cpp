@@ -20,6 +20,7 @@
 #include "frontend/frontend.h"
 #include "frontend/optionrules.h"
 #include "gfx/palette.h"
+#include "net/irc.h"
 #include "net/net.h"
 #include "net/netconn.h"
 #include "store/store.h"
@@ -499,6 +500,48 @@ TEST_P(OptionPagesTest, MailAccountTriedOnRealServers)
             EXPECT_EQ(ReadBytes(kOptions), file);
         }
     }
+}
+
+// The chat switch takes effect at the next start: the options saved by OKOK,
+// read back as a start reads them, and the panel started from them joins the
+// channel on ngircd; switched off, no panel starts.
+TEST_P(OptionPagesTest, ChatSwitchStartsThePanelAtTheNextRun)
+{
+    nettest::Rig rig;
+    const int port = nettest::FreePort();
+    NET_START_OR_SKIP(rig, "ngircd", port);
+    Online();
+    NetResolveHook = [](const char *host, ULONG *address) -> BOOL {
+        if (std::strcmp(host, "127.0.0.1") != 0 && std::strcmp(host, "irc.game.test") != 0) return 0;
+        *address = 0x0100007F;
+        return 1;
+    };
+    std::snprintf(NetCfg.IrcServer, sizeof NetCfg.IrcServer, "irc.game.test:%d", port);
+    const st_PlayerInfo player = PlayerInfo;
+    std::snprintf(PlayerInfo.Spielname, sizeof PlayerInfo.Spielname, "Demoland");
+    VekChannel *old = GChannelPtr;
+    for (const bool on : {true, false}) {
+        SCOPED_TRACE(on ? "on" : "off");
+        Click(p1_, "IRCP");
+        Click(p1_, "OKOK");
+        EXPECT_EQ(Option1Screen(), 2);
+        std::memset(&UserSystem.OP, 0, sizeof UserSystem.OP);
+        ASSERT_TRUE(OptionenPrefsLoad());
+        EXPECT_EQ(UserSystem.OP.TCPIP_Flags, on ? 0x11 : 0x01);
+        VekChannel *panel = StartIRCPanel();
+        if (!on) {
+            EXPECT_EQ(panel, nullptr);
+            break;
+        }
+        ASSERT_NE(panel, nullptr);
+        GChannelPtr = panel;
+        for (int i = 0; i < 200 && !(panel->IRCPanel.load() & IRCPANEL_ONLINE); ++i) SDL_Delay(50);
+        EXPECT_NE(panel->IRCPanel.load() & IRCPANEL_ONLINE, 0) << "the panel joined within 10 s";
+        EndIRCPanel(panel);
+        GChannelPtr = old;
+    }
+    GChannelPtr = old;
+    PlayerInfo = player;
 }
 
 INSTANTIATE_TEST_SUITE_P(Depths, OptionPagesTest, ::testing::Values(8, 32));
