@@ -13,6 +13,8 @@
 #include <string>
 
 #include "../net/nettest.h"
+#include "../turn/gameserver.h"
+#include "../turn/transportfixture.h"
 #include "common/scriptinput.h"
 #include "common/sdlharness.h"
 #include "common/shareddemo.h"
@@ -500,6 +502,51 @@ TEST_P(OptionPagesTest, MailAccountTriedOnRealServers)
             EXPECT_EQ(ReadBytes(kOptions), file);
         }
     }
+}
+
+// With a realm, a store sends the turn at once: it reaches the stand-in game
+// server by its packet service.
+TEST_P(OptionPagesTest, StoringWithARealmSendsTheTurn)
+{
+    nettest::Rig rig;
+    const int popPort = nettest::FreePort();
+    NET_START_OR_SKIP(rig, "dovecot", popPort);
+    const int smtpPort = nettest::FreePort();
+    NET_START_OR_SKIP(rig, "aiosmtpd", smtpPort);
+    const UWORD depth = VekDisplay.VekScreen_Tiefe;
+    const st_PlayerInfo player = PlayerInfo;
+    std::vector<std::string> turns;
+    {
+        turntest::Fakes fakes;
+        VekDisplay.VekScreen_Tiefe = depth;
+        ASSERT_TRUE(CheckPrefsWrite(0, 2));
+        ASSERT_TRUE(CheckPrefsWrite(15, 0));
+        PlayerInfo.SpielerID = 7;
+        ASSERT_TRUE(CheckPrefsWrite(9, 7));
+        // The forum is known: going online asks the web server nothing.
+        std::snprintf(PlayerInfo.ForumURL, sizeof PlayerInfo.ForumURL, "http://forum.test/");
+        nettest::LoopPeer web([](int fd) {
+            nettest::ReadUntil(fd, "\r\n\r\n");
+            nettest::WriteAll(fd, "HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\n59");
+        });
+        turntest::GameServerStandIn server(".");
+        std::snprintf(NetCfg.WebServer, sizeof NetCfg.WebServer, "%s", web.server().c_str());
+        std::snprintf(NetCfg.GameServer, sizeof NetCfg.GameServer, "%s", server.ServePackets("", 2).c_str());
+        SetAccount("127.0.0.1:" + std::to_string(popPort), "127.0.0.1:" + std::to_string(smtpPort), "secret",
+                   "secret");
+        UserSystem.OP.TCPIP_Flags = 0x04;
+        Click(p1_, "ST15");
+        PushText("x");
+        Backspace(1);
+        Click(p1_, "OKOK");
+        Ok();  // the POP server's domain differs from the address's: keep it
+        EXPECT_EQ(Option1Screen(), 2);
+        turns = server.TakeTurns();
+    }
+    VekDisplay.VekScreen_Tiefe = depth;
+    PlayerInfo = player;
+    EXPECT_EQ(turns.size(), 1u);
+    EXPECT_EQ(Pref8(), "player@game.test");
 }
 
 // The chat switch takes effect at the next start: the options saved by OKOK,
