@@ -181,19 +181,19 @@ TEST(OptionRules, SoundFieldsRoundTripAndHostileFields)
     back.AHI_ModeID = 0;
     back.AHI_Frequency = 0;
     SoundFieldsToOptions(f, 0x3D, &back);
-    EXPECT_EQ(back.SoundBits, 0x3Du);
+    EXPECT_EQ(+back.SoundBits, 0x3Du);
     EXPECT_EQ(0, std::memcmp(back.CDDevicename, op.CDDevicename, 40));
-    EXPECT_EQ(back.AHI_ModeID, 0xFFFFFFFFu);
-    EXPECT_EQ(back.AHI_Frequency, 22100u);
+    EXPECT_EQ(+back.AHI_ModeID, 0xFFFFFFFFu);
+    EXPECT_EQ(+back.AHI_Frequency, 22100u);
     std::strcpy(f[3], "1234");
     SoundFieldsToOptions(f, 0, &back);
-    EXPECT_EQ(back.AHI_ModeID, 1234u);
+    EXPECT_EQ(+back.AHI_ModeID, 1234u);
 
     std::memset(op.CDDevicename, 'X', sizeof op.CDDevicename);
     SoundFieldsFromOptions(op, f);
     EXPECT_EQ(std::strlen(f[0]), 39u);
     SoundFieldsToOptions(f, 0, &back);
-    EXPECT_EQ(back.CDDevicename[39], 0);
+    EXPECT_EQ(+back.CDDevicename[39], 0);
 }
 
 TEST(OptionRules, AddressChangeRecordBytes)
@@ -202,9 +202,10 @@ TEST(OptionRules, AddressChangeRecordBytes)
     const auto *b = reinterpret_cast<const UBYTE *>(&rec);
     ASSERT_EQ(sizeof rec, 784u);
     // The head as it travels (file order is host order of the pool).
-    EXPECT_EQ(rec.Head.ChunkID, ID_INIT);
-    EXPECT_EQ(rec.Head.Version, 0x56303031u);
-    EXPECT_EQ(rec.Head.Length, 772u);
+    const ULONG id = rec.Head.ChunkID, version = rec.Head.Version, length = rec.Head.Length;
+    EXPECT_EQ(id, ID_INIT);
+    EXPECT_EQ(version, 0x56303031u);
+    EXPECT_EQ(length, 772u);
     const std::string email = "new@game.test";
     for (size_t i = 12; i < sizeof rec; ++i) {
         const UBYTE want = i >= 322 && i < 322 + email.size() ? (UBYTE)email[i - 322] : 0;

@@ -232,7 +232,7 @@ TEST_P(OptionPagesTest, SwitchNextOkokStoresOnlyTheSoundBits)
     Click(p0_, "NEXT");
     EXPECT_EQ(OptionScreen(), 134);
     EXPECT_EQ(restarts_, 1);
-    EXPECT_EQ(UserSystem.OP.SoundBits, 0x29u);
+    EXPECT_EQ(+UserSystem.OP.SoundBits, 0x29u);
     Click(p0_, "OKOK");
     EXPECT_EQ(OptionScreen(), 2);
     const Bytes after = ReadBytes(kOptions);
@@ -259,7 +259,7 @@ TEST_P(OptionPagesTest, ExitKeepsTheRunningBitsButNotTheFile)
     Click(p0_, "EXIT");
     EXPECT_EQ(OptionScreen(), 2);
     EXPECT_EQ(UserSystem.SoundStatus, 0x29u);
-    EXPECT_EQ(UserSystem.OP.SoundBits, 0x39u);
+    EXPECT_EQ(+UserSystem.OP.SoundBits, 0x39u);
     EXPECT_EQ(ReadBytes(kOptions), before_);
 }
 
@@ -289,19 +289,19 @@ TEST_P(OptionPagesTest, SlidersActOnlyWhenEnabled)
     PushClick(fx.X1 - 1, fy);
     Click(p0_, "EXIT");
     EXPECT_EQ(OptionScreen(), 2);
-    EXPECT_EQ(UserSystem.OP.SFX_Volume, 100);
+    EXPECT_EQ(+UserSystem.OP.SFX_Volume, 100);
     PushClick(fx.X0 + 1, fy);
     PushClick(cd.X1 - 1, cy);
     Click(p0_, "EXIT");
     EXPECT_EQ(OptionScreen(), 2);
-    EXPECT_EQ(UserSystem.OP.SFX_Volume, 0);
-    EXPECT_EQ(UserSystem.OP.CD_Volume, 50);
+    EXPECT_EQ(+UserSystem.OP.SFX_Volume, 0);
+    EXPECT_EQ(+UserSystem.OP.CD_Volume, 50);
     // Effects off take their slider with them: clicks do nothing then.
     Click(p0_, "BU04");
     PushClick(fx.X1 - 1, fy);
     Click(p0_, "EXIT");
     EXPECT_EQ(OptionScreen(), 2);
-    EXPECT_EQ(UserSystem.OP.SFX_Volume, 0);
+    EXPECT_EQ(+UserSystem.OP.SFX_Volume, 0);
 }
 
 TEST_P(OptionPagesTest, HostileDeviceNameShowsAndStores39Characters)
@@ -359,7 +359,7 @@ TEST_P(OptionPagesTest, PointerSwitchesByTruth)
         for (int i = 0; i < c.clicks; ++i) Click(p3_, "CURS");
         Click(p3_, c.leave);
         EXPECT_EQ(Option3Screen(), c.wantResult);
-        EXPECT_EQ(UserSystem.OP.ColorCursor, c.wantStored);
+        EXPECT_EQ(+UserSystem.OP.ColorCursor, c.wantStored);
         EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), c.wantShown);
     }
     Bytes want = before_;
@@ -412,14 +412,14 @@ TEST_P(OptionPagesTest, MailPageFlagsTakeEffectAtOnce)
     Click(p1_, "BU19");
     Click(p1_, "EXIT");
     EXPECT_EQ(Option1Screen(), 2);
-    EXPECT_EQ(UserSystem.OP.TCPIP_Flags, 0x14);
+    EXPECT_EQ(+UserSystem.OP.TCPIP_Flags, 0x14);
     Click(p1_, "BU18");
     Click(p1_, "IRCP");
     Click(p1_, "BU12");
     Click(p1_, "EXIT");
     EXPECT_EQ(Option1Screen(), 2);
-    EXPECT_EQ(UserSystem.OP.TCPIP_Flags, 0x01);
-    EXPECT_EQ(UserSystem.OP.TCPIP_ID, 2);
+    EXPECT_EQ(+UserSystem.OP.TCPIP_Flags, 0x01);
+    EXPECT_EQ(+UserSystem.OP.TCPIP_ID, 2);
     EXPECT_EQ(UserSystem.TCPIP_ID, 2);
     EXPECT_EQ(ReadBytes(kOptions), before_);  // EXIT saves nothing
 }
@@ -599,7 +599,7 @@ TEST_P(OptionPagesTest, ChatSwitchStartsThePanelAtTheNextRun)
         EXPECT_EQ(Option1Screen(), 2);
         std::memset(&UserSystem.OP, 0, sizeof UserSystem.OP);
         ASSERT_TRUE(OptionenPrefsLoad());
-        EXPECT_EQ(UserSystem.OP.TCPIP_Flags, on ? 0x11 : 0x01);
+        EXPECT_EQ(+UserSystem.OP.TCPIP_Flags, on ? 0x11 : 0x01);
         VekChannel *panel = StartIRCPanel();
         if (!on) {
             EXPECT_EQ(panel, nullptr);
