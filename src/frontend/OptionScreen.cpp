@@ -36,6 +36,7 @@ constexpr ULONG kMask = 411;
 constexpr LONG kNotchW = 32, kNotchH = 18;
 constexpr UWORD kBoxPic = 66, kBoxX = 168, kBoxY = 180;
 constexpr ULONG kSkipLabels = 1u << 10 | 1u << 12;
+constexpr ULONG kAllOff = 0x100;
 
 const OptionPageTexts kTexts = {
     "OptionScreen",
@@ -137,7 +138,10 @@ BOOL RestartSound(LocalData *ld)
                                            "Module ?     : %s\n", "SoundFX ?    : %s\n", "Musik ?      : %s\n",
                                            "CD-Volume ?  : %s\n", "SFX-Volume ? : %s\n"};
     for (int b = 0; b < 8; ++b) std::printf(kLabels[b], (ld->SoundBits >> b & 1) ? "yes" : "no");
-    if (!OptionInitSoundHook || !OptionInitSoundHook(ld->SoundBits, "./Mods/VekMain.xm")) {
+    // Flags 0 would start the sound with the stored bits: every switch off
+    // is asked for by a bit that no sound feature has.
+    const ULONG flags = ld->SoundBits ? ld->SoundBits : kAllOff;
+    if (!OptionInitSoundHook || !OptionInitSoundHook(flags, "./Mods/VekMain.xm")) {
         std::printf("AHI-Switch: InitSoundEnv() failed!\n");
         return 0;
     }

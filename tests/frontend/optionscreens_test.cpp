@@ -281,6 +281,18 @@ TEST_P(OptionPagesTest, MessagesAndAFailedRestart)
     failRestart_ = false;
 }
 
+// The last switch off restarts the sound with nothing on, not with the
+// stored bits.
+TEST_P(OptionPagesTest, EverySwitchOffMeansNoSound)
+{
+    UserSystem.SoundStatus = 0x10;
+    Click(p0_, "BU04");
+    Click(p0_, "EXIT");
+    EXPECT_EQ(OptionScreen(), 2);
+    EXPECT_EQ(restarts_, 1);
+    EXPECT_EQ(UserSystem.SoundStatus, 0u);
+}
+
 TEST_P(OptionPagesTest, SlidersActOnlyWhenEnabled)
 {
     const GadgetData cd = GadgetOf("Optionen0.dat", "SL00"), fx = GadgetOf("Optionen0.dat", "SL01");
