@@ -1,6 +1,7 @@
 #include "mainloop.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "frontend/frontend.h"
 #include "map/kartenscreen.h"
@@ -18,6 +19,16 @@
 #include "platform/prefs.h"
 #include "platform/system.h"
 #include "realm/realm.h"
+#include "frontend/titelscreen.h"
+#include "gfx/gfxnumber.h"
+#include "platform/endsignal.h"
+#include "platform/files.h"
+#include "platform/gamevalues.h"
+#include "ui/gadgets.h"
+#include "world/okjournal.h"
+#include "gfx/sdlinit.h"
+#include "media/sound.h"
+#include "platform/catalog.h"
 #include "town/town.h"
 
 namespace {
@@ -119,4 +130,103 @@ void MainLoop()
     if (next <= 0) return;
     currentScreenID = AfterTitle(next);
     while (currentScreenID != -1) currentScreenID = RunScreen(currentScreenID, &from);
+}
+
+RunParts RunStarted = {};
+
+void EndRun()
+{
+    // The kept map screen is built only with sound set up; unbuilt, it has nothing to let go.
+    if (VekDisplay.VekScreen_Tiefe > 8) KartenScreen(0, 0);
+    if (GChannelPtr) EndIRCPanel(GChannelPtr);
+    GChannelPtr = nullptr;
+    if (RunStarted.Sound) {
+        ExitSoundEnv();
+        RunStarted.Sound = false;
+    }
+    if (RunStarted.Network) {
+        Quit_TCP_IP();
+        RunStarted.Network = false;
+    }
+    FreeCache(3);
+    ClearRunMarker();
+    FreeRoredIdezTab();
+    ExitSystem();
+    CloseGlobalCatalog();
+}
+
+void EndRunOnSignal(int signal)
+{
+    std::printf("Main: Signal %d, das Programm endet\n", signal);
+    // The screen that waited never returns: what it runs beside itself stops here.
+    if (FreeMovieBaseHook) FreeMovieBaseHook();
+    LokaleDatenKartenScreen *karte = LDKS;
+    if (karte->MotionPtr) StopTheMotion(karte->MotionPtr);
+    karte->MotionPtr = nullptr;
+    // A map visit ends as leaving the map ends it: above 8 bits the kept
+    // screen goes back to the background (EndRun lets it go), at 8 bits the
+    // screen built for the visit is torn down.
+    if (karte->Status == 2 || (VekDisplay.VekScreen_Tiefe <= 8 && karte->VekMapInfoPtr)) KartenScreenDestruktor();
+    // The player asked to go: the music stops at once instead of fading out
+    // for a second (the music thread then skips its fade).
+    if (RunStarted.Sound) Mix_HaltMusic();
+    EndRun();
+    exitSDL();
+    std::fflush(stdout);
+    std::exit(0);
+}
+
+int VekClientMain(int argc, char **argv)
+{
+    setvbuf(stdout, nullptr, _IOLBF, 0);
+    // Before SDL starts, which leaves the two signals to us then.
+    InstallEndSignals();
+    OrderlyEndHook = EndRunOnSignal;
+    SetProgramHooks();
+    UseKavorGadgetPainter();
+    SetDefaults();
+    PrintBanner();
+    if (!CheckByteOrder()) return 1;
+    if (!ReadVekCfg("./vek.cfg")) return 1;
+    int status = 0;
+    if (!ParseArguments(argc, argv, &status)) return status;
+
+    if (!initSDL()) {
+        std::printf("SDLInit Error\n");
+        exitSDL();
+        return 1;
+    }
+    std::atexit(exitSDL);
+
+    std::printf("OpenLibraries()\n");
+    if (OpenLibraries() != 0) return 1;
+    FinishInterruptedLoad();
+    FinishFilesTogether(KARTE_VERLUST_NOTIZ);
+    FinishInterruptedNewGame();
+    OkJournalRestore();
+    std::printf("CheckSystem()\n");
+    CheckSystem();
+    std::printf("SetupSystem()\n");
+    SetupSystem();
+    std::printf("MakeRoredIdezTab()\n");
+    MakeRoredIdezTab();
+    std::printf("CheckPrefs()\n");
+
+    // A set run marker means the last run did not reach its end.
+    SetRunMarker();
+
+    if (Start_TCP_IP() != 0) {
+        RunStarted.Network = true;
+        const char *music = Wuerfel(1) == 0 ? "./Mods/VekMain.xm" : "./Mods/VekMain2.xm";
+        if (InitSoundEnv(0, music)) {
+            RunStarted.Sound = true;
+            GChannelPtr = StartIRCPanel();
+            if (VekDisplay.VekScreen_Tiefe > 8) currentScreenID = KartenScreen(1, 0);
+            MainLoop();
+        } else {
+            std::printf("Main: Konnte Sound nicht einrichten\n");
+        }
+    }
+    EndRun();
+    return 0;
 }

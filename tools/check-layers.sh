@@ -23,7 +23,9 @@ done
 # Every folder under src/ must have its place in the order above.
 for p in src/*/; do
   d=$(basename "$p")
-  if ! printf '%s\n' "${order[@]}" | grep -qx "$d"; then
+  known=0
+  for o in "${order[@]}"; do [ "$o" = "$d" ] && known=1; done
+  if [ $known -eq 0 ]; then
     echo "src/$d: not in the link order of tools/check-layers.sh"
     bad=1
   fi

@@ -140,6 +140,19 @@ void ZentriereAufStadt(LokaleDatenKartenScreen *st)
     SetPos(v, g, h);
 }
 
+// Built at start-up, the kept screen draws its view straight onto the
+// display (no visit runs) and its surroundings, picture 1151 and the
+// backdrop 1142 only into the hidden buffer: the view goes there too, and
+// the buffer is shown, so the next screen starts over the whole backdrop.
+void ZeigeGehaltenenSchirm(VekMapInfo *v)
+{
+    RastPort *db = KavorGetDBRastPort(0);
+    if (!v || !v->LayerBitmapPtr || !db || db == KavorGetDBRastPort(1)) return;
+    BltBitMapRastPort(v->LayerBitmapPtr, 16, 28, db, v->Ziel_X1, v->Ziel_Y1, v->Ziel_X2, v->Ziel_Y2, 0xC0);
+    if (v->GUIRoutine) v->GUIRoutine(v);
+    KavorDBFlip(0);
+}
+
 }  // namespace
 
 LokaleDatenKartenScreen *const LDKS = &Zustand;
@@ -275,6 +288,7 @@ int KartenScreenKonstruktor()
             return BaueFehlschlag("KartenScreenKonstruktor: Konnte Screen nicht einrichten !\n");
         WriteKartenScreenData(st, 1);
         st->Status = 1;
+        ZeigeGehaltenenSchirm(st->VekMapInfoPtr);
         return 1;
     }
     if (st->Status != 1 || AchtBit()) return 0;

@@ -318,7 +318,11 @@ int ArbeiterReq(LokaleDatenKartenScreen *st)
             fertig = true;
         } else if (id == MakeGadgetID("AUTO")) {
             if (!ld.Automatik) {
-                if (ChiefMessage(66, 168, 180, 0, 0, 0, 1, GetString(&_VEK_ARBEITER_WARNUNG), 7) != 0) continue;
+                // Centred like every advisor box on the map screen.
+                const UWORD qx = (UWORD)((VekDisplay.VekScreen_Breite - 640) / 2 + 168);
+                const UWORD qy = (UWORD)((VekDisplay.VekScreen_Hoehe - 480) / 2 + 180);
+                if (ChiefMessage(66, qx, qy, 0, 0, 0, CHIEF_OKCANCEL, GetString(&_VEK_ARBEITER_WARNUNG), 7) != 0)
+                    continue;
                 if (DeleteDir("./Map", "C")) {
                     if (o.liste->Elemente) {
                         ListHeader *neu = CreateList(LISTE_MAPCULT);

@@ -7,8 +7,10 @@
 #include <cstdio>
 
 #include "map/kartenscreen.h"
+#include "platform/files.h"
 #include "platform/memfile.h"
 #include "store/converters.h"
+#include "store/figures.h"
 #include "store/mapnames.h"
 #include "store/store.h"
 
@@ -37,16 +39,17 @@ void FreeChunkFeld(APTR *feld)
 // Writes one chunk list into the outgoing pool: a non-empty list replaces
 // the chunk, an empty one removes it when the pool holds it.
 template <typename Chunk>
-int SchreibeListe(ListHeader *liste, ULONG num, Chunk *(*mache)(ListHeader *), const char *fehler)
+int SchreibeListe(ListHeader *liste, ULONG num, Chunk *(*mache)(ListHeader *), const char *fehler,
+                  const char *pool = POOL_OUT)
 {
     if (liste->Elemente) {
         Chunk *chunk = mache(liste);
-        const int ok = chunk && AddChunkPool(chunk, POOL_OUT);
+        const int ok = chunk && AddChunkPool(chunk, pool);
         FreeVec(chunk);
         if (!ok) std::printf("%s", fehler);
         return ok;
     }
-    if (IsChunkPresent(ChunkBit(num), POOL_OUT) && !RemChunkPool(ChunkIDOf(num), POOL_OUT)) {
+    if (IsChunkPresent(ChunkBit(num), pool) && !RemChunkPool(ChunkIDOf(num), pool)) {
         std::printf("%s", fehler);
         return 0;
     }
@@ -58,6 +61,13 @@ int SchreibeListe(ListHeader *liste, ULONG num, Chunk *(*mache)(ListHeader *), c
 int ReadKartenScreenData(LokaleDatenKartenScreen *st)
 {
     if (!st) return 0;
+    // A loss a kill interrupted is finished; copies a loss left before its
+    // note stood never took effect.
+    FinishFilesTogether(KARTE_VERLUST_NOTIZ);
+    if (!IsFilePresent(KARTE_VERLUST_NOTIZ)) {
+        DropStagedFile(MAPPREFS_FILE);
+        DropStagedFile(POOL_OUT);
+    }
     int ok = 1;
     st->Ungelesen = 0;
 
@@ -174,6 +184,19 @@ int ReadKartenScreenData(LokaleDatenKartenScreen *st)
         std::printf("ReadKartenScreenData: Konnte KrigChunk nicht \366ffnen !\n");
         ok = 0;
     }
+    return ok;
+}
+
+int WriteFigurListen(LokaleDatenKartenScreen *st, const char *pool)
+{
+    if (!st || !pool) return 0;
+    int ok = 1;
+    if (st->ArmeeListe && !(st->Ungelesen & UNGELESEN_ARMEEN))
+        ok &= SchreibeListe<st_ARMY>(st->ArmeeListe, CN_ARMY, MakeArmyChunkFromList,
+                                     "WriteFigurListen: Konnte die Armee-Daten nicht Speichern!", pool);
+    if (st->ShipListPtr && !(st->Ungelesen & UNGELESEN_SCHIFFE))
+        ok &= SchreibeListe<st_SHIP>(st->ShipListPtr, CN_SHIP, MakeShipChunkFromList,
+                                     "WriteFigurListen: Konnte die Schiffs-Daten nicht speichern!", pool);
     return ok;
 }
 

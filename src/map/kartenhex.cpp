@@ -334,7 +334,7 @@ int CheckHexAndPlaySfx(LokaleDatenKartenScreen *st, UWORD klasse, LONG player)
     return 0;
 }
 
-int RemoveFigurAndArmy(LokaleDatenKartenScreen *st, st_MOVE_EXT *figur)
+int RemoveFigurAndArmy(LokaleDatenKartenScreen *st, st_MOVE_EXT *figur, const char *prefs)
 {
     if (!figur) return 1;
     int ergebnis = 1;
@@ -367,7 +367,8 @@ int RemoveFigurAndArmy(LokaleDatenKartenScreen *st, st_MOVE_EXT *figur)
             ergebnis = 0;
         }
     }
-    if (!RemoveFigurFromMapPrefs(MAPPREFS_FILE, figur->FigurArt, figur->X_Pos, figur->Y_Pos, figur->FigurNummer)) {
+    if (!RemoveFigurFromMapPrefs(prefs ? prefs : MAPPREFS_FILE, figur->FigurArt, figur->X_Pos, figur->Y_Pos,
+                                 figur->FigurNummer)) {
         std::printf("RemoveFigurAndArmy: Konnte die Armeefigur nicht entfernen !!!\n");
         ergebnis = 0;
     }

@@ -19,6 +19,7 @@
 #include "map/motion.h"
 #include "media/sound.h"
 #include "platform/catalog.h"
+#include "platform/files.h"
 #include "platform/gamevalues.h"
 #include "platform/memfile.h"
 #include "platform/strings.h"
@@ -34,7 +35,6 @@
 
 namespace {
 
-constexpr const char kMapPrefs[] = "./Data/MapPrefs.vek";
 constexpr UBYTE KOMMANDO_AN_BORD_ = 7;
 constexpr UWORD kStiftMarke = 105, kStiftFigur = 46, kStiftStadt = 7, kStiftWeg = 6;
 
@@ -87,20 +87,52 @@ bool LandInRingen(const VekMapInfo *v, LONG x, LONG y, int a)
     return false;
 }
 
+// The copies of the figure file and the outgoing pool that a loss changes.
+struct Verlust {
+    char prefs[512];
+    char pool[512];
+};
+
 // Before a figure is removed: the view's figures into the map prefs and the
-// lists into the outgoing pool, with the motion effect held off.
-int Sichern(LokaleDatenKartenScreen *st)
+// lists into the outgoing pool, then copies of both for the change. -1 when
+// no copy could be made (nothing may be removed then), else 1, or 0 when the
+// saving failed.
+int Sichern(LokaleDatenKartenScreen *st, Verlust *w)
 {
-    LockMotionProcess(st->MotionPtr);
     int ok = 1;
     if (!ExitPosWriteMapPrefs(st->VekMapInfoPtr)) {
         std::printf("CheckPersonEvent : Konnte MapPrefs nicht abspeichern...\n");
         ok = 0;
     }
     if (!WriteKartenScreenData(st, 0)) ok = 0;
+    if (!StageFileBeside(MAPPREFS_FILE, w->prefs, sizeof w->prefs) ||
+        !StageFileBeside(POOL_OUT, w->pool, sizeof w->pool)) {
+        std::printf("CheckPersonEvent : Konnte die Dateien f\374r den Verlust nicht vorbereiten...\n");
+        DropStagedFile(MAPPREFS_FILE);
+        DropStagedFile(POOL_OUT);
+        return -1;
+    }
     return ok;
 }
 
+// The lists as they now are into the pool's copy, then both copies in place
+// as one change: a kill leaves the figure and its record both or neither.
+// When the change cannot be made the figure is not lost: the lists are read
+// again as the unchanged files hold them, and 0 is returned.
+int Festschreiben(LokaleDatenKartenScreen *st, Verlust *w)
+{
+    const char *const ziele[2] = {MAPPREFS_FILE, POOL_OUT};
+    if (!WriteFigurListen(st, w->pool) || !CommitFilesTogether(KARTE_VERLUST_NOTIZ, ziele, 2)) {
+        std::printf("CheckPersonEvent : Konnte den Verlust nicht abspeichern !!!\n");
+        DropStagedFile(MAPPREFS_FILE);
+        DropStagedFile(POOL_OUT);
+        ReadKartenScreenData(st);
+        return 0;
+    }
+    return 1;
+}
+
+// After the event: the view's figures from the file again, no selection.
 void Nachher(LokaleDatenKartenScreen *st)
 {
     if (!InitPosLoadPeopleMem(st->VekMapInfoPtr))
@@ -108,12 +140,19 @@ void Nachher(LokaleDatenKartenScreen *st)
     st->AktPerson = nullptr;
     st->BlueHex = 0;
     SetPos(st->VekMapInfoPtr, 0, 0);
-    UnLockMotionProcess(st->MotionPtr);
 }
 
 int SchiffVerloren(LokaleDatenKartenScreen *st, ULONG x, ULONG y)
 {
-    int ok = Sichern(st);
+    // The motion thread stays off the view for the whole event; the routines
+    // below take the same lock again through MotionSperre, which nests.
+    MotionSperre sperre(st->VekMapInfoPtr);
+    Verlust w;
+    int ok = Sichern(st, &w);
+    if (ok < 0) {
+        Nachher(st);
+        return 0;
+    }
     ListHeader *l = st->ShipListPtr;
     ListNode *n = l->FirstNode;
     for (ULONG i = 0, anzahl = l->Elemente; n && i < anzahl; ++i) {
@@ -124,7 +163,7 @@ int SchiffVerloren(LokaleDatenKartenScreen *st, ULONG x, ULONG y)
             for (int k = 0; k < 3; ++k) {
                 if (ladung[k]->Kommando != KOMMANDO_AN_BORD_) continue;
                 st_MOVE_EXT f = *ladung[k];
-                if (!RemoveFigurAndArmy(st, &f))
+                if (!RemoveFigurAndArmy(st, &f, w.prefs))
                     std::printf("CheckPersonEvent : Konnte Schiffs-Ladung %d nicht entfernen !!!\n", k + 1);
             }
             l->ActNode = n;
@@ -132,11 +171,41 @@ int SchiffVerloren(LokaleDatenKartenScreen *st, ULONG x, ULONG y)
         }
         n = l->Elemente ? weiter : nullptr;
     }
-    if (!RemoveFigurFromMapPrefs(kMapPrefs, 31, x, y, -1)) {
+    if (!RemoveFigurFromMapPrefs(w.prefs, 31, x, y, -1)) {
         std::printf("CheckPersonEvent : Konnte Figuren nicht entfernen !!!\n");
         ok = 0;
     }
+    if (!Festschreiben(st, &w)) {
+        Nachher(st);
+        return 0;
+    }
     TextBox(GetString(&_VEK_KARTE_SCHIFFE_UNTERGANG));
+    Nachher(st);
+    return ok;
+}
+
+int Ertrunken(LokaleDatenKartenScreen *st, const st_MOVE_EXT *f)
+{
+    MotionSperre sperre(st->VekMapInfoPtr);  // for the whole event, as above
+    std::printf("CheckPersonEvent: Figur im Wasser gefunden. Figur und eventuelle Figur wird entfernt...\n");
+    st_MOVE_EXT kopie = *f;  // the view's figures are written and read again below
+    Verlust w;
+    int ok = Sichern(st, &w);
+    if (ok < 0) {
+        Nachher(st);
+        return 0;
+    }
+    if (!RemoveFigurAndArmy(st, &kopie, w.prefs)) {
+        std::printf("CheckPersonEvent : Konnte Figur und ev. Armee nicht entfernen !!!\n");
+        ok = 0;
+    }
+    if (!Festschreiben(st, &w)) {
+        Nachher(st);
+        return 0;
+    }
+    const UWORD bx = (UWORD)((VekDisplay.VekScreen_Breite - 640) / 2 + 168);
+    const UWORD by = (UWORD)((VekDisplay.VekScreen_Hoehe - 480) / 2 + 180);
+    ChiefMessage(66, bx, by, 0, 0, 0, CHIEF_OK, GetString(&_VEK_FIGUREN_UNTERGANG), 7);
     Nachher(st);
     return ok;
 }
@@ -242,18 +311,7 @@ int CheckPersonEvent(LokaleDatenKartenScreen *st)
         return SchiffVerloren(st, ax, ay);
     }
     if (f->Kommando == KOMMANDO_AN_BORD_ || !IstWasser(hex)) return 1;
-    int ok = Sichern(st);
-    std::printf("CheckPersonEvent: Figur im Wasser gefunden. Figur und eventuelle Figur wird entfernt...\n");
-    const UWORD bx = (UWORD)((VekDisplay.VekScreen_Breite - 640) / 2 + 168);
-    const UWORD by = (UWORD)((VekDisplay.VekScreen_Hoehe - 480) / 2 + 180);
-    ChiefMessage(66, bx, by, 0, 0, 0, CHIEF_OK, GetString(&_VEK_FIGUREN_UNTERGANG), 7);
-    st_MOVE_EXT kopie = *f;
-    if (!RemoveFigurAndArmy(st, &kopie)) {
-        std::printf("CheckPersonEvent : Konnte Figur und ev. Armee nicht entfernen !!!\n");
-        ok = 0;
-    }
-    Nachher(st);
-    return ok;
+    return Ertrunken(st, f);
 }
 
 int JumpToFigur(LokaleDatenKartenScreen *st)
@@ -432,6 +490,9 @@ LONG KartenScreenLoop(LokaleDatenKartenScreen *st, LONG from)
         st->ScreenRegion->AktGadget = g;
         v->MapLock = 1;
         const ULONG id = g->ReturnID;
+        if (g != &st->ScreenRegion->GlobalGadget.KeyAsGadget)
+            std::printf("KartenScreen: Gadget %c%c%c%c\n", (int)(id >> 24 & 0xFF), (int)(id >> 16 & 0xFF),
+                        (int)(id >> 8 & 0xFF), (int)(id & 0xFF));
         const LONG mx = GetMouseX(), my = GetMouseY();
         bool ende = id == GADGET_EXIT;
         if (id == MakeGadgetID("BUT1") || id == MakeGadgetID("BUT2") || id == MakeGadgetID("BUT3") ||

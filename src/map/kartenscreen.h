@@ -96,9 +96,16 @@ int KartenScreenNewSetup(int complete);            // 1 or 0
 constexpr ULONG KARTEN_CYCLE_RANGES = 5, KARTEN_CYCLE_SIZE = 22;
 extern const UBYTE KartenColorCycle[KARTEN_CYCLE_RANGES * KARTEN_CYCLE_SIZE];
 
+// The note of a figure's loss while it replaces the figure file and the
+// outgoing pool together; a run that finds it finishes the change
+// (FinishFilesTogether), as start-up and every read of the screen's data do.
+inline constexpr char KARTE_VERLUST_NOTIZ[] = "./Data/.Figurverlust";
+
 // Data in and out: 1 when all went through, 0 otherwise (messages printed).
 int ReadKartenScreenData(LokaleDatenKartenScreen *state);
 int WriteKartenScreenData(LokaleDatenKartenScreen *state, int release);
+// The army and ship lists alone, into the given pool file.
+int WriteFigurListen(LokaleDatenKartenScreen *state, const char *pool);
 
 // After each redraw of the view: frame, panels, minimap, backdrop.
 void KartenScreenSetGUI(VekMapInfo *view);
@@ -125,7 +132,9 @@ int AktionsMenu(LokaleDatenKartenScreen *state);     // -1 nothing, 0 name, 1 cu
 int EnterMapNames(LokaleDatenKartenScreen *state);   // 1, or 0 when no entry could be made
 ULONG CheckLand(LokaleDatenKartenScreen *state, LONG x, LONG y, LONG search, LONG own);
 int CheckHexAndPlaySfx(LokaleDatenKartenScreen *state, UWORD klasse, LONG player);
-int RemoveFigurAndArmy(LokaleDatenKartenScreen *state, st_MOVE_EXT *figur);
+// The figure from the figure file prefs (the map prefs unless given) and,
+// for an army, its record from the army list.
+int RemoveFigurAndArmy(LokaleDatenKartenScreen *state, st_MOVE_EXT *figur, const char *prefs = nullptr);
 int CheckFigurAndPlaySfx(LokaleDatenKartenScreen *state, int click);  // always 1
 int SwitchMap(LokaleDatenKartenScreen *state, int what);  // 0 resources, 1 names, 2 borders
 void ShowHexInfo(LokaleDatenKartenScreen *state);

@@ -5,6 +5,7 @@
 #include <SDL/SDL.h>
 #include <SDL/SDL_thread.h>
 
+#include <cassert>
 #include <cstdio>
 #include <new>
 
@@ -21,6 +22,7 @@
 void (*MotionDelay)(ULONG) = Delay;
 void (*MotionFrameHook)(UWORD, UWORD, LONG, LONG) = nullptr;
 std::atomic<ULONG> MotionDurchgaenge{0};
+std::atomic<ULONG> MotionDoppelteSperren{0};
 
 namespace {
 
@@ -30,6 +32,10 @@ constexpr LONG BILD_BREITE = 64, BILD_HOEHE = 56, OBJEKT_HOEHE = 54;
 // The running motion (one map view at a time).
 std::atomic<Motion *> gMotion{nullptr};
 thread_local int tSperrTiefe = 0;
+// The motion whose semaphore this thread holds through LockMotionProcess,
+// and how often it asked for it.
+thread_local Motion *tGehalten = nullptr;
+thread_local int tGehaltenTiefe = 0;
 
 struct Objekt {
     UWORD grafik, frames;
@@ -198,12 +204,28 @@ void StopTheMotion(Motion *M)
 
 void LockMotionProcess(Motion *M)
 {
-    if (M && M->MotionSemaphore) SDL_SemWait(M->MotionSemaphore);
+    if (!M || !M->MotionSemaphore) return;
+    if (tGehalten == M) {
+        // The semaphore counts, it has no owner: a second wait by its holder
+        // would never end. The fault is counted and the wait left out, so the
+        // player keeps a working screen; a debug build stops here.
+        ++MotionDoppelteSperren;
+        ++tGehaltenTiefe;
+        std::printf("LockMotionProcess : Sperre vom selben Thread doppelt genommen !\n");
+        assert(!"motion lock taken twice by one thread");
+        return;
+    }
+    SDL_SemWait(M->MotionSemaphore);
+    tGehalten = M;
+    tGehaltenTiefe = 1;
 }
 
 void UnLockMotionProcess(Motion *M)
 {
-    if (M && M->MotionSemaphore) SDL_SemPost(M->MotionSemaphore);
+    if (!M || !M->MotionSemaphore) return;
+    if (tGehalten == M && --tGehaltenTiefe > 0) return;
+    if (tGehalten == M) tGehalten = nullptr;
+    SDL_SemPost(M->MotionSemaphore);
 }
 
 namespace {

@@ -23,8 +23,12 @@ struct Motion {
 Motion *StartTheMotion(VekMapInfo *View);
 // Stops the thread, waits for its end and frees the handle; null accepted.
 void StopTheMotion(Motion *M);
-void LockMotionProcess(Motion *M);    // null accepted
-void UnLockMotionProcess(Motion *M);  // null accepted
+// The thread's semaphore, for code that rewrites what it draws from; null
+// accepted. Not to be taken again by a thread that holds it (MotionSperre
+// nests, this does not): such a second take is counted in
+// MotionDoppelteSperren and asserted in debug builds.
+void LockMotionProcess(Motion *M);
+void UnLockMotionProcess(Motion *M);
 
 // While one lives, the motion thread of the view (if any) draws no more: it
 // raises MapLock and holds the thread's semaphore, so that the figure list
@@ -49,3 +53,6 @@ extern void (*MotionDelay)(ULONG Ticks);
 extern void (*MotionFrameHook)(UWORD Grafik, UWORD Frame, LONG x, LONG y);
 // The number of passes made since the start (tests wait on it).
 extern std::atomic<ULONG> MotionDurchgaenge;
+// Takes of the semaphore by a thread that already held it (each one a
+// freeze avoided); tests expect none.
+extern std::atomic<ULONG> MotionDoppelteSperren;

@@ -85,8 +85,10 @@ BOOL SendFormatted(VekChannel *c, const char *format, const char *a, const char 
 }
 
 // One line of the server, split into its parts (pointers into a copy).
+constexpr ULONG kLineCopy = 1024;  // what of a line is split up; a server's lines hold 512 bytes
+
 struct IrcLine {
-    char buf[IRC_BATCH];
+    char buf[kLineCopy];
     const char *prefix = "";   // without ':'; "" when none
     char nick[IRC_NAME] = "";  // the prefix up to "!", when it names a user
     bool fromUser = false;     // the prefix holds a "!"
@@ -98,7 +100,9 @@ struct IrcLine {
 
 void Split(const char *line, IrcLine *l)
 {
-    Copy(l->buf, sizeof l->buf, line);
+    const size_t n = strnlen(line, sizeof l->buf - 1);
+    std::memcpy(l->buf, line, n);
+    l->buf[n] = 0;
     // The line end is no part of any field.
     char *end = l->buf + std::strlen(l->buf);
     while (end > l->buf && (end[-1] == '\r' || end[-1] == '\n')) *--end = 0;
@@ -150,15 +154,36 @@ void SendNick(VekChannel *c) { SendFormatted(c, "NICK %s", c->Nick); }
 
 // Parses one line; 0 ends the batch (a ping was answered and the next batch
 // parsed in its place).
+// A user's chat line to the channel that asks nothing: the bulk of what
+// comes, and nothing to do for the reader.
+bool PlainChat(const VekChannel *c, const char *line)
+{
+    if (line[0] != ':') return false;
+    const char *space = std::strchr(line, ' ');
+    if (!space || !std::memchr(line, '!', (size_t)(space - line))) return false;
+    if (std::strncmp(space + 1, "PRIVMSG ", 8) != 0) return false;
+    const char *target = space + 9;
+    const size_t n = std::strlen(c->Channel);
+    return strncasecmp(target, c->Channel, n) == 0 && std::strncmp(target + n, " :", 2) == 0 &&
+           target[n + 2] != '\001';
+}
+
 BOOL ParseLine(VekChannel *c, const char *line)
 {
+    // Chat text stays out of the log: it is the players', and the bulk.
+    if (Has(c, IRC_SERVERNAME) && PlainChat(c, line)) return 1;
     std::printf("---> %s\n", line);
     if (std::strncmp(line, "ERROR :Closing Link:", 20) == 0) {
         SetBits(c, IRC_CLOSING | IRC_WAITING);
         return 1;
     }
     static thread_local IrcLine l;
-    l = IrcLine{};
+    l.prefix = "";
+    l.nick[0] = 0;
+    l.fromUser = false;
+    l.command = "";
+    l.count = 0;
+    l.trailing = nullptr;
     Split(line, &l);
     // The server's own name: the prefix of the first prefixed line after the
     // login, taken as it stands (numerics are matched against it).
@@ -239,7 +264,7 @@ BOOL ParseLine(VekChannel *c, const char *line)
         switch (code) {
         case 353:
             if (!Has(c, IRC_NAMESDONE) && l.count >= 4 && SameName(l.params[2], c->Channel) && l.trailing) {
-                char names[IRC_BATCH];
+                char names[kLineCopy];
                 Copy(names, sizeof names, l.trailing);
                 UWORD added = 0;
                 for (char *save = nullptr, *n = strtok_r(names, " ", &save); n; n = strtok_r(nullptr, " ", &save)) {

@@ -166,8 +166,11 @@ PanelArt *MakeArt()
 {
     auto *art = new (std::nothrow) PanelArt();
     if (!art) return nullptr;
+    // The display's drawing surface, or before any screen is up the video
+    // surface, gives the strip its pixel format.
     RastPort *rp = UserSystem.Display ? UserSystem.Display->RastPort_ : nullptr;
     SDL_Surface *d = rp && rp->BitMap ? rp->BitMap->Surface : nullptr;
+    if (!d) d = SDL_GetVideoSurface();
     if (!(art->Font = OpenDiskFont("Fonts/XHelvetica9.fnt"))) {
         std::printf("IRCPanel: Konnte Font nicht finden !\n");
     } else if (!d || OpenKavorGfx("./Data/Path", kStripGfx) != 1) {

@@ -213,10 +213,14 @@ inline constexpr PicRange PictureRanges[] = {
     {838, 838, PicRole::Ambient, 64, 54, 18, 0, "Objekt"},
     {839, 839, PicRole::Ambient, 64, 54, 24, 0, "Objekt"},
     {840, 864, PicRole::Hex, 64, 56, 1, 0, "Hex"},
-    {865, 865, PicRole::Dialog, 160, 240, 1, 0, "Figurenliste"},
-    {866, 869, PicRole::Picture, 80, 24, 1, 0, "Kartenmenue"},
+    {865, 865, PicRole::Dialog, 144, 480, 1, 0, "Figurenliste"},
+    // The figure groups' buttons, released and pressed.
+    {866, 867, PicRole::Picture, 44, 20, 1, 0, "Armee"},
+    {868, 869, PicRole::Picture, 44, 20, 1, 0, "Schiff"},
     {870, 870, PicRole::Mask, 128, 128, 1, FORMAT_RAW, "Kartenform"},
-    {871, 875, PicRole::Picture, 80, 24, 1, 0, "Kartenmenue"},
+    {871, 871, PicRole::Picture, 44, 20, 1, 0, "Siedl"},
+    {872, 873, PicRole::Picture, 44, 20, 1, 0, "Kund"},
+    {874, 875, PicRole::Picture, 44, 20, 1, 0, "Spez"},
     {876, 876, PicRole::Screen, 640, 480, 1, 0, "Kroenung"},
     {877, 877, PicRole::Picture, 640, 238, 1, 0, "Thronsaal"},
     {878, 883, PicRole::Picture, 160, 120, 1, 0, "Krone"},
@@ -238,23 +242,35 @@ inline constexpr PicRange PictureRanges[] = {
     {1104, 1123, PicRole::TownSlot, 48, 40, 1, 0, "Haus"},
     {1124, 1124, PicRole::Ware, 160, 120, 1, 0, "Ware"},
     {1138, 1138, PicRole::Dialog, 400, 300, 1, 0, "Reparatur"},
-    {1140, 1140, PicRole::Dialog, 640, 96, 1, 0, "Plauderei"},
+    {1140, 1140, PicRole::Picture, 320, 17, 1, 0, "Plauderleiste"},
     {1141, 1141, PicRole::Screen, 640, 480, 1, 0, "Optionen Zeiger"},
     {1142, 1142, PicRole::Backdrop, 700, 538, 1, 0, "Kartenrahmen"},
-    {1143, 1143, PicRole::Picture, 200, 100, 1, 0, "Kartenleiste"},
+    {1143, 1143, PicRole::Picture, 220, 382, 1, 0, "Kartenleiste"},
     {1144, 1147, PicRole::Picture, 32, 32, 1, 0, "Ecke"},
     {1148, 1148, PicRole::Picture, 256, 16, 1, 0, "Kante"},
     {1149, 1149, PicRole::Picture, 16, 256, 1, 0, "Kante"},
     {1150, 1150, PicRole::Picture, 164, 178, 1, 0, "Kompass"},
     {1151, 1151, PicRole::Picture, 100, 50, 1, 0, "Kartenleiste"},
-    {1153, 1153, PicRole::Button, 59, 40, 1, 0, "Hoch"},
-    {1155, 1155, PicRole::Button, 59, 40, 1, 0, "Rechts"},
-    {1157, 1157, PicRole::Button, 59, 40, 1, 0, "Runter"},
-    {1159, 1159, PicRole::Button, 59, 40, 1, 0, "Links"},
-    {1160, 1165, PicRole::Picture, 40, 20, 1, 0, "Anzeige"},
+    {1153, 1153, PicRole::Button, 48, 22, 1, 0, "Hoch"},
+    {1155, 1155, PicRole::Button, 48, 22, 1, 0, "Rechts"},
+    {1157, 1157, PicRole::Button, 48, 22, 1, 0, "Runter"},
+    {1159, 1159, PicRole::Button, 48, 22, 1, 0, "Links"},
+    // The lamps of the borders, symbol map and resource map, on and off.
+    {1160, 1160, PicRole::Picture, 40, 18, 1, 0, "GrAn"},
+    {1161, 1161, PicRole::Picture, 40, 18, 1, 0, "GrAus"},
+    {1162, 1162, PicRole::Picture, 40, 18, 1, 0, "SyAn"},
+    {1163, 1163, PicRole::Picture, 40, 18, 1, 0, "SyAus"},
+    {1164, 1164, PicRole::Picture, 40, 18, 1, 0, "RoAn"},
+    {1165, 1165, PicRole::Picture, 40, 18, 1, 0, "RoAus"},
     {1166, 1166, PicRole::Mask, 128, 128, 1, FORMAT_RAW, "Kartenform"},
-    {1167, 1167, PicRole::Picture, 300, 100, 1, 0, "Kartenleiste"},
-    {1168, 1178, PicRole::Button, 120, 40, 1, 0, "Kartenknopf"},
+    {1167, 1167, PicRole::Picture, 400, 231, 1, 0, "Kartenleiste"},
+    // The control panel's six buttons, released and pressed.
+    {1168, 1169, PicRole::Button, 60, 36, 1, 0, "Grenzen"},
+    {1170, 1171, PicRole::Button, 60, 36, 1, 0, "Info"},
+    {1172, 1173, PicRole::Button, 60, 36, 1, 0, "Symbole"},
+    {1174, 1175, PicRole::Button, 60, 36, 1, 0, "Rohstoffe"},
+    {1176, 1177, PicRole::Button, 60, 36, 1, 0, "Figuren"},
+    {1178, 1178, PicRole::Button, 60, 36, 1, 0, "Ende"},
     {1181, 1264, PicRole::Hex, 64, 56, 1, 0, "Hex"},
     {1265, 1265, PicRole::Dialog, 360, 200, 1, 0, "Karawane"},
     {1266, 1275, PicRole::Backdrop, 640, 480, 1, 0, "Diashow"},
@@ -368,7 +384,7 @@ inline constexpr ScreenLayout ScreenLayouts[] = {
     {"BTTextBox.dat", 505, 0, 506, 64, 38, 0, "UP00|DO00|SL00|INFO|EXIT|GAD1|GAD2|GAD3|GAD4|GAD5|GAD6", 0, 0, 0, 0,
      0, 0, 0, 0, 0, 0},
     {"Bau.dat", 43, 39, 43, 0, 0, 0, "RE00|LE00|OK00|ABRI|BA00|INFO|OKOK|EXIT|SL00|UP00|UP01",
-     0, 2, 0, 0, 7, 0, 0, 0, 0, 0},
+     0, 8, 0, 0, 7, 0, 0, 0, 0, 0},
     {"Berichte.dat", 33, 0, 33, 0, 0, 0, "BU00|BU01|BU02|BU03|BU04|BU05|UP00|DO00|SL00|EXIT", 0, 0, 0, 0, 0, 0, 0, 0, 0,
      0},
     {"ChooseBox.dat", 0, 0, 340, 0, 0, 0, "CH00|UP00|DO00|REQ0|INFO|OKOK|EXIT", 0, 0, 0, 0, 0, 0, 0, 1, 0,
@@ -378,11 +394,11 @@ inline constexpr ScreenLayout ScreenLayouts[] = {
      "BL01|BR01|BL02|BR02|BL03|BR03|ST20|ST21|ST22|BU20|BU21|BU22|BU23|DO20|UP20|SL20|DO21|UP21|SL21|TX20|TX21|EXIT",
      0, 0, 0, 0, 0, 0, 0, 2, 0, 0},
     {"Diplomatie2.dat", 34, 519, 275, 0, 0, 0,
-     "BU30|BU31|BU32|CH30|CH31|DO30|UP30|SL30|DO31|UP31|SL31|TX30|TX31|EXIT", 0, 0, 0, 0, 0, 0, 0, 2, 0, 0},
+     "BU30|BU31|BU32|CH30|CH31|DO30|UP30|SL30|DO31|UP31|SL31|TX30|TX31|EXIT", 0, 0, 0, 0, 0, 0, 0, 4, 0, 0},
     {"Diplomatie3.dat", 34, 519, 276, 0, 0, 0, "BU31|LE30|RE30|TX30|DO30|UP30|SL30|EXIT", 0, 0, 0, 0, 0, 0, 0, 2, 0,
      0},
     {"Diplomatie5.dat", 34, 519, 276, 0, 0, 0,
-     "TX40|CH40|LE40|RE40|BU41|CH41|CH42|DO40|UP40|SL40|DO41|UP41|SL41|EXIT", 0, 0, 0, 0, 0, 0, 0, 4, 0, 0},
+     "TX40|CH40|LE40|RE40|BU41|CH41|CH42|DO40|UP40|SL40|DO41|UP41|SL41|EXIT|BU40", 0, 0, 0, 0, 0, 0, 0, 4, 0, 0},
     {"DiplomatieMain.dat", 34, 3, 34, 0, 0, 0, "CH00|CH01|CH02|CH03|CH04|EXIT", 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
     {"Forschung.dat", 35, 0, 35, 0, 0, 7, "EXIT", 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
     {"ForschungReq.dat", 35, 0, 162, 62, 45, 0, "UP00|DO00|SL00|INFO|OKOK|EXIT", 0, 8, 0, 0, 0, 0, 0, 8, 7, 0},
@@ -413,7 +429,7 @@ inline constexpr ScreenLayout ScreenLayouts[] = {
      0},
     {"KarteArbeiterReq1024.dat", 3, 530, 0, 120, 90, 0, "AUTO|BOX1|BOX2|BOX3|INFO|EXIT", 0, 0, 0, 3, 0, 0, 0, 34, 0,
      0},
-    {"KarteMenu2.dat", 3, 514, 865, 480, 120, 0,
+    {"KarteMenu2.dat", 3, 514, 865, 496, 0, 0,
      "FORW|FIGU|UPG1|DOW1|SL01|SLUP|SLDO|BUT1|BUT2|BUT3|BUT4|BUT5|SLMO", 0, 0, 0, 0, 0, 0, 0, 3, 0, 0},
     {"Kaserne.dat", 152, 0, 152, 0, 0, 0, "ARTI|INFA|KAVA|TRAI|SCHM|GEHE|KART|STAD", 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
     {"KaserneReq1.dat", 152, 0, 199, 66, 68, 0,
@@ -541,7 +557,135 @@ struct DialogArea {
 };
 inline constexpr DialogArea CHOOSEBOX_LIST = {"ChooseBox.dat", "CH00", 39, 60, 105, 95};   // the list window
 inline constexpr DialogArea CHOOSEBOX_TRACK = {"ChooseBox.dat", "REQ0", 151, 67, 14, 63};  // the slider track
-inline constexpr DialogArea DialogAreas[] = {CHOOSEBOX_LIST, CHOOSEBOX_TRACK};
+// The building screen's info text slider and its arrows beside the text.
+inline constexpr DialogArea DialogAreas[] = {CHOOSEBOX_LIST, CHOOSEBOX_TRACK, {"Bau.dat", "SL00", 583, 103, 14, 204},
+                                             {"Bau.dat", "UP00", 582, 84, 16, 16}, {"Bau.dat", "UP01", 582, 310, 16, 16}};
+
+// Records a screen prints at fixed places: the box, and the text ID when not
+// 0, replace what the plan would give. The building screen: seven labels
+// beside the seven status boxes under the picture, the name box last.
+struct LayoutRecordPlace {
+    const char *file;
+    UBYTE kind;          // LayoutKind
+    UBYTE index;
+    UWORD x0, y0, x1, y1;
+    UWORD text;
+};
+inline constexpr LayoutRecordPlace LayoutRecordPlaces[] = {
+    {"Bau.dat", KIND_LOCALETEXTBOX, 0, 64, 344, 168, 356, 1274},  // gold
+    {"Bau.dat", KIND_LOCALETEXTBOX, 1, 64, 299, 168, 311, 1275},  // duration
+    {"Bau.dat", KIND_LOCALETEXTBOX, 2, 64, 314, 168, 326, 1280},  // running cost
+    {"Bau.dat", KIND_LOCALETEXTBOX, 3, 64, 359, 168, 371, 1281},  // trust
+    {"Bau.dat", KIND_LOCALETEXTBOX, 4, 64, 284, 168, 296, 1282},  // price
+    {"Bau.dat", KIND_LOCALETEXTBOX, 5, 64, 374, 168, 386, 1283},  // wood
+    {"Bau.dat", KIND_LOCALETEXTBOX, 6, 64, 389, 168, 401, 1575},  // stone
+    {"Bau.dat", KIND_LOCALETEXTBOX, 7, 387, 344, 531, 362, 0},    // the name box
+    {"Bau.dat", KIND_STATUSBOX, 0, 176, 344, 287, 356, 0},
+    {"Bau.dat", KIND_STATUSBOX, 1, 176, 299, 287, 311, 0},
+    {"Bau.dat", KIND_STATUSBOX, 2, 176, 314, 287, 326, 0},
+    {"Bau.dat", KIND_STATUSBOX, 3, 176, 359, 287, 371, 0},
+    {"Bau.dat", KIND_STATUSBOX, 4, 176, 284, 287, 296, 0},
+    {"Bau.dat", KIND_STATUSBOX, 5, 176, 374, 287, 386, 0},
+    {"Bau.dat", KIND_STATUSBOX, 6, 176, 389, 287, 401, 0},
+    // Kinds the screen does not use, kept small in a corner.
+    {"Bau.dat", KIND_STRINGINPUTBOX, 0, 604, 404, 632, 410, 0},
+    {"Bau.dat", KIND_STRINGINPUTINFO, 0, 604, 412, 632, 418, 0},
+    {"Bau.dat", KIND_TEXTDATA, 0, 604, 420, 632, 426, 0},
+    {"Bau.dat", KIND_BUTTONDATA, 0, 604, 428, 632, 434, 0},
+    {"Bau.dat", KIND_RECHTECK, 0, 604, 436, 632, 442, 0},
+    {"Bau.dat", KIND_PUNKT, 0, 604, 444, 604, 444, 0},
+};
+
+// Areas a screen draws into at sizes of its own: a gadget (by code) or a
+// record (by kind and index), in the layout's coordinates.
+struct LayoutBox {
+    const char *file;
+    const char *code;  // the gadget over the area, or null for a record
+    UBYTE kind, index;
+    UWORD x0, y0, x1, y1;
+};
+inline constexpr LayoutBox LayoutBoxes[] = {
+    // Reports: the slider beside the report's box.
+    {"Berichte.dat", "SL00", 0, 0, 567, 105, 581, 320},
+    // Battle news: the three headings, the letter and its slider (the map view lies at 102, 238).
+    {"Nachrichten.dat", nullptr, KIND_LOCALETEXTBOX, 0, 20, 60, 250, 76},
+    {"Nachrichten.dat", nullptr, KIND_LOCALETEXTBOX, 1, 20, 80, 250, 96},
+    {"Nachrichten.dat", nullptr, KIND_LOCALETEXTBOX, 2, 20, 100, 250, 116},
+    {"Nachrichten.dat", nullptr, KIND_RECHTECK, 0, 20, 140, 250, 156},
+    {"Nachrichten.dat", nullptr, KIND_RECHTECK, 1, 20, 170, 250, 186},
+    {"Nachrichten.dat", nullptr, KIND_RECHTECK, 2, 20, 200, 250, 216},
+    {"Nachrichten.dat", nullptr, KIND_RECHTECK, 3, 102, 238, 262, 406},
+    {"Nachrichten.dat", nullptr, KIND_RECHTECK, 4, 290, 60, 600, 400},
+    {"Nachrichten.dat", nullptr, KIND_RECHTECK, 5, 604, 60, 618, 400},
+    {"Nachrichten.dat", "SL00", 0, 0, 604, 60, 618, 400},
+    // Statistics: the two lists with their sliders and the graph area.
+    {"Statistik.dat", nullptr, KIND_RECHTECK, 0, 40, 60, 290, 200},
+    {"Statistik.dat", nullptr, KIND_RECHTECK, 1, 294, 60, 308, 200},
+    {"Statistik.dat", nullptr, KIND_RECHTECK, 2, 330, 60, 580, 200},
+    {"Statistik.dat", nullptr, KIND_RECHTECK, 3, 584, 60, 598, 200},
+    {"Statistik.dat", nullptr, KIND_RECHTECK, 4, 40, 220, 600, 420},
+    {"Statistik.dat", "LS01", 0, 0, 40, 60, 290, 200},
+    {"Statistik.dat", "LS02", 0, 0, 330, 60, 580, 200},
+    {"StatistikLegende.dat", nullptr, KIND_RECHTECK, 0, 120, 90, 520, 390},
+};
+
+// Where a screen draws its lists, text boxes and values at places of its own:
+// the gadget of that code, or record `index` of that kind, lies exactly
+// there; code "BAND" is the band of the file that its other small records
+// fill instead of the upper half. Coordinates on the screen, edges included.
+struct FixedBox {
+    const char *file;
+    const char *code;   // a gadget, "BAND", or null for a record
+    UBYTE kind, index;  // the record when code is null
+    UWORD x0, y0, x1, y1;
+};
+inline constexpr FixedBox FixedBoxes[] = {
+    // The diplomat's pages: lists on the left with their sliders, the
+    // document box and the ware picture on the right (drawn at fixed places).
+    {"Diplomatie0.dat", "BAND", 0, 0, 8, 372, 632, 404},
+    {"Diplomatie0.dat", nullptr, KIND_RECHTECK, 0, 8, 77, 280, 360},
+    {"Diplomatie0.dat", nullptr, KIND_RECHTECK, 1, 284, 77, 300, 360},
+    {"Diplomatie0.dat", "TX10", 0, 0, 8, 77, 280, 360},
+    {"Diplomatie0.dat", "SL10", 0, 0, 284, 77, 300, 360},
+    {"Diplomatie1.dat", "BAND", 0, 0, 8, 372, 632, 404},
+    {"Diplomatie1.dat", nullptr, KIND_RECHTECK, 0, 8, 77, 280, 360},
+    {"Diplomatie1.dat", nullptr, KIND_RECHTECK, 1, 284, 77, 300, 360},
+    {"Diplomatie1.dat", nullptr, KIND_STATUSBOX, 0, 464, 290, 624, 306},
+    {"Diplomatie1.dat", "TX20", 0, 0, 8, 77, 280, 360},
+    {"Diplomatie1.dat", "SL20", 0, 0, 284, 77, 300, 360},
+    {"Diplomatie1.dat", "TX21", 0, 0, 311, 77, 425, 360},
+    {"Diplomatie1.dat", "SL21", 0, 0, 436, 108, 451, 357},
+    {"Diplomatie1.dat", "ST20", 0, 0, 464, 206, 624, 224},
+    {"Diplomatie1.dat", "ST21", 0, 0, 464, 232, 624, 250},
+    {"Diplomatie1.dat", "ST22", 0, 0, 464, 258, 624, 276},
+    {"Diplomatie2.dat", "BAND", 0, 0, 8, 372, 632, 404},
+    {"Diplomatie2.dat", nullptr, KIND_RECHTECK, 0, 8, 77, 280, 360},
+    {"Diplomatie2.dat", nullptr, KIND_RECHTECK, 1, 284, 77, 300, 360},
+    {"Diplomatie2.dat", nullptr, KIND_RECHTECK, 2, 311, 77, 540, 360},
+    {"Diplomatie2.dat", nullptr, KIND_RECHTECK, 3, 544, 77, 560, 360},
+    {"Diplomatie2.dat", "TX30", 0, 0, 8, 77, 280, 360},
+    {"Diplomatie2.dat", "SL30", 0, 0, 284, 77, 300, 360},
+    {"Diplomatie2.dat", "TX31", 0, 0, 311, 77, 540, 360},
+    {"Diplomatie2.dat", "SL31", 0, 0, 544, 77, 560, 360},
+    {"Diplomatie2.dat", "CH30", 0, 0, 570, 77, 632, 140},
+    {"Diplomatie2.dat", "CH31", 0, 0, 570, 150, 632, 213},
+    {"Diplomatie3.dat", "BAND", 0, 0, 8, 372, 632, 404},
+    {"Diplomatie3.dat", nullptr, KIND_RECHTECK, 0, 8, 77, 280, 360},
+    {"Diplomatie3.dat", nullptr, KIND_RECHTECK, 1, 284, 77, 300, 360},
+    {"Diplomatie3.dat", "TX30", 0, 0, 8, 77, 280, 360},
+    {"Diplomatie3.dat", "SL30", 0, 0, 284, 77, 300, 360},
+    {"Diplomatie5.dat", "BAND", 0, 0, 8, 372, 632, 404},
+    {"Diplomatie5.dat", nullptr, KIND_RECHTECK, 0, 313, 77, 560, 360},
+    {"Diplomatie5.dat", nullptr, KIND_RECHTECK, 1, 564, 77, 580, 360},
+    {"Diplomatie5.dat", nullptr, KIND_RECHTECK, 2, 8, 77, 280, 360},
+    {"Diplomatie5.dat", nullptr, KIND_RECHTECK, 3, 284, 77, 300, 360},
+    {"Diplomatie5.dat", "TX40", 0, 0, 8, 77, 280, 360},
+    {"Diplomatie5.dat", "SL40", 0, 0, 284, 77, 300, 360},
+    {"Diplomatie5.dat", "SL41", 0, 0, 564, 77, 580, 360},
+    {"Diplomatie5.dat", "CH40", 0, 0, 590, 77, 632, 140},
+    {"Diplomatie5.dat", "CH41", 0, 0, 590, 150, 632, 213},
+    {"Diplomatie5.dat", "CH42", 0, 0, 590, 223, 632, 286},
+};
 
 // Orders the screens rely on: the map's buttons and area, the story box's page
 // buttons, the residence's blank-padded code, the research fields.

@@ -12,6 +12,7 @@
 #include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 ULONG GetFileSize(const char *name)
 {
@@ -552,3 +553,113 @@ const char *GetSysLanguage()
 }
 
 void ForgetSysLanguage() { sysLanguage.store(nullptr); }
+
+// ---- Several files as one change ---------------------------------------------
+
+namespace {
+
+std::string StagedName(const char *target)
+{
+    const std::string t(target);
+    const size_t slash = t.rfind('/');
+    const std::string dir = slash == std::string::npos ? "" : t.substr(0, slash + 1);
+    const std::string base = slash == std::string::npos ? t : t.substr(slash + 1);
+    return dir + "." + base + ".staged";
+}
+
+// Renames every staged copy the note names over its target; 1 when none is
+// left over.
+int RenameStaged(const std::vector<std::string> &targets)
+{
+    int ok = 1;
+    for (const std::string &t : targets) {
+        const std::string s = StagedName(t.c_str());
+        if (::access(s.c_str(), F_OK) != 0) continue;  // renamed before the interruption
+        if (std::rename(s.c_str(), t.c_str()) != 0) {
+            std::printf("FilesTogether : Konnte %s nicht ersetzen\n", t.c_str());
+            ok = 0;
+            continue;
+        }
+        SyncDirectoryOf(t.c_str());
+    }
+    return ok;
+}
+
+}  // namespace
+
+int StageFileBeside(const char *target, char *staged, ULONG size)
+{
+    if (!target || !*target || !staged || size == 0) return 0;
+    const std::string s = StagedName(target);
+    if (s.size() + 1 > size) return 0;
+    struct stat st;
+    if (::stat(target, &st) != 0 && errno == ENOENT) {
+        // A missing target stays missing unless the caller writes its copy.
+        ::unlink(s.c_str());
+        std::memcpy(staged, s.c_str(), s.size() + 1);
+        return 1;
+    }
+    ULONG laenge = GetFileSize(target);
+    void *daten = laenge ? LoadFile2Mem(target, 0) : nullptr;
+    if (!daten) return 0;
+    const int geschrieben = WriteFileAtomic(s.c_str(), daten, laenge, -1);
+    FreeVec(daten);
+    if (geschrieben != (int)laenge) return 0;
+    std::memcpy(staged, s.c_str(), s.size() + 1);
+    return 1;
+}
+
+void DropStagedFile(const char *target)
+{
+    if (target) ::unlink(StagedName(target).c_str());
+}
+
+int CommitFilesTogether(const char *note, const char *const *targets, int n)
+{
+    if (!note || !targets || n <= 0) return 0;
+    std::string text;
+    std::vector<std::string> liste;
+    for (int i = 0; i < n; ++i) {
+        if (!targets[i] || !*targets[i] || std::strchr(targets[i], '\n')) return 0;
+        text += targets[i];
+        text += '\n';
+        liste.emplace_back(targets[i]);
+    }
+    // Until the note stands whole, the change has not happened.
+    if (WriteFileAtomic(note, text.data(), (ULONG)text.size(), -1) != (int)text.size()) {
+        for (const std::string &t : liste) DropStagedFile(t.c_str());
+        return 0;
+    }
+    const int ok = RenameStaged(liste);
+    if (ok) {
+        ::unlink(note);
+        SyncDirectoryOf(note);
+    }
+    return ok;
+}
+
+int FinishFilesTogether(const char *note)
+{
+    if (!note) return 0;
+    const ULONG laenge = GetFileSize(note);
+    if (laenge == 0 || laenge > 64 * 1024) {
+        if (laenge) ::unlink(note);  // not a note of ours
+        return 0;
+    }
+    char *daten = (char *)LoadFile2Mem(note, MEMF_CLEAR);
+    if (!daten) return 0;
+    const std::string text(daten, laenge);
+    FreeVec(daten);
+    std::vector<std::string> liste;
+    for (size_t at = 0; at < text.size();) {
+        const size_t ende = text.find('\n', at);
+        if (ende == std::string::npos) break;  // a note is written whole, ending in a newline
+        if (ende > at) liste.push_back(text.substr(at, ende - at));
+        at = ende + 1;
+    }
+    std::printf("FilesTogether : Eine unterbrochene \304nderung wird beendet.\n");
+    if (!RenameStaged(liste)) return 0;
+    ::unlink(note);
+    SyncDirectoryOf(note);
+    return 1;
+}

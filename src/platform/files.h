@@ -51,3 +51,17 @@ void ForgetSysLanguage();                                  // tests: the next ca
 // mode -1 keeps the old file's permissions (new files follow the umask).
 // Returns length on success, -1 when nothing could be created, else the bytes written.
 [[nodiscard]] int WriteFileAtomic(const char *name, const void *buffer, ULONG length, int mode);
+
+// Several files replaced as one change, so that a crash leaves all of them
+// old or all new. Each target is first copied beside itself (StageFileBeside
+// gives the copy's name, to be changed with the usual writers); then
+// CommitFilesTogether writes the list of targets whole as the note, renames
+// each copy over its target, and removes the note. A run that finds the note
+// finishes the renames with FinishFilesTogether (1 when it finished one). A
+// missing target gets no copy: one the caller writes becomes the new file.
+// copies without a note never took effect and are overwritten by the next
+// staging or removed by DropStagedFile.
+[[nodiscard]] int StageFileBeside(const char *target, char *staged, ULONG size);
+[[nodiscard]] int CommitFilesTogether(const char *note, const char *const *targets, int n);
+int FinishFilesTogether(const char *note);
+void DropStagedFile(const char *target);

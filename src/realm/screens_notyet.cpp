@@ -4,11 +4,8 @@
 
 #include "platform/system.h"
 
-LONG BerichteScreen() { return ScreenNotBuilt("BerichteScreen", 2); }
 LONG ForschungScreen() { return ScreenNotBuilt("ForschungScreen", 2); }
-LONG NachrichtenScreen() { return ScreenNotBuilt("NachrichtenScreen", 2); }
 LONG SpezialistenScreen() { return ScreenNotBuilt("SpezialistenScreen", 2); }
 LONG StammbaumScreen() { return ScreenNotBuilt("StammbaumScreen", 2); }
-LONG StatistikScreen() { return ScreenNotBuilt("StatistikScreen", 2); }
 LONG HandelsScreen() { return ScreenNotBuilt("HandelsScreen", 2); }
 LONG GoetterScreen() { return ScreenNotBuilt("GoetterScreen", 2); }

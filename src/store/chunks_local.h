@@ -64,6 +64,8 @@ struct PoolImage {
 enum class PoolRead { Ok, Missing, Unreadable, Corrupt };
 // Reads and checks a pool; on Corrupt *why says what was wrong.
 PoolRead ReadPool(const char *name, PoolImage &pool, std::string *why);
+// Checks pool.bytes and fills pool.chunks from them, as ReadPool does.
+PoolRead ParseImage(PoolImage &pool, std::string *why);
 // Reads a whole file; false when it cannot be opened or read.
 bool ReadWholeFile(const char *name, std::vector<UBYTE> &out);
 // Replaces a file by a complete new one (temp file, flush, rename).

@@ -35,13 +35,9 @@ bool ReplaceFile(const char *name, const UBYTE *data, size_t size)
     return WriteFileAtomic(name, data, (ULONG)size, -1) == (int)size;
 }
 
-PoolRead ReadPool(const char *name, PoolImage &pool, std::string *why)
+PoolRead ParseImage(PoolImage &pool, std::string *why)
 {
-    pool.bytes.clear();
     pool.chunks.clear();
-    struct stat st;
-    if (stat(name, &st) != 0) return errno == ENOENT ? PoolRead::Missing : PoolRead::Unreadable;
-    if (!ReadWholeFile(name, pool.bytes)) return PoolRead::Unreadable;
     const std::vector<UBYTE> &b = pool.bytes;
     char text[160];
     size_t pos = 0;
@@ -66,6 +62,16 @@ PoolRead ReadPool(const char *name, PoolImage &pool, std::string *why)
         return PoolRead::Corrupt;
     }
     return PoolRead::Ok;
+}
+
+PoolRead ReadPool(const char *name, PoolImage &pool, std::string *why)
+{
+    pool.bytes.clear();
+    pool.chunks.clear();
+    struct stat st;
+    if (stat(name, &st) != 0) return errno == ENOENT ? PoolRead::Missing : PoolRead::Unreadable;
+    if (!ReadWholeFile(name, pool.bytes)) return PoolRead::Unreadable;
+    return ParseImage(pool, why);
 }
 
 }  // namespace chunkio
@@ -118,13 +124,12 @@ ULONG CalcChunkSumme(const void *FilePtr, ULONG Size)
     return sum;
 }
 
-BOOL AddChunkPool(const void *Chunk, const char *FileName)
+namespace {
+
+// The pool a change starts from: read and checked, or a new one holding INFO
+// alone when it is missing or empty. 0 when it cannot be read or is damaged.
+BOOL OpenPoolImage(const char *FileName, PoolImage &pool, bool &created)
 {
-    if (!FileName) {
-        std::printf("AddChunkPool: Kein Poolname angegeben!(Abbruch)\n");
-        return 0;
-    }
-    PoolImage pool;
     std::string why;
     PoolRead state = ReadPool(FileName, pool, &why);
     if (state == PoolRead::Ok && pool.bytes.empty()) state = PoolRead::Missing;
@@ -138,20 +143,19 @@ BOOL AddChunkPool(const void *Chunk, const char *FileName)
                     why.c_str());
         return 0;
     }
-    if (state == PoolRead::Missing) {
+    created = state == PoolRead::Missing;
+    if (created) {
         pool.bytes = NewInfoRecord();
         pool.chunks.assign(1, PoolImage::Entry{0, ID_INFO, VERSION_V001, 40});
-        if (!Chunk) {
-            // Without a chunk the new pool holds INFO alone.
-            if (!ReplaceFile(FileName, pool.bytes.data(), pool.bytes.size()))
-                std::printf("AddChunkPool: Konnte den InfoChunk nicht abspeichern!\n");
-        }
     }
-    if (!Chunk) {
-        std::printf("AddChunkPool: Der uebergebenden Chunk Zeigt auf die Adresse NULL!(Abbruch)\n");
-        return 0;
-    }
+    return 1;
+}
 
+// Puts one host-order chunk into the pool image in memory: appended when
+// new, overwritten where it lies when version and length match, else the
+// image is rebuilt with it at the end. 0 with the image as it was.
+BOOL MergeChunk(PoolImage &pool, const void *Chunk)
+{
     const UBYTE *src = (const UBYTE *)Chunk;
     ULONG id = LoadHost32(src), version = LoadHost32(src + 4), length = LoadHost32(src + 8);
     LONG num = ChunkIndex(id);
@@ -182,13 +186,13 @@ BOOL AddChunkPool(const void *Chunk, const char *FileName)
     std::vector<UBYTE> image;
     if (!old) {
         // Append.
-        image = std::move(pool.bytes);
+        image = pool.bytes;
         image.insert(image.end(), filed.begin(), filed.end());
         OrBits(image, bit);
         StampChecksum(image);
     } else if (old->version == version && old->length == length) {
         // Same version and length: the payload is overwritten where it lies.
-        image = std::move(pool.bytes);
+        image = pool.bytes;
         std::memcpy(&image[old->offset + 12], filed.data() + 12, length);
         OrBits(image, bit);
         StampChecksum(image);
@@ -205,9 +209,61 @@ BOOL AddChunkPool(const void *Chunk, const char *FileName)
         image.insert(image.end(), filed.begin(), filed.end());
         OrBits(image, bit);
     }
-    if (!ReplaceFile(FileName, image.data(), image.size())) {
+    PoolImage next;
+    next.bytes = std::move(image);
+    if (ParseImage(next, nullptr) != PoolRead::Ok) return 0;
+    pool = std::move(next);
+    return 1;
+}
+
+}  // namespace
+
+BOOL AddChunkPool(const void *Chunk, const char *FileName)
+{
+    if (!FileName) {
+        std::printf("AddChunkPool: Kein Poolname angegeben!(Abbruch)\n");
+        return 0;
+    }
+    PoolImage pool;
+    bool created = false;
+    if (!OpenPoolImage(FileName, pool, created)) return 0;
+    if (created && !Chunk) {
+        // Without a chunk the new pool holds INFO alone.
+        if (!ReplaceFile(FileName, pool.bytes.data(), pool.bytes.size()))
+            std::printf("AddChunkPool: Konnte den InfoChunk nicht abspeichern!\n");
+    }
+    if (!Chunk) {
+        std::printf("AddChunkPool: Der uebergebenden Chunk Zeigt auf die Adresse NULL!(Abbruch)\n");
+        return 0;
+    }
+    if (!MergeChunk(pool, Chunk)) return 0;
+    if (!ReplaceFile(FileName, pool.bytes.data(), pool.bytes.size())) {
         std::printf("AddChunkPool: Konnte den Pool %s nicht schreiben, der Chunk %s wurde nicht gespeichert!\n",
-                    FileName, IdText(id).c_str());
+                    FileName, IdText(LoadHost32((const UBYTE *)Chunk)).c_str());
+        return 0;
+    }
+    return 1;
+}
+
+BOOL AddChunksPool(const void *const *Chunks, ULONG Anzahl, const char *FileName)
+{
+    if (!FileName || !Chunks || !Anzahl) {
+        std::printf("AddChunksPool: Kein Pool oder keine Chunks angegeben!(Abbruch)\n");
+        return 0;
+    }
+    for (ULONG i = 0; i < Anzahl; ++i)
+        if (!Chunks[i]) {
+            std::printf("AddChunksPool: Chunk %u zeigt auf die Adresse NULL!(Abbruch)\n", i);
+            return 0;
+        }
+    PoolImage pool;
+    bool created = false;
+    if (!OpenPoolImage(FileName, pool, created)) return 0;
+    for (ULONG i = 0; i < Anzahl; ++i)
+        if (!MergeChunk(pool, Chunks[i])) return 0;
+    if (!ReplaceFile(FileName, pool.bytes.data(), pool.bytes.size())) {
+        std::printf("AddChunksPool: Konnte den Pool %s nicht schreiben, die Chunks wurden nicht gespeichert!\n",
+                    FileName);
         return 0;
     }
     return 1;

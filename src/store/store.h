@@ -47,6 +47,9 @@ ULONG GetChunkEntryCount(const void *Chunk);
 // the end. The whole new pool replaces the old one at once. 1 when the chunk
 // is stored; 0 otherwise, with the pool as it was. The chunk is not changed.
 [[nodiscard]] BOOL AddChunkPool(const void *Chunk, const char *FileName);
+// Puts several host-order chunks into the pool as AddChunkPool does, one
+// after the other, and writes the pool once: all stored or none. 1 or 0.
+[[nodiscard]] BOOL AddChunksPool(const void *const *Chunks, ULONG Anzahl, const char *FileName);
 // Removes every chunk with the host-order ID and clears its bit; INFO cannot
 // be removed. 1 also when the pool holds no such chunk (file untouched).
 BOOL RemChunkPool(ULONG ChunkName, const char *f);

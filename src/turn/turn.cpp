@@ -14,6 +14,7 @@
 #include "net/gamemail.h"
 #include "net/net.h"
 #include "platform/catalog.h"
+#include "platform/endsignal.h"
 #include "platform/files.h"
 #include "platform/memfile.h"
 #include "platform/prefs.h"
@@ -25,6 +26,7 @@
 #include "store/letters.h"
 #include "store/store.h"
 #include "world/chunkmachine.h"
+#include "world/okjournal.h"
 #include "world/towns.h"
 #include "ui/dialogs.h"
 
@@ -422,6 +424,59 @@ BOOL SaveStatistikData()
     return result;
 }
 
+ULONG StatistikWert(const StatistikDaten &d, ULONG i)
+{
+    const ULONG v[STATISTIK_WERTE] = {d.Korn,       d.Gold,       d.Volk,        d.Einwanderer, d.Auswanderer,
+                                      d.Geborene,   d.Gestorbene, d.AnzPflanzHq, d.AnzTierHq,   d.AnzMineralHq};
+    return i < STATISTIK_WERTE ? v[i] : 0;
+}
+
+BOOL ReadStatistikDaten(const char *file, StatistikDaten **data, ULONG *count, UWORD *lastQuarter)
+{
+    *data = nullptr;
+    *count = 0;
+    *lastQuarter = 0;
+    if (!IsFilePresent(file)) return 1;
+    const ULONG size = GetFileSize(file);
+    auto *bytes = size >= STAT_HEAD ? (UBYTE *)LoadFile2Mem(file, 0) : nullptr;
+    if (!bytes) {
+        std::printf("ReadStatistikDaten: Konnte den Header des Statistik-Files nicht laden\n");
+        return 0;
+    }
+    StatistikHeader head;
+    head.AnzahlQuartale = LoadLE32(bytes);
+    head.LetzteQuartal = (UWORD)(bytes[4] | bytes[5] << 8);
+    head.AnzahlEntries = LoadLE32(bytes + 6);
+    BOOL ok = 0;
+    if (head.AnzahlEntries != STATISTIK_WERTE) {
+        std::printf("ReadStatistikDaten: Die Anzahl der Daten im StatistikScreen haben sich ge\344ndert. Das "
+                    "StatistikDatenFile mu\337 gel\366scht werden..\n");
+    } else if (head.AnzahlQuartale > (size - STAT_HEAD) / STAT_RECORD) {
+        // Checked before anything is allocated: a count the file cannot hold is damage.
+        std::printf("ReadStatistikDaten: Das Statistikdatenfile scheint korrupt zu sein!\n");
+    } else if (head.AnzahlQuartale == 0) {
+        ok = 1;
+    } else {
+        auto *d = (StatistikDaten *)AllocVec(head.AnzahlQuartale * STAT_RECORD, MEMF_CLEAR);
+        if (!d) {
+            std::printf("ReadStatistikDaten: Konnte keinen Speicher fuer die StatistikDaten allokieren!\n");
+        } else {
+            for (ULONG r = 0; r < head.AnzahlQuartale; ++r) {
+                const UBYTE *p = bytes + STAT_HEAD + r * STAT_RECORD;
+                ULONG v[STATISTIK_WERTE];
+                for (ULONG i = 0; i < STATISTIK_WERTE; ++i) v[i] = LoadLE32(p + 4 * i);
+                d[r] = {v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9]};
+            }
+            *data = d;
+            *count = head.AnzahlQuartale;
+            *lastQuarter = head.LetzteQuartal;
+            ok = 1;
+        }
+    }
+    FreeVec(bytes);
+    return ok;
+}
+
 void ShowNervReq()
 {
     const OptionenPrefs &op = UserSystem.OP;
@@ -438,6 +493,8 @@ void ShowNervReq()
     CheckPrefsWrite(26, seconds);
     APTR box = Open(Format("%s %u", GetString(&_VEK_NERV_REQ), (unsigned)seconds));
     while (seconds > 0) {
+        // Nothing is under way yet: an end signal need not sit out the count.
+        EndIfRequested();
         if (TurnBoxHooks.Delay) TurnBoxHooks.Delay(50);
         --seconds;
         SetText(box, Format("%s %u", GetString(&_VEK_NERV_REQ), (unsigned)seconds));
@@ -614,6 +671,8 @@ BOOL RepeatInterruptedAnswer(APTR box)
 
 BOOL ResidenzDownload(APTR Movie1, APTR Movie2)
 {
+    // A screen's Ok cut off goes back before a turn journals the realm.
+    OkJournalRestore();
     BOOL applied = RepeatInterruptedAnswer(nullptr);
     ListHeader *list = CreateList(EMAIL_LIST_TYPE);
     if (!list) {

@@ -56,6 +56,31 @@ BOOL NeuerSpielzug();
 // Appends this quarter's record to ./Data/Statistikdaten.vek: 1 (also when
 // the quarter is already there), 0 on failure with the file as it was.
 BOOL SaveStatistikData();
+// ---- the statistics file: a 10-byte little-endian head, then one record
+// of ten little-endian values per quarter, oldest first ----
+constexpr char STATISTIK_FILE[] = "./Data/Statistikdaten.vek";
+#pragma pack(push, 1)
+struct StatistikHeader {
+    ULONG AnzahlQuartale;  // 0: records that follow
+    UWORD LetzteQuartal;   // 4: year x 4 + quarter of the newest record
+    ULONG AnzahlEntries;   // 6: values per record, 10
+};
+#pragma pack(pop)
+static_assert(sizeof(StatistikHeader) == 10);
+struct StatistikDaten {
+    ULONG Korn, Gold, Volk, Einwanderer, Auswanderer, Geborene, Gestorbene, AnzPflanzHq, AnzTierHq, AnzMineralHq;
+};
+static_assert(sizeof(StatistikDaten) == 40);
+constexpr ULONG STATISTIK_WERTE = 10;
+// Value i (0-9, in field order) of a record.
+ULONG StatistikWert(const StatistikDaten &d, ULONG i);
+// Reads the statistics file: 1 with the records in *data (AllocVec; the
+// caller frees it; null for none), their number and the newest quarter; a
+// missing file is 1 with no records. 0, with nothing allocated and the
+// reason printed, for a head that cannot be read, another number of values,
+// or fewer records than the head names.
+BOOL ReadStatistikDaten(const char *file, StatistikDaten **data, ULONG *count, UWORD *lastQuarter);
+
 // The count-down reminder for players on the operator's preset postbox.
 void ShowNervReq();
 // The forum news for the player, if any: 1 when shown.

@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 
 #include "gfx/graphics.h"
+#include "platform/endsignal.h"
 #include "platform/system.h"
 
 MousePos MousePosition = {-1, -1};
@@ -176,6 +177,9 @@ ULONG GetKey(ULONG flags)
 {
     KeyExtended = 0;
     for (;;) {
+        // A wait for the player is where an end signal is carried out; the
+        // 100 ms tick wakes this loop in time for it.
+        EndIfRequested();
         SDL_Event ev;
         if (flags & GETKEY_POLL) {
             if (!SDL_PollEvent(&ev)) return KEY_NOEVENT;

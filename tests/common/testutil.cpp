@@ -74,10 +74,10 @@ void MakeDirs(const std::string &path) { fs::create_directories(path); }
 
 int WaitClosingTheWindow(int pid, const std::string &outFile)
 {
-    // SDL turns SIGTERM into a window-close event while its display is open:
-    // from the line that says it opened until the program has left its
-    // screens (sound shut down, or never set up); outside that window the
-    // signal would end the program.
+    // SIGTERM asks the program for its orderly end, which it carries out at
+    // its next wait for the player: sent from the line that says its display
+    // opened (its handler long installed) until it has left its screens
+    // (sound shut down, or never set up), and again while it has not ended.
     int st = 0;
     for (;;) {
         const pid_t done = waitpid(pid, &st, WNOHANG);

@@ -42,12 +42,12 @@ struct RunResult {
 RunResult RunProgram(const std::string &program, const std::vector<std::string> &args,
                      const std::string &cwd, int timeoutSeconds = 30);
 
-// Runs vekclient (the build's program) in cwd; once its display is open the
-// window is closed every 100 ms (the player leaving) until it ends.
+// Runs vekclient (the build's program) in cwd; once its display is open it
+// is sent SIGTERM every 100 ms (an orderly end) until it ends.
 RunResult RunClient(const std::vector<std::string> &args, const std::string &cwd);
 
 // Waits for the client process pid that writes its output to outFile,
-// closing its window the same way; its status as in RunResult.
+// ending it the same way; its status as in RunResult.
 int WaitClosingTheWindow(int pid, const std::string &outFile);
 
 // Writes the demo data set into dir with the build's generator.

@@ -93,6 +93,15 @@ protected:
     void SetUp() override
     {
         DemoScreenTest::SetUp();
+        if (GetParam() > 8) {
+            // Above 8 bits the requester belongs to the map screen of a
+            // 1024 x 768 display, whose mouse positions are the display's.
+            screen_.reset();
+            screen_ = std::make_unique<SdlScreen>(GetParam(), 1024, 768);
+            ASSERT_TRUE(screen_->Ok());
+            altBildschirm = VekDisplay.VekScreen;
+            VekDisplay.VekScreen = 3;
+        }
         view.GreatMapPtr = (MapEntry *)AllocVec(sizeof(MapEntry) * FENSTER_BREITE * FENSTER_HOEHE, MEMF_CLEAR);
         ASSERT_NE(view.GreatMapPtr, nullptr);
         for (LONG y = 0; y < FENSTER_HOEHE; ++y)
@@ -108,6 +117,7 @@ protected:
     }
     void TearDown() override
     {
+        if (GetParam() > 8) VekDisplay.VekScreen = altBildschirm;
         FreeVec(view.GreatMapPtr);
         DemoScreenTest::TearDown();
     }
@@ -153,6 +163,7 @@ protected:
     }
     VekMapInfo view{};
     LokaleDatenKartenScreen st{};
+    UWORD altBildschirm = 0;
     LONG versatz = 0;  // how far the requester lies from where its description puts it
 };
 
@@ -242,16 +253,9 @@ protected:
         screen_.reset();
         screen_ = std::make_unique<SdlScreen>(GetParam(), 1280, 1024);
         ASSERT_TRUE(screen_->Ok());
-        altBildschirm = VekDisplay.VekScreen;
         VekDisplay.VekScreen = 3;  // the map screen's picture: mouse positions are the display's
         versatz = 128;
     }
-    void TearDown() override
-    {
-        VekDisplay.VekScreen = altBildschirm;
-        Arbeiter::TearDown();
-    }
-    UWORD altBildschirm = 0;
 };
 
 TEST_P(ArbeiterGross, TheRequesterAndItsBoxesMoveToTheMiddle)
@@ -265,6 +269,23 @@ TEST_P(ArbeiterGross, TheRequesterAndItsBoxesMoveToTheMiddle)
     ASSERT_TRUE(Feld(&f));
     EXPECT_EQ(+f.WorkersForHarvest, 1000) << "the number was typed into the moved box";
     EXPECT_EQ(CheckPrefs(PREF_ARBEITER, PREFS_READ, 0), 2000u);
+}
+
+// The question before the automatic stands amid the display like every
+// advisor box: its Ok button is clicked there. A box elsewhere takes the
+// first escape as its cancel, and the second leaves the requester.
+TEST_P(ArbeiterGross, TheAutomaticQuestionStandsAmidTheDisplay)
+{
+    Druecke("AUTO");
+    const LONG x = (1280 - 640) / 2 + 168, y = (1024 - 480) / 2 + 180;
+    PushClick(x + 90, y + 111);
+    PushEscape();
+    PushEscape();
+    EXPECT_EQ(ArbeiterReq(&st), 1);
+    EXPECT_EQ(CheckPrefs(PREF_AUTO_ARBEITER, PREFS_READ, 0), 1u);
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) {
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Tiefen, ArbeiterGross, ::testing::Values(32));

@@ -11,6 +11,8 @@
 #include <cstring>
 #include <vector>
 
+#include <SDL/SDL_thread.h>
+
 #include "gfx/font.h"
 #include "kartenwelt.h"
 #include "map/figures_map.h"
@@ -640,6 +642,33 @@ TEST_P(Umgebungsobjekte, ThreadKeepsOffWhileTheViewScrollsAndFiguresReload)
     }
     StopTheMotion(m);
     EXPECT_GT(MotionDurchgaenge.load(), 0u);
+    EXPECT_EQ(MotionDoppelteSperren.load(), 0u);
+}
+
+// The semaphore has no owner: a thread that holds it and asks again would
+// wait for ever. The second take is caught (a debug build stops; otherwise
+// it is counted and nests), so a path that takes it twice fails its test.
+TEST(MotionLock, ASecondTakeByItsHolderIsCaughtNotAWaitForEver)
+{
+    Motion m;
+    m.MotionSemaphore = SDL_CreateSemaphore(1);
+    ASSERT_NE(m.MotionSemaphore, nullptr);
+    const ULONG vorher = MotionDoppelteSperren.load();
+    LockMotionProcess(&m);
+    EXPECT_EQ(SDL_SemValue(m.MotionSemaphore), 0u);
+    EXPECT_DEBUG_DEATH(LockMotionProcess(&m), "");
+#ifdef NDEBUG
+    EXPECT_EQ(MotionDoppelteSperren.load(), vorher + 1);
+    UnLockMotionProcess(&m);
+    EXPECT_EQ(SDL_SemValue(m.MotionSemaphore), 0u) << "still held by the outer take";
+    MotionDoppelteSperren = vorher;
+#else
+    EXPECT_EQ(MotionDoppelteSperren.load(), vorher);
+#endif
+    UnLockMotionProcess(&m);
+    EXPECT_EQ(SDL_SemValue(m.MotionSemaphore), 1u);
+    SDL_DestroySemaphore(m.MotionSemaphore);
+    m.MotionSemaphore = nullptr;
 }
 
 }  // namespace

@@ -11,12 +11,15 @@
 #include "common/sdlharness.h"
 #include "common/testutil.h"
 #include "map/kartenloop.h"
+#include "map/kartenscreen.h"
 #include "world/mapinfo.h"
+#include "platform/files.h"
 #include "platform/memfile.h"
 #include "platform/system.h"
 #include "store/chunks.h"
 #include "store/converters.h"
 #include "store/store.h"
+#include "store/figures.h"
 #include "store/lists.h"
 
 using namespace vektest;
@@ -132,6 +135,7 @@ protected:
         Boden(1);
         st.VekMapInfoPtr = &view;
         st.OldX_Pos = st.OldY_Pos = -1;
+        MakeDirs("Data/POP3Out");
     }
     void TearDown() override
     {
@@ -165,6 +169,27 @@ protected:
             std::memcpy(b, &n, 2);
             std::memcpy(b + 2, f.data(), f.size() * sizeof(st_MOVE_EXT));
         }
+        // The figure file the view was loaded from.
+        st_MREF mref{};
+        mref.Head = {ID_MREF, VERSION_V001, sizeof(st_MREF) - sizeof(st_ChunkHead)};
+        mref.WeltSizeX = WELT_BREITE, mref.WeltSizeY = WELT_HOEHE;
+        ASSERT_TRUE(SaveChunk2File(MAPPREFS_FILE, &mref));
+        ListHeader *liste = CreateList(LISTE_FIGUREN);
+        for (const st_MOVE_EXT &x : f) {
+            ListNode *n = (ListNode *)AllocVec(liste->TypSize, MEMF_CLEAR);
+            std::memcpy(NodeData(n), &x, sizeof x);
+            InsertNode(liste, n, LIST_LAST, 0);
+        }
+        ASSERT_TRUE(WriteList2MapPrefs(liste));
+        DeleteList(liste, 1);
+    }
+    // The figures the figure file holds now.
+    static ULONG ImFigurFile()
+    {
+        auto *move = (st_MOVE *)LoadChunk2Mem(ID_MOVE, MAPPREFS_FILE);
+        const ULONG n = move ? GetChunkEntryCount(move) : 0;
+        FreeVec(move);
+        return n;
     }
     st_MOVE_EXT Figur(UWORD art, LONG c, LONG r)
     {
@@ -253,7 +278,30 @@ TEST_F(Auswahl, OnlyKnownWaterDrownsAFigure)
         const bool ertrunken = out.Take().find("Figur im Wasser gefunden") != std::string::npos;
         EXPECT_EQ(ertrunken, c.ertrinkt) << "Art " << c.art << " order " << (int)c.kommando;
         EXPECT_EQ(st.AktPerson == nullptr, c.ertrinkt) << "Art " << c.art;
+        EXPECT_EQ(ImFigurFile(), c.ertrinkt ? 0u : 1u) << "Art " << c.art;
     }
+}
+
+// A loss whose files cannot be changed together (here its note cannot be
+// written) loses nothing: the figure stays in the figure file and no box
+// tells of a loss.
+TEST_F(Auswahl, ALossThatCannotBeStoredLosesNothing)
+{
+    Boden(23);
+    Figuren({Figur(0, 4, 3)});
+    MakeDirs(KARTE_VERLUST_NOTIZ);  // a folder where the note must go
+    st.X_Pos = 4, st.Y_Pos = 3;
+    st.AktPerson = FigurImBlock(view.PeopleMemPtr, 0);
+    st.BlueHex = 1;
+    StdoutCapture out;
+    EXPECT_EQ(CheckPersonEvent(&st), 0);
+    const std::string log = out.Take();
+    EXPECT_NE(log.find("Konnte den Verlust nicht abspeichern"), std::string::npos);
+    EXPECT_EQ(ImFigurFile(), 1u);
+    EXPECT_EQ(st.AktPerson, nullptr) << "the selection goes all the same";
+    EXPECT_FALSE(IsFilePresent(".MapPrefs.vek.staged")) << "no copy is left";
+    EXPECT_FALSE(IsFilePresent("Data/.MapPrefs.vek.staged"));
+    WriteKartenScreenData(&st, 1);
 }
 
 TEST_F(Auswahl, AShipAtSeaIsNotCheckedWithoutResearchNorInPort)
@@ -303,6 +351,12 @@ TEST_F(Auswahl, AShipFarFromLandIsLostWithinItsAstronomyRings)
         CheckPersonEvent(&st);
         EXPECT_EQ(schiffe->Elemente, land == 2 ? 1u : 0u) << land;
         EXPECT_EQ(st.AktPerson == nullptr, land == 3) << land;
+        EXPECT_EQ(ImFigurFile(), land == 2 ? 1u : 0u) << land;
+        // The pool holds the list as it now is: no ship record once it sank.
+        if (land == 3) {
+            EXPECT_TRUE(IsFilePresent(POOL_OUT));
+            EXPECT_FALSE(IsChunkPresent(ChunkBit(CN_SHIP), POOL_OUT));
+        }
         DeleteList(schiffe, LIST_FREE_OWNED);
         st.ShipListPtr = nullptr;
     }

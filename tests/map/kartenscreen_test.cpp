@@ -19,6 +19,8 @@
 #include "map/kartenscreen.h"
 #include "map/mapview.h"
 #include "platform/memfile.h"
+#include "store/figures.h"
+#include "platform/files.h"
 #include "platform/prefs.h"
 #include "platform/system.h"
 #include "store/converters.h"
@@ -322,6 +324,36 @@ TEST(KartenScreenData, ShipsFromTheOrdersFirstAndTheRealmFromTheTurn)
     EXPECT_NE(LDKS->ShipListPtr, nullptr) << "release 0 keeps the lists";
 }
 
+// A figure's loss replaces the figure file and the outgoing pool together.
+// Killed once its note stood, the next read of the screen's data finishes
+// it; killed before, the copies it left go and the files stay as they were.
+TEST(KartenScreenData, ALossAKillInterruptedIsFinishedOrDroppedAtTheNextRead)
+{
+    for (bool notiz : {true, false}) {
+        SCOPED_TRACE(notiz);
+        Platz platz(8, 640, 480);
+        const ULONG spieler = PlayerInfo.SpielerID;
+        PlayerInfo.SpielerID = 7;  // the demo realm's player
+        const Bytes figuren = ReadBytes(MAPPREFS_FILE), pool = ReadBytes(POOL_OUT);
+        char a[256], b[256];
+        ASSERT_TRUE(StageFileBeside(MAPPREFS_FILE, a, sizeof a));
+        ASSERT_TRUE(StageFileBeside(POOL_OUT, b, sizeof b));
+        ASSERT_TRUE(RemoveFigurFromMapPrefs(a, FID_SCHIFFE, 120, 60, 6));
+        ASSERT_TRUE(RemChunkPool(ID_SHIP, b));
+        const Bytes neueFiguren = ReadBytes(a), neuerPool = ReadBytes(b);
+        ASSERT_NE(neueFiguren, figuren);
+        if (notiz) WriteText(KARTE_VERLUST_NOTIZ, std::string(MAPPREFS_FILE) + "\n" + POOL_OUT + "\n");
+        ASSERT_TRUE(ReadKartenScreenData(LDKS));
+        EXPECT_EQ(ReadBytes(MAPPREFS_FILE), notiz ? neueFiguren : figuren);
+        EXPECT_EQ(ReadBytes(POOL_OUT), notiz ? neuerPool : pool);
+        EXPECT_FALSE(IsFilePresent(KARTE_VERLUST_NOTIZ));
+        EXPECT_FALSE(IsFilePresent(a));
+        EXPECT_FALSE(IsFilePresent(b));
+        WriteKartenScreenData(LDKS, 1);
+        PlayerInfo.SpielerID = spieler;
+    }
+}
+
 TEST(KartenScreenData, AnUnreadableListLeavesItsChunkAlone)
 {
     struct Fall {
@@ -373,6 +405,24 @@ TEST(KartenScreenKept, VisitLeavesTheBackdropAndKeepsFontsAndView)
         for (LONG x = 162; x < 192; ++x) bunt += PixelAt(anzeige, x, 300) != schwarz;
         EXPECT_GT(bunt, 0) << "picture 1142 frames the area";
     }
+}
+
+// Built at start-up, before any visit: the display shows the frame, the
+// panels and the backdrop at once, as the hidden buffer holds them.
+TEST(KartenScreenKept, StartUpShowsTheSurroundingsAtOnce)
+{
+    Platz platz(32, 1024, 768);
+    ASSERT_EQ(KartenScreen(1, 0), 1);
+    ASSERT_TRUE(TitelScreenPtr && TitelScreenPtr->DBRastPort);
+    BitMap *db = TitelScreenPtr->DBRastPort->BitMap;
+    BitMap *anzeige = TitelScreenPtr->RastPort.BitMap;
+    ASSERT_NE(db, anzeige);
+    long anders = 0;
+    for (LONG y = 0; y < 768; ++y)
+        for (LONG x = 0; x < 1024; ++x) anders += PixelAt(db, x, y) != PixelAt(anzeige, x, y);
+    EXPECT_EQ(anders, 0);
+    const ULONG schwarz = PixelAt(anzeige, 500, 300);
+    EXPECT_EQ(BoundsOf(anzeige, schwarz), (Rect{192, 114, 640, 480})) << "the backdrop's area for the next screen";
 }
 
 TEST(KartenScreenKept, NewSetupKeepsTheCallersPicture)

@@ -412,3 +412,69 @@ TEST(CopyFile, KeepsTheSourcesPermissions)
         EXPECT_EQ(Mode("dst"), 0600);
     }
 }
+
+// Two files changed as one: the copies are changed, the commit puts both in
+// place; a run that stops at any step leaves both old or, once the note
+// stands, both new after FinishFilesTogether.
+TEST(FilesTogether, BothOrNeitherWhereverTheChangeStops)
+{
+    enum Halt { KEINER, VOR_NOTIZ, NACH_NOTIZ, NACH_ERSTEM };
+    for (Halt halt : {KEINER, VOR_NOTIZ, NACH_NOTIZ, NACH_ERSTEM}) {
+        ScratchDir dir;
+        MakeDirs("Data/Out");
+        WriteText("Data/Figuren", "alt1");
+        WriteText("Data/Out/Pool", "alt2");
+        char a[256], b[256];
+        ASSERT_TRUE(StageFileBeside("Data/Figuren", a, sizeof a));
+        ASSERT_TRUE(StageFileBeside("Data/Out/Pool", b, sizeof b));
+        EXPECT_EQ(Text(a), "alt1") << "the copy starts as the file";
+        WriteText(a, "neu1");
+        WriteText(b, "neu2");
+        const char *const ziele[2] = {"Data/Figuren", "Data/Out/Pool"};
+        bool neu = true;
+        switch (halt) {
+        case KEINER: EXPECT_TRUE(CommitFilesTogether("Data/.notiz", ziele, 2)); break;
+        case VOR_NOTIZ: neu = false; break;
+        case NACH_NOTIZ: WriteText("Data/.notiz", "Data/Figuren\nData/Out/Pool\n"); break;
+        case NACH_ERSTEM:
+            WriteText("Data/.notiz", "Data/Figuren\nData/Out/Pool\n");
+            ASSERT_EQ(std::rename(a, "Data/Figuren"), 0);
+            break;
+        }
+        FinishFilesTogether("Data/.notiz");
+        EXPECT_EQ(Text("Data/Figuren"), neu ? "neu1" : "alt1") << halt;
+        EXPECT_EQ(Text("Data/Out/Pool"), neu ? "neu2" : "alt2") << halt;
+        EXPECT_FALSE(IsFilePresent("Data/.notiz")) << halt;
+        // The next change starts from the files as they are.
+        ASSERT_TRUE(StageFileBeside("Data/Figuren", a, sizeof a));
+        EXPECT_EQ(Text(a), neu ? "neu1" : "alt1") << halt;
+    }
+}
+
+// A target that did not exist is created by the commit only if its copy was
+// written; a note cut short is not acted on.
+TEST(FilesTogether, MissingTargetsAndBrokenNotes)
+{
+    ScratchDir dir;
+    WriteText("da", "x");
+    char a[256], b[256];
+    ASSERT_TRUE(StageFileBeside("da", a, sizeof a));
+    ASSERT_TRUE(StageFileBeside("neu", b, sizeof b));
+    EXPECT_FALSE(IsFilePresent(b));
+    const char *const ziele[2] = {"da", "neu"};
+    ASSERT_TRUE(CommitFilesTogether(".notiz", ziele, 2));
+    EXPECT_FALSE(IsFilePresent("neu"));
+    ASSERT_TRUE(StageFileBeside("neu", b, sizeof b));
+    WriteText(b, "y");
+    ASSERT_TRUE(CommitFilesTogether(".notiz", ziele + 1, 1));
+    EXPECT_EQ(Text("neu"), "y");
+
+    ASSERT_TRUE(StageFileBeside("da", a, sizeof a));
+    WriteText(a, "z");
+    WriteText(".notiz", "da");  // no newline: written half
+    EXPECT_EQ(FinishFilesTogether(".notiz"), 1);
+    EXPECT_EQ(Text("da"), "x");
+    EXPECT_EQ(FinishFilesTogether(".notiz"), 0) << "nothing left to finish";
+    char kurz[4];
+    EXPECT_FALSE(StageFileBeside("da", kurz, sizeof kurz));
+}

@@ -32,13 +32,18 @@
 #include "map/aktionsfeld.h"
 #include "map/figurmenu.h"
 #include "world/hex.h"
+#include "map/kartenloop.h"
 #include "map/kartenscreen.h"
 #include "map/mapview.h"
+#include "map/motion.h"
 #include "world/towns.h"
+#include "platform/files.h"
 #include "platform/memfile.h"
 #include "platform/prefs.h"
 #include "platform/system.h"
 #include "store/store.h"
+#include "ui/gadgets.h"
+#include "ui/screendat.h"
 
 using namespace vektest;
 
@@ -364,6 +369,24 @@ public:
         PushClick(lage.x + FIGURMENU_BREITE / 2, lage.y + FIGURMENU_ZEILE * zeile + FIGURMENU_ZEILE / 2);
         return true;
     }
+    // With the selected figure: right click, then figure row zeile (from 0)
+    // of the order menu, which makes that figure the selected one.
+    bool FigurZeile(int zeile)
+    {
+        UBYTE befehle[FIGURMENU_BEFEHLE];
+        const int n = FigurMenuBefehle(LDKS, LDKS->AktPerson, befehle);
+        const VekMapInfo *v = LDKS->VekMapInfoPtr;
+        const ULONG figuren = GetActivePeopleAnzahl(LDKS->VekMapInfoPtr, CheckWrap(v->X_Hex + LDKS->X_Pos, WELT_BREITE),
+                                                    CheckWrap(v->Y_Hex + LDKS->Y_Pos, WELT_HOEHE));
+        FigurMenuLage lage;
+        if (!FigurMenuPlatz(LDKS, n, (int)figuren, VekDisplay.VekScreen_Breite, VekDisplay.VekScreen_Hoehe,
+                            VekDisplay.VekScreen_Tiefe <= 8, &lage) ||
+            zeile >= lage.figuren)
+            return false;
+        Rechtsklick();
+        PushClick(lage.x + FIGURMENU_BREITE / 2, lage.y + FIGURMENU_ZEILE * (lage.befehle + zeile) + FIGURMENU_ZEILE / 2);
+        return true;
+    }
     // Choice k (from 1) of the switch box of n choices amid the display.
     static void Schalter(int k, int n)
     {
@@ -430,6 +453,7 @@ using Skript = std::function<bool(Spieler &)>;
         if (tiefe > 8) KartenScreen(0, 0);
         std::fflush(stdout);
         if (!gut) _exit(24);
+        if (MotionDoppelteSperren.load() != 0) _exit(27);
     }
     _exit(ende == 2 ? 0 : 25);
 }
@@ -731,4 +755,401 @@ TEST_P(KartenSitzung, TownMenuRaisesAScout)
     EXPECT_EQ(stadt[14222] | stadt[14223] << 8, 1) << "scouts raised this quarter";
 }
 
+// ---- Figures lost at sea ----------------------------------------------------
+
+// Until the map screen is done with an event, at most two seconds from now:
+// a loss that leaves the screen waiting (its lock taken twice) fails here.
+static bool AntwortetBald()
+{
+    return Spieler::Steht([] { return LDKS->VekMapInfoPtr && !LDKS->VekMapInfoPtr->MapLock && !LDKS->BlueHex; }, 2);
+}
+
+// The merchant ship, chosen in the order menu of the capital's hex, sails
+// one hex south onto the sea and is clicked there: without astronomy it is
+// lost. The box is closed with a key; the visit goes on and is left with
+// escape. The figure file and the outgoing pool both lose the ship.
+TEST_P(KartenSitzung, AShipLostAtSeaLeavesTheScreenWorkingAndBothFilesWithoutIt)
+{
+    const int status = Spiele([](Spieler &s) {
+        if (!s.Waehle(120, 60) || !s.FigurZeile(1)) return false;
+        if (!Spieler::Steht([] { return LDKS->AktPerson && LDKS->AktPerson->FigurArt == FID_HANDELSSCHIFF_KLEIN; }) ||
+            !Spieler::Frei())
+            return false;
+        if (!s.Ziffer('2', 1) || !Spieler::Frei()) return false;
+        if (!s.KlickeHex(120, 61) || !s.KlickeHex(120, 61)) return false;
+        if (!s.Warte("RemoveFigurFromMapPrefs: L\366sche eine Figur auf Position X:120 Y:61")) return false;
+        PushEscape();
+        return AntwortetBald();
+    });
+    ASSERT_EQ(status, 0) << log_;
+    const std::vector<Figur> f = Figuren();
+    EXPECT_EQ(f.size(), 14u);
+    EXPECT_EQ(Eigene(f, 6), nullptr) << "the ship is gone from the figure file";
+    ASSERT_NE(Eigene(f, 5), nullptr);
+    const Pool p = Ausgang();
+    ASSERT_TRUE(p.ok);
+    const Stueck *schiffe = Finde(p.s, "SHIP");
+    EXPECT_TRUE(!schiffe || (schiffe->laenge >= 4 && Be32(p.b, schiffe->daten) == 0)) << "and from the outgoing pool";
+    EXPECT_EQ(Armeen(p).size(), 1u);
+    EXPECT_TRUE(PruefsummeGilt(p, FruehereSummen())) << std::hex << p.Pruefsumme();
+    EXPECT_FALSE(IsFilePresent((arbeit_ + "/Data/.Figurverlust").c_str()));
+}
+
+// The army "Garde" stands on the sea south of the capital (as a turn may
+// leave it): clicked there, it drowns. The message is closed with Return;
+// the visit goes on and is left with escape. The figure file and the
+// outgoing pool both lose the army.
+TEST_P(KartenSitzung, AnArmyDrownsAndLeavesTheScreenWorkingAndBothFilesWithoutIt)
+{
+    const auto aufsWasser = [&] {
+        // The figure file: figure 5 of the player one row down.
+        Bytes m = ReadBytes(arbeit_ + "/Data/MapPrefs.vek");
+        bool ok;
+        const std::vector<Stueck> st = Stuecke(m, 0, &ok);
+        const Stueck *move = ok ? Finde(st, "MOVE") : nullptr;
+        ASSERT_NE(move, nullptr);
+        bool gefunden = false;
+        for (size_t at = move->daten + 2; at + 18 <= move->daten + move->laenge; at += 18) {
+            const Figur x = FigurBei(m, at);
+            if (x.spieler != 7 || x.nummer != 5) continue;
+            ASSERT_EQ(x.y, 60u);
+            m[at + 15] = 61;
+            gefunden = true;
+        }
+        ASSERT_TRUE(gefunden);
+        WriteBytes(arbeit_ + "/Data/MapPrefs.vek", m);
+        // The pool: the army's record with it, the checksum made anew.
+        Pool p = LiesPool(arbeit_ + "/Data/POP3Out/GameChunk.vek");
+        ASSERT_TRUE(p.ok);
+        const Stueck *armee = Finde(p.s, "ARMY");
+        ASSERT_NE(armee, nullptr);
+        const size_t h = armee->daten + 4 + 12;
+        ASSERT_EQ(Be32(p.b, h + 20), 5u);
+        ASSERT_EQ(Be32(p.b, h + 4), 60u);
+        p.b[h + 7] = 61;
+        const uint32_t summe = SummeOhneFeld(p.b) + FeldBeitrag(p.Pruefsumme());
+        std::memcpy(&p.b[42], &summe, 4);
+        WriteBytes(arbeit_ + "/Data/POP3Out/GameChunk.vek", p.b);
+    };
+    const int status = Spiele(
+        [](Spieler &s) {
+            if (!s.KlickeHex(120, 61) || !s.KlickeHex(120, 61)) return false;
+            if (!s.Warte("CheckPersonEvent: Figur im Wasser gefunden")) return false;
+            PushKey(SDLK_RETURN, 13);
+            return AntwortetBald();
+        },
+        "", aufsWasser);
+    ASSERT_EQ(status, 0) << log_;
+    const std::vector<Figur> f = Figuren();
+    EXPECT_EQ(f.size(), 14u);
+    EXPECT_EQ(Eigene(f, 5), nullptr) << "the army is gone from the figure file";
+    ASSERT_NE(Eigene(f, 6), nullptr);
+    const Pool p = Ausgang();
+    ASSERT_TRUE(p.ok);
+    EXPECT_EQ(Armeen(p).size(), 0u) << "and from the outgoing pool";
+    EXPECT_NE(Finde(p.s, "SHIP"), nullptr);
+    EXPECT_TRUE(PruefsummeGilt(p, FruehereSummen())) << std::hex << p.Pruefsumme();
+}
+
+// ---- Every gadget of the map screen -----------------------------------------
+
+namespace {
+
+ULONG GadgetId(const char *code)
+{
+    return (ULONG)(UBYTE)code[0] << 24 | (ULONG)(UBYTE)code[1] << 16 | (ULONG)(UBYTE)code[2] << 8 | (UBYTE)code[3];
+}
+
+std::string GadgetName(ULONG id)
+{
+    std::string s(4, ' ');
+    for (int i = 0; i < 4; ++i) s[(size_t)i] = (char)(id >> (24 - 8 * i));
+    return s;
+}
+
+// Lies the gadget on the display?
+bool AufDemSchirm(const GadgetData &g)
+{
+    return g.X1 <= VekDisplay.VekScreen_Breite && g.Y1 <= VekDisplay.VekScreen_Hoehe;
+}
+
+// The first gadget of the description under (x, y), as the loop finds it.
+const GadgetData *Unter(const ScreenRegion *r, LONG x, LONG y)
+{
+    for (ULONG i = 0; i < r->CountGadgetData; ++i) {
+        const GadgetData &g = r->GadgetData[i];
+        if (x >= g.X0 && x <= g.X1 && y >= g.Y0 && y <= g.Y1) return &g;
+    }
+    return nullptr;
+}
+
+bool Enthaelt(const GadgetData &g, const Rechteck &r) { return g.X0 <= r.X0 && g.Y0 <= r.Y0 && g.X1 >= r.X1 && g.Y1 >= r.Y1; }
+
+// The description on show: every gadget on the display is the one a click at
+// its middle finds, lies off the scroll bands, and each drawn thing the
+// screen places itself has its gadget over it. Failures go to fehler.
+void PruefeBeschreibung(const ScreenRegion *r, bool figurenTafel, std::string *fehler)
+{
+    const LONG w = VekDisplay.VekScreen_Breite, h = VekDisplay.VekScreen_Hoehe;
+    const bool hoch = VekDisplay.VekScreen_Tiefe > 8;
+    auto nenne = [&](const std::string &t) { *fehler += t + "\n"; };
+    const ScreenRegion *haupt = figurenTafel ? LDKS->FirstScreenRegion : r;
+    for (ULONG i = 0; i < r->CountGadgetData; ++i) {
+        const GadgetData &g = r->GadgetData[i];
+        if (g.ReturnID == MakeGadgetID("MAP0") || !AufDemSchirm(g)) continue;
+        const LONG x = (g.X0 + g.X1) / 2, y = (g.Y0 + g.Y1) / 2;
+        if (Unter(r, x, y) != &g) nenne(GadgetName(g.ReturnID) + " is covered by another gadget");
+        for (ULONG k = i + 1; k < r->CountGadgetData; ++k) {
+            const GadgetData &o = r->GadgetData[k];
+            if (o.ReturnID == MakeGadgetID("MAP0") || !AufDemSchirm(o)) continue;
+            if (g.X0 <= o.X1 && o.X0 <= g.X1 && g.Y0 <= o.Y1 && o.Y0 <= g.Y1)
+                nenne(GadgetName(g.ReturnID) + " overlaps " + GadgetName(o.ReturnID));
+        }
+        if (haupt && haupt->CountRechteck > 4) {
+            const Rechteck *b = haupt->Rechteck;
+            const bool band = (ImBand(x, b[2].X0, b[2].Y0) && ImBand(y, b[2].X1, b[2].Y1)) ||
+                              (ImBand(x, b[3].X0, b[3].Y0) && ImBand(y, b[3].X1, b[3].Y1)) ||
+                              ImBand(x, b[4].X0, b[4].Y0) || ImBand(x, b[4].X1, b[4].Y1);
+            if (band) nenne(GadgetName(g.ReturnID) + " lies in a scroll band");
+        }
+    }
+    auto gadget = [&](const char *code) -> const GadgetData * {
+        for (ULONG i = 0; i < r->CountGadgetData; ++i)
+            if (r->GadgetData[i].ReturnID == GadgetId(code)) return &r->GadgetData[i];
+        return nullptr;
+    };
+    auto ueber = [&](const char *code, const Rechteck &drawn) {
+        const GadgetData *g = gadget(code);
+        if (!g || !Enthaelt(*g, drawn))
+            nenne(std::string(code) + " does not cover what is drawn at " + std::to_string(drawn.X0) + "," +
+                  std::to_string(drawn.Y0));
+    };
+    auto flaeche = [&](const Rechteck &x) {
+        if (x.X1 - x.X0 < 100 || x.Y1 - x.Y0 < 90)
+            nenne("a list or text box of " + std::to_string(x.X1 - x.X0) + " x " + std::to_string(x.Y1 - x.Y0));
+    };
+    if (hoch) {
+        const Rechteck *q = r->Rechteck;
+        ueber("MAP1", q[5]), ueber("FIGU", q[6]), ueber("SLMO", q[7]), ueber("SL01", q[1]);
+        flaeche(q[0]), flaeche(q[6]);
+        // The pressed arrows and the six buttons of the control panel.
+        ueber("UPGO", {73, (UWORD)(h - 157), 120, (UWORD)(h - 136)});
+        ueber("DOWN", {73, (UWORD)(h - 23), 120, (UWORD)(h - 2)});
+        ueber("LEFT", {0, (UWORD)(h - 86), 47, (UWORD)(h - 65)});
+        ueber("RIGH", {132, (UWORD)(h - 86), 179, (UWORD)(h - 65)});
+        const char *knoepfe[6] = {"GREN", "ROHS", "SYMB", "INFO", "FORW", "EXIT"};
+        for (int i = 0; i < 6; ++i) ueber(knoepfe[i], {10, (UWORD)(h - 382 + 41 * i), 69, (UWORD)(h - 347 + 41 * i)});
+        // Nothing of the figure list reaches under the right band or the top bar's edge.
+        if (q[6].X1 >= q[4].X1 || gadget("BUT5")->X1 >= q[4].X1) nenne("the figure list reaches the right band");
+    } else if (figurenTafel) {
+        ueber("FIGU", r->Rechteck[0]), ueber("SLMO", r->Rechteck[1]);
+        flaeche(r->Rechteck[0]);
+        // The minimap's blobs: 41 columns of 3 pixels from x 508, 31 rows of 4 from y 14.
+        const Rechteck &m = r->Rechteck[2];
+        if (m.X0 > 508 || m.Y0 > 14 || m.X1 < 508 + 3 * 40 + 3 || m.Y1 < 14 + 4 * 30 + 5)
+            nenne("the minimap frame misses its blobs");
+    } else {
+        flaeche(r->Rechteck[0]);
+        // The lamps of the three switches and the position display.
+        ueber("ROHS", {515, 315, 536, 334}), ueber("SYMB", {515, 345, 536, 364}), ueber("GREN", {515, 375, 536, 394});
+        // The figure panel's picture covers exactly the area it saves.
+        const Rechteck &tafel = r->Rechteck[1];
+        if (tafel.X0 < 480 || tafel.X1 > w || tafel.Y1 > h) nenne("the figure panel's area leaves the side panel");
+        for (ULONG i = 0; i < r->CountGadgetData; ++i) {
+            const GadgetData &g = r->GadgetData[i];
+            if (AufDemSchirm(g) && g.ReturnID != MakeGadgetID("MAP0") && g.X0 < 496)
+                nenne(GadgetName(g.ReturnID) + " lies over the view");
+        }
+    }
+}
+
+// Clicks every gadget of the description on show at its middle (the minimap
+// inside its round shape) and waits for the loop to take it; checks what
+// the visible ones do. Leaves FORW, INFO and EXIT to the caller.
+bool KlickeAlle(Spieler &s, std::string *fehler, std::set<std::string> *geklickt)
+{
+    const ScreenRegion *r = LDKS->ScreenRegion;
+    VekMapInfo *v = LDKS->VekMapInfoPtr;
+    std::vector<GadgetData> gadgets(r->GadgetData, r->GadgetData + r->CountGadgetData);
+    for (const GadgetData &g : gadgets) {
+        const std::string name = GadgetName(g.ReturnID);
+        if (name == "MAP0" || name == "FORW" || name == "INFO" || name == "EXIT" || !AufDemSchirm(g)) continue;
+        LONG x = (g.X0 + g.X1) / 2, y = (g.Y0 + g.Y1) / 2;
+        if (name == "MAP1" && VekDisplay.VekScreen_Tiefe > 8) x -= 40, y -= 40;
+        if (name == "FIGU") x = g.X0 + 10, y = g.Y0 + 3;  // the first figure's name line
+        const LONG xh = v->X_Hex, yh = v->Y_Hex;
+        const BOOL grenzen = LDKS->Grenzen, rohstoffe = LDKS->Rohstoffe, namen = LDKS->Stadtnamen;
+        PushClick(x, y);
+        if (!s.Warte("KartenScreen: Gadget " + name + "\n") || !Spieler::Frei()) {
+            *fehler += name + ": the click did not reach it\n";
+            return false;
+        }
+        geklickt->insert(name);
+        bool gut = true;
+        if (name == "UPGO") gut = v->Y_Hex == CheckWrap(yh - 1, WELT_HOEHE) && v->X_Hex == xh;
+        if (name == "DOWN") gut = v->Y_Hex == CheckWrap(yh + 1, WELT_HOEHE) && v->X_Hex == xh;
+        if (name == "LEFT") gut = v->X_Hex == CheckWrap(xh - 2, WELT_BREITE) && v->Y_Hex == yh;
+        if (name == "RIGH") gut = v->X_Hex == CheckWrap(xh + 2, WELT_BREITE) && v->Y_Hex == yh;
+        if (name == "MAP1") gut = v->X_Hex != xh || v->Y_Hex != yh;
+        if (name == "GREN") gut = LDKS->Grenzen != grenzen;
+        if (name == "ROHS") gut = LDKS->Rohstoffe != rohstoffe;
+        if (name == "SYMB") gut = LDKS->Stadtnamen != namen;
+        if (name.compare(0, 3, "BUT") == 0) gut = LDKS->FigurTyp == (UWORD)(name[3] - '1');
+        if (name == "FIGU") gut = s.Warte("Position de");
+        if (!gut) *fehler += name + ": its click did not do its work\n";
+    }
+    return true;
+}
+
+// Clicks the gadget of that code and waits for the loop to take it.
+bool Klicke(Spieler &s, const char *code, std::set<std::string> *geklickt)
+{
+    geklickt->insert(code);
+    const ScreenRegion *r = LDKS->ScreenRegion;
+    for (ULONG i = 0; i < r->CountGadgetData; ++i) {
+        const GadgetData &g = r->GadgetData[i];
+        if (g.ReturnID != GadgetId(code)) continue;
+        PushClick((g.X0 + g.X1) / 2, (g.Y0 + g.Y1) / 2);
+        return s.Warte(std::string("KartenScreen: Gadget ") + code + "\n");
+    }
+    return false;
+}
+
+}  // namespace
+
+// Every gadget of the map screen, at both depths (at 8 bits on both side
+// panels): it lies where the screen draws it, over nothing else and off the
+// scroll bands, and a click at it reaches its work. INFO opens the text box
+// (an escape closes it and the visit goes on); EXIT ends the visit.
+TEST_P(KartenSitzung, EveryGadgetLiesWhereItIsDrawnAndItsClickWorks)
+{
+    std::string fehler;
+    std::set<std::string> geklickt;
+    const int status = Spiele([&](Spieler &s) {
+        PruefeBeschreibung(LDKS->ScreenRegion, false, &fehler);
+        if (!KlickeAlle(s, &fehler, &geklickt)) return false;
+        if (VekDisplay.VekScreen_Tiefe <= 8) {
+            if (!Klicke(s, "FORW", &geklickt) || !Spieler::Steht([] { return LDKS->GUI == 1; }) || !Spieler::Frei())
+                return false;
+            PruefeBeschreibung(LDKS->ScreenRegion, true, &fehler);
+            if (!KlickeAlle(s, &fehler, &geklickt)) return false;
+            if (!Klicke(s, "FORW", &geklickt) || !Spieler::Steht([] { return LDKS->GUI == 0; }) || !Spieler::Frei())
+                return false;
+        } else if (!Klicke(s, "FORW", &geklickt) || !Spieler::Frei()) {
+            return false;
+        }
+        if (!Klicke(s, "INFO", &geklickt)) return false;
+        PushEscape();
+        PushKey('5', '5');
+        if (!s.Warte("Taste\n") || !Spieler::Frei()) return false;
+        // Every gadget but the map itself and EXIT was reached on one of the panels.
+        if (!fehler.empty() || geklickt.size() != 22) {
+            std::printf("Gadget walk: %zu gadgets reached\n%sGadget walk end\n", geklickt.size(), fehler.c_str());
+            return false;
+        }
+        return Klicke(s, "EXIT", &geklickt);
+    });
+    // The walk runs in the visit's own process: what it found is in its log.
+    const size_t von = log_.find("Gadget walk:"), bis = log_.find("Gadget walk end");
+    EXPECT_EQ(von, std::string::npos) << log_.substr(von, bis == std::string::npos ? 2000 : bis - von);
+    EXPECT_EQ(status, 0) << (von == std::string::npos ? log_ : "");
+}
+
 INSTANTIATE_TEST_SUITE_P(Anzeigen, KartenSitzung, ::testing::ValuesIn(kLaeufe), Name);
+
+// The laid-out map screen on a real X display at both depths, a figure
+// selected (at 8 bits also with the figure panel open): each root window
+// screenshot (xwd) shows what the client's display holds, but for the motion
+// effect's objects. With VEK_SCREENSHOT_DIR set the screenshots are kept
+// there. Skipped without Xvfb or xwd.
+class KartenLayoutXvfb : public KartenSitzung {};
+
+namespace {
+
+// The display's pixels as 0xRRGGBB, whatever its depth.
+std::vector<ULONG> Anzeige()
+{
+    SDL_Surface *v = SDL_GetVideoSurface();
+    std::vector<ULONG> rgb;
+    SDL_LockSurface(v);
+    for (int y = 0; y < v->h; ++y)
+        for (int x = 0; x < v->w; ++x) {
+            const Uint8 *p = (const Uint8 *)v->pixels + y * v->pitch + x * v->format->BytesPerPixel;
+            Uint32 wert = 0;
+            std::memcpy(&wert, p, v->format->BytesPerPixel);
+            Uint8 r, g, b;
+            SDL_GetRGB(wert, v->format, &r, &g, &b);
+            rgb.push_back((ULONG)r << 16 | (ULONG)g << 8 | b);
+        }
+    SDL_UnlockSurface(v);
+    return rgb;
+}
+
+}  // namespace
+
+TEST_P(KartenLayoutXvfb, PanelsOnARealDisplay)
+{
+    const std::string xvfb = FindProgram("Xvfb"), xwd = FindProgram("xwd");
+    if (xvfb.empty() || xwd.empty()) GTEST_SKIP() << "Xvfb or xwd is not installed";
+    const Lauf l = GetParam();
+    Xvfb server(xvfb, l.breite, l.hoehe);
+    if (server.Display().empty()) GTEST_SKIP() << "Xvfb did not start";
+    const std::string display = server.Display();
+    std::vector<std::string> namen;
+    const int status = Spiele(
+        [&](Spieler &s) {
+            auto schnappe = [&](const std::string &name) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(300));
+                RunProgram(xwd, {"-root", "-silent", "-display", display, "-out", name + ".xwd"}, ".", 20);
+                const std::vector<ULONG> rgb = Anzeige();
+                Bytes b;
+                for (ULONG v : rgb) b.insert(b.end(), {(UBYTE)(v >> 16), (UBYTE)(v >> 8), (UBYTE)v});
+                WriteBytes(name + ".rgb", b);
+            };
+            // The workers requester of an own free hex, from the action menu
+            // of the marked hex (its second row), then closed again.
+            if (!s.KlickeHex(121, 61) || !Spieler::Frei()) return false;
+            const bool hoch = l.tiefe > 8;
+            const LONG mx = LDKS->X_Pos * 48 + (hoch ? 16 : 32);
+            const LONG my = LDKS->Y_Pos * 56 + (hoch ? 0 : 16) + ((LDKS->X_Pos & 1) ? 28 : 0);
+            s.Rechtsklick();
+            PushClick(mx + 40, my + 12 + 6);
+            std::this_thread::sleep_for(std::chrono::milliseconds(500));
+            schnappe("arbeiter");
+            PushEscape();
+            if (!Spieler::Frei()) return false;
+            if (!s.Waehle(120, 60)) return false;
+            schnappe("karte");
+            if (l.tiefe <= 8) {
+                std::set<std::string> geklickt;
+                if (!Klicke(s, "FORW", &geklickt) || !Spieler::Steht([] { return LDKS->GUI == 1; }) ||
+                    !Spieler::Frei())
+                    return false;
+                schnappe("figuren");
+            }
+            return true;
+        },
+        display);
+    ASSERT_EQ(status, 0) << log_;
+    std::vector<std::string> bilder = {"arbeiter", "karte"};
+    if (l.tiefe <= 8) bilder.push_back("figuren");
+    for (const std::string &name : bilder) {
+        SCOPED_TRACE(name);
+        Screenshot shot;
+        ASSERT_TRUE(ParseXwd(ReadBytes(arbeit_ + "/" + name + ".xwd"), &shot));
+        ASSERT_EQ(shot.w, (ULONG)l.breite);
+        ASSERT_EQ(shot.h, (ULONG)l.hoehe);
+        const Bytes soll = ReadBytes(arbeit_ + "/" + name + ".rgb");
+        ASSERT_EQ(soll.size(), (size_t)l.breite * l.hoehe * 3);
+        long gleich = 0;
+        for (ULONG i = 0; i < shot.w * shot.h; ++i)
+            gleich += shot.rgb[i] == ((ULONG)soll[3 * i] << 16 | (ULONG)soll[3 * i + 1] << 8 | soll[3 * i + 2]);
+        EXPECT_GT(gleich, (long)shot.w * (long)shot.h * 98 / 100);
+        if (const char *ziel = std::getenv("VEK_SCREENSHOT_DIR"))
+            WriteBytes(std::string(ziel) + "/kartenlayout_" + name + "_" + std::to_string(l.breite) + "x" +
+                           std::to_string(l.hoehe) + "x" + std::to_string(l.tiefe) + ".xwd",
+                       ReadBytes(arbeit_ + "/" + name + ".xwd"));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Anzeigen, KartenLayoutXvfb, ::testing::ValuesIn(kLaeufe), Name);

@@ -209,6 +209,32 @@ TEST_F(Pool, AppendInPlaceAndRebuild)
     }
 }
 
+// Several chunks in one rewrite give the bytes of adding them one by one,
+// and one that cannot be stored leaves the pool untouched.
+TEST_F(Pool, SeveralChunksInOneRewrite)
+{
+    const Bytes start = ThreePool();
+    WriteBytes(kPool, start);
+    Bytes land = Host(Land(777)), anfr = Host(Anfr({12})), move = Host(Move({7}));
+    ASSERT_EQ(AddChunkPool(land.data(), kPool), 1);
+    ASSERT_EQ(AddChunkPool(anfr.data(), kPool), 1);
+    ASSERT_EQ(AddChunkPool(move.data(), kPool), 1);
+    const Bytes oneByOne = ReadBytes(kPool);
+    WriteBytes(kPool, start);
+    const void *three[] = {land.data(), anfr.data(), move.data()};
+    ASSERT_EQ(AddChunksPool(three, 3, kPool), 1);
+    EXPECT_EQ(ReadBytes(kPool), oneByOne);
+
+    WriteBytes(kPool, start);
+    Bytes bad = land;
+    std::memcpy(bad.data(), "XXXX", 4);
+    const void *mixed[] = {land.data(), bad.data()};
+    EXPECT_EQ(AddChunksPool(mixed, 2, kPool), 0);
+    const void *withNull[] = {land.data(), nullptr};
+    EXPECT_EQ(AddChunksPool(withNull, 2, kPool), 0);
+    EXPECT_EQ(ReadBytes(kPool), start);
+}
+
 TEST_F(Pool, RemoveChunks)
 {
     const Bytes start = ThreePool();

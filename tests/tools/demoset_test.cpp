@@ -260,6 +260,9 @@ TEST_F(DemoSet, BackgroundsOutlineTheGadgetsOfTheirScreen)
             const vekdemo::GadgetPlan &g = p.gadgets[i];
             if ((l.flags & LAYOUT_FULL_AREA_LAST) && i + 1 == p.gadgets.size()) continue;
             const int x = g.box.x0 - 1 - l.originX, y = g.box.y0 - 1 - l.originY;
+            // A gadget of a panel not on show (the map's 8-bit figure panel)
+            // lies wholly beyond the display, where no click reaches it.
+            if (x >= (int)r.w && l.originX == 0 && g.box.x0 >= (int)r.w) continue;
             ASSERT_TRUE(x >= 0 && y >= 0 && x < (int)r.w && y < (int)r.h);
             EXPECT_EQ(pic[(size_t)y * r.w + x], g.hidden ? vekdemo::pen::Area : vekdemo::pen::Outline) << g.label;
         }

@@ -55,7 +55,7 @@ template <class T> struct Chunk {
 TEST_F(DemoRealm, ReceivedPoolHoldsEveryChunkItsBitsName)
 {
     const ULONG ids[] = {ID_KORN, ID_LAND, ID_FORS, ID_TAXE, ID_GEBA, ID_WARE, ID_VERT, ID_MOVE, ID_SPEZ, ID_KRIG, ID_ANTW,
-                         ID_HERB, ID_ARMY, ID_SHIP, ID_MAIL};
+                         ID_HERB, ID_ARMY, ID_SHIP, ID_MAIL, ID_BAUE};
     ULONG bits = ChunkBit(CN_INFO);
     for (ULONG id : ids) {
         SCOPED_TRACE(id);
@@ -78,6 +78,14 @@ TEST_F(DemoRealm, ReceivedPoolHoldsEveryChunkItsBitsName)
     EXPECT_NE(Value(taxe.p->KirchenPunkte), 0) << "the gods screen needs church points";
     Chunk<st_MOVE> move(ID_MOVE, POOL_IN);
     EXPECT_EQ(GetChunkEntryCount(move.p), 15u);
+    // Last turn's orders: a site in Nordheim (1), a demolition in Demoburg (0).
+    Chunk<st_BAUE> baue(ID_BAUE, POOL_IN);
+    ASSERT_EQ(GetChunkEntryCount(baue.p), 2u);
+    const auto *order = (const st_BAUE_EXT *)((const UBYTE *)baue.p + sizeof(st_BAUE));
+    EXPECT_EQ(Value(order[0].Stadt), 1);
+    EXPECT_NE(Value(order[0].Restbauzeit), 0xFFFF);
+    EXPECT_EQ(Value(order[1].Stadt), 0);
+    EXPECT_EQ(Value(order[1].Restbauzeit), 0xFFFF);
 
     ASSERT_TRUE(ReadPlayerInfoFromPool());
     EXPECT_EQ(PlayerInfo.RestRunden, 100u);
@@ -262,10 +270,11 @@ TEST_F(DemoRealm, ShipNameHexNamesAndLettersInTheirLists)
     EXPECT_EQ(names->Elemente, 2u);
     DeleteList(names, 1);
     EXPECT_EQ(vektest::ReadBytes(MAPNAMES_FILE).size(), 2 * sizeof(st_TOWN_EXT));
+    // One public letter; two to the player, from the neighbour and the stranger.
     for (int personal : {0, 1}) {
         ListHeader *letters = CreateList(LISTE_BRIEFE);
         ASSERT_NE(letters, nullptr);
-        EXPECT_EQ(ScanSmals2List(letters, MAILIN_DIR, "        _  .smal", personal), 1u) << personal;
+        EXPECT_EQ(ScanSmals2List(letters, MAILIN_DIR, "        _  .smal", personal), personal ? 2u : 1u) << personal;
         DeleteList(letters, 1);
     }
 }
@@ -275,7 +284,7 @@ TEST_F(DemoRealm, PoolsAndMapFilesKeepTheirFormatRules)
     std::vector<std::string> in, out;
     ASSERT_EQ(formats::ReadPool(vektest::ReadBytes(POOL_IN), in), "");
     ASSERT_EQ(formats::ReadPool(vektest::ReadBytes(POOL_OUT), out), "");
-    EXPECT_EQ(in, (std::vector<std::string>{"INFO", "KORN", "LAND", "FORS", "TAXE", "GEBA", "VERT", "MOVE", "SPEZ",
+    EXPECT_EQ(in, (std::vector<std::string>{"INFO", "KORN", "LAND", "FORS", "TAXE", "GEBA", "BAUE", "VERT", "MOVE", "SPEZ",
                                             "KRIG", "ANTW", "HERB", "ARMY", "SHIP", "MAIL", "WARE"}));
     EXPECT_EQ(out, (std::vector<std::string>{"INFO", "ARMY", "SHIP", "TOWN"}));
     EXPECT_EQ(formats::CheckMapFiles("."), "");

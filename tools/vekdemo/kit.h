@@ -190,6 +190,13 @@ struct Plans {
     std::vector<FaceSpec> faces;       // every face picture assigned from the pool
 };
 
+// The map screen's files: every gadget and box where the screen draws it.
+void PlaceMapScreen(LayoutPlan &p);
+// On a panel picture of the high-colour map screen: outlines of the gadgets
+// and boxes that lie on it.
+void OutlineMapPanel(Canvas &c, uint16_t picture);
+bool IsMapPanel(uint16_t picture);
+
 // Plans every layout and assigns the gadget faces; deterministic.
 const Plans &GetPlans();
 // The face picture number n, or null when n is not an assigned face.

@@ -217,9 +217,12 @@ void OutlineLayouts(Canvas &c, uint16_t picture)
         const ScreenLayout &l = *p.layout;
         if (l.picture != picture) continue;
         const int ox = (l.flags & LAYOUT_RELATIVE) ? 0 : l.originX, oy = (l.flags & LAYOUT_RELATIVE) ? 0 : l.originY;
+        // The workers requester's rectangles mix its picture's coordinates
+        // and the display's: it draws its fields itself.
+        const bool eigeneFelder = std::string(l.file).compare(0, 16, "KarteArbeiterReq") == 0;
         for (int k = 0; k < KIND_COUNT; ++k)
             for (const RecordPlan &r : p.kinds[k])
-                if (k != KIND_PUNKT) c.Frame(r.box.x0 - ox, r.box.y0 - oy, r.box.w() + 1, r.box.h() + 1, pen::Record);
+                if (k != KIND_PUNKT && !(eigeneFelder && k == KIND_RECHTECK)) c.Frame(r.box.x0 - ox, r.box.y0 - oy, r.box.w() + 1, r.box.h() + 1, pen::Record);
         for (size_t i = 0; i < p.gadgets.size(); ++i) {
             const GadgetPlan &g = p.gadgets[i];
             if ((l.flags & LAYOUT_FULL_AREA_LAST) && i + 1 == p.gadgets.size()) continue;
@@ -230,10 +233,23 @@ void OutlineLayouts(Canvas &c, uint16_t picture)
     }
 }
 
+// A screen whose last gadget is a map over the whole picture shows the map
+// where the heading would stand.
+bool UnderAMap(uint16_t picture)
+{
+    for (const LayoutPlan &l : GetPlans().layouts)
+        if (l.layout->picture == picture && (l.layout->flags & LAYOUT_FULL_AREA_LAST)) return true;
+    return false;
+}
+
 Canvas DrawScreen(const PicturePlan &p, Ramp ramp)
 {
     Canvas c(p.w, p.h);
     c.VerticalRamp(ramp, 3, 9);
+    if (UnderAMap(p.n)) {
+        OutlineLayouts(c, p.n);
+        return c;
+    }
     // The town screens print the town's name over the strip in a dark pen.
     const bool town = p.n == 39 || (p.n >= 745 && p.n <= 747);
     c.FillRect(0, 0, p.w, 40, RampPen(ramp, town ? 12 : 1));
@@ -445,7 +461,15 @@ Bytes PictureBytes(const PicturePlan &p)
     case PicRole::Screen: return DrawScreen(p, (Ramp)((p.n * 5) % RampCount)).Raw();
     case PicRole::Backdrop: return DrawScreen(p, RampViolet).Raw();
     case PicRole::Dialog: return DrawDialog(p).Raw();
-    case PicRole::Picture: return DrawBox(p, false, pen::White).Raw();
+    case PicRole::Picture:
+        if (IsMapPanel(p.n)) {
+            // A panel shows what lies on it, not its name.
+            Canvas c(p.w, p.h);
+            c.Bevel(0, 0, p.w, p.h, false);
+            OutlineMapPanel(c, p.n);
+            return c.Raw();
+        }
+        return DrawBox(p, false, pen::White).Raw();
     case PicRole::Button: return DrawBox(p, false, pen::Yellow).Raw();
     case PicRole::Face: {
         const FaceSpec *f = FindFace(p.n);

@@ -185,6 +185,10 @@ LayoutPlan PlanOne(size_t index, const ScreenLayout &l)
         drawnTop = std::min(drawnTop, (int)d.y);
     }
     if (drawnTop < p.area.y1) records = {inner.x0, inner.y0, inner.x1, drawnTop - 4};
+    for (const LayoutBox &b : LayoutBoxes)
+        if (b.code && std::string(b.file) == l.file)
+            for (GadgetPlan &g : p.gadgets)
+                if (CodeText(g.code) == b.code) g.box = {b.x0, b.y0, b.x1, b.y1};
 
     // Hover titles: one per visible gadget, then the record that ends the list.
     if (l.flags & LAYOUT_TITLE_AREA)
@@ -205,6 +209,9 @@ LayoutPlan PlanOne(size_t index, const ScreenLayout &l)
         {KIND_TEXTDATA, l.texts, 64, 12},         {KIND_BUTTONDATA, l.buttons, 32, 16},
         {KIND_RECHTECK, l.rects, 40, 24},         {KIND_PUNKT, l.points, 4, 4},
     };
+    for (const FixedBox &f : FixedBoxes)
+        if (std::string(f.file) == l.file && f.code && std::string(f.code) == "BAND")
+            records = {f.x0, f.y0, f.x1, f.y1};
     size_t total = 0;
     for (Want &w : wants) total += (w.n = std::max<size_t>(w.n, 1));
     const std::vector<Box> slots = Flow(records, total, 96, 16, 4);
@@ -228,6 +235,12 @@ LayoutPlan PlanOne(size_t index, const ScreenLayout &l)
     }
     if (drawnTop < p.area.y1 && !p.kinds[KIND_RECHTECK].empty())
         p.kinds[KIND_RECHTECK][0].box = records;  // the heading, clear of what the dialog draws
+    for (const LayoutRecordPlace &place : LayoutRecordPlaces) {
+        if (std::string(place.file) != l.file || place.index >= p.kinds[place.kind].size()) continue;
+        RecordPlan &r = p.kinds[place.kind][place.index];
+        r.box = {place.x0, place.y0, place.x1, place.y1};
+        if (place.text) r.text = place.text;
+    }
     if (l.flags & LAYOUT_RECT0_SIZE) {
         RecordPlan &r = p.kinds[KIND_RECHTECK][0];
         r.box = {0, 0, 360, 200};
@@ -240,9 +253,22 @@ LayoutPlan PlanOne(size_t index, const ScreenLayout &l)
             p.kinds[KIND_PUNKT][i].box = {x, y, x + 4, y + 4};
         }
     }
+    for (const LayoutBox &b : LayoutBoxes)
+        if (!b.code && std::string(b.file) == l.file && b.index < p.kinds[b.kind].size())
+            p.kinds[b.kind][b.index].box = {b.x0, b.y0, b.x1, b.y1};
     if (l.flags & LAYOUT_LASTPOINT_SIZE) {
         RecordPlan &r = p.kinds[KIND_PUNKT].back();
         r.box = {64, 64, 64, 64};
+    }
+    for (const FixedBox &f : FixedBoxes) {
+        if (std::string(f.file) != l.file) continue;
+        const Box box{f.x0, f.y0, f.x1, f.y1};
+        if (!f.code) {
+            if (f.index < p.kinds[f.kind].size()) p.kinds[f.kind][f.index].box = box;
+        } else {
+            for (GadgetPlan &g : p.gadgets)
+                if (CodeText(g.code) == f.code) g.box = box;
+        }
     }
     return p;
 }
@@ -363,6 +389,7 @@ Plans BuildPlans()
     for (size_t i = 0; i < SCREEN_LAYOUT_COUNT; ++i) {
         plans.layouts.push_back(PlanOne(i, ScreenLayouts[i]));
         PlaceOptionPage(plans.layouts.back());
+        PlaceMapScreen(plans.layouts.back());
     }
 
     // Faces from the pool: first the pair every hidden gadget points at, then

@@ -312,16 +312,39 @@ bool WritePools()
     sold.Kaeufer = NEIGHBOUR, sold.KaeuferAnzahl = 100, sold.KaeuferPreis = 10;
     const void *wares = Wares(market, {Ware(2, NEIGHBOUR, 23, 50, 20), Ware(2, NEIGHBOUR, 86, 10, 300), sold});
     if (!Add(Geba(geba), POOL_IN) || !Add(wares, POOL_IN)) return false;
+    // Last turn's orders as the server returned them: a bank going up in
+    // Nordheim, the market place of Demoburg marked for demolition.
+    ChunkBuffer baue(ID_BAUE, VERSION_V001);
+    st_BAUE_EXT bank = Building(2, 1), abriss = Building(25, 0);
+    bank.Quartal = 0, bank.Restbauzeit = 4, bank.Preis = 10000, bank.Betriebskosten = 1500;
+    abriss.Restbauzeit = 0xFFFF;
+    baue.Add((UWORD)2);
+    baue.Add(bank);
+    baue.Add(abriss);
+    if (!Add(baue.Done(), POOL_IN)) return false;
 
+    // Every page of the diplomat has lines: an offer, a vassalage offer, a
+    // trade agreement and a liege's affirmation to cancel, and a run of two
+    // peace offers of one ruler.
     ChunkBuffer vert(ID_VERT, VERSION_V001);
-    vert.Add((ULONG)2);
-    st_VERT_EXT trade = Zeroed<st_VERT_EXT>(), vassal = Zeroed<st_VERT_EXT>();
+    vert.Add((ULONG)6);
+    st_VERT_EXT trade = Zeroed<st_VERT_EXT>(), vassal = Zeroed<st_VERT_EXT>(), agreement = Zeroed<st_VERT_EXT>();
+    st_VERT_EXT liege = Zeroed<st_VERT_EXT>(), peace = Zeroed<st_VERT_EXT>();
     trade.VertragsArt = 0, trade.AnbieterID = NEIGHBOUR, trade.PartnerID = PLAYER, trade.WarenTyp = 98;
     trade.Identifier = 1, trade.Dauer = 4, trade.Anzahl = 100, trade.Preis = 5;
     vassal.VertragsArt = 6, vassal.AnbieterID = STRANGER, vassal.PartnerID = PLAYER, vassal.Identifier = 2;
     vassal.Dauer = 8;
+    agreement.VertragsArt = 4, agreement.AnbieterID = NEIGHBOUR, agreement.PartnerID = PLAYER, agreement.WarenTyp = 23;
+    agreement.Identifier = 3, agreement.Dauer = 3, agreement.Anzahl = 20, agreement.Preis = 15;
+    liege.VertragsArt = 8, liege.AnbieterID = STRANGER, liege.PartnerID = PLAYER, liege.Identifier = 4;
+    peace.VertragsArt = 1, peace.AnbieterID = NEIGHBOUR, peace.PartnerID = PLAYER, peace.Identifier = 5;
     vert.Add(trade);
     vert.Add(vassal);
+    vert.Add(agreement);
+    vert.Add(liege);
+    vert.Add(peace);
+    peace.Identifier = 6;
+    vert.Add(peace);
     ChunkBuffer move(ID_MOVE, VERSION_V001);
     const std::vector<st_MOVE_EXT> figures = Figures();
     move.Add((UWORD)figures.size());
@@ -344,18 +367,33 @@ bool WritePools()
         e.Status = sp.owner == PLAYER ? 5 : 0;  // the player's specialist is hired
         spez.Add(e);
     }
+    // Battles of every kind the news screen tells: a land battle and a town
+    // battle the player attacked, pirates he hunted, and a sea fight in which
+    // his ship held off the neighbour's. No town of his was lost (that would
+    // change the bard's story).
     ChunkBuffer krig(ID_KRIG, VERSION_V001);
-    krig.Add((ULONG)3);
+    krig.Add((ULONG)4);
     const struct {
         HexPos at;
         ULONG result;
         ULONG enemy;
-    } battles[] = {{{121, 58}, 1, NEIGHBOUR}, {CAPITAL, 4, NEIGHBOUR}, {{119, 61}, 7, (ULONG)-3}};
+        bool defending;
+    } battles[] = {{{121, 58}, 1, NEIGHBOUR, false},
+                   {CAPITAL, 4, NEIGHBOUR, false},
+                   {{119, 61}, 7, (ULONG)-3, false},
+                   {{117, 62}, 6, NEIGHBOUR, true}};
     for (const auto &b : battles) {
         st_KRIG_EXT k = Zeroed<st_KRIG_EXT>();
-        k.Angreifer = Figure(PLAYER, FID_LEICHTE_INFANTRIE, 5, b.at, 0);
-        k.Verteidiger = Figure(b.enemy, FID_LEICHTE_INFANTRIE, 1, b.at, 0);
-        k.Result = b.result, k.AngLebende = 180, k.VerLebende = 40, k.AngTote = 20, k.VerTote = 60;
+        if (b.defending) {
+            k.Angreifer = Figure(b.enemy, FID_KRIEGSSCHIFF_KLEIN, 2, b.at, 0);
+            k.Verteidiger = Figure(PLAYER, FID_KRIEGSSCHIFF_KLEIN, 6, b.at, 0);
+            k.Result = b.result, k.AngRuestungsklasse = 6, k.AngErschoepfung = 6, k.VerRuestungsklasse = 8;
+            k.VerErschoepfung = 5, k.AngLebende = 30, k.AngTote = 12, k.VerLebende = 45, k.VerTote = 5;
+        } else {
+            k.Angreifer = Figure(PLAYER, FID_LEICHTE_INFANTRIE, 5, b.at, 0);
+            k.Verteidiger = Figure(b.enemy, FID_LEICHTE_INFANTRIE, 1, b.at, 0);
+            k.Result = b.result, k.AngLebende = 180, k.VerLebende = 40, k.AngTote = 20, k.VerTote = 60;
+        }
         krig.Add(k);
     }
     ChunkBuffer antw(ID_ANTW, VERSION_V001);
@@ -445,19 +483,24 @@ bool WriteShipsAndLetters()
     const struct {
         const char *file, *subject, *to, *text;
         LONG toId;
+        ULONG from;
+        const char *fromName;
     } letters[] = {
-        {"./Data/MailIn/00000008_01.smal", "Grenzfrieden", "", "An alle F\xFCrsten: Der Markt an der Grenze ist offen.", -1},
+        {"./Data/MailIn/00000008_01.smal", "Grenzfrieden", "", "An alle F\xFCrsten: Der Markt an der Grenze ist offen.", -1,
+         NEIGHBOUR, "Nachbar"},
         {"./Data/MailIn/00000008_02.smal", "Holz gegen Korn", "Demoland",
-         "Herr von Demoland, ich biete Holz gegen Korn. Gr\xFC\xDF" "e, Nachbar", (LONG)PLAYER},
+         "Herr von Demoland, ich biete Holz gegen Korn. Gr\xFC\xDF" "e, Nachbar", (LONG)PLAYER, NEIGHBOUR, "Nachbar"},
+        {"./Data/MailIn/00000009_01.smal", "Lehenstreue", "Demoland",
+         "Herr von Demoland, Euer Lehnsherr erwartet Eure Antwort. Fremdland", (LONG)PLAYER, STRANGER, "Fremdland"},
     };
     for (const auto &l : letters) {
         st_SMAL *smal = (st_SMAL *)AllocChunk(CN_SMAL, (ULONG)std::strlen(l.text) + 1, 1);
         if (!smal) return false;
         Text(smal->DateString, sizeof smal->DateString, "01-Jan-2010 12:00:00");
         Text(smal->Betreff, sizeof smal->Betreff, l.subject);
-        Text(smal->AbsenderName, sizeof smal->AbsenderName, "Nachbar");
+        Text(smal->AbsenderName, sizeof smal->AbsenderName, l.fromName);
         Text(smal->EmpfaengerName, sizeof smal->EmpfaengerName, l.to);
-        smal->AbsenderID = (LONG)NEIGHBOUR;
+        smal->AbsenderID = (LONG)l.from;
         smal->EmpfaengerID = l.toId;
         std::strcpy((char *)smal + sizeof(st_SMAL), l.text);
         ok = SaveChunk2File(l.file, smal) && ok;
