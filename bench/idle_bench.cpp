@@ -35,7 +35,8 @@ double CpuSeconds()
 // Runs screen in a newcomer's copy of the demo set with realm state `state`;
 // after `before` keys the screen waits, its CPU time over kWaitMs is
 // measured, then Escape ends it.
-double IdleShare(LONG (*screen)(), ULONG state, int returns)
+double IdleShare(LONG (*screen)(), ULONG state, int returns, const char *clickLayout = nullptr,
+                 const char *clickCode = nullptr)
 {
     vektest::ScratchDir dir;
     CopyDemoGameFiles(".");
@@ -46,6 +47,13 @@ double IdleShare(LONG (*screen)(), ULONG state, int returns)
     UseKavorGadgetPainter();
     FadeDelayHook = [](ULONG) {};
     for (int i = 0; i < returns; ++i) vektest::PushKey(SDLK_RETURN, 13);
+    // A click that leaves a text cursor blinking while the screen waits.
+    if (clickLayout) {
+        const auto spots = vektest::GadgetCentres(clickLayout);
+        const auto it = spots.find(clickCode);
+        if (it == spots.end()) return -1;
+        vektest::PushClick(it->second.first, it->second.second);
+    }
     std::atomic<double> share{-1};
     std::thread watch([&] {
         SDL_Delay(1000);  // set up and drawn
@@ -82,6 +90,30 @@ void BM_UpdateScreenWaiting(benchmark::State &state)
     state.counters["core_percent_limit"] = 1.0;
 }
 BENCHMARK(BM_UpdateScreenWaiting)->Iterations(1)->Unit(benchmark::kSecond);
+
+// The three option pages, the first two with a text cursor blinking.
+void BM_SoundOptionsWaiting(benchmark::State &state)
+{
+    for (auto _ : state)
+        state.counters["core_percent"] = IdleShare(OptionScreen, 2, 0, "Data/screendat/Optionen0.dat", "ST01");
+    state.counters["core_percent_limit"] = 1.0;
+}
+BENCHMARK(BM_SoundOptionsWaiting)->Iterations(1)->Unit(benchmark::kSecond);
+
+void BM_MailOptionsWaiting(benchmark::State &state)
+{
+    for (auto _ : state)
+        state.counters["core_percent"] = IdleShare(Option1Screen, 2, 0, "Data/screendat/Optionen1.dat", "ST10");
+    state.counters["core_percent_limit"] = 1.0;
+}
+BENCHMARK(BM_MailOptionsWaiting)->Iterations(1)->Unit(benchmark::kSecond);
+
+void BM_PointerOptionsWaiting(benchmark::State &state)
+{
+    for (auto _ : state) state.counters["core_percent"] = IdleShare(Option3Screen, 2, 0);
+    state.counters["core_percent_limit"] = 1.0;
+}
+BENCHMARK(BM_PointerOptionsWaiting)->Iterations(1)->Unit(benchmark::kSecond);
 
 }  // namespace
 

@@ -280,11 +280,122 @@ LayoutPlan PlanOne(size_t index, const ScreenLayout &l)
     return p;
 }
 
+// The option pages: each switch's point with its (hidden) gadget over the
+// face the page draws at point + (5, 5) and its label beside it, text fields
+// with their gadgets over them, thin volume sliders, and the page buttons in
+// one row at the bottom. Labels carry the pages' own texts.
+void PlaceOptionPage(LayoutPlan &p)
+{
+    const std::string file = p.layout->file;
+    const int page = file == "Optionen0.dat" ? 0 : file == "Optionen1.dat" ? 1 : file == "Optionen3.dat" ? 3 : -1;
+    if (page < 0) return;
+    std::vector<size_t> visibleBefore;
+    for (size_t i = 0; i < p.gadgets.size(); ++i)
+        if (!p.gadgets[i].hidden) visibleBefore.push_back(i);
+    auto gadget = [&](const std::string &code) -> GadgetPlan * {
+        for (GadgetPlan &g : p.gadgets)
+            if (CodeText(g.code) == code) return &g;
+        return nullptr;
+    };
+    auto record = [&](LayoutKind kind, size_t i, Box box, uint32_t text = 0) {
+        std::vector<RecordPlan> &v = p.kinds[kind];
+        if (v.size() <= i) v.resize(i + 1);
+        v[i].box = box;
+        if (text) v[i].text = text;
+        if (kind == KIND_STRINGINPUTBOX) v[i].a = 39, v[i].b = (uint16_t)(box.w() - 4);
+        if (kind == KIND_BUTTONDATA) v[i].a = 0, v[i].b = (uint16_t)(i % 8);
+    };
+    auto label = [&](size_t i, int x, int y, uint32_t text) { record(KIND_TEXTDATA, i, {x, y, x + 64, y + 12}, text); };
+    auto sw = [&](size_t point, const std::string &code, int x, int y) {
+        record(KIND_BUTTONDATA, point, {x, y, x + 42, y + 26});
+        if (GadgetPlan *g = gadget(code)) {
+            g->box = {x + 5, y + 5, x + 37, y + 21};
+            g->hidden = true;
+            g->flags |= 0x02;
+        }
+    };
+    auto field = [&](size_t i, const std::string &code, int x, int y, int w) {
+        const Box b{x, y, x + w, y + 16};
+        record(KIND_STRINGINPUTBOX, i, b);
+        if (GadgetPlan *g = code.empty() ? nullptr : gadget(code)) g->box = b;
+    };
+    const int x0 = p.area.x0, y0 = p.area.y0;
+    if (page == 0) {
+        // Switches with the sound texts on the left; fields, sliders, version
+        // and id on the right.
+        const uint32_t swLabels[8] = {158, 276, 277, 278, 279, 316, 317, 318};
+        for (size_t b = 0; b < 8; ++b) {
+            const int x = x0 + 24, y = y0 + 56 + (int)b * 30;
+            sw(b, "BU0" + std::to_string(b), x, y);
+            label(b, x + 48, y + 9, swLabels[b]);
+        }
+        const int fx = x0 + 400, lx = x0 + 280;
+        const int fy[5] = {60, 90, 120, 330, 360};
+        for (size_t i = 0; i < 5; ++i) field(i, i == 1 ? "ST01" : "", fx, y0 + fy[i], i == 0 || i >= 3 ? 180 : 60);
+        // Labels 10 and 12 are the AHI mode's, which the page does not print.
+        const uint32_t texts[5] = {319, 321, 323, 322, 323};
+        const int ty[5] = {fy[0], fy[1], fy[1], fy[2], fy[2]};
+        for (size_t i = 0; i < 5; ++i) label(8 + i, lx, y0 + ty[i] + 3, texts[i]);
+        if (GadgetPlan *g = gadget("SL00")) g->box = {fx, y0 + 180, fx + 180, y0 + 198};
+        if (GadgetPlan *g = gadget("SL01")) g->box = {fx, y0 + 240, fx + 180, y0 + 258};
+        label(13, lx, y0 + 183, 317);
+        label(14, lx, y0 + 243, 318);
+        label(15, lx, y0 + fy[3] + 3, 324);
+        label(16, lx, y0 + fy[4] + 3, 1138);
+        p.kinds[KIND_TEXTDATA].resize(17);
+    } else if (page == 1) {
+        // Account fields on the left; stack, transport and chat switches on the right.
+        const uint32_t fieldLabels[7] = {435, 436, 439, 440, 441, 452, 436};
+        for (size_t i = 0; i < 7; ++i) {
+            const int y = y0 + 56 + (int)i * 30;
+            field(i, "ST1" + std::to_string(i), x0 + 150, y, 180);
+            label(i, x0 + 20, y + 3, fieldLabels[i]);
+        }
+        const char *codes[8] = {"BU10", "BU11", "BU12", "BU13", "BU14", "BU18", "BU19", "IRCP"};
+        const uint32_t swLabels[8] = {443, 444, 445, 446, 447, 449, 450, 451};
+        for (size_t b = 0; b < 8; ++b) {
+            const int y = y0 + 60 + (int)b * 30 + (b >= 5 ? 24 : 0);
+            sw(b, codes[b], x0 + 370, y);
+            label(7 + b, x0 + 418, y + 9, swLabels[b]);
+        }
+        label(15, x0 + 370, y0 + 44, 442);
+        label(16, x0 + 370, y0 + 66 + 5 * 30, 448);
+        p.kinds[KIND_TEXTDATA].resize(17);
+    } else {
+        sw(0, "CURS", x0 + 60, y0 + 80);
+        label(0, x0 + 108, y0 + 89, 806);
+        p.kinds[KIND_TEXTDATA].resize(1);
+    }
+    // The page buttons in one row at the bottom.
+    int k = 0;
+    for (const char *code : {"INFO", "PREV", "NEXT", "OKOK", "EXIT"}) {
+        if (GadgetPlan *g = gadget(code)) {
+            const int x = x0 + 40 + k++ * (FACE_W + 24), y = p.area.y1 - MARGIN - FACE_H;
+            g->box = {x, y, x + FACE_W, y + FACE_H};
+        }
+    }
+    // Hover titles follow their gadgets; those of gadgets now hidden go.
+    std::vector<TitlePlan> titles;
+    for (size_t j = 0; j < p.titles.size(); ++j) {
+        if (j < visibleBefore.size()) {
+            const GadgetPlan &g = p.gadgets[visibleBefore[j]];
+            if (g.hidden) continue;
+            TitlePlan t = p.titles[j];
+            t.box = g.box;
+            titles.push_back(t);
+        } else {
+            titles.push_back(p.titles[j]);
+        }
+    }
+    p.titles = titles;
+}
+
 Plans BuildPlans()
 {
     Plans plans;
     for (size_t i = 0; i < SCREEN_LAYOUT_COUNT; ++i) {
         plans.layouts.push_back(PlanOne(i, ScreenLayouts[i]));
+        PlaceOptionPage(plans.layouts.back());
         PlaceMapScreen(plans.layouts.back());
     }
 
