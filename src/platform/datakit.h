@@ -605,6 +605,26 @@ struct LayoutBox {
     UWORD x0, y0, x1, y1;
 };
 inline constexpr LayoutBox LayoutBoxes[] = {
+    // Research requester: the whole box, heading, name, text, overview,
+    // field picture, progress picture and slider; the level pictures' points.
+    {"ForschungReq.dat", nullptr, KIND_RECHTECK, 0, 62, 45, 577, 434},
+    {"ForschungReq.dat", nullptr, KIND_RECHTECK, 1, 80, 70, 560, 88},
+    {"ForschungReq.dat", nullptr, KIND_RECHTECK, 2, 80, 92, 275, 110},
+    {"ForschungReq.dat", nullptr, KIND_RECHTECK, 3, 296, 114, 536, 270},
+    {"ForschungReq.dat", nullptr, KIND_RECHTECK, 4, 296, 284, 560, 384},
+    {"ForschungReq.dat", nullptr, KIND_RECHTECK, 5, 80, 114, 275, 269},
+    {"ForschungReq.dat", nullptr, KIND_RECHTECK, 6, 80, 284, 160, 344},
+    {"ForschungReq.dat", nullptr, KIND_RECHTECK, 7, 544, 132, 558, 252},
+    {"ForschungReq.dat", "SL00", 0, 0, 544, 132, 558, 252},
+    {"ForschungReq.dat", "UP00", 0, 0, 544, 114, 558, 128},
+    {"ForschungReq.dat", "DO00", 0, 0, 544, 256, 558, 270},
+    {"ForschungReq.dat", nullptr, KIND_PUNKT, 0, 170, 350, 170, 350},
+    {"ForschungReq.dat", nullptr, KIND_PUNKT, 1, 192, 350, 192, 350},
+    {"ForschungReq.dat", nullptr, KIND_PUNKT, 2, 214, 350, 214, 350},
+    {"ForschungReq.dat", nullptr, KIND_PUNKT, 3, 236, 350, 236, 350},
+    {"ForschungReq.dat", nullptr, KIND_PUNKT, 4, 258, 350, 258, 350},
+    {"ForschungReq.dat", nullptr, KIND_PUNKT, 5, 280, 350, 280, 350},
+    {"ForschungReq.dat", nullptr, KIND_PUNKT, 6, 302, 350, 302, 350},
     // Reports: the slider beside the report's box.
     {"Berichte.dat", "SL00", 0, 0, 567, 105, 581, 320},
     // Battle news: the three headings, the letter and its slider (the map view lies at 102, 238).
