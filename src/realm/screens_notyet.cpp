@@ -6,4 +6,3 @@
 
 LONG StammbaumScreen() { return ScreenNotBuilt("StammbaumScreen", 2); }
 LONG HandelsScreen() { return ScreenNotBuilt("HandelsScreen", 2); }
-LONG GoetterScreen() { return ScreenNotBuilt("GoetterScreen", 2); }

@@ -253,6 +253,9 @@ LayoutPlan PlanOne(size_t index, const ScreenLayout &l)
     for (const LayoutBox &b : LayoutBoxes)
         if (!b.code && std::string(b.file) == l.file && b.index < p.kinds[b.kind].size())
             p.kinds[b.kind][b.index].box = {b.x0, b.y0, b.x1, b.y1};
+    // The god's name field takes a whole name of 79 characters.
+    if (std::string(l.file) == "Goetter.dat")
+        for (RecordPlan &r : p.kinds[KIND_STRINGINPUTINFO]) r.a = 79, r.b = (uint16_t)r.box.w();
     if (l.flags & LAYOUT_LASTPOINT_SIZE) {
         RecordPlan &r = p.kinds[KIND_PUNKT].back();
         r.box = {64, 64, 64, 64};
