@@ -11,3 +11,4 @@ struct ReichDialoge {
 extern ReichDialoge ForschungDialogHooks;
 extern ReichDialoge GoetterDialogHooks;
 extern ReichDialoge SpezialistenDialogHooks;
+extern ReichDialoge StammbaumDialogHooks;

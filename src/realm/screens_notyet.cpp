@@ -4,5 +4,4 @@
 
 #include "platform/system.h"
 
-LONG StammbaumScreen() { return ScreenNotBuilt("StammbaumScreen", 2); }
 LONG HandelsScreen() { return ScreenNotBuilt("HandelsScreen", 2); }
