@@ -31,7 +31,7 @@ std::string CodeText(uint32_t code)
 // Lists, sliders, text and input fields: hidden areas the screen draws itself.
 bool IsArea(const std::string &c)
 {
-    static const std::set<std::string> named = {"INPU", "FIGU", "SLID", "SLMO", "REQU"};
+    static const std::set<std::string> named = {"INPU", "FIGU", "SLID", "SLMO", "REQU", "EING"};
     if (named.count(c)) return true;
     if (IsDigit(c[2]) && IsDigit(c[3])) {
         const std::string p = c.substr(0, 2);
