@@ -143,14 +143,14 @@ BOOL InitAllThingsForschung(LokaleDatenForschungsScreen *ld, ScreenRegion *r, in
         lokal(b, x0, y0, x1, y1);
         SetFont(rp, ld->FontKavor);
         PrintText(rp, (UWORD)x0, (UWORD)y0, (UWORD)x1, (UWORD)y1, GetStringFromID(192 + (ULONG)feld), 0, 7,
-                  PT_CENTER | PT_VCENTER);
+                  PT_CENTER | PT_VCENTER | PT_BASELINE);
     }
     if (!ld->NotFirstTime) {
         if (const Rechteck *b = Box(r, 1)) {
             lokal(b, x0, y0, x1, y1);
             SetFont(rp, ld->FontKavor);
             PrintText(rp, (UWORD)x0, (UWORD)y0, (UWORD)x1, (UWORD)y1, GetString(&_VEK_FORSCHUNG_FORSCHUNG), 0, 7,
-                      PT_CENTER | PT_VCENTER);
+                      PT_CENTER | PT_VCENTER | PT_BASELINE);
         }
         if (const Rechteck *b = Box(r, 4)) {
             lokal(b, x0, y0, x1, y1);
@@ -158,7 +158,7 @@ BOOL InitAllThingsForschung(LokaleDatenForschungsScreen *ld, ScreenRegion *r, in
             for (int f = 0; f < FORSCHUNG_FELDER; ++f) {
                 const LONG y = y0 + kZeilenAbstand * f;
                 PrintText(rp, (UWORD)x0, (UWORD)y, (UWORD)(x0 + 78), (UWORD)(y + 12), GetStringFromID(192 + (ULONG)f),
-                          0, 7, 0);
+                          0, 7, PT_TOP);
                 for (int j = 0; j < ForschungsStufeGezeigt(ld->Fors, f); ++j)
                     BlitObjekt(rp, (ULONG)(FORSCHUNG_BILD_MARKE + j), x0 + 80 + 9 * j, y, 7, 12);
             }

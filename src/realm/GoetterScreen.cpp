@@ -179,7 +179,7 @@ BOOL GoetterScreenInitAllThings(LokalDataGoetter *ld)
     DrawAllGadgets(rp, ld->Region);
     for (ULONG i = 0; i < ld->Region->CountLocaleTextBox; ++i) {
         const LocaleTextBox &t = ld->Region->LocaleTextBox[i];
-        PrintText(rp, t.X0, t.Y0, t.X1, t.Y1, t.LocaleID ? t.LocaleID : "", 0, 7, 0);
+        PrintText(rp, t.X0, t.Y0, t.X1, t.Y1, t.LocaleID ? t.LocaleID : "", 0, 7, PT_TOP);
     }
     // A received name need not end within its field.
     if (ld->Land->Goettername[0])

@@ -82,9 +82,9 @@ void Spalten(RastPort *rp, const Liste &l, LONG i, LONG y, LONG h, LONG rechts, 
     SetAPen(rp, hinten);
     RectFill(rp, 51, y, rechts, y + h - 1);
     PrintText(rp, (UWORD)kKlasseX, (UWORD)y, (UWORD)kKlasseX1, (UWORD)(y + h - 1), &l.Klassen[(size_t)i * REQ_LINE_SIZE],
-              hinten, vorn, 0);
+              hinten, vorn, PT_TOP);
     PrintText(rp, (UWORD)kLohnX, (UWORD)y, (UWORD)rechts, (UWORD)(y + h - 1), &l.Loehne[(size_t)i * REQ_LINE_SIZE],
-              hinten, vorn, 0);
+              hinten, vorn, PT_TOP);
     const UWORD stifte[3] = {25, 29, 30};
     for (int k = 0; k < 3; ++k) {
         SetAPen(rp, stifte[k]);
@@ -123,7 +123,7 @@ void ZeileZeigen(VekRequester *req, const Liste &l, BOOL hell)
     SetFont(rp, req->ReqFontPtr);
     SetAPen(rp, hinten);
     RectFill(rp, 0, 0, req->ReqBreite - 1, h - 1);
-    PrintText(rp, 0, 0, 50, (UWORD)(h - 1), &l.Namen[(size_t)e * REQ_LINE_SIZE], hinten, vorn, 0);
+    PrintText(rp, 0, 0, 50, (UWORD)(h - 1), &l.Namen[(size_t)e * REQ_LINE_SIZE], hinten, vorn, PT_TOP);
     Spalten(rp, l, e, 0, h, req->ReqBreite - 1, hinten, vorn);
     ScreenRestoreClip(copy, req->ReqXPos, req->ReqYPos + top, req->ReqBreite, h);
     PresentRect(DisplayRastPort()->BitMap, req->ReqXPos, req->ReqYPos + top, req->ReqBreite, h);
@@ -200,14 +200,14 @@ void PlotDataOfCharakter(LokalDataSpezialisten *ld, BOOL frei)
     SetDrMd(rp, JAM1);
     SetFont(rp, ld->Font11);
     NameZeile(t, *p);
-    PrintText(rp, (UWORD)(x + 68), (UWORD)y, (UWORD)(x + 220), (UWORD)(y + 14), t, kHintergrund, kSchrift, 0);
+    PrintText(rp, (UWORD)(x + 68), (UWORD)y, (UWORD)(x + 220), (UWORD)(y + 14), t, kHintergrund, kSchrift, PT_TOP);
     PrintText(rp, (UWORD)(x + 68), (UWORD)(y + 16), (UWORD)(x + 220), (UWORD)(y + 30), KlassenText(p->Klasse),
-              kHintergrund, kSchrift, 0);
+              kHintergrund, kSchrift, PT_TOP);
     SetFont(rp, ld->FontKavor);
     std::snprintf(t, sizeof t, "%s %u", GetString(&_VEK_SPEZIS_RK), (unsigned)p->RK);
-    PrintText(rp, (UWORD)(x + 68), (UWORD)(y + 32), (UWORD)(x + 220), (UWORD)(y + 46), t, kHintergrund, kSchrift, 0);
+    PrintText(rp, (UWORD)(x + 68), (UWORD)(y + 32), (UWORD)(x + 220), (UWORD)(y + 46), t, kHintergrund, kSchrift, PT_TOP);
     std::snprintf(t, sizeof t, "%s %u", GetString(&_VEK_SPEZIS_TP), (unsigned)p->TP);
-    PrintText(rp, (UWORD)(x + 68), (UWORD)(y + 48), (UWORD)(x + 220), (UWORD)(y + 62), t, kHintergrund, kSchrift, 0);
+    PrintText(rp, (UWORD)(x + 68), (UWORD)(y + 48), (UWORD)(x + 220), (UWORD)(y + 62), t, kHintergrund, kSchrift, PT_TOP);
 }
 
 void Auswaehlen(LokalDataSpezialisten *ld, BOOL frei)
@@ -355,7 +355,7 @@ LONG SpezialistenScreen()
         DrawAllGadgets(rp, ld->Region);
         for (ULONG i = 0; i < ld->Region->CountLocaleTextBox; ++i) {
             const LocaleTextBox &t = ld->Region->LocaleTextBox[i];
-            PrintText(rp, t.X0, t.Y0, t.X1, t.Y1, t.LocaleID ? t.LocaleID : "", 0, 7, 0);
+            PrintText(rp, t.X0, t.Y0, t.X1, t.Y1, t.LocaleID ? t.LocaleID : "", 0, 7, PT_TOP);
         }
         BeideListen(ld);
         FadeIn();

@@ -53,7 +53,7 @@ LONG StammbaumScreen()
         DrawAllGadgets(rp, region);
         for (ULONG i = 0; i < region->CountLocaleTextBox; ++i) {
             const LocaleTextBox &t = region->LocaleTextBox[i];
-            PrintText(rp, t.X0, t.Y0, t.X1, t.Y1, t.LocaleID ? t.LocaleID : "", 0, 7, 0);
+            PrintText(rp, t.X0, t.Y0, t.X1, t.Y1, t.LocaleID ? t.LocaleID : "", 0, 7, PT_TOP);
         }
         FadeIn();
         StammbaumDialogHooks.Message(GetString(&_VEK_ZUKUNFT_ERWEITERT));
