@@ -67,6 +67,7 @@ struct LokaleDatenForschungsScreen {
     st_MovieBase *MovieBase;
     st_Movie *Movie;
     VekRequester *Requester;
+    ScreenRegion *ReqRegion;  // the requester's description, read at its first opening
 };
 
 // The FORS record from the orders, else the received pool, else a new one;
@@ -210,15 +211,14 @@ void SetNewResearch(LokaleDatenForschungsScreen *ld, int feld)
 // The requester of field feld; 0 when it could not be shown (the screen ends).
 LONG DoForschungsRequester(LokaleDatenForschungsScreen *ld, int feld)
 {
-    ScreenRegion *r = GetScreenRegion(kReqLayout, kReqMaske);
-    if (!r) {
+    if (!ld->ReqRegion && !(ld->ReqRegion = GetScreenRegion(kReqLayout, kReqMaske))) {
         std::printf("ForschungScreen: Kann Koordinaten nicht laden!\n");
         return 0;
     }
+    ScreenRegion *r = ld->ReqRegion;
     BitMap *saved = ScreenSaveClip(kReqX, kReqY, kReqW, kReqH);
     if (!saved) {
         std::printf("ForschungsScreen: Konnte BitMap nicht allokieren!\n");
-        ClearScreenRegion(r);
         return 0;
     }
     if (ld->Movie) PauseMovie(ld->Movie, 1);
@@ -253,8 +253,6 @@ LONG DoForschungsRequester(LokaleDatenForschungsScreen *ld, int feld)
     ClearRequester(ld->Requester);
     ld->Requester = nullptr;
     ScreenRestoreClip(saved, kReqX, kReqY, kReqW, kReqH);
-    PresentRect(DisplayRastPort()->BitMap, kReqX, kReqY, kReqW, kReqH);
-    ClearScreenRegion(r);
     RegenVerschonen(&ld->Regen, kVerschont);
     if (ld->Movie) PauseMovie(ld->Movie, 0);
     return ergebnis;
@@ -344,6 +342,7 @@ LONG ForschungScreen()
     if (gfx) CloseKavorGfx(kReqGfx);
     for (int i = 0; i < sfx; ++i) CloseKavorSfx(kSfx[i]);
     FreeAllGadgets();
+    ClearScreenRegion(ld->ReqRegion);
     ClearScreenRegion(ld->Region);
     CloseFont(ld->Font11);
     CloseFont(ld->FontKavor);

@@ -76,20 +76,25 @@ const char *KlassenText(UBYTE klasse)
 // A name field need not end within its 80 bytes: at most 79 characters.
 void NameZeile(char *zeile, const st_SPEZ_EXT &s) { std::snprintf(zeile, REQ_LINE_SIZE, "%.79s", s.Name); }
 
-// The class and wage columns of line i, drawn on rp with its top at y.
-void Spalten(RastPort *rp, const Liste &l, LONG i, LONG y, LONG h, LONG rechts, UWORD hinten, UWORD vorn)
+// The class and wage columns of lines von..bis-1 on rp, line von's top at
+// y; the separators run down the whole height at once.
+void Spalten(RastPort *rp, const Liste &l, LONG von, LONG bis, LONG y, LONG h, LONG rechts, UWORD hinten, UWORD vorn)
 {
+    const LONG unten = y + (bis - von) * h - 1;
     SetAPen(rp, hinten);
-    RectFill(rp, 51, y, rechts, y + h - 1);
-    PrintText(rp, (UWORD)kKlasseX, (UWORD)y, (UWORD)kKlasseX1, (UWORD)(y + h - 1), &l.Klassen[(size_t)i * REQ_LINE_SIZE],
-              hinten, vorn, PT_TOP);
-    PrintText(rp, (UWORD)kLohnX, (UWORD)y, (UWORD)rechts, (UWORD)(y + h - 1), &l.Loehne[(size_t)i * REQ_LINE_SIZE],
-              hinten, vorn, PT_TOP);
+    RectFill(rp, 51, y, rechts, unten);
+    for (LONG i = von; i < bis; ++i) {
+        const LONG z = y + (i - von) * h;
+        PrintText(rp, (UWORD)kKlasseX, (UWORD)z, (UWORD)kKlasseX1, (UWORD)(z + h - 1),
+                  &l.Klassen[(size_t)i * REQ_LINE_SIZE], hinten, vorn, PT_TOP);
+        PrintText(rp, (UWORD)kLohnX, (UWORD)z, (UWORD)rechts, (UWORD)(z + h - 1), &l.Loehne[(size_t)i * REQ_LINE_SIZE],
+                  hinten, vorn, PT_TOP);
+    }
     const UWORD stifte[3] = {25, 29, 30};
     for (int k = 0; k < 3; ++k) {
         SetAPen(rp, stifte[k]);
-        RectFill(rp, 51 + k, y, 51 + k, y + h - 1);
-        RectFill(rp, 104 + k, y, 104 + k, y + h - 1);
+        RectFill(rp, 51 + k, y, 51 + k, unten);
+        RectFill(rp, 104 + k, y, 104 + k, unten);
     }
 }
 
@@ -99,9 +104,8 @@ LONG SpezRequesterBackroundHook(VekRequester *req, APTR daten)
     if (l.Leer || !req->ReqFontPtr) return 0;
     const LONG h = req->ReqFontPtr->tf_YSize + 1;
     SetFont(req->ReqRastPortPtr, req->ReqFontPtr);
-    for (LONG i = 0; i < l.Eintraege; ++i)
-        Spalten(req->ReqRastPortPtr, l, i, i * h, h, req->ReqBreiteBitmap - 1, req->ReqOldBackColor,
-                req->ReqOldFontColor);
+    Spalten(req->ReqRastPortPtr, l, 0, l.Eintraege, 0, h, req->ReqBreiteBitmap - 1, req->ReqOldBackColor,
+            req->ReqOldFontColor);
     return 0;
 }
 
@@ -124,7 +128,7 @@ void ZeileZeigen(VekRequester *req, const Liste &l, BOOL hell)
     SetAPen(rp, hinten);
     RectFill(rp, 0, 0, req->ReqBreite - 1, h - 1);
     PrintText(rp, 0, 0, 50, (UWORD)(h - 1), &l.Namen[(size_t)e * REQ_LINE_SIZE], hinten, vorn, PT_TOP);
-    Spalten(rp, l, e, 0, h, req->ReqBreite - 1, hinten, vorn);
+    Spalten(rp, l, e, e + 1, 0, h, req->ReqBreite - 1, hinten, vorn);
     ScreenRestoreClip(copy, req->ReqXPos, req->ReqYPos + top, req->ReqBreite, h);
     PresentRect(DisplayRastPort()->BitMap, req->ReqXPos, req->ReqYPos + top, req->ReqBreite, h);
     FreeVec(rp);
@@ -302,7 +306,7 @@ BOOL SpezialistenScreenWriteData(ListHeader *spezis, ULONG x, ULONG y)
     const char *dateien[2] = {MAPPREFS_FILE, POOL_OUT};
     BOOL ok = OkJournalBegin(dateien, 2);
     if (!ok) std::printf("SpezialistenScreenWriteData: Konnte das Journal nicht anlegen !\n");
-    if (ok) ok = OkJournalBefore(0) && SpezialistenFigurenSetzen(spezis, MAPPREFS_FILE, x, y);
+    if (ok) ok = OkJournalBefore(0) && SpezialistenFigurenSetzen(spezis, x, y);
     if (ok && spez) {
         // The new figure numbers into the record made above (list order).
         auto *eintrag = (st_SPEZ_EXT *)((UBYTE *)spez + sizeof(st_SPEZ));

@@ -4,9 +4,13 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "store/converters.h"
+#include "platform/memfile.h"
+#include "platform/system.h"
 #include "store/figures.h"
+#include "store/store.h"
 
 namespace {
 
@@ -193,20 +197,62 @@ void SpezialistenFigurSetzen(ListHeader *liste, UWORD art, ULONG x, ULONG y, ULO
     });
 }
 
-BOOL SpezialistenFigurenSetzen(ListHeader *liste, const char *prefs, ULONG x, ULONG y)
+BOOL SpezialistenFigurenSetzen(ListHeader *liste, ULONG x, ULONG y)
 {
-    for (UWORD art : {FIGUR_KLERIKER, FIGUR_GEOLOGE}) {
-        if (!RemoveFigurFromMapPrefs(prefs, art, x, y, FIGUREN_ALLE)) {
-            std::printf("SpezialistenScreenWriteData: Konnte Figuren nicht entfernen !!!\n");
-            return 0;
-        }
-        if (!SpezialistenInStadt(liste, art, x, y)) continue;
-        const UWORD figur = AddFigur2MapPrefs(prefs, art, x, y);
-        if (figur == FIGUR_FEHLER) {
-            std::printf("SpezialistenScreenWriteData: Konnte Kleriker nicht im MoveChunk abspeichern...\n");
-            return 0;
-        }
-        SpezialistenFigurSetzen(liste, art, x, y, figur);
+    // One read and one write of the figure file: the figures change in a list.
+    auto *move = (st_MOVE *)LoadChunk2Mem(ID_MOVE, MAPPREFS_FILE);
+    ListHeader *figuren = move ? CreateList(LISTE_FIGUREN) : nullptr;
+    const bool gelesen = figuren && ScanFigur2List(figuren, move);
+    FreeVec(move);
+    if (!gelesen) {
+        std::printf("SpezialistenScreenWriteData: Konnte Figuren nicht entfernen !!!\n");
+        DeleteList(figuren, 1);
+        return 0;
     }
-    return 1;
+    auto eigene = [&](const st_MOVE_EXT &f) { return f.SpielerID == PlayerInfo.SpielerID; };
+    ListNode *n = figuren->FirstNode;
+    for (ULONG i = 0, anzahl = figuren->Elemente; i < anzahl; ++i) {
+        ListNode *naechster = n->Next;
+        const st_MOVE_EXT &f = *(const st_MOVE_EXT *)NodeData(n);
+        if (eigene(f) && f.X_Pos == x && f.Y_Pos == y && (f.FigurArt == FIGUR_KLERIKER || f.FigurArt == FIGUR_GEOLOGE)) {
+            figuren->ActNode = n;
+            DeleteNode(figuren, LIST_ACT, 0, LIST_FREE_OWNED);
+        }
+        n = naechster;
+    }
+    std::vector<bool> belegt(0x10000, false);
+    n = figuren->FirstNode;
+    for (ULONG i = 0; i < figuren->Elemente; ++i, n = n->Next) {
+        const st_MOVE_EXT &f = *(const st_MOVE_EXT *)NodeData(n);
+        if (eigene(f)) belegt[f.FigurNummer] = true;
+    }
+    BOOL ok = 1;
+    for (UWORD art : {FIGUR_KLERIKER, FIGUR_GEOLOGE}) {
+        if (!SpezialistenInStadt(liste, art, x, y)) continue;
+        ULONG nr = 1;
+        while (nr < belegt.size() && belegt[nr]) ++nr;
+        auto *node = nr < belegt.size() && figuren->Elemente < 0xFFFF
+                         ? (ListNode *)AllocVec(figuren->TypSize, MEMF_CLEAR)
+                         : nullptr;
+        if (!node) {
+            std::printf("SpezialistenScreenWriteData: Konnte Kleriker nicht im MoveChunk abspeichern...\n");
+            ok = 0;
+            break;
+        }
+        st_MOVE_EXT &f = *(st_MOVE_EXT *)NodeData(node);
+        f.SpielerID = PlayerInfo.SpielerID;
+        f.FigurArt = art;
+        f.FigurNummer = (UWORD)nr;
+        f.X_Pos = x;
+        f.Y_Pos = y;
+        InsertNode(figuren, node, LIST_LAST, 0);
+        belegt[nr] = true;
+        SpezialistenFigurSetzen(liste, art, x, y, nr);
+    }
+    if (ok) {
+        ok = WriteList2MapPrefs(figuren);
+        if (!ok) std::printf("SpezialistenScreenWriteData: Konnte Kleriker nicht im MoveChunk abspeichern...\n");
+    }
+    DeleteList(figuren, 1);
+    return ok;
 }

@@ -96,9 +96,9 @@ ULONG SpezialistenInStadt(ListHeader *liste, UWORD art, ULONG x, ULONG y);
 // Gives every hired specialist of the figure kind at (x, y) the figure number.
 void SpezialistenFigurSetzen(ListHeader *liste, UWORD art, ULONG x, ULONG y, ULONG figur);
 
-// Places the figures a save leaves in the town at (x, y), in the figure file
-// prefs: for kinds 12 and 13 every own figure of the kind there is removed,
-// and one is added when a hired specialist of the kind stands there, its
-// number stored in each such specialist's ID. The file is rewritten per step;
-// the caller makes the whole change one (journal). 1 or 0.
-[[nodiscard]] BOOL SpezialistenFigurenSetzen(ListHeader *liste, const char *prefs, ULONG x, ULONG y);
+// Places the figures a save leaves in the town at (x, y) in the figure file
+// ./Data/MapPrefs.vek, read and written once: every own figure of kinds 12
+// and 13 there is removed, and one of a kind is added when a hired
+// specialist of that kind stands there, its number stored in each such
+// specialist's ID. 1, or 0 with the file as it was (the IDs may have changed).
+[[nodiscard]] BOOL SpezialistenFigurenSetzen(ListHeader *liste, ULONG x, ULONG y);
