@@ -131,6 +131,34 @@ TEST_P(ResearchScreen, OkStartsOnceAndTheRecordStaysAsRead)
     EXPECT_EQ(said[0], GetString(&_VEK_FORSCHUNG_DEJA));
 }
 
+// Levels past 7 and a counter past the duration from a hostile pool: every
+// requester opens and closes, nothing past the pictures and texts is drawn,
+// a field past 7 refuses.
+TEST_P(ResearchScreen, HostileLevelsAndCounter)
+{
+    st_FORS f{};
+    f.Head = {ID_FORS, VERSION_V001, 16};
+    f.Technik = 9, f.Astronomie = 255, f.AktiveForschung = 0, f.ForschungsCounter = 255, f.ForschungsZeit = 1;
+    ASSERT_TRUE(AddChunkPool(&f, POOL_OUT));
+    const std::string out = FileText(POOL_OUT);
+    antwort = 0;
+    {
+        ScriptFeeder feed;
+        for (int n = 0; n < 7; ++n) {
+            Field(n);
+            Click("ForschungReq.dat", n == 6 || n == 0 ? "OKOK" : "EXIT");
+        }
+        Click("Forschung.dat", "EXIT");
+        feed.Start();
+        EXPECT_EQ(ForschungScreen(), 2);
+    }
+    EXPECT_TRUE(asked.empty());
+    ASSERT_EQ(said.size(), 2u);
+    EXPECT_EQ(said[0], GetString(&_VEK_FORSCHUNG_NOTHIGHER));
+    EXPECT_EQ(said[1], GetString(&_VEK_FORSCHUNG_NOTHIGHER));
+    EXPECT_EQ(FileText(POOL_OUT), out);
+}
+
 INSTANTIATE_TEST_SUITE_P(Depths, ResearchScreen, ::testing::Values(8, 32));
 
 }  // namespace
