@@ -51,6 +51,9 @@ constexpr int kZeilenAbstand = 14;
 // open, its box too.
 Rechteck kVerschont[] = {{0, 0, 639, 20}, {384, 275, 448, 339}, {0xFFFF, 0, 0, 0}};
 Rechteck kVerschontReq[] = {{0, 0, 639, 20}, {384, 275, 448, 339}, {62, 45, 577, 434}, {0xFFFF, 0, 0, 0}};
+// With the information's text box over the requester.
+Rechteck kVerschontInfo[] = {{0, 0, 639, 20},    {384, 275, 448, 339}, {62, 45, 577, 434},
+                             {66, 50, 572, 430}, {0xFFFF, 0, 0, 0}};
 
 void AdvisorMessage(const char *text) { ChiefMessage(66, 168, 180, 0, 0, 0, CHIEF_OK, text, 7); }
 LONG AdvisorAsk(const char *text) { return ChiefMessage(66, 168, 180, 0, 0, 0, CHIEF_OKCANCEL, text, 7); }
@@ -241,7 +244,9 @@ LONG DoForschungsRequester(LokaleDatenForschungsScreen *ld, int feld)
             break;
         }
         if (id == MakeGadgetID("INFO")) {
+            RegenVerschonen(&ld->Regen, kVerschontInfo);
             ForschungDialogHooks.Text(GetString(&_VEK_FORSCHUNG_INFORMATION));
+            RegenVerschonen(&ld->Regen, kVerschontReq);
         } else if (ld->Requester && id == MakeGadgetID("SL00")) {
             SetSlider(ld->Requester, (UWORD)std::max<LONG>(GetMouseY(), 0));
             SetRequesterBox(ld->Requester, 0, 0);
