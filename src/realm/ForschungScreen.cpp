@@ -347,8 +347,8 @@ LONG ForschungScreen()
     if (gfx) CloseKavorGfx(kReqGfx);
     for (int i = 0; i < sfx; ++i) CloseKavorSfx(kSfx[i]);
     FreeAllGadgets();
-    ClearScreenRegion(ld->ReqRegion);
-    ClearScreenRegion(ld->Region);
+    if (ld->ReqRegion) ClearScreenRegion(ld->ReqRegion);
+    if (ld->Region) ClearScreenRegion(ld->Region);
     CloseFont(ld->Font11);
     CloseFont(ld->FontKavor);
     CloseFont(ld->Font9);

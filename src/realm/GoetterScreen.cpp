@@ -201,7 +201,7 @@ void GoetterScreenExitAllThings(LokalDataGoetter *ld, int sfx)
     FreeBitMap(ld->Hintergrund);
     ClearRequester(ld->Requester);
     FreeAllGadgets();
-    ClearScreenRegion(ld->Region);
+    if (ld->Region) ClearScreenRegion(ld->Region);
     FreeVec(ld->Land);
     CloseFont(ld->FontKavor);
     CloseFont(ld->Font11);

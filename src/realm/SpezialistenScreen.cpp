@@ -399,7 +399,7 @@ LONG SpezialistenScreen()
     ClearRequester(ld->Angestellt.Req);
     if (laeuft) CloseKavorGfx(kWertBild);
     FreeAllGadgets();
-    ClearScreenRegion(ld->Region);
+    if (ld->Region) ClearScreenRegion(ld->Region);
     DeleteList(ld->Spezis, 1);
     FreeVec(ld->AktStadt);
     CloseFont(ld->FontKavor);

@@ -61,7 +61,7 @@ LONG StammbaumScreen()
         ergebnis = 2;
     }
     FreeAllGadgets();
-    ClearScreenRegion(region);
+    if (region) ClearScreenRegion(region);
     CloseFont(kavor);
     CloseFont(font);
     return ergebnis;

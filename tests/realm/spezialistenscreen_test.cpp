@@ -114,8 +114,8 @@ TEST_P(SpecialistsScreen, HireAlrikAndBrana)
     const auto kleriker = Eigene(FIGUR_KLERIKER, 120, 60), geologen = Eigene(FIGUR_GEOLOGE, 120, 60);
     ASSERT_EQ(kleriker.size(), 1u);
     ASSERT_EQ(geologen.size(), 1u);
-    EXPECT_EQ(kleriker[0].FigurNummer, 7);
-    EXPECT_EQ(geologen[0].FigurNummer, 8);
+    EXPECT_EQ((UWORD)kleriker[0].FigurNummer, 7);
+    EXPECT_EQ((UWORD)geologen[0].FigurNummer, 8);
     EXPECT_EQ(Be32(alrik, 80), 7u);
     EXPECT_EQ(Be32(alrik, 84), 120u);
     EXPECT_EQ(Be32(alrik, 88), 60u);
@@ -179,8 +179,8 @@ TEST_P(SpecialistsScreen, TwoClericsOneFigureNoneRemovesTheRecord)
     const auto k = Eigene(FIGUR_KLERIKER, 120, 60);
     ASSERT_EQ(k.size(), 1u);
     const std::string pool = FileText(POOL_OUT);
-    EXPECT_EQ(Be32(Record(pool, "Ada"), 80), k[0].FigurNummer);
-    EXPECT_EQ(Be32(Record(pool, "Bert"), 80), k[0].FigurNummer);
+    EXPECT_EQ(Be32(Record(pool, "Ada"), 80), (ULONG)k[0].FigurNummer);
+    EXPECT_EQ(Be32(Record(pool, "Bert"), 80), (ULONG)k[0].FigurNummer);
 
     OrdersSpez({}, 0);
     ASSERT_TRUE(IsChunkPresent(ChunkBit(CN_SPEZ), POOL_OUT));
@@ -227,7 +227,7 @@ TEST_P(SpecialistsScreen, OkInterruptedIsAllOldOrAllNew)
         OkJournalStepHook = [](ULONG s) -> BOOL { return s != bis; };
         ListHeader *l = liste();
         EXPECT_FALSE(SpezialistenScreenWriteData(l, 120, 60));
-        EXPECT_EQ(SpezialistNr(l, 0, 1)->ID, 1u) << "Alrik's number as read";
+        EXPECT_EQ((ULONG)SpezialistNr(l, 0, 1)->ID, 1u) << "Alrik's number as read";
         DeleteList(l, 1);
         OkJournalStepHook = nullptr;
         EXPECT_EQ(FileText(POOL_OUT), pool);

@@ -10,6 +10,9 @@
 
 namespace {
 
+// A packed record field read by value (it may lie unaligned).
+template <class T> T V(T v) { return v; }
+
 TEST(Forschung, KostenTabelle)
 {
     struct Fall {
@@ -83,8 +86,8 @@ TEST(Forschung, Start)
 {
     uint64_t kosten = 0;
     st_FORS f = NeueForschung();
-    EXPECT_EQ(f.Head.ChunkID, ID_FORS);
-    EXPECT_EQ(f.Head.Length, 16u);
+    EXPECT_EQ(V(f.Head.ChunkID), ID_FORS);
+    EXPECT_EQ(V(f.Head.Length), 16u);
     f.Alchemie = 1;
     EXPECT_EQ(ForschungPruefen(f, 1, 20000, 250, &kosten), FS_FRAGEN);
     EXPECT_EQ(kosten, 80000u);
@@ -184,19 +187,19 @@ TEST(Spezialisten, AnheuernUndEntlassen)
     const st_SPEZ_EXT *e = SpezialistNr(s.liste, 0, 1);  // B E F
     ASSERT_NE(e, nullptr);
     EXPECT_STREQ(e->Name, "E");
-    EXPECT_EQ(e->Status, 5);
-    EXPECT_EQ(e->X_Pos, 120u);
-    EXPECT_EQ(e->SpielerID, 7u);
+    EXPECT_EQ(V(e->Status), 5);
+    EXPECT_EQ(V(e->X_Pos), 120u);
+    EXPECT_EQ(V(e->SpielerID), 7u);
     EXPECT_FALSE(SpezialistAnheuern(s.liste, 5, 120, 60, 7));
 
     // B stands elsewhere; F here: disbanded, free again and hireable.
     EXPECT_EQ(SpezialistEntlassen(s.liste, 0, 120, 60), SE_ANDERE_STADT);
-    EXPECT_EQ(SpezialistNr(s.liste, 0, 0)->Status, 5);
+    EXPECT_EQ(V(SpezialistNr(s.liste, 0, 0)->Status), 5);
     EXPECT_EQ(SpezialistEntlassen(s.liste, 2, 120, 60), SE_ENTLASSEN);  // B E F: F
     EXPECT_EQ(SpezialistEntlassen(s.liste, 9, 120, 60), SE_KEINER);
     EXPECT_STREQ(SpezialistNr(s.liste, 1, 1)->Name, "C");
     EXPECT_STREQ(SpezialistNr(s.liste, 1, 2)->Name, "F");
-    EXPECT_EQ(SpezialistNr(s.liste, 1, 2)->Status, 4);
+    EXPECT_EQ(V(SpezialistNr(s.liste, 1, 2)->Status), 4);
 
     // Figure kinds: class 3 gets none.
     EXPECT_EQ(SpezialistFigurArt(0), 12);
