@@ -8,6 +8,7 @@
 #include "benchmain.h"
 
 #include <climits>
+#include <cstring>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -22,6 +23,7 @@
 #include "gfx/pixfmt.h"
 #include "gfx/screen.h"
 #include "map/mapview.h"
+#include "platform/memfile.h"
 #include "platform/system.h"
 
 namespace {
@@ -234,6 +236,105 @@ void BM_ScrollSchrittRoh(benchmark::State &state)
     Schliesse(v);
 }
 BENCHMARK(BM_ScrollSchrittRoh)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// The map screen's view (figures in fog, borders) with 600 figures of every
+// kind round its middle, own and foreign, many on shared hexes.
+VekMapInfo *OeffneMitFiguren()
+{
+    Welt();
+    const UWORD status = MAPSTATUS_BMAP | MAPSTATUS_FIGUREN | MAPSTATUS_GRENZEN | MAPSTATUS_NEBEL;
+    VekMapInfo *v = LadeKarte(MAPSTATUS_BMAP, 10, 10, "./Map");
+    InitPos(v, 800, 400, 0, 0, kBreite, kHoehe, status);
+    std::vector<st_MOVE_EXT> figuren;
+    for (ULONG i = 0; i < 600; ++i) {
+        const ULONG h = Mische(i, 77);
+        st_MOVE_EXT f{};
+        f.SpielerID = h % 3 == 0 ? kIch : 8 + h % 2;
+        f.FigurArt = (UWORD)(h % 21);
+        f.FigurNummer = (UWORD)i;
+        f.X_Pos = 790 + (h >> 4) % 44;
+        f.Y_Pos = 395 + (h >> 12) % 26;
+        f.Bewegungspunkte = 20;
+        figuren.push_back(f);
+    }
+    FreeVec(v->PeopleMemPtr);
+    FreeVec(v->LocalPeopleMemPtr);
+    v->PeopleMemSize = (ULONG)(2 + sizeof(st_MOVE_EXT) * figuren.size());
+    v->PeopleMemPtr = (UBYTE *)AllocVec(v->PeopleMemSize, MEMF_CLEAR);
+    v->LocalPeopleMemPtr = (UBYTE *)AllocVec(v->PeopleMemSize, MEMF_CLEAR);
+    const UWORD n = (UWORD)figuren.size();
+    std::memcpy(v->PeopleMemPtr, &n, 2);
+    std::memcpy(v->PeopleMemPtr + 2, figuren.data(), sizeof(st_MOVE_EXT) * n);
+    MakeLocalPeopleMemPtr(v);
+    v->QuickUpdate = 0;
+    BlitMap(v);
+    return v;
+}
+
+void BM_BlitMapVollFiguren(benchmark::State &state)
+{
+    VekMapInfo *v = OeffneMitFiguren();
+    for (auto _ : state) {
+        v->QuickUpdate = 0;
+        BlitMap(v);
+    }
+    Schliesse(v);
+}
+BENCHMARK(BM_BlitMapVollFiguren)->Unit(benchmark::kMillisecond);
+
+// One step and back among the figures, per step: argument 0 up and down,
+// 1 right and left.
+void BM_ScrollSchrittFiguren(benchmark::State &state)
+{
+    VekMapInfo *v = OeffneMitFiguren();
+    const LONG dx = state.range(0), dy = 1 - state.range(0);
+    for (auto _ : state) {
+        SetPos(v, -dx, -dy);
+        SetPos(v, dx, dy);
+    }
+    state.SetItemsProcessed(state.iterations() * 2);
+    Schliesse(v);
+}
+BENCHMARK(BM_ScrollSchrittFiguren)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// The drawing alone of a one-step scroll among the figures (the layer moves
+// and its strips are drawn; the view stays where it is): argument the mode,
+// 1 up, 2 right, 3 down, 4 left.
+void BM_StreifenFiguren(benchmark::State &state)
+{
+    VekMapInfo *v = OeffneMitFiguren();
+    for (auto _ : state) {
+        v->QuickUpdate = (UWORD)state.range(0);
+        BlitMap(v);
+    }
+    Schliesse(v);
+}
+BENCHMARK(BM_StreifenFiguren)->DenseRange(1, 4)->Unit(benchmark::kMillisecond);
+
+// The redraw after a figure's step (without its animation): an own figure in
+// the middle steps south and back, per step.
+void BM_SchrittNebel(benchmark::State &state)
+{
+    VekMapInfo *v = OeffneMitFiguren();
+    st_MOVE_EXT *f = FigurImBlock(v->PeopleMemPtr, 0);
+    f->SpielerID = kIch;
+    f->X_Pos = 810;
+    f->Y_Pos = 405;
+    LONG dy = 1;
+    for (auto _ : state) {
+        CheckFogofWar2(v, v->FOWMask);
+        const LONG c = (LONG)f->X_Pos - v->X_Hex, r = (LONG)f->Y_Pos - v->Y_Hex;
+        v->FOWMask[c][r] = v->FOWMask[c][r + dy] = FOW_NEU;
+        f->Y_Pos += dy;
+        dy = -dy;
+        MakeLocalPeopleMemPtr(v);
+        v->QuickUpdate = QU_NEBEL;
+        BlitMap(v);
+    }
+    state.SetItemsProcessed(state.iterations());
+    Schliesse(v);
+}
+BENCHMARK(BM_SchrittNebel)->Unit(benchmark::kMillisecond);
 
 // Steps over a tile border and back: each exchanges a column of three map
 // and three knowledge tiles.

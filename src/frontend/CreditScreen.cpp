@@ -14,6 +14,7 @@
 #include "platform/memfile.h"
 #include "platform/prefs.h"
 #include "platform/strings.h"
+#include "platform/system.h"
 #include "ui/input.h"
 
 namespace {
@@ -54,6 +55,9 @@ UWORD CreditsPrintText(UWORD Counter)
     if (TitelScreenPtr) {
         SetRGB4(&TitelScreenPtr->ViewPort, 1, 15, 15, 15);
         SetRGB4(&TitelScreenPtr->ViewPort, 2, 10, 11, 15);
+        // The setters only store the colours; at 8 bits the lines would show
+        // in the picture's own colours 1 and 2, which are nearly black.
+        if (VekDisplay.VekScreen_Tiefe <= 8) PushPalette(KavoriaPalette);
     }
     const LONG a = (LONG)Wuerfel(350), b = (LONG)Wuerfel(180);
     const char *text = GetString(&_VEK_CREDITS);

@@ -352,7 +352,14 @@ LONG TitelScreen()
                                  GetString(&_VEK_TITELSCREEN_LADENINFO), 7) == 0)
                     LoadGame(ld);
                 PauseAnim(ld, 0);
-                realm = RealmState() >= 2;
+                {
+                    // The released gadget was drawn over its label; a load
+                    // that changes the realm changes two labels as well.
+                    const bool vorher = realm;
+                    realm = RealmState() >= 2;
+                    if (realm != vorher) DrawAllGadgets(rp, region);
+                    PrintLabels(region, font, realm);
+                }
                 break;
             case MakeGadgetID("NEU0"):
                 PauseAnim(ld, 1);

@@ -60,19 +60,38 @@ ULONG Anzahl(const VekMapInfo *v, const UBYTE *block)
 bool Geladen(UWORD n) { return n >= 1 && n <= GFX_CACHE_SLOTS && BitMapPtrArray[n - 1]; }
 bool Lade(UWORD n) { return Geladen(n) || OpenKavorGfx("./Data/Path", n) == 1; }
 
-// Standing graphic and owner marker of a figure at layer pixel (x, y); false
-// when a graphic cannot be loaded.
-bool ZeichneFigur(RastPort *rp, const st_MOVE_EXT *f, LONG x, LONG y)
+// Graphic n masked from its rows starting at sy, w x h (at most its size),
+// at layer pixel (x, y); with a rectangle only what falls inside it. False
+// when it cannot be loaded.
+bool Maskiert(RastPort *rp, UWORD n, LONG sy, LONG x, LONG y, LONG w, LONG h, const LayerBereich *bereich)
+{
+    if (!Lade(n)) return false;
+    BitMap *bmp = BitMapPtrArray[n - 1];
+    if (!bmp) return false;
+    if (w <= 0 || (ULONG)w > bmp->Breite) w = (LONG)bmp->Breite;
+    if (h <= 0 || (ULONG)h > bmp->Hoehe) h = (LONG)bmp->Hoehe;
+    LONG sx = 0;
+    if (bereich) {
+        if (x < bereich->x0) sx = bereich->x0 - x, w -= sx, x = bereich->x0;
+        if (y < bereich->y0) sy += bereich->y0 - y, h -= bereich->y0 - y, y = bereich->y0;
+        if (x + w > bereich->x1) w = bereich->x1 - x;
+        if (y + h > bereich->y1) h = bereich->y1 - y;
+        if (w <= 0 || h <= 0) return true;
+    }
+    BltMaskBitMapRastPort(bmp, sx, sy, rp, x, y, w, h, 0, 0);
+    return true;
+}
+
+// Standing graphic and owner marker of a figure at layer pixel (x, y), with
+// a rectangle only what falls inside it; false when a graphic cannot be loaded.
+bool ZeichneFigur(RastPort *rp, const st_MOVE_EXT *f, LONG x, LONG y, const LayerBereich *bereich = nullptr)
 {
     const Stand s = Standbild(f->FigurArt);
     if (!s.grafik) return true;
-    if (!Lade(s.grafik)) return false;
-    if (!AnimObjektMask(nullptr, 0, 0, rp, (UWORD)x, (UWORD)y, s.grafik, 0, s.frame, STREIFEN_BREITE, STREIFEN_HOEHE))
+    if (!Maskiert(rp, s.grafik, (LONG)STREIFEN_HOEHE * s.frame, x, y, STREIFEN_BREITE, STREIFEN_HOEHE, bereich))
         return false;
     const UWORD marke = f->SpielerID == PlayerInfo.SpielerID ? MARKE_EIGEN : MARKE_FREMD;
-    if (!Lade(marke)) return false;
-    BlitObjektMask(rp, marke, 0, x + 41, y + 40, 0, 0);
-    return true;
+    return Maskiert(rp, marke, 0, x + 41, y + 40, 0, 0, bereich);
 }
 
 void Zahl(RastPort *rp, LONG x0, LONG y0, ULONG n, UWORD stift)
@@ -100,7 +119,8 @@ bool Tief8(const VekMapInfo *v)
 
 }  // namespace
 
-void BlitFigur2(VekMapInfo *View, ULONG Sicht[SICHT_MAX_X][SICHT_MAX_Y], RastPort *rp)
+void BlitFigur2(VekMapInfo *View, ULONG Sicht[SICHT_MAX_X][SICHT_MAX_Y], RastPort *rp, const LayerBereich *Bereiche,
+                int AnzahlBereiche)
 {
     if (!View || !View->LocalPeopleMemPtr || !rp) return;
     static UWORD eigen[SICHT_MAX_X][SICHT_MAX_Y], gesamt[SICHT_MAX_X][SICHT_MAX_Y];
@@ -122,36 +142,43 @@ void BlitFigur2(VekMapInfo *View, ULONG Sicht[SICHT_MAX_X][SICHT_MAX_Y], RastPor
         if (f->SpielerID == PlayerInfo.SpielerID) ++eigen[c][r];
         if (Sicht[c][r] && !wahl[c][r] && GetBMapBit(View, c, r)) wahl[c][r] = f;
     }
-    const UWORD modus = View->QuickUpdate;
-    auto Dran = [&](LONG c, LONG r) {
-        switch (modus) {
-        case QU_HOCH: return r == 0;
-        case QU_RECHTS: return c >= xt - 4;
-        case QU_RUNTER: return c == 0 ? r >= yt - 1 : r >= yt - 2;
-        case QU_LINKS: return c <= 3;
-        case QU_NEBEL: return Sicht[c][r] != View->FOWMask[c][r];
-        default: return true;
-        }
-    };
-    auto Zeichnen = [&](LONG c, LONG r) { return wahl[c][r] && !((c & 1) && r == yt - 1) && Dran(c, r); };
-    auto Art = [&](UWORD a) {
+    auto Zeichnen = [&](LONG c, LONG r) { return wahl[c][r] && !((c & 1) && r == yt - 1); };
+    // One pass over the view: with a rectangle only the hexes whose figure
+    // reaches into it, clipped to it (the counts need no clipping: nothing
+    // lies over them, so drawing one again where it stands changes nothing).
+    auto Durchgang = [&](const LayerBereich *b) {
+        auto Drin = [&](LONG c, LONG r) {
+            if (!b) return true;
+            const LONG x = c * HEX_SCHRITT, y = HexPixelY(c, r);
+            return x - FIGUR_LINKS < b->x1 && b->x0 < x + FIGUR_RECHTS && y - FIGUR_OBEN < b->y1 &&
+                   b->y0 < y + FIGUR_UNTEN;
+        };
+        // By kind, so that lower kinds lie under higher ones.
+        auto Art = [&](UWORD a) {
+            for (LONG c = 0; c < xt; ++c)
+                for (LONG r = 0; r < yt; ++r)
+                    if (Zeichnen(c, r) && wahl[c][r]->FigurArt == a && Drin(c, r) &&
+                        !ZeichneFigur(rp, wahl[c][r], c * HEX_SCHRITT, HexPixelY(c, r), b))
+                        return false;
+            return true;
+        };
+        for (UWORD a = 0; a <= 20; ++a)
+            if (!Art(a)) return;
+        for (UWORD a = 1000; a <= 1013; ++a)
+            if (!Art(a)) return;
+        TextFont *alt = rp->Font;
+        SetFont(rp, View->MapFontPtr);
         for (LONG c = 0; c < xt; ++c)
             for (LONG r = 0; r < yt; ++r)
-                if (Zeichnen(c, r) && wahl[c][r]->FigurArt == a &&
-                    !ZeichneFigur(rp, wahl[c][r], c * HEX_SCHRITT, HexPixelY(c, r)))
-                    return false;
-        return true;
+                if (Zeichnen(c, r) && Drin(c, r))
+                    Zahlen(rp, c * HEX_SCHRITT, HexPixelY(c, r), gesamt[c][r], eigen[c][r]);
+        SetFont(rp, alt);
     };
-    for (UWORD a = 0; a <= 20; ++a)
-        if (!Art(a)) return;
-    for (UWORD a = 1000; a <= 1013; ++a)
-        if (!Art(a)) return;
-    TextFont *alt = rp->Font;
-    SetFont(rp, View->MapFontPtr);
-    for (LONG c = 0; c < xt; ++c)
-        for (LONG r = 0; r < yt; ++r)
-            if (Zeichnen(c, r)) Zahlen(rp, c * HEX_SCHRITT, HexPixelY(c, r), gesamt[c][r], eigen[c][r]);
-    SetFont(rp, alt);
+    if (!Bereiche) {
+        Durchgang(nullptr);
+        return;
+    }
+    for (int i = 0; i < AnzahlBereiche; ++i) Durchgang(&Bereiche[i]);
 }
 
 void BlitFigur(VekMapInfo *View, LONG Spalte, LONG Zeile, RastPort *rp, LONG x, LONG y)
@@ -362,29 +389,47 @@ int SetPeople(VekMapInfo *View, st_MOVE_EXT *Figur, LONG dx, LONG dy)
         Ansicht();
         std::printf("SetPeople : Gerichtet : XOffset_MW %d YOffset_MW %d\n", (int)vx, (int)vy);
     }
+    // Hexes drawn into the layer outside the drawing's rules (a newly explored
+    // hex, the start hex under the animation) and the two whose figures
+    // change: the redraw after the step draws them again.
+    HexPos neu[2 + HEX_RICHTUNGEN];
+    int anzahlNeu = 0;
     // Explore the target and its neighbours.
+    bool gezeigt = false;
     if (!GetBMapBit(View, vx, vy)) {
         SetBMapBit(View, vx, vy);
         ShowNewHex(View, vx, vy, View->IndeX + vx, View->IndeY + vy);
+        gezeigt = true;
     }
     for (int ri = HEX_N; ri < HEX_RICHTUNGEN; ++ri) {
         const HexPos p = HexNachbar(HexPos{vx, vy}, ri);
         // Parity follows the world column, and X_Hex is even.
         if (GetBMapBit(View, p.x, p.y)) continue;
+        neu[anzahlNeu++] = p;
         if (ShowNewHex(View, p.x, p.y, View->IndeX + p.x, View->IndeY + p.y)) SetBMapBit(View, p.x, p.y);
     }
-    if (!GetBMapBit(View, vx, vy)) return 0;
+    if (!GetBMapBit(View, vx, vy)) {
+        if (gezeigt || anzahlNeu) SetPos(View, 0, 0);
+        return 0;
+    }
+    neu[anzahlNeu++] = HexPos{vx, vy};
+    neu[anzahlNeu++] = HexPos{Kurz((LONG)Figur->X_Pos - View->X_Hex, WELT_BREITE),
+                              Kurz((LONG)Figur->Y_Pos - View->Y_Hex, WELT_HOEHE)};
     const UBYTE vorher = Figur->Bewegungspunkte;
     Figur->Bewegungspunkte = (UBYTE)(vorher - kosten);
     if (!SetPeopleAnim(View, Figur, dx, dy)) std::printf("SetPeople : Konnte Figur nicht darstellen...\n");
-    if (!(View->Status & MAPSTATUS_NEBEL)) {
-        Figur->X_Pos = (ULONG)zx;
-        Figur->Y_Pos = (ULONG)zy;
-        MakeLocalPeopleMemPtr(View);
-        return 1;
+    // The sight before the step; without fog every hex is in sight.
+    const bool nebel = View->Status & MAPSTATUS_NEBEL;
+    if (nebel) {
+        CheckFogofWar2(View, View->FOWMask);
+    } else {
+        for (auto &spalte : View->FOWMask)
+            for (ULONG &s : spalte) s = 1;
     }
-    CheckFogofWar2(View, View->FOWMask);
-    if (Figur->Kommando == KOMMANDO_GELEIT && View->PeopleMemPtr) {
+    for (int i = 0; i < anzahlNeu; ++i)
+        if (neu[i].x >= 0 && neu[i].y >= 0 && neu[i].x < SICHT_MAX_X && neu[i].y < SICHT_MAX_Y)
+            View->FOWMask[neu[i].x][neu[i].y] = FOW_NEU;
+    if (nebel && Figur->Kommando == KOMMANDO_GELEIT && View->PeopleMemPtr) {
         UBYTE *alle = View->PeopleMemPtr;
         const ULONG n = Anzahl(View, alle);
         for (ULONG i = 0; i < n; ++i) {

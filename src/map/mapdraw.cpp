@@ -449,11 +449,12 @@ void BlitMap(VekMapInfo *View)
     const UWORD status = View->Status, modus = View->QuickUpdate <= QU_NEBEL ? View->QuickUpdate : QU_ALLES;
     const UWORD jahreszeit = std::min<UWORD>(View->Jahreszeit, 3);
     const bool nebel = status & MAPSTATUS_NEBEL;
+    const bool figuren = status & MAPSTATUS_FIGUREN;
 
     // Sight of every view hex: all at once with figures and fog, else per hex when drawn.
     ULONG sicht[SICHT_MAX_X][SICHT_MAX_Y] = {};
     bool bekannt[SICHT_MAX_X][SICHT_MAX_Y] = {};
-    const bool ganzeMatrix = nebel && (status & MAPSTATUS_FIGUREN);
+    const bool ganzeMatrix = nebel && figuren;
     if (ganzeMatrix) CheckFogofWar2(View, sicht);
     const UBYTE *lokal = View->LocalPeopleMemPtr;
     const ULONG anzahl = FigurenImBlock(lokal, View->PeopleMemSize);
@@ -464,9 +465,12 @@ void BlitMap(VekMapInfo *View)
             !nebel ? 1 : (ULONG)CheckFogofWar(View, anzahl, lokal ? FigurImBlock((UBYTE *)lokal, 0) : nullptr, c, r);
         return sicht[c][r];
     };
+    // Since the sight was saved: a hex whose sight changed, or one marked as
+    // drawn outside the rules or with changed figures.
     auto Geaendert = [&](LONG c, LONG r) {
-        const ULONG s = Sicht(c, r);
-        return ganzeMatrix ? s != View->FOWMask[c][r] : (s != 0) != (View->FOWMask[c][r] != 0);
+        const ULONG vorher = View->FOWMask[c][r], s = Sicht(c, r);
+        if (vorher == FOW_NEU) return true;
+        return ganzeMatrix ? s != vorher : (s != 0) != (vorher != 0);
     };
     // A hex is drawn when it is explored (or knowledge does not count) and has a graphic.
     auto Hex = [&](LONG c, LONG r) -> const MapEntry * {
@@ -476,7 +480,8 @@ void BlitMap(VekMapInfo *View)
         return e;
     };
     // Everything a hex may draw lies in its outline: the border dots reach 7
-    // pixels above it and 6 past its right edge, a long resource bar further.
+    // pixels above it and 6 past its right edge, a long resource bar further,
+    // its figure a little round its picture.
     auto Umriss = [&](LONG c, LONG r) -> Band {
         const LONG x = c * HEX_SCHRITT, y = HexY(c, r);
         LONG rechts = x + HEX_BREITE + 6;
@@ -485,9 +490,10 @@ void BlitMap(VekMapInfo *View)
             const LONG v = std::max({e->THQ, e->PHQ, e->MHQ}) * 5;
             if (v <= 127) rechts = std::max(rechts, x + 25 + v + 3);
         }
-        return Band{x, y - 7, rechts, y + HEX_HOEHE};
+        Band b{x, y - 7, rechts, y + HEX_HOEHE};
+        if (figuren) b.Dazu(Band{x - FIGUR_LINKS, y - FIGUR_OBEN, x + FIGUR_RECHTS, y + FIGUR_UNTEN});
+        return b;
     };
-    const bool nurNebel = modus == QU_NEBEL;
     auto Terrain = [&](LONG c, LONG r, const MapEntry *e, bool maskiert, bool *deckt = nullptr) {
         const int spalte = jahreszeit + (nebel && Sicht(c, r) == 0 ? 4 : 0);
         if (!Zeichne(rp, KartenElemente[e->Art][spalte], c * HEX_SCHRITT, HexY(c, r), maskiert, deckt))
@@ -502,8 +508,7 @@ void BlitMap(VekMapInfo *View)
             for (LONG c = 0; c < xt; c += 2) {
                 const MapEntry *e = Hex(c, r);
                 bool deckt = false;
-                if (e && Drin(c, r) && (!nurNebel || Geaendert(c, r)))
-                    Terrain(c, r, e, nurNebel, bloeckeLeeren ? &deckt : nullptr);
+                if (e && Drin(c, r)) Terrain(c, r, e, false, bloeckeLeeren ? &deckt : nullptr);
                 if (bloeckeLeeren && !deckt) Leere(layer, c * HEX_SCHRITT, r * HEX_HOEHE, c * HEX_SCHRITT + HEX_BREITE - 1,
                                                    r * HEX_HOEHE + HEX_HOEHE - 1);
             }
@@ -516,7 +521,7 @@ void BlitMap(VekMapInfo *View)
             for (LONG c = 0; c < xt; ++c) {
                 const MapEntry *e = Hex(c, r);
                 if (!e || !Drin(c, r)) continue;
-                if ((c & 1) && (!nurNebel || Geaendert(c, r))) Terrain(c, r, e, true);
+                if (c & 1) Terrain(c, r, e, true);
                 const LONG x = c * HEX_SCHRITT, y = HexY(c, r);
                 if (e->Spezial & SPEZIAL_DUNGEON) Dungeon(rp, e->Art, x, y);
                 if (status & MAPSTATUS_ROHSTOFFE) BlitResources(View, c, r, rp, x, y);
@@ -527,6 +532,12 @@ void BlitMap(VekMapInfo *View)
         }
     };
 
+    // Every band where the picture changed is cleared and drawn again exactly
+    // as a full drawing would, clipped to the band: the hexes that came in or
+    // went out with a one-step scroll (the layer moves by the step first),
+    // or those a figure's step changed.
+    Band baender[SICHT_MAX_Y + 2] = {};
+    int anzahlBaender = 0;
     const Band ganz{0, 0, layer->w, layer->h};
     if (modus == QU_ALLES) {
         // The gaps between even columns, what lies right of the last one and below the last row.
@@ -538,29 +549,35 @@ void BlitMap(VekMapInfo *View)
         bloeckeLeeren = true;
         Durchgang(nullptr);
         bloeckeLeeren = false;
-    } else if (nurNebel) {
-        Durchgang(nullptr);
     } else {
-        // A one-step scroll: the layer moves, and every band where hexes came
-        // in, went out or lost their drawing is cleared and drawn again exactly
-        // as a full drawing would, clipped to the band.
-        VerschiebeLayer(layer, modus, xt, yt);
-        Band baender[2] = {{0, 0, 0, 0}, {0, 0, 0, 0}};
         auto Zeile = [&](Band &b, LONG r) {
             for (LONG c = -1; c < xt; ++c) b.Dazu(Umriss(c, r));
         };
         auto Spalte = [&](Band &b, LONG c) {
             for (LONG r = 0; r < yt; ++r) b.Dazu(Umriss(c, r));
         };
+        // The odd columns' last row shows no figure, so a vertical step
+        // changes the figures of the row that moves into it or out of it.
+        auto OhneFigur = [&](Band &b, LONG r) {
+            if (!figuren) return;
+            for (LONG c = 1; c < xt; c += 2) {
+                const LONG x = c * HEX_SCHRITT, y = HexY(c, r);
+                b.Dazu(Band{x - FIGUR_LINKS, y - FIGUR_OBEN, x + FIGUR_RECHTS, y + FIGUR_UNTEN});
+            }
+        };
+        if (modus != QU_NEBEL) VerschiebeLayer(layer, modus, xt, yt);
+        anzahlBaender = 2;
         switch (modus) {
         case QU_HOCH:
             Zeile(baender[0], 0);
             baender[0].Dazu(Band{0, 0, layer->w, HEX_HOEHE});
             Zeile(baender[1], yt);
+            OhneFigur(baender[1], yt - 1);
             break;
         case QU_RUNTER:
             Zeile(baender[0], -1);
             Zeile(baender[1], yt - 1);
+            OhneFigur(baender[1], yt - 2);
             baender[1].Dazu(Band{0, yt * HEX_HOEHE - 28, layer->w, layer->h});
             break;
         case QU_RECHTS:
@@ -570,7 +587,7 @@ void BlitMap(VekMapInfo *View)
             Spalte(baender[1], xt - 1);
             baender[1].Dazu(Band{xt * HEX_SCHRITT - 80, 0, layer->w, layer->h});
             break;
-        default:  // QU_LINKS
+        case QU_LINKS:
             Spalte(baender[0], -1);
             Spalte(baender[0], 0);
             Spalte(baender[0], 1);
@@ -578,21 +595,45 @@ void BlitMap(VekMapInfo *View)
             Spalte(baender[1], xt);
             Spalte(baender[1], xt + 1);
             break;
+        default:  // QU_NEBEL: per row, the hexes that changed
+            anzahlBaender = 0;
+            for (LONG r = 0; r < yt; ++r) {
+                Band b{0, 0, 0, 0};
+                for (LONG c = 0; c < xt; ++c)
+                    if (Geaendert(c, r)) b.Dazu(Umriss(c, r));
+                if (!b.Leer()) baender[anzahlBaender++] = b;
+            }
+            break;
         }
-        for (Band b : baender) {
+        int n = 0;
+        for (int i = 0; i < anzahlBaender; ++i) {
+            Band b = baender[i];
+            // Whole 16-pixel columns: clearing a band that starts off that
+            // grid is several times slower at 32 bits.
+            b.x0 = b.x0 >= 0 ? b.x0 / 16 * 16 : b.x0;
+            b.x1 = (b.x1 + 15) / 16 * 16;
             b = Band{std::max(b.x0, ganz.x0), std::max(b.y0, ganz.y0), std::min(b.x1, ganz.x1), std::min(b.y1, ganz.y1)};
             if (b.Leer()) continue;
+            baender[n++] = b;
             SDL_Rect clip = {(Sint16)b.x0, (Sint16)b.y0, (Uint16)(b.x1 - b.x0), (Uint16)(b.y1 - b.y0)};
             SDL_SetClipRect(layer, &clip);
             Leere(layer, b.x0, b.y0, b.x1 - 1, b.y1 - 1);
             Durchgang(&b);
             SDL_SetClipRect(layer, nullptr);
         }
+        anzahlBaender = n;
     }
-    if (status & MAPSTATUS_FIGUREN) {
+    if (figuren) {
         for (LONG c = 0; c < xt; ++c)
             for (LONG r = 0; r < yt; ++r) Sicht(c, r);
-        BlitFigur2(View, sicht, rp);
+        if (modus == QU_ALLES) {
+            BlitFigur2(View, sicht, rp);
+        } else if (anzahlBaender) {
+            LayerBereich bereiche[SICHT_MAX_Y + 2];
+            for (int i = 0; i < anzahlBaender; ++i)
+                bereiche[i] = LayerBereich{baender[i].x0, baender[i].y0, baender[i].x1, baender[i].y1};
+            BlitFigur2(View, sicht, rp, bereiche, anzahlBaender);
+        }
     }
     View->QuickUpdate = QU_ALLES;
 }

@@ -358,12 +358,15 @@ int ShowNewHex(VekMapInfo *View, LONG x, LONG y, LONG gx, LONG gy)
     const LONG sx = gx - View->IndeX, sy = gy - View->IndeY;
     if (View->Status & MAPSTATUS_GRENZEN) BlitFrontier(View, sx, sy, rp, px, py);
     if (View->Status & MAPSTATUS_FIGUREN) BlitFigur(View, sx, sy, rp, px, py);
-    LONG zx = px, zy = py - 12;
-    if (VekDisplay.VekScreen_Tiefe > 8) {
-        zx -= 16;
-        zy -= 28;
-    }
-    BltBitMapRastPort(View->LayerBitmapPtr, px, py, nullptr, zx, zy, HEX_BREITE, HEX_HOEHE, 0xC0);
+    // Where the view shows the hex (the layer's copy to the screen starts at
+    // layer pixel (16, 28)), and only what lies within the view's rectangle.
+    LONG qx = px, qy = py, w = HEX_BREITE, h = HEX_HOEHE;
+    LONG zx = px - 16 + View->Ziel_X1, zy = py - 28 + View->Ziel_Y1;
+    if (zx < View->Ziel_X1) qx += View->Ziel_X1 - zx, w -= View->Ziel_X1 - zx, zx = View->Ziel_X1;
+    if (zy < View->Ziel_Y1) qy += View->Ziel_Y1 - zy, h -= View->Ziel_Y1 - zy, zy = View->Ziel_Y1;
+    w = std::min<LONG>(w, View->Ziel_X1 + View->Ziel_X2 - zx);
+    h = std::min<LONG>(h, View->Ziel_Y1 + View->Ziel_Y2 - zy);
+    if (w > 0 && h > 0) BltBitMapRastPort(View->LayerBitmapPtr, qx, qy, nullptr, zx, zy, w, h, 0xC0);
     return 1;
 }
 

@@ -20,6 +20,10 @@ constexpr UWORD QU_RECHTS = 2;   // moved two columns right: new columns at the 
 constexpr UWORD QU_RUNTER = 3;   // moved one row down: new row at the bottom
 constexpr UWORD QU_LINKS = 4;    // moved two columns left: new columns at the left
 constexpr UWORD QU_NEBEL = 5;    // only hexes whose sight differs from FOWMask
+// A FOWMask value no sight takes: the hex was drawn outside the drawing's
+// rules (a step's animation, a newly explored hex) or its figures changed,
+// so the update after a step draws it again whatever its sight.
+constexpr ULONG FOW_NEU = 0xFFFFFFFFu;
 
 constexpr LONG HEX_BREITE = 64;  // a hex graphic
 constexpr LONG HEX_HOEHE = 56;
@@ -48,8 +52,19 @@ void Line6(RastPort *rp, LONG x, LONG y, int Eigen);
 void BlitResources(VekMapInfo *View, LONG Spalte, LONG Zeile, RastPort *rp, LONG x, LONG y);
 // One bar of Wert pixels; a length outside 0 ... 127 (a signed byte) draws nothing.
 void MaleRohstoffBalken(RastPort *rp, LONG x, LONG y, LONG Wert, UWORD DunklerStift, UWORD HellerStift);
-// Figures of the whole view (in sight and explored) and of one hex (all).
-void BlitFigur2(VekMapInfo *View, ULONG Sicht[SICHT_MAX_X][SICHT_MAX_Y], RastPort *rp);
+// A rectangle of a view's layer, [x0, x1) x [y0, y1).
+struct LayerBereich {
+    LONG x0, y0, x1, y1;
+};
+// Everything the figure of a hex draws (strip, owner marker, counts) lies in
+// [x - FIGUR_LINKS, x + FIGUR_RECHTS) x [y - FIGUR_OBEN, y + FIGUR_UNTEN)
+// round the hex's layer pixel (x, y).
+constexpr LONG FIGUR_LINKS = 4, FIGUR_OBEN = 4, FIGUR_RECHTS = 68, FIGUR_UNTEN = 60;
+// Figures of the whole view (in sight and explored); with Bereiche only the
+// hexes whose figure reaches into one of the AnzahlBereiche rectangles, each drawn
+// clipped to that rectangle. And the figures of one hex (all).
+void BlitFigur2(VekMapInfo *View, ULONG Sicht[SICHT_MAX_X][SICHT_MAX_Y], RastPort *rp,
+                const LayerBereich *Bereiche = nullptr, int AnzahlBereiche = 0);
 void BlitFigur(VekMapInfo *View, LONG Spalte, LONG Zeile, RastPort *rp, LONG x, LONG y);
 
 constexpr ULONG KEIN_HEX = 0xFFFFFFFFu;

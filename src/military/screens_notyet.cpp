@@ -4,6 +4,4 @@
 
 #include "platform/system.h"
 
-LONG DiplomatScreen() { return ScreenNotBuilt("DiplomatScreen", 2); }
-WORD KaserneScreen() { return (WORD)ScreenNotBuilt("KaserneScreen", 2); }
 LONG HafenScreen() { return ScreenNotBuilt("HafenScreen", 2); }

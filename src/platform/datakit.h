@@ -394,11 +394,11 @@ inline constexpr ScreenLayout ScreenLayouts[] = {
      "BL01|BR01|BL02|BR02|BL03|BR03|ST20|ST21|ST22|BU20|BU21|BU22|BU23|DO20|UP20|SL20|DO21|UP21|SL21|TX20|TX21|EXIT",
      0, 0, 0, 0, 0, 0, 0, 2, 0, 0},
     {"Diplomatie2.dat", 34, 519, 275, 0, 0, 0,
-     "BU30|BU31|BU32|CH30|CH31|DO30|UP30|SL30|DO31|UP31|SL31|TX30|TX31|EXIT", 0, 0, 0, 0, 0, 0, 0, 2, 0, 0},
+     "BU30|BU31|BU32|CH30|CH31|DO30|UP30|SL30|DO31|UP31|SL31|TX30|TX31|EXIT", 0, 0, 0, 0, 0, 0, 0, 4, 0, 0},
     {"Diplomatie3.dat", 34, 519, 276, 0, 0, 0, "BU31|LE30|RE30|TX30|DO30|UP30|SL30|EXIT", 0, 0, 0, 0, 0, 0, 0, 2, 0,
      0},
     {"Diplomatie5.dat", 34, 519, 276, 0, 0, 0,
-     "TX40|CH40|LE40|RE40|BU41|CH41|CH42|DO40|UP40|SL40|DO41|UP41|SL41|EXIT", 0, 0, 0, 0, 0, 0, 0, 4, 0, 0},
+     "TX40|CH40|LE40|RE40|BU41|CH41|CH42|DO40|UP40|SL40|DO41|UP41|SL41|EXIT|BU40", 0, 0, 0, 0, 0, 0, 0, 4, 0, 0},
     {"DiplomatieMain.dat", 34, 3, 34, 0, 0, 0, "CH00|CH01|CH02|CH03|CH04|EXIT", 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
     {"Forschung.dat", 35, 0, 35, 0, 0, 7, "EXIT", 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
     {"ForschungReq.dat", 35, 0, 162, 62, 45, 0, "UP00|DO00|SL00|INFO|OKOK|EXIT", 0, 8, 0, 0, 0, 0, 0, 8, 7, 0},
@@ -725,6 +725,98 @@ inline constexpr LayoutBox LayoutBoxes[] = {
     {"Statistik.dat", "LS01", 0, 0, 40, 60, 290, 200},
     {"Statistik.dat", "LS02", 0, 0, 330, 60, 580, 200},
     {"StatistikLegende.dat", nullptr, KIND_RECHTECK, 0, 120, 90, 520, 390},
+    // Barracks requesters over their picture at (66, 68): the area, two lists
+    // with their sliders, the figures under the left list.
+    {"KaserneReq1.dat", nullptr, KIND_RECHTECK, 0, 66, 68, 582, 458},
+    {"KaserneReq1.dat", nullptr, KIND_RECHTECK, 1, 76, 254, 290, 258},
+    {"KaserneReq1.dat", nullptr, KIND_RECHTECK, 2, 76, 100, 290, 250},
+    {"KaserneReq1.dat", nullptr, KIND_RECHTECK, 3, 314, 100, 556, 370},
+    {"KaserneReq1.dat", nullptr, KIND_RECHTECK, 4, 292, 100, 306, 250},
+    {"KaserneReq1.dat", nullptr, KIND_RECHTECK, 5, 558, 100, 572, 370},
+    {"KaserneReq1.dat", nullptr, KIND_STATUSBOX, 0, 190, 264, 290, 278},
+    {"KaserneReq1.dat", nullptr, KIND_STATUSBOX, 1, 190, 282, 290, 296},
+    {"KaserneReq1.dat", nullptr, KIND_STATUSBOX, 2, 190, 300, 290, 314},
+    {"KaserneReq1.dat", nullptr, KIND_STATUSBOX, 3, 190, 318, 290, 332},
+    {"KaserneReq1.dat", nullptr, KIND_STATUSBOX, 4, 190, 336, 290, 350},
+    {"KaserneReq1.dat", nullptr, KIND_STRINGINPUTINFO, 0, 190, 336, 290, 350},
+    {"KaserneReq1.dat", "ST01", 0, 0, 190, 336, 290, 350},
+    {"KaserneReq1.dat", "S100", 0, 0, 292, 100, 306, 250},
+    {"KaserneReq1.dat", "S101", 0, 0, 558, 100, 572, 370},
+    {"KaserneReq2.dat", nullptr, KIND_RECHTECK, 0, 66, 68, 582, 458},
+    {"KaserneReq2.dat", nullptr, KIND_RECHTECK, 2, 76, 100, 290, 330},
+    {"KaserneReq2.dat", nullptr, KIND_RECHTECK, 3, 314, 100, 556, 370},
+    {"KaserneReq2.dat", nullptr, KIND_RECHTECK, 4, 292, 100, 306, 330},
+    {"KaserneReq2.dat", nullptr, KIND_RECHTECK, 5, 558, 100, 572, 370},
+    {"KaserneReq2.dat", nullptr, KIND_STATUSBOX, 0, 190, 338, 290, 352},
+    {"KaserneReq2.dat", nullptr, KIND_STATUSBOX, 1, 190, 356, 290, 370},
+    {"KaserneReq2.dat", "S200", 0, 0, 292, 100, 306, 330},
+    {"KaserneReq2.dat", "S201", 0, 0, 558, 100, 572, 370},
+    {"KaserneReq3.dat", nullptr, KIND_RECHTECK, 0, 66, 68, 582, 458},
+    {"KaserneReq3.dat", nullptr, KIND_RECHTECK, 2, 76, 100, 290, 330},
+    {"KaserneReq3.dat", nullptr, KIND_RECHTECK, 3, 314, 100, 556, 330},
+    {"KaserneReq3.dat", nullptr, KIND_RECHTECK, 4, 292, 100, 306, 330},
+    {"KaserneReq3.dat", nullptr, KIND_RECHTECK, 5, 558, 100, 572, 330},
+    {"KaserneReq3.dat", nullptr, KIND_STATUSBOX, 0, 314, 354, 556, 368},
+    {"KaserneReq3.dat", "S300", 0, 0, 292, 100, 306, 330},
+    {"KaserneReq3.dat", "S301", 0, 0, 558, 100, 572, 330},
+};
+
+// Where a screen draws its lists, text boxes and values at places of its own:
+// the gadget of that code, or record `index` of that kind, lies exactly
+// there; code "BAND" is the band of the file that its other small records
+// fill instead of the upper half. Coordinates on the screen, edges included.
+struct FixedBox {
+    const char *file;
+    const char *code;   // a gadget, "BAND", or null for a record
+    UBYTE kind, index;  // the record when code is null
+    UWORD x0, y0, x1, y1;
+};
+inline constexpr FixedBox FixedBoxes[] = {
+    // The diplomat's pages: lists on the left with their sliders, the
+    // document box and the ware picture on the right (drawn at fixed places).
+    {"Diplomatie0.dat", "BAND", 0, 0, 8, 372, 632, 404},
+    {"Diplomatie0.dat", nullptr, KIND_RECHTECK, 0, 8, 77, 280, 360},
+    {"Diplomatie0.dat", nullptr, KIND_RECHTECK, 1, 284, 77, 300, 360},
+    {"Diplomatie0.dat", "TX10", 0, 0, 8, 77, 280, 360},
+    {"Diplomatie0.dat", "SL10", 0, 0, 284, 77, 300, 360},
+    {"Diplomatie1.dat", "BAND", 0, 0, 8, 372, 632, 404},
+    {"Diplomatie1.dat", nullptr, KIND_RECHTECK, 0, 8, 77, 280, 360},
+    {"Diplomatie1.dat", nullptr, KIND_RECHTECK, 1, 284, 77, 300, 360},
+    {"Diplomatie1.dat", nullptr, KIND_STATUSBOX, 0, 464, 290, 624, 306},
+    {"Diplomatie1.dat", "TX20", 0, 0, 8, 77, 280, 360},
+    {"Diplomatie1.dat", "SL20", 0, 0, 284, 77, 300, 360},
+    {"Diplomatie1.dat", "TX21", 0, 0, 311, 77, 425, 360},
+    {"Diplomatie1.dat", "SL21", 0, 0, 436, 108, 451, 357},
+    {"Diplomatie1.dat", "ST20", 0, 0, 464, 206, 624, 224},
+    {"Diplomatie1.dat", "ST21", 0, 0, 464, 232, 624, 250},
+    {"Diplomatie1.dat", "ST22", 0, 0, 464, 258, 624, 276},
+    {"Diplomatie2.dat", "BAND", 0, 0, 8, 372, 632, 404},
+    {"Diplomatie2.dat", nullptr, KIND_RECHTECK, 0, 8, 77, 280, 360},
+    {"Diplomatie2.dat", nullptr, KIND_RECHTECK, 1, 284, 77, 300, 360},
+    {"Diplomatie2.dat", nullptr, KIND_RECHTECK, 2, 311, 77, 540, 360},
+    {"Diplomatie2.dat", nullptr, KIND_RECHTECK, 3, 544, 77, 560, 360},
+    {"Diplomatie2.dat", "TX30", 0, 0, 8, 77, 280, 360},
+    {"Diplomatie2.dat", "SL30", 0, 0, 284, 77, 300, 360},
+    {"Diplomatie2.dat", "TX31", 0, 0, 311, 77, 540, 360},
+    {"Diplomatie2.dat", "SL31", 0, 0, 544, 77, 560, 360},
+    {"Diplomatie2.dat", "CH30", 0, 0, 570, 77, 632, 140},
+    {"Diplomatie2.dat", "CH31", 0, 0, 570, 150, 632, 213},
+    {"Diplomatie3.dat", "BAND", 0, 0, 8, 372, 632, 404},
+    {"Diplomatie3.dat", nullptr, KIND_RECHTECK, 0, 8, 77, 280, 360},
+    {"Diplomatie3.dat", nullptr, KIND_RECHTECK, 1, 284, 77, 300, 360},
+    {"Diplomatie3.dat", "TX30", 0, 0, 8, 77, 280, 360},
+    {"Diplomatie3.dat", "SL30", 0, 0, 284, 77, 300, 360},
+    {"Diplomatie5.dat", "BAND", 0, 0, 8, 372, 632, 404},
+    {"Diplomatie5.dat", nullptr, KIND_RECHTECK, 0, 313, 77, 560, 360},
+    {"Diplomatie5.dat", nullptr, KIND_RECHTECK, 1, 564, 77, 580, 360},
+    {"Diplomatie5.dat", nullptr, KIND_RECHTECK, 2, 8, 77, 280, 360},
+    {"Diplomatie5.dat", nullptr, KIND_RECHTECK, 3, 284, 77, 300, 360},
+    {"Diplomatie5.dat", "TX40", 0, 0, 8, 77, 280, 360},
+    {"Diplomatie5.dat", "SL40", 0, 0, 284, 77, 300, 360},
+    {"Diplomatie5.dat", "SL41", 0, 0, 564, 77, 580, 360},
+    {"Diplomatie5.dat", "CH40", 0, 0, 590, 77, 632, 140},
+    {"Diplomatie5.dat", "CH41", 0, 0, 590, 150, 632, 213},
+    {"Diplomatie5.dat", "CH42", 0, 0, 590, 223, 632, 286},
 };
 
 // Orders the screens rely on: the map's buttons and area, the story box's page

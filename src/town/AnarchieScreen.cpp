@@ -74,6 +74,15 @@ LONG AnarchieScreen()
     SetKavorPalette("./Data/Path", 2, 0, 36, 0);
     SetAPen(rp, 0);
     RectFill(rp, 0, 0, 639, 479);
+    // Above 8 bits the fade-in shows the hidden page, which still holds the
+    // picture: it is cleared as well, so the question comes on a clear screen.
+    Screen *s = TitelScreenPtr;
+    if (VekDisplay.VekScreen_Tiefe > 8 && s && s->FirstWindow && s->FirstWindow->NextWindow &&
+        s->FirstWindow->NextWindow != s->FirstWindow) {
+        RastPort *verdeckt = s->FirstWindow->NextWindow->RPort;
+        SetAPen(verdeckt, 0);
+        RectFill(verdeckt, 0, 0, 639, 479);
+    }
     FadeIn();
     if (!GameExit()) std::printf("AnarchieScreen: Konnte Spiel nicht resetten !\n");
     FreeSounds(loaded);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <SDL/SDL.h>
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <regex>
@@ -14,6 +15,8 @@
 #include "common/sdlharness.h"
 #include "common/testutil.h"
 #include "frontend/frontend.h"
+#include "gfx/font.h"
+#include "gfx/gfxnumber.h"
 #include "gfx/palette.h"
 #include "gfx/screen.h"
 #include "platform/prefs.h"
@@ -99,6 +102,55 @@ TEST_P(Presentation, CreditsPairTheirLinesAndShowAnOddLastLineAlone)
     _VEK_CREDITS.Str = "Role\nName";
     EXPECT_EQ(CreditsPrintText(2), 0);
     _VEK_CREDITS.Str = saved;
+}
+
+// What the display shows: at 8 bits the last palette pushed to it.
+SDL_Color gShown[256];
+void RecordShown(const SDL_Color *palette) { std::copy(palette, palette + 256, gShown); }
+
+TEST_P(Presentation, CreditLinesAreWhiteAndLightBlueAtEveryDepth)
+{
+    ASSERT_GE(OpenKavorPic("./Data/Path", 151, 0), 0);
+    TextFont *font = OpenDiskFont("Fonts/Times24.fnt");
+    ASSERT_NE(font, nullptr);
+    SetFont(DisplayRastPort(), font);
+    // The picture's own colours 1 and 2 are nearly black, and shown so.
+    KavoriaPalette[1] = {24, 24, 32, 0};
+    KavoriaPalette[2] = {64, 64, 80, 0};
+    std::copy(KavoriaPalette, KavoriaPalette + 256, gShown);
+    PalettePushHook = RecordShown;
+    const char *saved = _VEK_CREDITS.Str;
+    _VEK_CREDITS.Str = "WWWWWWWW\nMMMMMMMM";
+    EXPECT_EQ(CreditsPrintText(0), 2);
+    _VEK_CREDITS.Str = saved;
+    PalettePushHook = nullptr;
+    SetFont(DisplayRastPort(), nullptr);
+    CloseFont(font);
+    // Every pixel of the lower half that is not background is text, in one of the two colours.
+    BitMap *shown = GetParam() == 8 ? screen_->ViewBitMap() : screen_->BobBitMap();
+    const SDL_PixelFormat *fmt = shown->Surface->format;
+    long white = 0, blue = 0, other = 0;
+    for (LONG y = 240; y < 480; ++y)
+        for (LONG x = 0; x < 640; ++x) {
+            const ULONG p = PixelAt(shown, x, y);
+            SDL_Color c;
+            if (GetParam() == 8)
+                c = gShown[p];
+            else
+                SDL_GetRGB(p, const_cast<SDL_PixelFormat *>(fmt), &c.r, &c.g, &c.b);
+            if (p == 0 || (GetParam() != 8 && c.r == KavoriaPalette[0].r && c.g == KavoriaPalette[0].g &&
+                           c.b == KavoriaPalette[0].b))
+                continue;
+            if (c.r == 240 && c.g == 240 && c.b == 240)
+                ++white;
+            else if (c.r == 160 && c.g == 176 && c.b == 240)
+                ++blue;
+            else
+                ++other;
+        }
+    EXPECT_GT(white, 50);
+    EXPECT_GT(blue, 50);
+    EXPECT_EQ(other, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Depths, Presentation, ::testing::Values(8, 32));

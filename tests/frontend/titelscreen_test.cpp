@@ -27,6 +27,8 @@
 #include "common/testutil.h"
 #include "frontend/frontend.h"
 #include "frontend/titelscreen.h"
+#include "gfx/gfxnumber.h"
+#include "gfx/graphics.h"
 #include "gfx/palette.h"
 #include "gfx/screen.h"
 #include "platform/memfile.h"
@@ -35,6 +37,7 @@
 #include "store/store.h"
 #include "world/towns.h"
 #include "ui/gadgets.h"
+#include "ui/input.h"
 #include "ui/screendat.h"
 
 using namespace vektest;
@@ -669,6 +672,60 @@ TEST_P(TitelTest, GadgetsLeadOnWithAndWithoutARealm)
         EXPECT_EQ(text.find("Der Font ist nicht valid"), std::string::npos) << "labels printed without their font";
         EXPECT_EQ(Count(text, "Routine: PrintText"), 6u);
     }
+}
+
+// The colours of the load gadget at each mouse press, and where its label
+// lies: the pixels where the screen differs from the title picture at the
+// first press.
+std::vector<std::vector<ULONG>> gLoadSeen;
+std::vector<bool> gLabel;
+GadgetData gLoad;
+
+ULONG Rgb(SDL_Surface *s, LONG x, LONG y)
+{
+    Uint8 r, g, b;
+    SDL_GetRGB(PixelAt(s, x, y), s->format, &r, &g, &b);
+    return (ULONG)r << 16 | (ULONG)g << 8 | b;
+}
+
+TEST_P(TitelTest, TheLoadLabelIsPrintedAgainAfterTheQuestion)
+{
+    ScreenRegion *r = GetScreenRegion("./Data/screendat/Titel.dat", SR_GADGETDATA);
+    ASSERT_NE(r, nullptr);
+    gLoad = {};
+    for (ULONG i = 0; i < r->CountGadgetData; ++i)
+        if (r->GadgetData[i].ReturnID == MakeGadgetID("LOAD")) gLoad = r->GadgetData[i];
+    ClearScreenRegion(r);
+    ASSERT_GT(gLoad.X1, gLoad.X0);
+    gLoadSeen.clear();
+    gLabel.clear();
+    GetKeyClickHook = [] {
+        SDL_Surface *shown = DisplayRastPort()->BitMap->Surface;
+        SDL_Surface *picture = BitMapPtrArray[0] ? BitMapPtrArray[0]->Surface : nullptr;
+        std::vector<ULONG> p;
+        const bool first = gLabel.empty();
+        for (LONG y = gLoad.Y0; y <= gLoad.Y1; ++y)
+            for (LONG x = gLoad.X0; x <= gLoad.X1; ++x) {
+                p.push_back(Rgb(shown, x, y));
+                if (first) gLabel.push_back(picture && Rgb(picture, x, y) != p.back());
+            }
+        gLoadSeen.push_back(p);
+    };
+    PushKey(SDLK_RETURN, 13);
+    PushClick((gLoad.X0 + gLoad.X1) / 2, (gLoad.Y0 + gLoad.Y1) / 2);
+    PushEscape();       // no load after all
+    PushClick(20, 20);  // still on the title: a release leaves
+    EXPECT_EQ(TitelScreen(), 2);
+    GetKeyClickHook = nullptr;
+    ASSERT_EQ(gLoadSeen.size(), 2u);
+    long label = 0, lost = 0;
+    for (size_t i = 0; i < gLabel.size(); ++i) {
+        if (!gLabel[i]) continue;
+        ++label;
+        lost += gLoadSeen[1][i] != gLoadSeen[0][i];
+    }
+    EXPECT_GT(label, 20);
+    EXPECT_EQ(lost, 0) << "pixels of the label missing after the question";
 }
 
 INSTANTIATE_TEST_SUITE_P(Depths, TitelTest, ::testing::Values(8, 32));

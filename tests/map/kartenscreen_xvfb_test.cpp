@@ -1,9 +1,13 @@
-// The kept map screen on a real X display: after a visit at 1024 x 768 x 32
-// the screenshot of the root window (xwd) equals, pixel for pixel, what the
-// same run leaves on SDL's dummy display. Skipped without Xvfb or xwd.
+// The kept map screen on a real X display: after a visit at 1024 x 768 x 32,
+// also one scrolled by keys, the screenshot of the root window (xwd) equals,
+// pixel for pixel, what the same run leaves on SDL's dummy display; a
+// scrolled view equals a fresh drawing of it. Skipped without Xvfb or xwd.
+// With VEK_XVFB_SHOTS set to a folder the screenshots are kept there (PPM).
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <poll.h>
@@ -14,8 +18,10 @@
 #include "common/shareddemo.h"
 #include "common/testutil.h"
 #include "common/xvfb.h"
+#include "gfx/graphics.h"
 #include "gfx/sdlinit.h"
 #include "map/kartenscreen.h"
+#include "map/mapview.h"
 #include "platform/memfile.h"
 #include "platform/system.h"
 #include "world/towns.h"
@@ -41,7 +47,7 @@ int StadtPos(LONG id, ULONG *x, ULONG *y)
 // visit left with escape; the display's pixels as 0xRRGGBB into pixels.rgb.
 // With a ready pipe it then waits until the parent has its screenshot.
 [[noreturn]] void Zeige(const std::string &arbeit, const char *treiber, const std::string &display, int readyFd,
-                        int goFd)
+                        int goFd, const std::string &tasten)
 {
     if (chdir(arbeit.c_str()) != 0) _exit(5);
     if (!display.empty()) setenv("DISPLAY", display.c_str(), 1);
@@ -60,11 +66,27 @@ int StadtPos(LONG id, ULONG *x, ULONG *y)
     KartenStadtPosHook = StadtPos;
     if (KartenScreen(1, 0) != 1) _exit(3);
     SDL_Event e{};
+    // The scroll keys, then escape.
+    for (char t : tasten) {
+        e.type = SDL_KEYDOWN;
+        e.key.keysym.sym = (SDLKey)t;
+        e.key.keysym.unicode = (Uint16)t;
+        SDL_PushEvent(&e);
+    }
     e.type = SDL_KEYDOWN;
     e.key.keysym.sym = SDLK_ESCAPE;
     e.key.keysym.unicode = 27;
     SDL_PushEvent(&e);
     if (KartenScreen(2, 1) != 2) _exit(4);
+    // The layer drawn step by step against a fresh drawing of the same view.
+    if (VekMapInfo *v = LDKS ? LDKS->VekMapInfoPtr : nullptr) {
+        SDL_Surface *l = v->LayerBitmapPtr->Surface;
+        Bytes schritt((size_t)l->pitch * l->h);
+        std::memcpy(schritt.data(), l->pixels, schritt.size());
+        v->QuickUpdate = 0;
+        BlitMap(v);
+        if (std::memcmp(schritt.data(), l->pixels, schritt.size()) != 0) _exit(7);
+    }
     SDL_Surface *s = SDL_GetVideoSurface();
     Bytes rgb;
     SDL_LockSurface(s);
@@ -100,9 +122,7 @@ int Warte(pid_t kind)
     return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
 }
 
-}  // namespace
-
-TEST(KartenScreenXvfb, ScreenshotEqualsTheDummyDisplay)
+void Vergleiche(const std::string &tasten, const char *name)
 {
     const std::string xvfb = FindProgram("Xvfb"), xwd = FindProgram("xwd");
     if (xvfb.empty() || xwd.empty()) GTEST_SKIP() << "Xvfb or xwd is not installed";
@@ -112,7 +132,7 @@ TEST(KartenScreenXvfb, ScreenshotEqualsTheDummyDisplay)
     std::fflush(stdout);
     const pid_t attrappe = fork();
     ASSERT_GE(attrappe, 0);
-    if (attrappe == 0) Zeige(dir.path() + "/dummy", "dummy", "", -1, -1);
+    if (attrappe == 0) Zeige(dir.path() + "/dummy", "dummy", "", -1, -1, tasten);
     ASSERT_EQ(Warte(attrappe), 0);
     const Bytes soll = ReadBytes(dir.path() + "/dummy/pixels.rgb");
     ASSERT_EQ(soll.size(), (size_t)kW * kH * 3);
@@ -131,7 +151,7 @@ TEST(KartenScreenXvfb, ScreenshotEqualsTheDummyDisplay)
     if (kind == 0) {
         close(ready[0]);
         close(go[1]);
-        Zeige(dir.path() + "/x11", "x11", server.Display(), ready[1], go[0]);
+        Zeige(dir.path() + "/x11", "x11", server.Display(), ready[1], go[0], tasten);
     }
     close(ready[1]);
     close(go[0]);
@@ -145,6 +165,11 @@ TEST(KartenScreenXvfb, ScreenshotEqualsTheDummyDisplay)
         Screenshot shot;
         if (r.status != 0 || !ParseXwd(ReadBytes("root.xwd"), &shot) || shot.w != (ULONG)kW || shot.h != (ULONG)kH)
             continue;
+        if (const char *ablage = std::getenv("VEK_XVFB_SHOTS")) {
+            std::string ppm = "P6\n" + std::to_string(kW) + " " + std::to_string(kH) + "\n255\n";
+            for (ULONG v : shot.rgb) ppm += {(char)(v >> 16), (char)(v >> 8), (char)v};
+            WriteText(std::string(ablage) + "/" + name + ".ppm", ppm);
+        }
         falsch = 0;
         for (int y = 0; y < kH; ++y)
             for (int x = 0; x < kW; ++x) {
@@ -159,3 +184,10 @@ TEST(KartenScreenXvfb, ScreenshotEqualsTheDummyDisplay)
     EXPECT_EQ(falsch, 0);
     EXPECT_EQ(ReadBytes(dir.path() + "/x11/pixels.rgb"), soll) << "both runs leave the same picture";
 }
+
+}  // namespace
+
+TEST(KartenScreenXvfb, ScreenshotEqualsTheDummyDisplay) { Vergleiche("", "karte"); }
+
+// Up twice, right, down, left, up: strips in every direction.
+TEST(KartenScreenXvfb, ScrolledViewEqualsTheDummyDisplay) { Vergleiche("wwdsaw", "karte_gescrollt"); }

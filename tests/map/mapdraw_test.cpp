@@ -3,6 +3,7 @@
 // and the pixel-to-hex lookup against the hex mask itself.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <random>
 #include <sstream>
@@ -10,6 +11,7 @@
 
 #include "gfx/gfxnumber.h"
 #include "kartenwelt.h"
+#include "map/figures_map.h"
 #include "map/mapview.h"
 #include "platform/memfile.h"
 #include "platform/system.h"
@@ -519,6 +521,217 @@ TEST_P(Zeichnen, ReleasingPatternsFollowsBothLists)
             while (BitMapPtrArray[f.n - 1]) CloseKavorGfx(f.n);
         }
     }
+}
+
+}  // namespace
+
+namespace {
+
+// Scrolls, jumps and figure steps in random seeded runs over a view full of
+// figures: after every one the part of the layer the screen shows equals a
+// fresh full drawing. The layer drawn step by step is kept between checks,
+// so damage that a later step would carry along is found too.
+class Ablauf : public testing::TestWithParam<std::tuple<int, UWORD>> {
+protected:
+    int Tiefe() const { return std::get<0>(GetParam()); }
+    UWORD Status() const { return std::get<1>(GetParam()); }
+    Umgebung welt{std::get<0>(GetParam()), std::get<0>(GetParam()) == 8 ? 640 : 1024,
+                  std::get<0>(GetParam()) == 8 ? 480 : 768};
+    void SetUp() override { SetPeopleAnimDelay = nullptr; }
+    void TearDown() override { SetPeopleAnimDelay = Delay; }
+};
+
+// The map screen's status with borders, and everything a view can show.
+INSTANTIATE_TEST_SUITE_P(
+    Arten, Ablauf,
+    testing::Combine(testing::Values(8, 32),
+                     testing::Values(UWORD(MAPSTATUS_BMAP | MAPSTATUS_FIGUREN | MAPSTATUS_GRENZEN | MAPSTATUS_NEBEL),
+                                     UWORD(kAlleAuflagen | MAPSTATUS_FIGUREN | MAPSTATUS_NEBEL),
+                                     UWORD(kAlleAuflagen | MAPSTATUS_FIGUREN))),
+    [](const testing::TestParamInfo<std::tuple<int, UWORD>> &i) {
+        return std::to_string(std::get<0>(i.param)) + "bit_status" + std::to_string(std::get<1>(i.param));
+    });
+
+// The layer's pixel rows, to put back after a check.
+std::vector<UBYTE> RoheZeilen(SDL_Surface *s)
+{
+    std::vector<UBYTE> z((size_t)s->pitch * s->h);
+    std::memcpy(z.data(), s->pixels, z.size());
+    return z;
+}
+
+// Figures round (x, y): every kind and object, own and foreign, stacks and
+// figures aboard, the own ones with points for many steps.
+std::vector<st_MOVE_EXT> Bevoelkerung(std::mt19937 &zufall, LONG x, LONG y)
+{
+    std::vector<st_MOVE_EXT> alle;
+    static const ULONG kSpieler[3] = {kIch, 8, 9};
+    for (int i = 0; i < 700; ++i) {
+        st_MOVE_EXT f{};
+        f.SpielerID = kSpieler[zufall() % 3];
+        const ULONG k = zufall() % 25;
+        f.FigurArt = (UWORD)(k <= 20 ? k : 1000 + zufall() % 14);
+        f.FigurNummer = (UWORD)i;
+        // Half of them near the last one: stacks with counts.
+        const bool stapel = !alle.empty() && zufall() % 2 == 0;
+        f.X_Pos = (ULONG)CheckWrap(stapel ? (LONG)alle.back().X_Pos + (LONG)(zufall() % 3) - 1
+                                          : x + (LONG)(zufall() % 81) - 40,
+                                   WELT_BREITE);
+        f.Y_Pos = (ULONG)CheckWrap(stapel ? (LONG)alle.back().Y_Pos + (LONG)(zufall() % 3) - 1
+                                          : y + (LONG)(zufall() % 41) - 20,
+                                   WELT_HOEHE);
+        f.Kommando = zufall() % 12 == 0 ? KOMMANDO_AN_BORD : 0;
+        f.Bewegungspunkte = 255;
+        alle.push_back(f);
+    }
+    return alle;
+}
+
+void SetzeFiguren(VekMapInfo *v, const std::vector<st_MOVE_EXT> &figuren)
+{
+    FreeVec(v->PeopleMemPtr);
+    FreeVec(v->LocalPeopleMemPtr);
+    v->PeopleMemSize = (ULONG)(2 + sizeof(st_MOVE_EXT) * figuren.size());
+    v->PeopleMemPtr = (UBYTE *)AllocVec(v->PeopleMemSize, MEMF_CLEAR);
+    v->LocalPeopleMemPtr = (UBYTE *)AllocVec(v->PeopleMemSize, MEMF_CLEAR);
+    const UWORD n = (UWORD)figuren.size();
+    std::memcpy(v->PeopleMemPtr, &n, 2);
+    std::memcpy(v->PeopleMemPtr + 2, figuren.data(), sizeof(st_MOVE_EXT) * n);
+    MakeLocalPeopleMemPtr(v);
+}
+
+// Pixels of the shown part that differ from a full drawing, with the first
+// one; the layer is put back as it was.
+struct Abweichung {
+    long pixel = 0;
+    LONG x = -1, y = -1;
+};
+Abweichung GegenVoll(VekMapInfo *v)
+{
+    SDL_Surface *s = v->LayerBitmapPtr->Surface;
+    const std::vector<UBYTE> schritt = RoheZeilen(s);
+    v->QuickUpdate = QU_ALLES;
+    BlitMap(v);
+    const std::vector<UBYTE> voll = RoheZeilen(s);
+    std::memcpy(s->pixels, schritt.data(), schritt.size());
+    Abweichung a;
+    const int bpp = s->format->BytesPerPixel;
+    const LONG x1 = std::min<LONG>(s->w, 16 + v->Ziel_X2), y1 = std::min<LONG>(s->h, 28 + v->Ziel_Y2);
+    for (LONG y = 28; y < y1; ++y) {
+        const size_t zeile = (size_t)y * s->pitch;
+        if (!std::memcmp(&schritt[zeile + 16 * bpp], &voll[zeile + 16 * bpp], (size_t)(x1 - 16) * bpp)) continue;
+        for (LONG x = 16; x < x1; ++x) {
+            if (!std::memcmp(&schritt[zeile + x * bpp], &voll[zeile + x * bpp], bpp)) continue;
+            if (!a.pixel++) a.x = x, a.y = y;
+        }
+    }
+    return a;
+}
+
+TEST_P(Ablauf, AfterScrollsJumpsAndStepsTheViewEqualsAFullDrawing)
+{
+    ASSERT_TRUE(welt.Ok());
+    const LONG breite = Tiefe() == 8 ? 480 : 1024, hoehe = Tiefe() == 8 ? 448 : 768;
+    // Near the corner where tile 159 meets tile 0 both ways; every view stays
+    // within the tiles the synthetic world has.
+    const LONG x0 = 12786, y0 = 6394;
+    for (unsigned saat : {1u, 2u, 3u}) {
+        SCOPED_TRACE("seed " + std::to_string(saat));
+        std::mt19937 zufall(saat);
+        Sicht s(x0, y0, breite, hoehe, Status());
+        ASSERT_NE(s.v, nullptr);
+        ASSERT_NE(s.v->LayerBitmapPtr, nullptr);
+        VekMapInfo *v = s.v;
+        GibCMap(v, 0);
+        for (int i = 0; i < (int)FENSTER_BMAP_BYTES; ++i) v->GreatCMapPtr[i] = (UBYTE)zufall();
+        SetzeFiguren(v, Bevoelkerung(zufall, x0, y0));
+        SetPos(v, 0, 0);
+        static const LONG kSchritt[4][2] = {{0, -1}, {1, 0}, {0, 1}, {-1, 0}};
+        static const LONG kGerade[6][2] = {{0, -1}, {1, -1}, {1, 0}, {0, 1}, {-1, 0}, {-1, -1}};
+        static const LONG kUngerade[6][2] = {{0, -1}, {1, 0}, {1, 1}, {0, 1}, {-1, 1}, {-1, 0}};
+        int richtung = 0, schritte = 0;
+        for (int i = 0; i < 80; ++i) {
+            // The view's offset from the start, kept within the world's tiles.
+            const LONG ox = Kurz(v->X_Hex - x0, WELT_BREITE), oy = Kurz(v->Y_Hex - y0, WELT_HOEHE);
+            const unsigned wahl = zufall() % 10;
+            std::string was;
+            if (wahl < 6) {
+                if (zufall() % 3 == 0) richtung = (int)(zufall() % 4);
+                LONG dx = kSchritt[richtung][0], dy = kSchritt[richtung][1];
+                if (std::abs(ox + 2 * dx) > 50 || std::abs(oy + dy) > 24) dx = -dx, dy = -dy, richtung ^= 2;
+                ASSERT_EQ(SetPos(v, dx, dy), 1);
+                was = "scroll " + std::to_string(dx) + "," + std::to_string(dy);
+            } else if (wahl == 6) {
+                const LONG zx = (LONG)(zufall() % 41) - 20, zy = (LONG)(zufall() % 31) - 15;
+                ASSERT_EQ(SetPos(v, (zx * 2 - ox) / 2, zy - oy), 1);
+                was = "jump";
+            } else {
+                // An own figure in the view steps to a neighbour.
+                std::vector<st_MOVE_EXT *> eigene;
+                const ULONG n = FigurenImBlock(v->PeopleMemPtr, v->PeopleMemSize);
+                for (ULONG k = 0; k < n; ++k) {
+                    st_MOVE_EXT *f = FigurImBlock(v->PeopleMemPtr, k);
+                    const LONG c = CheckWrap((LONG)f->X_Pos - v->X_Hex, WELT_BREITE);
+                    const LONG r = CheckWrap((LONG)f->Y_Pos - v->Y_Hex, WELT_HOEHE);
+                    if (f->SpielerID == kIch && f->FigurArt <= 20 && f->Kommando != KOMMANDO_AN_BORD &&
+                        c >= 2 && r >= 2 && c < v->XTiles - 2 && r < v->YTiles - 2)
+                        eigene.push_back(f);
+                }
+                if (eigene.empty()) continue;
+                st_MOVE_EXT *f = eigene[zufall() % eigene.size()];
+                const auto &t = (f->X_Pos & 1) ? kUngerade : kGerade;
+                const int d = (int)(zufall() % 6);
+                if (f->Bewegungspunkte < 20) f->Bewegungspunkte = 255;
+                if (!SetPeople(v, f, t[d][0], t[d][1])) continue;
+                ++schritte;
+                was = "step of kind " + std::to_string(f->FigurArt) + " by " + std::to_string(t[d][0]) + "," +
+                      std::to_string(t[d][1]);
+            }
+            const Abweichung a = GegenVoll(v);
+            ASSERT_EQ(a.pixel, 0) << "after " << i << ": " << was << " at view (" << v->X_Hex << ", " << v->Y_Hex
+                                  << "), first at (" << a.x << ", " << a.y << ")";
+        }
+        EXPECT_GT(schritte, 5);
+    }
+}
+
+// A newly explored hex is shown where the view shows that hex (the layer's
+// copy to the screen starts at layer pixel (16, 28)), and only within the
+// view's rectangle.
+TEST_P(Zeichnen, NewlyExploredHexAppearsWhereTheViewShowsIt)
+{
+    ASSERT_TRUE(welt.Ok());
+    const bool acht = Tiefe() == 8;
+    const LONG zx = acht ? 16 : 0, zy = acht ? 16 : 0, zb = 480, zh = 400;
+    VekMapInfo *v = LadeKarte(MAPSTATUS_BMAP, 160 / TEIL_BREITE, 80 / TEIL_HOEHE, "./Map");
+    ASSERT_NE(v, nullptr);
+    ASSERT_EQ(InitPos(v, 160, 80, zx, zy, zb, zh, MAPSTATUS_BMAP), 1);
+    FuelleFenster(v, Eintrag(12, NIEMAND));
+    v->QuickUpdate = QU_ALLES;
+    BlitMap(v);
+    BitMap *anzeige = acht ? welt.Screen().ViewBitMap() : welt.Screen().BobBitMap();
+    // Inside, in the top row and left column, and at the right edge.
+    const LONG faelle[][2] = {{4, 3}, {5, 3}, {0, 0}, {1, 0}, {10, 2}};
+    for (const auto &f : faelle) {
+        SCOPED_TRACE(std::to_string(f[0]) + "," + std::to_string(f[1]));
+        vektest::FillBitMap(anzeige, 0);
+        ASSERT_EQ(ShowNewHex(v, f[0], f[1], v->IndeX + f[0], v->IndeY + f[1]), 1);
+        const LONG px = f[0] * 48, py = f[1] * 56 + (f[0] & 1) * 28;
+        long falsch = 0, gezeigt = 0;
+        for (LONG y = 0; y < (LONG)anzeige->Hoehe; ++y)
+            for (LONG x = 0; x < (LONG)anzeige->Breite; ++x) {
+                const LONG lx = x - zx + 16, ly = y - zy + 28;
+                const bool drin = x >= zx && y >= zy && x < zx + zb && y < zy + zh && lx >= px && ly >= py &&
+                                  lx < px + 64 && ly < py + 56;
+                const ULONG soll = drin ? vektest::PixelAt(v->LayerBitmapPtr, lx, ly) : 0;
+                gezeigt += drin && soll;
+                falsch += vektest::PixelAt(anzeige, x, y) != soll;
+            }
+        EXPECT_EQ(falsch, 0);
+        EXPECT_GT(gezeigt, 0);
+    }
+    ExitPos(v);
+    ExitKarte(v);
 }
 
 }  // namespace

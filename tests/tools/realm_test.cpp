@@ -151,7 +151,10 @@ TEST_F(DemoRealm, SingleChunkFilesReadByTheClient)
     EXPECT_STREQ(name, "Nachbar");
     Chunk<st_WARE> stock(ID_WARE, "./Data/WarenChunk.vek");
     ASSERT_NE(stock.p, nullptr);
-    EXPECT_EQ(GetChunkEntryCount(stock.p), 9u);
+    EXPECT_EQ(GetChunkEntryCount(stock.p), 11u);
+    EXPECT_TRUE(CheckOtherBuilding(geba.p, 27, 0) && CheckOtherBuilding(geba.p, 48, 0))
+        << "Demoburg has the stables and the army camp of the barracks";
+    EXPECT_FALSE(CheckOtherBuilding(geba.p, 57, 0));
 }
 
 TEST_F(DemoRealm, MapTilesShowTheCapitalAndItsRing)
@@ -270,10 +273,11 @@ TEST_F(DemoRealm, ShipNameHexNamesAndLettersInTheirLists)
     EXPECT_EQ(names->Elemente, 2u);
     DeleteList(names, 1);
     EXPECT_EQ(vektest::ReadBytes(MAPNAMES_FILE).size(), 2 * sizeof(st_TOWN_EXT));
+    // One public letter; two to the player, from the neighbour and the stranger.
     for (int personal : {0, 1}) {
         ListHeader *letters = CreateList(LISTE_BRIEFE);
         ASSERT_NE(letters, nullptr);
-        EXPECT_EQ(ScanSmals2List(letters, MAILIN_DIR, "        _  .smal", personal), 1u) << personal;
+        EXPECT_EQ(ScanSmals2List(letters, MAILIN_DIR, "        _  .smal", personal), personal ? 2u : 1u) << personal;
         DeleteList(letters, 1);
     }
 }

@@ -18,6 +18,7 @@
 #include "common/shareddemo.h"
 #include "common/testutil.h"
 #include "gfx/font.h"
+#include "gfx/graphics.h"
 #include "gfx/palette.h"
 #include "gfx/screen.h"
 #include "platform/gamevalues.h"
@@ -28,6 +29,7 @@
 #include "town/ceremony.h"
 #include "town/town.h"
 #include "ui/gadgets.h"
+#include "ui/input.h"
 
 using namespace vektest;
 
@@ -212,6 +214,31 @@ TEST_P(CeremonyScreen, AnarchyTypesItsReasonAndEscapeResetsTheGame)
     EXPECT_FALSE(Exists("Data/POP3In/GameChunk.vek"));
     EXPECT_TRUE(Exists("Data/Prefs.vek")) << "Ok keeps the screen mode";
     PlayerInfo.Spielstopp = 0;
+}
+
+// What the game area showed at the last mouse press, above the question's box.
+long gShownAbove = -1;
+
+TEST_P(CeremonyScreen, AnarchyClearsTheScreenBeforeTheQuestion)
+{
+    PlayerInfo.Spielstopp = 1;
+    for (int t = 0; t < 30; ++t) PushTick();
+    PushEscape();
+    // A press beside the advisor's box while it asks, then Ok: keep the options.
+    PushClick(5, 5);
+    PushKey(SDLK_RETURN, 13);
+    gShownAbove = -1;
+    GetKeyClickHook = [] {
+        BitMap *shown = DisplayRastPort()->BitMap;
+        const ULONG black = PixelAt(shown, 0, 0);
+        gShownAbove = 0;
+        for (LONG y = 0; y < 150; ++y)
+            for (LONG x = 0; x < 640; ++x) gShownAbove += PixelAt(shown, x, y) != black;
+    };
+    EXPECT_EQ(AnarchieScreen(), -1);
+    GetKeyClickHook = nullptr;
+    PlayerInfo.Spielstopp = 0;
+    EXPECT_EQ(gShownAbove, 0) << "pixels of the anarchy picture still shown";
 }
 
 INSTANTIATE_TEST_SUITE_P(Depths, CeremonyScreen, ::testing::Values(8, 32));

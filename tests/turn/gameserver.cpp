@@ -181,11 +181,31 @@ bool GameServerStandIn::MailAnswer(const std::string &smtp, const std::string &m
 void GameServerStandIn::Serve(int fd)
 {
     using namespace nettest;
+    long sid = -1;
     for (;;) {
         std::string cmd = ReadUntil(fd, NUL);
         if (cmd.empty() || cmd.back() != '\0') return;
         std::string word = cmd.substr(0, 4);
-        if (word == "+PUT") {
+        if (word == "+SID") {
+            sid = std::stol(cmd.substr(5));
+            WriteAll(fd, "+ACK" + NUL);
+        } else if (word == "+MSG") {
+            WriteAll(fd, "+ACK" + NUL);
+            std::string block = ReadCount(fd, std::stoul(cmd.substr(5)));
+            {
+                std::lock_guard<std::mutex> g(lock_);
+                letters_.push_back({sid, block});
+            }
+            WriteAll(fd, "+ACK" + NUL);
+        } else if (word == "+MAL") {
+            std::vector<std::string> out;
+            {
+                std::lock_guard<std::mutex> g(lock_);
+                out.swap(waiting_);
+            }
+            for (const std::string &l : out) WriteAll(fd, "+ACK " + std::to_string(l.size()) + NUL + l);
+            WriteAll(fd, "+END" + NUL);
+        } else if (word == "+PUT") {
             WriteAll(fd, "+ACK" + NUL);
             std::string block = ReadCount(fd, std::stoul(cmd.substr(5)));
             {
@@ -213,6 +233,20 @@ std::string GameServerStandIn::ServePackets(const std::string &mail, int connect
     mail_ = mail;
     peer_ = new nettest::LoopPeer([this](int fd) { Serve(fd); }, connections);
     return peer_->server();
+}
+
+void GameServerStandIn::QueueLetters(const std::vector<std::string> &letters)
+{
+    std::lock_guard<std::mutex> g(lock_);
+    waiting_.insert(waiting_.end(), letters.begin(), letters.end());
+}
+
+std::vector<GameServerStandIn::Letter> GameServerStandIn::TakeLetters()
+{
+    std::lock_guard<std::mutex> g(lock_);
+    std::vector<Letter> out;
+    out.swap(letters_);
+    return out;
 }
 
 void GameServerStandIn::StopPackets()

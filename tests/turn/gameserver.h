@@ -37,6 +37,15 @@ public:
     // Starts the packet service for `connections` sessions; "+GET" gets mail.
     std::string ServePackets(const std::string &mail, int connections);
     void StopPackets();
+    // Letters waiting for "+MAL" (each a whole letter file), served in order.
+    void QueueLetters(const std::vector<std::string> &letters);
+    // The letters handed in by "+MSG" since the last call, with the id the
+    // session gave by "+SID"; no wait.
+    struct Letter {
+        long sid;
+        std::string bytes;
+    };
+    std::vector<Letter> TakeLetters();
     // The turn pools handed in (by "+PUT" or into the turn mailbox) since
     // the last call, unpacked; waits up to 10 s for the first one.
     std::vector<std::string> TakeTurns();
@@ -60,6 +69,8 @@ private:
     std::mutex lock_;
     std::vector<std::string> putBlocks_;
     std::string mail_;
+    std::vector<std::string> waiting_;
+    std::vector<Letter> letters_;
     nettest::LoopPeer *peer_ = nullptr;
     void Serve(int fd);
 };

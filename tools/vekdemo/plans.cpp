@@ -209,6 +209,9 @@ LayoutPlan PlanOne(size_t index, const ScreenLayout &l)
         {KIND_TEXTDATA, l.texts, 64, 12},         {KIND_BUTTONDATA, l.buttons, 32, 16},
         {KIND_RECHTECK, l.rects, 40, 24},         {KIND_PUNKT, l.points, 4, 4},
     };
+    for (const FixedBox &f : FixedBoxes)
+        if (std::string(f.file) == l.file && f.code && std::string(f.code) == "BAND")
+            records = {f.x0, f.y0, f.x1, f.y1};
     size_t total = 0;
     for (Want &w : wants) total += (w.n = std::max<size_t>(w.n, 1));
     const std::vector<Box> slots = Flow(records, total, 96, 16, 4);
@@ -259,6 +262,16 @@ LayoutPlan PlanOne(size_t index, const ScreenLayout &l)
     if (l.flags & LAYOUT_LASTPOINT_SIZE) {
         RecordPlan &r = p.kinds[KIND_PUNKT].back();
         r.box = {64, 64, 64, 64};
+    }
+    for (const FixedBox &f : FixedBoxes) {
+        if (std::string(f.file) != l.file) continue;
+        const Box box{f.x0, f.y0, f.x1, f.y1};
+        if (!f.code) {
+            if (f.index < p.kinds[f.kind].size()) p.kinds[f.kind][f.index].box = box;
+        } else {
+            for (GadgetPlan &g : p.gadgets)
+                if (CodeText(g.code) == f.code) g.box = box;
+        }
     }
     return p;
 }

@@ -214,7 +214,8 @@ const void *Geba(ChunkBuffer &c)
 {
     const std::vector<st_BAUE_EXT> built = {Building(0, 0),  Building(1, 0),  Building(14, 0), Building(15, 0),
                                             Building(16, 0), Building(19, 0), Building(24, 0), Building(25, 0),
-                                            Building(51, 0), Building(55, 0), Building(0, 1),  Building(15, 1)};
+                                            Building(27, 0), Building(48, 0), Building(51, 0), Building(55, 0),
+                                            Building(0, 1),  Building(15, 1)};
     ULONG costs = 0;
     for (const st_BAUE_EXT &b : built) costs += b.Betriebskosten;
     c.Add(costs);
@@ -323,15 +324,28 @@ bool WritePools()
     baue.Add(abriss);
     if (!Add(baue.Done(), POOL_IN)) return false;
 
+    // Every page of the diplomat has lines: an offer, a vassalage offer, a
+    // trade agreement and a liege's affirmation to cancel, and a run of two
+    // peace offers of one ruler.
     ChunkBuffer vert(ID_VERT, VERSION_V001);
-    vert.Add((ULONG)2);
-    st_VERT_EXT trade = Zeroed<st_VERT_EXT>(), vassal = Zeroed<st_VERT_EXT>();
+    vert.Add((ULONG)6);
+    st_VERT_EXT trade = Zeroed<st_VERT_EXT>(), vassal = Zeroed<st_VERT_EXT>(), agreement = Zeroed<st_VERT_EXT>();
+    st_VERT_EXT liege = Zeroed<st_VERT_EXT>(), peace = Zeroed<st_VERT_EXT>();
     trade.VertragsArt = 0, trade.AnbieterID = NEIGHBOUR, trade.PartnerID = PLAYER, trade.WarenTyp = 98;
     trade.Identifier = 1, trade.Dauer = 4, trade.Anzahl = 100, trade.Preis = 5;
     vassal.VertragsArt = 6, vassal.AnbieterID = STRANGER, vassal.PartnerID = PLAYER, vassal.Identifier = 2;
     vassal.Dauer = 8;
+    agreement.VertragsArt = 4, agreement.AnbieterID = NEIGHBOUR, agreement.PartnerID = PLAYER, agreement.WarenTyp = 23;
+    agreement.Identifier = 3, agreement.Dauer = 3, agreement.Anzahl = 20, agreement.Preis = 15;
+    liege.VertragsArt = 8, liege.AnbieterID = STRANGER, liege.PartnerID = PLAYER, liege.Identifier = 4;
+    peace.VertragsArt = 1, peace.AnbieterID = NEIGHBOUR, peace.PartnerID = PLAYER, peace.Identifier = 5;
     vert.Add(trade);
     vert.Add(vassal);
+    vert.Add(agreement);
+    vert.Add(liege);
+    vert.Add(peace);
+    peace.Identifier = 6;
+    vert.Add(peace);
     ChunkBuffer move(ID_MOVE, VERSION_V001);
     const std::vector<st_MOVE_EXT> figures = Figures();
     move.Add((UWORD)figures.size());
@@ -409,7 +423,8 @@ bool WritePools()
     Text(head.ArmeeHeader.Name, sizeof head.ArmeeHeader.Name, "Garde");
     st_AREN part = Zeroed<st_AREN>();
     part.Head = {ID_AREN, VERSION_V001, sizeof(ArmeeEntry)};
-    part.ArmeeEntry.Typ = 2, part.ArmeeEntry.WaffeI = 23, part.ArmeeEntry.Ruestung = 12, part.ArmeeEntry.Anzahl = 200;
+    // Weapon Ids: a short sword and a tunic.
+    part.ArmeeEntry.Typ = 2, part.ArmeeEntry.WaffeI = 27, part.ArmeeEntry.Ruestung = 15, part.ArmeeEntry.Anzahl = 200;
     army.Add(head);
     army.Add(part);
     ChunkBuffer ship(ID_SHIP, VERSION_V001);
@@ -437,7 +452,8 @@ bool WritePools()
     ChunkBuffer geba2(ID_GEBA, VERSION_V001), antw2(ID_ANTW, VERSION_V001), stock(ID_WARE, VERSION_V001);
     const void *own = Wares(stock, {Ware(5, PLAYER, 98, 400, 0), Ware(5, PLAYER, 99, 250, 0), Ware(5, PLAYER, 12, 1000, 0),
                                     Ware(5, PLAYER, 78, 1000, 0), Ware(5, PLAYER, 23, 100, 0), Ware(5, PLAYER, 50, 1, 0),
-                                    Ware(5, PLAYER, 1, 50, 0), Ware(5, PLAYER, 82, 20, 0), Ware(0, PLAYER, 11, 30, 12)});
+                                    Ware(5, PLAYER, 1, 50, 0), Ware(5, PLAYER, 82, 20, 0), Ware(0, PLAYER, 11, 30, 12),
+                                    Ware(5, PLAYER, 7, 12, 0), Ware(5, PLAYER, 37, 60, 0)});
     return SaveChunk2File("./Data/Gebaeude.dat", Geba(geba2)) && SaveChunk2File("./Data/SpielerList.vek", PlayerList(antw2)) &&
            SaveChunk2File("./Data/WarenChunk.vek", own);
 }
@@ -476,19 +492,24 @@ bool WriteShipsAndLetters()
     const struct {
         const char *file, *subject, *to, *text;
         LONG toId;
+        ULONG from;
+        const char *fromName;
     } letters[] = {
-        {"./Data/MailIn/00000008_01.smal", "Grenzfrieden", "", "An alle F\xFCrsten: Der Markt an der Grenze ist offen.", -1},
+        {"./Data/MailIn/00000008_01.smal", "Grenzfrieden", "", "An alle F\xFCrsten: Der Markt an der Grenze ist offen.", -1,
+         NEIGHBOUR, "Nachbar"},
         {"./Data/MailIn/00000008_02.smal", "Holz gegen Korn", "Demoland",
-         "Herr von Demoland, ich biete Holz gegen Korn. Gr\xFC\xDF" "e, Nachbar", (LONG)PLAYER},
+         "Herr von Demoland, ich biete Holz gegen Korn. Gr\xFC\xDF" "e, Nachbar", (LONG)PLAYER, NEIGHBOUR, "Nachbar"},
+        {"./Data/MailIn/00000009_01.smal", "Lehenstreue", "Demoland",
+         "Herr von Demoland, Euer Lehnsherr erwartet Eure Antwort. Fremdland", (LONG)PLAYER, STRANGER, "Fremdland"},
     };
     for (const auto &l : letters) {
         st_SMAL *smal = (st_SMAL *)AllocChunk(CN_SMAL, (ULONG)std::strlen(l.text) + 1, 1);
         if (!smal) return false;
         Text(smal->DateString, sizeof smal->DateString, "01-Jan-2010 12:00:00");
         Text(smal->Betreff, sizeof smal->Betreff, l.subject);
-        Text(smal->AbsenderName, sizeof smal->AbsenderName, "Nachbar");
+        Text(smal->AbsenderName, sizeof smal->AbsenderName, l.fromName);
         Text(smal->EmpfaengerName, sizeof smal->EmpfaengerName, l.to);
-        smal->AbsenderID = (LONG)NEIGHBOUR;
+        smal->AbsenderID = (LONG)l.from;
         smal->EmpfaengerID = l.toId;
         std::strcpy((char *)smal + sizeof(st_SMAL), l.text);
         ok = SaveChunk2File(l.file, smal) && ok;

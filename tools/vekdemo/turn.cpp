@@ -49,7 +49,8 @@ bool AddArmy()
     for (ULONG soldiers : {200u, 30u}) {
         st_AREN part{};
         part.Head = {ID_AREN, VERSION_V001, sizeof(ArmeeEntry)};
-        part.ArmeeEntry.Typ = 2, part.ArmeeEntry.WaffeI = 23, part.ArmeeEntry.Ruestung = 12;
+        // Weapon Ids: a short sword and a tunic.
+        part.ArmeeEntry.Typ = 2, part.ArmeeEntry.WaffeI = 27, part.ArmeeEntry.Ruestung = 15;
         part.ArmeeEntry.Anzahl = soldiers;
         Append(p, part);
     }
