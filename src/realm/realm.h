@@ -14,3 +14,9 @@ LONG GoetterScreen();
 
 // After the story: its consequence for the realm. 0 when it could not run.
 LONG RoredIdezEvents();
+
+struct ListHeader;
+// The specialists' Ok: the SPEZ record and the specialist figures of the town
+// at (x, y) as one change (all or none); the list's figure numbers follow
+// the figure file. 1 or 0 (nothing changed).
+BOOL SpezialistenScreenWriteData(ListHeader *spezis, ULONG x, ULONG y);

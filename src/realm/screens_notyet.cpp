@@ -4,8 +4,4 @@
 
 #include "platform/system.h"
 
-LONG ForschungScreen() { return ScreenNotBuilt("ForschungScreen", 2); }
-LONG SpezialistenScreen() { return ScreenNotBuilt("SpezialistenScreen", 2); }
-LONG StammbaumScreen() { return ScreenNotBuilt("StammbaumScreen", 2); }
 LONG HandelsScreen() { return ScreenNotBuilt("HandelsScreen", 2); }
-LONG GoetterScreen() { return ScreenNotBuilt("GoetterScreen", 2); }

@@ -8,6 +8,7 @@
 
 #include <SDL/SDL.h>
 #include <algorithm>
+#include <cstdlib>
 #include <csignal>
 #include <functional>
 #include <fcntl.h>
@@ -36,6 +37,7 @@ namespace {
 constexpr int kW = 1024, kH = 768;
 constexpr LONG kGameX = (kW - 640) / 2, kGameY = (kH - 480) / 2 - 30;  // where the game area lies
 int readyFd = -1, goFd = -1;
+LONG expectedNext = 2;  // what the screen returns after its script
 
 void OnProbe()
 {
@@ -91,7 +93,7 @@ void Probe() { PushClick(1, 1); }
     feed.Start();
     const LONG next = screen();
     std::fflush(stdout);
-    _exit(next == 2 ? 0 : 3);
+    _exit(next == expectedNext ? 0 : 3);
 }
 
 int Wait(pid_t child)
@@ -125,6 +127,16 @@ long Ink(const std::vector<ULONG> &v)
     for (const auto &e : n) most = std::max(most, e.second);
     return (long)v.size() - most;
 }
+// With VEK_SHOT_DIR set, the screenshot as a PPM file there, to look at.
+void Keep(const Screenshot &s, const char *name)
+{
+    const char *dir = std::getenv("VEK_SHOT_DIR");
+    if (!dir) return;
+    std::string ppm = "P6\n" + std::to_string(s.w) + " " + std::to_string(s.h) + "\n255\n";
+    for (ULONG p : s.rgb) ppm += {(char)(p >> 16), (char)(p >> 8), (char)p};
+    WriteBytes(std::string(dir) + "/" + name + ".ppm", Bytes(ppm.begin(), ppm.end()));
+}
+
 size_t Colours(const std::vector<ULONG> &v)
 {
     std::map<ULONG, int> n;
@@ -183,7 +195,8 @@ protected:
         }
         close(ready[0]);
         close(go[1]);
-        EXPECT_EQ(Wait(child), 0) << "the screen ends with 2 after its script";
+        EXPECT_EQ(Wait(child), 0) << "the screen ends with " << expectedNext << " after its script";
+        expectedNext = 2;
     }
 };
 
@@ -245,6 +258,59 @@ TEST_F(RealmXvfb, CurveAndLegendOverTheGraph)
             long changed = 0;
             for (size_t i = 0; i < graph.size() && i < before.size(); ++i) changed += graph[i] != before[i];
             return p == 1 ? changed > 60 : changed > 20000;  // a curve; then the legend over it
+        });
+}
+
+// The research requester over the fountain, the gods with a chosen symbol,
+// the specialists with a values panel.
+TEST_F(RealmXvfb, ResearchRequester)
+{
+    Run(
+        ForschungScreen,
+        [] {
+            const auto c = GadgetCentres("./Data/screendat/Forschung.dat");
+            const auto it = c.find(std::string(3, '\0') + '\1');
+            if (it == c.end()) _exit(8);
+            PushClick(it->second.first, it->second.second);
+            Probe();
+            Click("ForschungReq.dat", "EXIT");
+            Click("Forschung.dat", "EXIT");
+        },
+        1, [](int, const Screenshot &s) {
+            Keep(s, "research");
+            // The field picture and the advisers' text.
+            return Ink(Pixels(s, {80, 114, 195, 155})) > 300 && Ink(Pixels(s, {296, 114, 240, 156})) > 300;
+        });
+}
+
+TEST_F(RealmXvfb, GodWithChosenSymbol)
+{
+    expectedNext = 42;
+    Run(
+        GoetterScreen,
+        [] {
+            Click("Goetter.dat", "GOE3");
+            Probe();
+            Click("Goetter.dat", "EXIT");
+        },
+        1, [](int, const Screenshot &s) {
+            Keep(s, "gods");
+            return Ink(Pixels(s, {258, 60, 64, 64})) > 100 && Ink(Pixels(s, {420, 60, 168, 160})) > 300;
+        });
+}
+
+TEST_F(RealmXvfb, SpecialistWithValues)
+{
+    Run(
+        SpezialistenScreen,
+        [] {
+            PushClick(60, 84);  // the first free specialist
+            Probe();
+            Click("Spezialisten.dat", "EXIT");
+        },
+        1, [](int, const Screenshot &s) {
+            Keep(s, "specialists");
+            return Ink(Pixels(s, {40, 80, 260, 40})) > 300 && Ink(Pixels(s, {40, 290, 64, 64})) > 100;
         });
 }
 

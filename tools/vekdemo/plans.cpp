@@ -38,7 +38,7 @@ bool IsListGadget(const char *file, const std::string &c)
 
 bool IsArea(const std::string &c)
 {
-    static const std::set<std::string> named = {"INPU", "FIGU", "SLID", "SLMO", "REQU"};
+    static const std::set<std::string> named = {"INPU", "FIGU", "SLID", "SLMO", "REQU", "EING"};
     if (named.count(c)) return true;
     if (IsDigit(c[2]) && IsDigit(c[3])) {
         const std::string p = c.substr(0, 2);
@@ -263,6 +263,9 @@ LayoutPlan PlanOne(size_t index, const ScreenLayout &l)
     for (const LayoutBox &b : LayoutBoxes)
         if (!b.code && std::string(b.file) == l.file && b.index < p.kinds[b.kind].size())
             p.kinds[b.kind][b.index].box = {b.x0, b.y0, b.x1, b.y1};
+    // The god's name field takes a whole name of 79 characters.
+    if (std::string(l.file) == "Goetter.dat")
+        for (RecordPlan &r : p.kinds[KIND_STRINGINPUTINFO]) r.a = 79, r.b = (uint16_t)r.box.w();
     if (l.flags & LAYOUT_LASTPOINT_SIZE) {
         RecordPlan &r = p.kinds[KIND_PUNKT].back();
         r.box = {64, 64, 64, 64};

@@ -354,16 +354,22 @@ bool WritePools()
     if (!Add(vert.Done(), POOL_IN) || !Add(move.Done(), POOL_IN)) return false;
 
     ChunkBuffer spez(ID_SPEZ, VERSION_V001);
-    spez.Add((ULONG)3);
+    spez.Add((ULONG)4);
+    // A geologist hired in Nordheim: the specialists screen in Demoburg may
+    // not disband him.
     const struct {
         const char *name;
         ULONG id, owner;
         UBYTE klasse;
-    } specialists[] = {{"Cedric", 7, PLAYER, 3}, {"Alrik", 1, 0, 0}, {"Brana", 2, 0, 5}};
+        HexPos at;
+    } specialists[] = {{"Cedric", 7, PLAYER, 3, CAPITAL},
+                       {"Alrik", 1, 0, 0, CAPITAL},
+                       {"Brana", 2, 0, 5, CAPITAL},
+                       {"Dorna", 0, PLAYER, 5, NORDHEIM}};
     for (const auto &sp : specialists) {
         st_SPEZ_EXT e = Zeroed<st_SPEZ_EXT>();
         Text(e.Name, sizeof e.Name, sp.name);
-        e.ID = sp.id, e.X_Pos = (ULONG)CAPITAL.x, e.Y_Pos = (ULONG)CAPITAL.y, e.Klasse = sp.klasse;
+        e.ID = sp.id, e.X_Pos = (ULONG)sp.at.x, e.Y_Pos = (ULONG)sp.at.y, e.Klasse = sp.klasse;
         e.TP = e.TPakt = 10, e.Staerke = e.Weisheit = e.Intelligenz = e.Gewandheit = 12;
         e.Konstitution = e.Charisma = 11, e.Loyalitaet = 50, e.Lohn = 50, e.SpielerID = sp.owner;
         e.Status = sp.owner == PLAYER ? 5 : 0;  // the player's specialist is hired
