@@ -14,3 +14,10 @@ LONG GoetterScreen();
 
 // After the story: its consequence for the realm. 0 when it could not run.
 LONG RoredIdezEvents();
+
+// The rune-stone game over the tavern: 1 after the visit, 0 when the board
+// cannot be set up (nothing drawn or booked).
+LONG RuneStone();
+// The game's messages and questions (mode 0 Ok, 1 Ok/Cancel; 0 means Ok):
+// the advisor's box by default.
+extern LONG (*RuneFrageHook)(const char *text, int mode);
