@@ -146,7 +146,7 @@ int ListeLaufen(LokalDataTaverneOfflineChat *d)
         std::printf("TaverneOfflineChatHandleEvents : kein Speicher f\374r ListHeader vorhanden...\n");
         return 0;
     }
-    const ULONG gelesen = ScanSmals2List(d->SmalListPtr, MAILIN_DIR, kMaske, 0);
+    ULONG gelesen = ScanSmals2List(d->SmalListPtr, MAILIN_DIR, kMaske, 0);
     if (!gelesen) Meldung(GetString(&_VEK_OFFLINE_NOMAILS));
     BriefeSortieren(d->SmalListPtr, BRIEF_NACH_DATUM);
     if (gelesen) {
@@ -191,10 +191,9 @@ int ListeLaufen(LokalDataTaverneOfflineChat *d)
             DrawMailLine1(d, 0);
             if (weiter && BriefGeschrieben) {
                 // The new letter's copy lies in MailIn: the list is read again.
-                Schliessen(d, 0);
-                return 1;
-            }
-            if (weiter && d->VekRequester) {
+                weiter = TaverneOfflineBuildNewReq(d, 1) != nullptr;
+                if (d->SmalListPtr) gelesen = d->SmalListPtr->Elemente;
+            } else if (weiter && d->VekRequester) {
                 SetRequesterBox(d->VekRequester, 0, 0);
                 Markieren(d);
             } else if (weiter) {

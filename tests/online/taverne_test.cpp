@@ -31,6 +31,9 @@
 #include "store/lists.h"
 #include "store/mapnames.h"
 #include "store/store.h"
+#include "turn/botschaft.h"
+#include "turn/gameserver.h"
+#include "turn/transportfixture.h"
 #include "ui/requester.h"
 #include "ui/screendat.h"
 #include "world/runestone.h"
@@ -422,5 +425,73 @@ TEST_P(TaverneTest, AReplyKeepsItsSubjectAndStaysPublic)
 }
 
 INSTANTIATE_TEST_SUITE_P(Depths, TaverneTest, ::testing::Values(8, 32));
+
+}  // namespace
+
+// ---- letters over the stand-in game server ----
+
+namespace {
+
+LONG JaBitte(const char *) { return 0; }
+
+class TaverneServerTest : public TaverneTest {};
+
+TEST_P(TaverneServerTest, TheGameServerBitFetchesOnOpeningAndSendsAWrittenLetter)
+{
+    turntest::Fakes fakes;
+    turntest::GameServerStandIn server{"unused"};
+    LONG (*alt)(const char *) = BotschaftFrageHook;
+    BotschaftFrageHook = JaBitte;
+    char host[sizeof NetCfg.GameServer];
+    std::snprintf(host, sizeof host, "%s", NetCfg.GameServer);
+
+    auto brief = [](LONG von, const char *betreff, const char *datum) {
+        st_SMAL *s = (st_SMAL *)AllocChunk(CN_SMAL, 6, 1);
+        std::snprintf(s->Betreff, sizeof s->Betreff, "%s", betreff);
+        std::snprintf(s->DateString, sizeof s->DateString, "%s", datum);
+        std::snprintf(s->AbsenderName, sizeof s->AbsenderName, "Gast%d", (int)von);
+        s->AbsenderID = von;
+        s->EmpfaengerID = -1;
+        std::memcpy((char *)s + sizeof(st_SMAL), "Hallo", 6);
+        EXPECT_TRUE(SaveChunk2File("brief.tmp", s));
+        FreeChunk(s);
+        Bytes b = ReadBytes("brief.tmp");
+        fs::remove("brief.tmp");
+        return std::string(b.begin(), b.end());
+    };
+    server.QueueLetters({brief(11, "Eins", "05-Jan-2010 10:00:00"), brief(12, "Zwei", "06-Jan-2010 10:00:00")});
+
+    // Bit clear: no connection at all (a server that is not there).
+    std::snprintf(NetCfg.GameServer, sizeof NetCfg.GameServer, "127.0.0.1:1");
+    Click(window_, "EXIT");
+    {
+        StdoutCapture out;
+        EXPECT_EQ(TaverneOfflineChat(), 0);
+        EXPECT_EQ(out.Take().find("BotschaftPerTCPIP"), std::string::npos);
+    }
+    const size_t vorher = PublicLetters().size();
+
+    UserSystem.OP.TCPIP_Flags |= TRANSPORT_GAMESERVER;
+    std::snprintf(NetCfg.GameServer, sizeof NetCfg.GameServer, "%s", server.ServePackets("", 2).c_str());
+    Click(window_, "B003");
+    Click(window_, "B001");
+    PushText("Runde");
+    PushKey(SDLK_RETURN, 13);
+    PushText("Ich zahle");
+    Click(window_, "BU40");
+    Click(window_, "EXIT");
+    EXPECT_EQ(TaverneOfflineChat(), 0);
+    EXPECT_EQ(PublicLetters().size(), vorher + 2 + 1) << "two fetched, the copy of the written one";
+    const auto sent = server.TakeLetters();
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0].sid, -1);
+    EXPECT_NE(sent[0].bytes.find("Ich zahle"), std::string::npos);
+    EXPECT_TRUE(fs::is_empty("Data/MailOut")) << "the sent letter left the queue";
+    server.StopPackets();
+    std::snprintf(NetCfg.GameServer, sizeof NetCfg.GameServer, "%s", host);
+    BotschaftFrageHook = alt;
+}
+
+INSTANTIATE_TEST_SUITE_P(Depths, TaverneServerTest, ::testing::Values(8, 32));
 
 }  // namespace
