@@ -627,6 +627,25 @@ inline constexpr LayoutBox LayoutBoxes[] = {
     {"Statistik.dat", "LS01", 0, 0, 40, 60, 290, 200},
     {"Statistik.dat", "LS02", 0, 0, 330, 60, 580, 200},
     {"StatistikLegende.dat", nullptr, KIND_RECHTECK, 0, 120, 90, 520, 390},
+    // The tavern's letter window: header line and text, sender and subject
+    // lines, the list or letter box (171 rows) with the list click area over
+    // it, and the slider beside it.
+    {"TaverneOffchatReq.dat", nullptr, KIND_RECHTECK, 1, 76, 94, 572, 108},
+    {"TaverneOffchatReq.dat", nullptr, KIND_RECHTECK, 3, 76, 94, 572, 108},
+    {"TaverneOffchatReq.dat", nullptr, KIND_RECHTECK, 4, 76, 112, 572, 124},
+    {"TaverneOffchatReq.dat", nullptr, KIND_RECHTECK, 5, 76, 128, 572, 140},
+    {"TaverneOffchatReq.dat", nullptr, KIND_RECHTECK, 2, 76, 146, 552, 317},
+    {"TaverneOffchatReq.dat", nullptr, KIND_RECHTECK, 6, 556, 146, 572, 317},
+    {"TaverneOffchatReq.dat", "TF01", 0, 0, 76, 146, 552, 317},
+    {"TaverneOffchatReq.dat", "S000", 0, 0, 556, 146, 572, 317},
+    // The rune board: row r's pegs right of its runes, at point 6 - r.
+    {"RuneStone.dat", nullptr, KIND_PUNKT, 0, 362, 129, 366, 133},
+    {"RuneStone.dat", nullptr, KIND_PUNKT, 1, 362, 162, 366, 166},
+    {"RuneStone.dat", nullptr, KIND_PUNKT, 2, 362, 195, 366, 199},
+    {"RuneStone.dat", nullptr, KIND_PUNKT, 3, 362, 228, 366, 232},
+    {"RuneStone.dat", nullptr, KIND_PUNKT, 4, 362, 261, 366, 265},
+    {"RuneStone.dat", nullptr, KIND_PUNKT, 5, 362, 294, 366, 298},
+    {"RuneStone.dat", nullptr, KIND_PUNKT, 6, 362, 327, 366, 331},
 };
 
 // Where a screen draws its lists, text boxes and values at places of its own:
