@@ -35,6 +35,7 @@ constexpr const char *kMaske = "        _  .smal";
 constexpr ULONG kFenster = 45;
 constexpr LONG kX = 66, kY = 68, kW = 516, kH = 390;
 constexpr UWORD kListeHoehe = 171;
+constexpr int kVersuche = 3;
 constexpr UWORD kRahmenPen = 146, kGrundPen = 21, kMarkText = 7, kMarkGrund = 21;
 
 void Meldung(const char *text)
@@ -353,7 +354,10 @@ int TaverneOfflineChat()
         SetAPen(rp, kRahmenPen);
         SetBPen(rp, kGrundPen);
         DrawAllGadgets(rp, d->ScreenRegion);
-        while (ListeLaufen(d)) {
+        // A list whose lines or box cannot be made is built again, but not
+        // for ever: a failure that stays (no memory, a broken layout) closes
+        // the window after a few tries.
+        for (int versuch = 0; versuch < kVersuche && ListeLaufen(d); ++versuch) {
         }
     }
     CloseFont(d->VekFont3Ptr);

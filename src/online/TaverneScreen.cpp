@@ -93,7 +93,7 @@ WORD TaverneScreen()
     case 1: PlayCDTrack(nullptr, 0, 3, 3); break;
     default: break;
     }
-    if (OpenKavorPic(kPath, kPicture, 0) < 0) {
+    if (OpenKavorPic(kPath, kPicture, PIC_NOFADE) < 0) {
         std::printf("TaverneScreen: Kann Hintergrund nicht laden!\n");
         ClearScreenRegion(region);
         return -1;
@@ -158,7 +158,7 @@ WORD TaverneScreen()
             PlayCDTrack(nullptr, 0, 4, 4);
             CloseKavorPic(kPicture, 1);
             const int show = SlideShow(texte);
-            if (OpenKavorPic(kPath, kPicture, 0) < 0) std::printf("TaverneScreen: Kann Hintergrund nicht laden!\n");
+            if (OpenKavorPic(kPath, kPicture, PIC_NOFADE) < 0) std::printf("TaverneScreen: Kann Hintergrund nicht laden!\n");
             FadeIn();
             DrawAllGadgets(rp, region);
             PlayCDTrack(nullptr, 0, 2, 3);

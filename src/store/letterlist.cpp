@@ -114,7 +114,7 @@ ULONG ScanSmals2List(ListHeader *List, const char *Path, const char *Maske, int 
         // that does not end inside its field, is not a letter of ours.
         if (smal->Head.Length < kSmalRecord || !Beendet(smal->DateString) || !Beendet(smal->Betreff) ||
             !Beendet(smal->AbsenderName) || !Beendet(smal->EmpfaengerName)) {
-            std::printf("ScanSmals2List: Brief %s ist beschädigt !\n", eintrag.cFileName);
+            std::printf("ScanSmals2List: Brief %s ist besch\344digt !\n", eintrag.cFileName);
             FreeVec(smal);
             EntferneLetzten(List);
             continue;
