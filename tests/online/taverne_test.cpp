@@ -424,6 +424,30 @@ TEST_P(TaverneTest, AReplyKeepsItsSubjectAndStaysPublic)
     EXPECT_EQ(out[280] & out[281] & out[282] & out[283], 0xFF) << "to every ruler";
 }
 
+TEST_P(TaverneTest, AListThatCannotBeDrawnIsTriedAgainButNotForEver)
+{
+    // The list box's rectangle (record 2) shrinks to nothing: no box can be made.
+    Bytes b = ReadBytes("Data/screendat/TaverneOffchatReq.dat");
+    const uint8_t tag[4] = {0xAD, 0xBA, 0xBC, 0xAB};
+    auto it = std::search(b.begin(), b.end(), tag, tag + 4);
+    ASSERT_NE(it, b.end());
+    const size_t at = (size_t)(it - b.begin());
+    const size_t offset = 32u + ((size_t)b[at + 8] << 24 | (size_t)b[at + 9] << 16 | (size_t)b[at + 10] << 8 | b[at + 11]);
+    ASSERT_LT(offset + 24, b.size());
+    b[offset + 20] = b[offset + 16], b[offset + 21] = b[offset + 17];  // X1 = X0
+    WriteBytes("Data/screendat/TaverneOffchatReq.dat", b);
+    PushEscape();  // would end a list that came up after all
+    StdoutCapture out;
+    EXPECT_EQ(TaverneOfflineChat(), 0);
+    const std::string text = out.Take();
+    size_t n = 0;
+    for (size_t p = 0; (p = text.find("Konnte Requester nicht initalisieren", p)) != std::string::npos; ++p) ++n;
+    EXPECT_EQ(n, 3u) << text.substr(0, 2000);
+    SDL_Event ev;
+    while (SDL_PollEvent(&ev)) {
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Depths, TaverneTest, ::testing::Values(8, 32));
 
 }  // namespace
