@@ -214,7 +214,7 @@ TEST_P(TaverneTest, AStakedRuneGameWonByClicksRaisesTheGold)
     EXPECT_EQ(gFragen, erwartet);
     auto *land = (st_LAND *)LoadChunk2Mem(ID_LAND, POOL_OUT);
     ASSERT_NE(land, nullptr);
-    EXPECT_EQ(land->AnzGold, 51000u);
+    EXPECT_EQ(ULONG{land->AnzGold}, 51000u);
     FreeVec(land);
 }
 

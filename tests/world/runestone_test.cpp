@@ -112,7 +112,7 @@ TEST(RuneStone, TheStakeIsOfferedWithinItsGoldRangeAndBookedOnlyWhenStaked)
     for (const auto &f : faelle) {
         land.AnzGold = 5000;
         RuneEinsatzBuchen(&land, f.gesetzt, f.ausgang);
-        EXPECT_EQ(land.AnzGold, f.gold) << f.ausgang << " staked " << f.gesetzt;
+        EXPECT_EQ(ULONG{land.AnzGold}, f.gold) << f.ausgang << " staked " << f.gesetzt;
     }
 }
 
@@ -125,13 +125,13 @@ TEST(RuneStone, TheLandRecordComesFromTheOrdersPoolElseTheReceivedOne)
     Put(MakeChunk(CN_LAND, land), POOL_IN);
     st_LAND *l = LoadRuneStoneData();
     ASSERT_NE(l, nullptr);
-    EXPECT_EQ(l->AnzGold, 3000u);
+    EXPECT_EQ(ULONG{l->AnzGold}, 3000u);
     FreeVec(l);
     land.AnzGold = 7000;
     Put(MakeChunk(CN_LAND, land), POOL_OUT);
     l = LoadRuneStoneData();
     ASSERT_NE(l, nullptr);
-    EXPECT_EQ(l->AnzGold, 7000u);
+    EXPECT_EQ(ULONG{l->AnzGold}, 7000u);
     FreeVec(l);
 }
 
@@ -141,13 +141,13 @@ TEST(RuneStone, AStakedWinRaisesTheDemoGoldInTheOrdersPool)
     CopyDemoGameFiles(".");
     st_LAND *land = LoadRuneStoneData();
     ASSERT_NE(land, nullptr);
-    ASSERT_EQ(land->AnzGold, 50000u);
+    ASSERT_EQ(ULONG{land->AnzGold}, 50000u);
     ASSERT_TRUE(RuneEinsatzMoeglich(land));
     RuneEinsatzBuchen(land, 1, RUNE_SIEG);
     RuneEinsatzBuchen(land, 0, RUNE_NIEDERLAGE);  // the next game is not staked
     ASSERT_TRUE(WriteRuneStoneData(land));
     bool da = false;
-    EXPECT_EQ(Load<st_LAND>(CN_LAND, POOL_OUT, &da).AnzGold, 51000u);
+    EXPECT_EQ(ULONG{Load<st_LAND>(CN_LAND, POOL_OUT, &da).AnzGold}, 51000u);
     EXPECT_TRUE(da);
 }
 
