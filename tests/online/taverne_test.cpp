@@ -516,6 +516,32 @@ TEST_P(TaverneServerTest, TheGameServerBitFetchesOnOpeningAndSendsAWrittenLetter
     BotschaftFrageHook = alt;
 }
 
+TEST_P(TaverneServerTest, TheNetGadgetAsksBeforeGoingOnlineAndOffline)
+{
+    turntest::Fakes fakes;
+    const BOOL war = Vek_WasOnline;
+    Vek_WasOnline = 0;
+    UserSystem.TCPIP_ID = 1;
+    UserSystem.VekFlags &= ~VEKFLAG_ONLINE;
+    Click(tavern_, "NETW");
+    PushEscape();  // Cancel: stays offline
+    Click(tavern_, "EXIT");
+    EXPECT_EQ(TaverneScreen(), 39);
+    EXPECT_FALSE(UserSystem.VekFlags & VEKFLAG_ONLINE);
+    Click(tavern_, "NETW");
+    PushKey(SDLK_RETURN, 13);  // Ok: online
+    Click(tavern_, "EXIT");
+    EXPECT_EQ(TaverneScreen(), 39);
+    EXPECT_TRUE(UserSystem.VekFlags & VEKFLAG_ONLINE);
+    UserSystem.TCPIP_ID = 1;
+    Click(tavern_, "NETW");
+    PushKey(SDLK_RETURN, 13);  // Ok: offline
+    Click(tavern_, "EXIT");
+    EXPECT_EQ(TaverneScreen(), 39);
+    EXPECT_FALSE(UserSystem.VekFlags & VEKFLAG_ONLINE);
+    Vek_WasOnline = war;
+}
+
 INSTANTIATE_TEST_SUITE_P(Depths, TaverneServerTest, ::testing::Values(8, 32));
 
 }  // namespace
