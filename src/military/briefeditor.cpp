@@ -165,7 +165,9 @@ int TaverneOfflineWriteMail(LokalDataTaverneOfflineChat *d, SmalListEntry *Entry
         if (id == MakeGadgetID("BU40") || id == MakeGadgetID("B003")) {
             if (!b->Laenge) continue;
             const char *an = Entry ? Entry->AbsenderName : d->EmpfaengerName ? d->EmpfaengerName : "";
-            const LONG anID = Entry ? Entry->AbsenderID : d->EmpfaengerID;
+            // A reply goes where the window addresses it: the tavern's replies
+            // are public like the letters they answer.
+            const LONG anID = d->EmpfaengerID;
             if (!MakeSMAL(an, anID, betreff, b->Text)) {
                 std::printf("TaverneOfflineWriteMail : Konnte die Mail nicht anlegen ! \n");
                 break;

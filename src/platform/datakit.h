@@ -781,6 +781,25 @@ inline constexpr LayoutBox LayoutBoxes[] = {
     {"KaserneReq3.dat", nullptr, KIND_STATUSBOX, 0, 314, 354, 556, 368},
     {"KaserneReq3.dat", "S300", 0, 0, 292, 100, 306, 330},
     {"KaserneReq3.dat", "S301", 0, 0, 558, 100, 572, 330},
+    // The tavern's letter window: header line and text, sender and subject
+    // lines, the list or letter box (171 rows) with the list click area over
+    // it, and the slider beside it.
+    {"TaverneOffchatReq.dat", nullptr, KIND_RECHTECK, 1, 76, 94, 572, 108},
+    {"TaverneOffchatReq.dat", nullptr, KIND_RECHTECK, 3, 76, 94, 572, 108},
+    {"TaverneOffchatReq.dat", nullptr, KIND_RECHTECK, 4, 76, 112, 572, 124},
+    {"TaverneOffchatReq.dat", nullptr, KIND_RECHTECK, 5, 76, 128, 572, 140},
+    {"TaverneOffchatReq.dat", nullptr, KIND_RECHTECK, 2, 76, 146, 552, 317},
+    {"TaverneOffchatReq.dat", nullptr, KIND_RECHTECK, 6, 556, 146, 572, 317},
+    {"TaverneOffchatReq.dat", "TF01", 0, 0, 76, 146, 552, 317},
+    {"TaverneOffchatReq.dat", "S000", 0, 0, 556, 146, 572, 317},
+    // The rune board: row r's pegs right of its runes, at point 6 - r.
+    {"RuneStone.dat", nullptr, KIND_PUNKT, 0, 362, 129, 366, 133},
+    {"RuneStone.dat", nullptr, KIND_PUNKT, 1, 362, 162, 366, 166},
+    {"RuneStone.dat", nullptr, KIND_PUNKT, 2, 362, 195, 366, 199},
+    {"RuneStone.dat", nullptr, KIND_PUNKT, 3, 362, 228, 366, 232},
+    {"RuneStone.dat", nullptr, KIND_PUNKT, 4, 362, 261, 366, 265},
+    {"RuneStone.dat", nullptr, KIND_PUNKT, 5, 362, 294, 366, 298},
+    {"RuneStone.dat", nullptr, KIND_PUNKT, 6, 362, 327, 366, 331},
 };
 
 // Where a screen draws its lists, text boxes and values at places of its own:

@@ -20,3 +20,9 @@ struct ListHeader;
 // at (x, y) as one change (all or none); the list's figure numbers follow
 // the figure file. 1 or 0 (nothing changed).
 BOOL SpezialistenScreenWriteData(ListHeader *spezis, ULONG x, ULONG y);
+// The rune-stone game over the tavern: 1 after the visit, 0 when the board
+// cannot be set up (nothing drawn or booked).
+LONG RuneStone();
+// The game's messages and questions (mode 0 Ok, 1 Ok/Cancel; 0 means Ok):
+// the advisor's box by default.
+extern LONG (*RuneFrageHook)(const char *text, int mode);

@@ -35,6 +35,8 @@ template <size_t N> void Kopiere(char (&ziel)[N], const char *quelle, size_t que
     ziel[n] = 0;
 }
 
+template <size_t N> bool Beendet(const char (&feld)[N]) { return std::memchr(feld, 0, N) != nullptr; }
+
 void EntferneLetzten(ListHeader *liste) { DeleteNode(liste, LIST_LAST, 0, LIST_FREE_OWNED); }
 
 }  // namespace
@@ -105,6 +107,15 @@ ULONG ScanSmals2List(ListHeader *List, const char *Path, const char *Maske, int 
                             : nullptr;
         if (!smal) {
             std::printf("ScanSmals2List: Konnte LandChunk nicht \366ffnen !");
+            EntferneLetzten(List);
+            continue;
+        }
+        // A letter shorter than its record, or with a name, subject or date
+        // that does not end inside its field, is not a letter of ours.
+        if (smal->Head.Length < kSmalRecord || !Beendet(smal->DateString) || !Beendet(smal->Betreff) ||
+            !Beendet(smal->AbsenderName) || !Beendet(smal->EmpfaengerName)) {
+            std::printf("ScanSmals2List: Brief %s ist besch\344digt !\n", eintrag.cFileName);
+            FreeVec(smal);
             EntferneLetzten(List);
             continue;
         }

@@ -273,11 +273,12 @@ TEST_F(DemoRealm, ShipNameHexNamesAndLettersInTheirLists)
     EXPECT_EQ(names->Elemente, 2u);
     DeleteList(names, 1);
     EXPECT_EQ(vektest::ReadBytes(MAPNAMES_FILE).size(), 2 * sizeof(st_TOWN_EXT));
-    // One public letter; two to the player, from the neighbour and the stranger.
+    // Three public letters for the tavern; two to the player, from the
+    // neighbour and the stranger.
     for (int personal : {0, 1}) {
         ListHeader *letters = CreateList(LISTE_BRIEFE);
         ASSERT_NE(letters, nullptr);
-        EXPECT_EQ(ScanSmals2List(letters, MAILIN_DIR, "        _  .smal", personal), personal ? 2u : 1u) << personal;
+        EXPECT_EQ(ScanSmals2List(letters, MAILIN_DIR, "        _  .smal", personal), personal ? 2u : 3u) << personal;
         DeleteList(letters, 1);
     }
 }

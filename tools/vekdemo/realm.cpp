@@ -497,6 +497,7 @@ bool WriteShipsAndLetters()
         LONG toId;
         ULONG from;
         const char *fromName;
+        const char *date = "01-Jan-2010 12:00:00";
     } letters[] = {
         {"./Data/MailIn/00000008_01.smal", "Grenzfrieden", "", "An alle F\xFCrsten: Der Markt an der Grenze ist offen.", -1,
          NEIGHBOUR, "Nachbar"},
@@ -504,11 +505,17 @@ bool WriteShipsAndLetters()
          "Herr von Demoland, ich biete Holz gegen Korn. Gr\xFC\xDF" "e, Nachbar", (LONG)PLAYER, NEIGHBOUR, "Nachbar"},
         {"./Data/MailIn/00000009_01.smal", "Lehenstreue", "Demoland",
          "Herr von Demoland, Euer Lehnsherr erwartet Eure Antwort. Fremdland", (LONG)PLAYER, STRANGER, "Fremdland"},
+        // Two more letters to every ruler in the tavern, so that date, subject
+        // and sender each give the list another order.
+        {"./Data/MailIn/00000009_02.smal", "Wegezoll", "", "An alle: Wer die Br\xFC" "cke nutzt, zahlt den Zoll in Silber.",
+         -1, STRANGER, "Fremdland", "03-Jan-2010 09:30:00"},
+        {"./Data/MailIn/00000005_01.smal", "Brunnenfest", "", "Ostmark l\xE4" "dt alle F\xFCrsten zum Brunnenfest.", -1, 5,
+         "Ostmark", "02-Jan-2010 18:00:00"},
     };
     for (const auto &l : letters) {
         st_SMAL *smal = (st_SMAL *)AllocChunk(CN_SMAL, (ULONG)std::strlen(l.text) + 1, 1);
         if (!smal) return false;
-        Text(smal->DateString, sizeof smal->DateString, "01-Jan-2010 12:00:00");
+        Text(smal->DateString, sizeof smal->DateString, l.date);
         Text(smal->Betreff, sizeof smal->Betreff, l.subject);
         Text(smal->AbsenderName, sizeof smal->AbsenderName, l.fromName);
         Text(smal->EmpfaengerName, sizeof smal->EmpfaengerName, l.to);
