@@ -132,6 +132,34 @@ RunResult Run(const std::string &program, const std::vector<std::string> &args, 
 
 }  // namespace
 
+bool SlowBuild()
+{
+#if defined(__SANITIZE_ADDRESS__)
+    return true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+    return true;
+#endif
+#endif
+    return *VEK_LAUNCHER != 0;
+}
+
+std::vector<int> KillPoints(int count, int sample)
+{
+    std::vector<int> points;
+    const char *every = std::getenv("VEK_EVERY_KILL_POINT");
+    const bool all = !SlowBuild() || (every && std::string(every) == "1");
+    if (all || count <= sample || sample < 2) {
+        for (int k = 0; k < count; ++k) points.push_back(k);
+        return points;
+    }
+    for (int i = 0; i < sample; ++i) {
+        const int k = (int)((long)i * (count - 1) / (sample - 1));
+        if (points.empty() || points.back() != k) points.push_back(k);
+    }
+    return points;
+}
+
 RunResult RunProgram(const std::string &program, const std::vector<std::string> &args, const std::string &cwd,
                      int timeoutSeconds)
 {

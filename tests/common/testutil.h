@@ -49,6 +49,17 @@ RunResult RunClient(const std::vector<std::string> &args, const std::string &cwd
 // closing its window the same way; its status as in RunResult.
 int WaitClosingTheWindow(int pid, const std::string &outFile);
 
+// True in the builds where a test's work costs many times what it costs in
+// the plain build: under the sanitizers and under the big-endian emulator.
+bool SlowBuild();
+
+// The points a kill-at-every-step loop tries of its `count` points (0 ..
+// count-1). The plain build tries every one; a slow build (above) an even
+// spread of at most `sample` that holds the first and the last, since there
+// each point costs the whole operation again. VEK_EVERY_KILL_POINT=1 in the
+// environment tries every point there too.
+std::vector<int> KillPoints(int count, int sample = 8);
+
 // Writes the demo data set into dir with the build's generator.
 void MakeDemoData(const std::string &dir);
 

@@ -103,7 +103,8 @@ Script Trickle(const std::string &bytes)
 
 // ---- Loopback peer ----------------------------------------------------------
 
-LoopPeer::LoopPeer(std::function<void(int fd)> serve, int connections)
+LoopPeer::LoopPeer(std::function<void(int fd)> serve, int connections, bool serveNow)
+    : serve_(std::move(serve)), connections_(connections)
 {
     listenFd_ = socket(AF_INET, SOCK_STREAM, 0);
     int one = 1;
@@ -117,8 +118,14 @@ LoopPeer::LoopPeer(std::function<void(int fd)> serve, int connections)
     socklen_t len = sizeof a;
     getsockname(listenFd_, (sockaddr *)&a, &len);
     port_ = ntohs(a.sin_port);
+    if (serveNow) Serve();
+}
+
+void LoopPeer::Serve()
+{
+    if (thread_.joinable()) return;
     int lfd = listenFd_;
-    thread_ = std::thread([lfd, serve, connections] {
+    thread_ = std::thread([lfd, serve = serve_, connections = connections_] {
         for (int i = 0; i < connections; ++i) {
             pollfd p{lfd, POLLIN, 0};
             if (poll(&p, 1, 20000) <= 0) return;
