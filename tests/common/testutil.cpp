@@ -1,5 +1,6 @@
 #include "common/testutil.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
@@ -131,6 +132,19 @@ RunResult Run(const std::string &program, const std::vector<std::string> &args, 
 }
 
 }  // namespace
+
+bool WaitFor(const std::function<bool()> &done, const std::string &what, int seconds)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) {
+            std::fprintf(stderr, "waited %d s for %s\n", seconds, what.c_str());
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
 
 bool SlowBuild()
 {

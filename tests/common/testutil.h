@@ -60,6 +60,12 @@ bool SlowBuild();
 // environment tries every point there too.
 std::vector<int> KillPoints(int count, int sample = 8);
 
+// Polls done() every 20 ms until it holds, at most `seconds`: a wait for
+// something outside the test (a mail server's delivery) that a loaded or
+// emulated run may need long for, well within ctest's limit per test. On
+// giving up it prints "waited N s for <what>" and returns false.
+bool WaitFor(const std::function<bool()> &done, const std::string &what, int seconds = 120);
+
 // Writes the demo data set into dir with the build's generator.
 void MakeDemoData(const std::string &dir);
 

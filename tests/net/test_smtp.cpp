@@ -284,11 +284,13 @@ TEST(SmtpRealServer, LoginWithAiosmtpd)
     EXPECT_STREQ(r, "ok");
     FreeVec(r);
     std::string got;
-    for (int i = 0; i < 50 && got.empty(); ++i) {
-        auto bytes = vektest::ReadBytes(rig.dir() + "/aiosmtpd/1.eml");
-        got.assign(bytes.begin(), bytes.end());
-        if (got.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
+    vektest::WaitFor(
+        [&] {
+            auto bytes = vektest::ReadBytes(rig.dir() + "/aiosmtpd/1.eml");
+            got.assign(bytes.begin(), bytes.end());
+            return !got.empty();
+        },
+        "aiosmtpd to write the mail");
     EXPECT_TRUE(got == body + "\r\n") << got.substr(0, 200);  // the stuffed dot is gone again
     auto log = vektest::ReadBytes(rig.dir() + "/aiosmtpd/auth.log");
     EXPECT_EQ(std::string(log.begin(), log.end()), "PLAIN\n");
@@ -312,9 +314,12 @@ TEST(SmtpRealServer, WithoutLoginToOpensmtpd)
     EXPECT_EQ(std::string(r).substr(0, 1), "5") << r;
     FreeVec(r);
     int files = 0;
-    for (int i = 0; i < 50 && files == 0; ++i) {
-        for (auto &e : std::filesystem::directory_iterator(rig.Maildir() + "/new")) (void)e, ++files;
-        if (!files) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
+    vektest::WaitFor(
+        [&] {
+            files = 0;
+            for (auto &e : std::filesystem::directory_iterator(rig.Maildir() + "/new")) (void)e, ++files;
+            return files > 0;
+        },
+        "opensmtpd to deliver the mail into the mailbox");
     EXPECT_EQ(files, 1);
 }

@@ -104,8 +104,8 @@ TEST(TurnCycle, ThreeQuartersOverRealMailServers)
             // By mail: the first two fetch attempts of a run ask the mailbox.
             UserSystem.OP.TCPIP_Flags = TRANSPORT_MAIL;
             ASSERT_TRUE(server.MailAnswer(UserSystem.OP.InterSMTPName, answer));
-            for (int i = 0; i < 100 && Files(rig.Maildir() + "/new") == 0; ++i)
-                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            ASSERT_TRUE(vektest::WaitFor([&] { return Files(rig.Maildir() + "/new") > 0; },
+                                         "opensmtpd to deliver the answer into the player's mailbox"));
         } else {
             // From the third attempt the game server is asked directly.
             UserSystem.OP.TCPIP_Flags = TRANSPORT_GAMESERVER;
