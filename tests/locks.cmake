@@ -12,10 +12,13 @@
 # loudly instead of by chance.
 #
 # Expects VEK_TEST_SOURCE_DIR; the discovery of each test program has set
-# <program>_TESTS to its tests' names.
+# <program>_TESTS to its tests' names. VEK_WHOLE_PROGRAMS names the programs
+# that a cross build also runs whole (test whole.<program>): one that holds
+# such a test takes the lock as a whole.
 
 cmake_policy(VERSION 3.25)
 set(_vek_locked)
+set(_vek_locked_programs)
 file(GLOB_RECURSE _vek_sources "${VEK_TEST_SOURCE_DIR}/*.cpp")
 foreach(_src IN LISTS _vek_sources)
   file(STRINGS "${_src}" _lines REGEX "^(TEST|TEST_F|TEST_P|TYPED_TEST|TYPED_TEST_P) *\\(|\"opensmtpd\"")
@@ -25,6 +28,9 @@ foreach(_src IN LISTS _vek_sources)
       set(_test "${CMAKE_MATCH_2}.${CMAKE_MATCH_3}")
     elseif(_line MATCHES "\"opensmtpd\"" AND _line MATCHES "(NET_START_OR_SKIP|Start) *\\(" AND _test)
       list(APPEND _vek_locked "${_test}")
+      get_filename_component(_folder "${_src}" DIRECTORY)
+      get_filename_component(_folder "${_folder}" NAME)
+      list(APPEND _vek_locked_programs "test_${_folder}")
     endif()
   endforeach()
 endforeach()
@@ -46,4 +52,15 @@ foreach(_list IN LISTS _vek_vars)
       set_tests_properties("${_name}" PROPERTIES ENVIRONMENT "VEK_LOCKS=")
     endif()
   endforeach()
+endforeach()
+
+# The whole programs, the largest first.
+foreach(_program IN LISTS VEK_WHOLE_PROGRAMS)
+  list(LENGTH ${_program}_TESTS _count)
+  if(_program IN_LIST _vek_locked_programs)
+    set_tests_properties("whole.${_program}" PROPERTIES COST ${_count} RESOURCE_LOCK opensmtpd
+                         ENVIRONMENT "VEK_LOCKS=opensmtpd")
+  else()
+    set_tests_properties("whole.${_program}" PROPERTIES COST ${_count} ENVIRONMENT "VEK_LOCKS=")
+  endif()
 endforeach()
