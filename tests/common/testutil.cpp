@@ -160,6 +160,8 @@ bool SlowBuild()
     return *VEK_LAUNCHER != 0;
 }
 
+int SlowFactor() { return SlowBuild() ? 10 : 1; }
+
 std::vector<int> KillPoints(int count, int sample)
 {
     std::vector<int> points;

@@ -52,6 +52,9 @@ int WaitClosingTheWindow(int pid, const std::string &outFile);
 // True in the builds where a test's work costs many times what it costs in
 // the plain build: under the sanitizers and under the big-endian emulator.
 bool SlowBuild();
+// What a bound on elapsed time is multiplied by there (1 in the plain build):
+// a test that checks a step ends soon, not how fast the machine is.
+int SlowFactor();
 
 // The points a kill-at-every-step loop tries of its `count` points (0 ..
 // count-1). The plain build tries every one; a slow build (above) an even

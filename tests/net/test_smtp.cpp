@@ -216,7 +216,7 @@ TEST(SmtpLoopback, SilentServerEndsWithAnErrorInBoundedTime)
 {
     LoopPeer peer([](int fd) {
         WriteAll(fd, "220 hi\r\n");
-        ReadAll(fd, 4000);
+        ReadAll(fd, 4000 * vektest::SlowFactor());
     });
     ULONG saved = NetCfg.ReceiveTimeoutMs;
     NetCfg.ReceiveTimeoutMs = 300;
@@ -227,7 +227,7 @@ TEST(SmtpLoopback, SilentServerEndsWithAnErrorInBoundedTime)
     ASSERT_NE(r, nullptr);
     EXPECT_EQ(std::string(r).substr(0, 9), "SMTP_IO: ");
     FreeVec(r);
-    EXPECT_LT(ms, 3000);
+    EXPECT_LT(ms, 3000 * vektest::SlowFactor());
 }
 
 // A server that takes the DATA command and then stops reading must not hold
@@ -241,7 +241,8 @@ TEST(SmtpLoopback, ServerThatStopsReadingEndsTheSendInBoundedTime)
             ReadUntil(fd, "\r\n");
             WriteAll(fd, reply);
         }
-        for (int i = 0; i < 1000 && !over; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        for (int i = 0; i < 1000 * vektest::SlowFactor() && !over; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
     });
     // Far more than the kernel buffers of both ends hold.
     std::string body = "Subject: s\r\n\r\n" + std::string(64u << 20, 'x');
@@ -255,7 +256,7 @@ TEST(SmtpLoopback, ServerThatStopsReadingEndsTheSendInBoundedTime)
     ASSERT_NE(r, nullptr);
     EXPECT_STREQ(r, "SMTP_IO: Zeit\374berschreitung beim Senden\n");
     FreeVec(r);
-    EXPECT_LT(ms, 3000);
+    EXPECT_LT(ms, 3000 * vektest::SlowFactor());
 }
 
 TEST(SmtpLoopback, UnreachableServers)
