@@ -183,7 +183,7 @@ APTR QuietOpen(const char *) { return (APTR)&times; }
 BOOL LoopbackOnly(const char *host, ULONG *address)
 {
     if (std::strcmp(host, "127.0.0.1") != 0) return 0;
-    *address = 0x0100007F;
+    *address = htonl(INADDR_LOOPBACK);  // network order, as the resolver gives it
     return 1;
 }
 

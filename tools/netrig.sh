@@ -63,6 +63,11 @@ have() {
   esac
 }
 
+# A note for the test's own output (descriptor 3 when the caller opened it).
+note() {
+  if { true >&3; } 2>/dev/null; then echo "$*" >&3; else echo "$*" >&2; fi
+}
+
 wait_port() {  # port, pid to watch (or empty), seconds (15 by default)
   local i
   for i in $(seq 1 $(( ${3:-15} * 10 ))); do
@@ -178,12 +183,40 @@ EOF
   chown -R dovecot:dovecot "$rig/dovecot/mail"
   /usr/sbin/smtpd -n -f "$d/smtpd.conf" > "$d/check.log" 2>&1 || { cat "$d/check.log"; return 1; }
   # One opensmtpd per machine: it keeps a fixed control socket and spool. The
-  # server inherits the lock and holds it until it ends; others wait their turn.
-  ( exec 9>/tmp/vek-opensmtpd.lock
-    flock -w 50 9 || { echo "netrig: opensmtpd stays busy" >&2; exit 3; }
+  # server inherits the lock and holds it until it ends; others wait their
+  # turn. Within one ctest run the tests that start it never meet here (they
+  # hold ctest's resource lock "opensmtpd"); two runs on one machine do, and
+  # then the wait has no limit of its own: the test's time limit bounds it.
+  # A server whose test process (VEK_RIG_OWNER) is gone, killed at its time
+  # limit, is ended by a watcher, so that it does not keep the lock.
+  local lock=/tmp/vek-opensmtpd.lock holder=/tmp/vek-opensmtpd.holder owner=${VEK_RIG_OWNER:-}
+  rm -f "$d/locked" "$d/waiting"
+  ( exec 9>>"$lock"
+    if ! flock -n 9; then
+      : > "$d/waiting"
+      flock 9
+    fi
+    echo "pid $BASHPID, rig $rig" > "$holder"
+    : > "$d/locked"
+    if [ -n "$owner" ]; then
+      server=$BASHPID
+      ( exec 9>&- >/dev/null 2>&1
+        while kill -0 "$owner" && kill -0 "$server"; do sleep 1; done
+        kill "$server" ) &
+    fi
     exec setsid /usr/sbin/smtpd -d -f "$d/smtpd.conf" ) > "$d/smtpd.log" 2>&1 < /dev/null &
-  echo $! > "$rig/opensmtpd.pid"
-  wait_port "$port" "$!" 60 || { cat "$d/smtpd.log"; return 1; }
+  local pid=$! said=
+  echo "$pid" > "$rig/opensmtpd.pid"
+  until [ -e "$d/locked" ]; do
+    kill -0 "$pid" 2>/dev/null || { cat "$d/smtpd.log"; return 1; }
+    if [ -z "$said" ] && [ -e "$d/waiting" ]; then
+      note "netrig: opensmtpd waits for the machine-wide lock $lock, held by $(cat "$holder" 2>/dev/null)"
+      said=1
+    fi
+    sleep 0.1
+  done
+  [ -z "$said" ] || note "netrig: opensmtpd got the lock"
+  wait_port "$port" "$pid" 60 || { cat "$d/smtpd.log"; return 1; }
 }
 
 start_aiosmtpd() {

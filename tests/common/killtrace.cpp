@@ -1,4 +1,5 @@
 #include "common/killtrace.h"
+#include "common/testutil.h"
 
 #include <cerrno>
 #include <csignal>
@@ -182,10 +183,10 @@ std::string KillLoopParent()
     return "/tmp";
 }
 
-std::vector<int> KillPoints(int total)
+std::vector<int> TraceKillPoints(int total)
 {
     std::vector<int> points;
-    for (int k = 1; k <= total; ++k) points.push_back(k);
+    for (int k : KillPoints(total)) points.push_back(k + 1);
     return points;
 }
 

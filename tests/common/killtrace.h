@@ -38,9 +38,9 @@ KillResult RunKilledAt(int killAt, const std::function<int()> &op, unsigned on =
 // that each wait for the disk at every flush cost minutes.
 std::string KillLoopParent();
 
-// The kill points a loop visits out of 1..total: every one. The only place
-// that decides it, so that slow runs (emulators, sanitizers) can thin all
-// loops at once.
-std::vector<int> KillPoints(int total);
+// The kill points a trace loop visits out of 1..total (a kill at the k-th
+// file-changing call): those KillPoints (testutil.h) picks, so that slow
+// runs (emulators, sanitizers) thin these loops like every other.
+std::vector<int> TraceKillPoints(int total);
 
 }  // namespace vektest

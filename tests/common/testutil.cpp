@@ -1,5 +1,6 @@
 #include "common/testutil.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
@@ -128,11 +129,56 @@ RunResult Run(const std::string &program, const std::vector<std::string> &args, 
     close(outFd);
     std::ifstream in(outName, std::ios::binary);
     r.output.assign((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (r.status == 128 + SIGALRM)
+        r.output += "\n[ended by the test after " + std::to_string(timeoutSeconds) + " s: " + program + " ran too long]\n";
     unlink(outName);
     return r;
 }
 
 }  // namespace
+
+bool WaitFor(const std::function<bool()> &done, const std::string &what, int seconds)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) {
+            std::fprintf(stderr, "waited %d s for %s\n", seconds, what.c_str());
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
+bool SlowBuild()
+{
+#if defined(__SANITIZE_ADDRESS__)
+    return true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+    return true;
+#endif
+#endif
+    return *VEK_LAUNCHER != 0;
+}
+
+int SlowFactor() { return SlowBuild() ? 10 : 1; }
+
+std::vector<int> KillPoints(int count, int sample)
+{
+    std::vector<int> points;
+    const char *every = std::getenv("VEK_EVERY_KILL_POINT");
+    const bool all = !SlowBuild() || (every && std::string(every) == "1");
+    if (all || count <= sample || sample < 2) {
+        for (int k = 0; k < count; ++k) points.push_back(k);
+        return points;
+    }
+    for (int i = 0; i < sample; ++i) {
+        const int k = (int)((long)i * (count - 1) / (sample - 1));
+        if (points.empty() || points.back() != k) points.push_back(k);
+    }
+    return points;
+}
 
 RunResult RunProgram(const std::string &program, const std::vector<std::string> &args, const std::string &cwd,
                      int timeoutSeconds)
@@ -153,14 +199,19 @@ RunResult RunOwnProgram(const std::string &program, std::vector<std::string> arg
 
 }  // namespace
 
+// The build's own programs get room for an emulated run on two loaded
+// cores (the generator takes some 15 s under qemu); ctest's limit per test
+// is 300 s.
+constexpr int kOwnProgramSeconds = 240;
+
 RunResult RunClient(const std::vector<std::string> &args, const std::string &cwd)
 {
-    return RunOwnProgram(VEKCLIENT_PATH, args, cwd, 30, true);
+    return RunOwnProgram(VEKCLIENT_PATH, args, cwd, kOwnProgramSeconds, true);
 }
 
 void MakeDemoData(const std::string &dir)
 {
-    RunResult r = RunOwnProgram(std::string(VEK_BINARY_DIR) + "/vekdemo", {dir}, ".", 30, false);
+    RunResult r = RunOwnProgram(std::string(VEK_BINARY_DIR) + "/vekdemo", {dir}, ".", kOwnProgramSeconds, false);
     if (r.status != 0) throw std::runtime_error("vekdemo failed: " + r.output);
 }
 

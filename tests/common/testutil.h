@@ -50,6 +50,26 @@ RunResult RunClient(const std::vector<std::string> &args, const std::string &cwd
 // ending it the same way; its status as in RunResult.
 int WaitClosingTheWindow(int pid, const std::string &outFile);
 
+// True in the builds where a test's work costs many times what it costs in
+// the plain build: under the sanitizers and under the big-endian emulator.
+bool SlowBuild();
+// What a bound on elapsed time is multiplied by there (1 in the plain build):
+// a test that checks a step ends soon, not how fast the machine is.
+int SlowFactor();
+
+// The points a kill-at-every-step loop tries of its `count` points (0 ..
+// count-1). The plain build tries every one; a slow build (above) an even
+// spread of at most `sample` that holds the first and the last, since there
+// each point costs the whole operation again. VEK_EVERY_KILL_POINT=1 in the
+// environment tries every point there too.
+std::vector<int> KillPoints(int count, int sample = 8);
+
+// Polls done() every 20 ms until it holds, at most `seconds`: a wait for
+// something outside the test (a mail server's delivery) that a loaded or
+// emulated run may need long for, well within ctest's limit per test. On
+// giving up it prints "waited N s for <what>" and returns false.
+bool WaitFor(const std::function<bool()> &done, const std::string &what, int seconds = 120);
+
 // Writes the demo data set into dir with the build's generator.
 void MakeDemoData(const std::string &dir);
 

@@ -446,7 +446,7 @@ TEST_P(TitelTest, ANewGameKilledAnywhereLeavesTheOldRealmWholeOrNone)
         total = whole.changes;
     }
     int kept = 0, gone = 0;
-    for (int k : vektest::KillPoints(total)) {
+    for (int k : vektest::TraceKillPoints(total)) {
         SCOPED_TRACE(k);
         DemoCopy copy(vektest::KillLoopParent());
         ASSERT_FALSE(vektest::RunKilledAt(k, newGame, on).finished) << "fewer calls than counted";

@@ -103,7 +103,8 @@ Script Trickle(const std::string &bytes)
 
 // ---- Loopback peer ----------------------------------------------------------
 
-LoopPeer::LoopPeer(std::function<void(int fd)> serve, int connections)
+LoopPeer::LoopPeer(std::function<void(int fd)> serve, int connections, bool serveNow)
+    : serve_(std::move(serve)), connections_(connections)
 {
     listenFd_ = socket(AF_INET, SOCK_STREAM, 0);
     int one = 1;
@@ -117,8 +118,14 @@ LoopPeer::LoopPeer(std::function<void(int fd)> serve, int connections)
     socklen_t len = sizeof a;
     getsockname(listenFd_, (sockaddr *)&a, &len);
     port_ = ntohs(a.sin_port);
+    if (serveNow) Serve();
+}
+
+void LoopPeer::Serve()
+{
+    if (thread_.joinable()) return;
     int lfd = listenFd_;
-    thread_ = std::thread([lfd, serve, connections] {
+    thread_ = std::thread([lfd, serve = serve_, connections = connections_] {
         for (int i = 0; i < connections; ++i) {
             pollfd p{lfd, POLLIN, 0};
             if (poll(&p, 1, 20000) <= 0) return;
@@ -243,9 +250,19 @@ bool Rig::Installed(const std::string &kind)
 std::string Rig::Start(const std::string &kind, int port, const std::string &addr, const std::string &extra)
 {
     if (dir_.empty()) return "no rig folder";
+    // opensmtpd is one per machine: under ctest (which names the locks it
+    // holds for a test in VEK_LOCKS) only a test holding its lock starts it.
+    const char *locks = std::getenv("VEK_LOCKS");
+    if (kind == "opensmtpd" && locks && std::string(locks).find("opensmtpd") == std::string::npos)
+        return "ctest does not hold the lock \"opensmtpd\" for this test: start the server in the body of its "
+               "TEST with NET_START_OR_SKIP(rig, \"opensmtpd\", ...), where tests/locks.cmake finds it";
     std::string log = dir_ + "/start-" + kind + ".log";
-    std::string cmd = "timeout 120 " + NetRigScript() + " start " + kind + " " + dir_ + " " + std::to_string(port) + " " +
-                      addr + (extra.empty() ? "" : " " + extra) + " >" + log + " 2>&1";
+    // No time limit here: the servers' own starts are bounded, a wait for
+    // the machine-wide opensmtpd is bounded by the test's limit and says so
+    // on the test's output (descriptor 3).
+    std::string cmd = "VEK_RIG_OWNER=" + std::to_string(getpid()) + " " + NetRigScript() + " start " + kind + " " +
+                      dir_ + " " + std::to_string(port) + " " + addr + (extra.empty() ? "" : " " + extra) + " 3>&2 >" +
+                      log + " 2>&1";
     int rc = std::system(cmd.c_str());
     if (rc == 0) return "";
     std::string text = "start failed";

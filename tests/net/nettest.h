@@ -39,15 +39,22 @@ Script Trickle(const std::string &bytes);
 
 // A TCP peer on 127.0.0.1 at a free port, served by a thread that runs
 // serve(fd) for each of at most `connections` clients and records what
-// they send when the handler uses Read*.
+// they send when the handler uses Read*. With serveNow false the port
+// listens at once but the thread starts at Serve(): a test that forks
+// starts it after the fork, since the user-mode emulator of the big-endian
+// runs crashes a child forked while another thread runs (a client's
+// connection waits in the listen queue meanwhile).
 class LoopPeer {
 public:
-    explicit LoopPeer(std::function<void(int fd)> serve, int connections = 1);
+    explicit LoopPeer(std::function<void(int fd)> serve, int connections = 1, bool serveNow = true);
     ~LoopPeer();
+    void Serve();
     int port() const { return port_; }
     std::string server() const { return "127.0.0.1:" + std::to_string(port_); }
 
 private:
+    std::function<void(int fd)> serve_;
+    int connections_;
     int listenFd_ = -1;
     int port_ = 0;
     std::thread thread_;

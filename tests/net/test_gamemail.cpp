@@ -499,10 +499,12 @@ TEST(SendFileAsEmail, RealServerAiosmtpd)
     ASSERT_NE(r, nullptr);
     EXPECT_STREQ(r, "ok");
     std::string got;
-    for (int i = 0; i < 100 && got.empty(); ++i) {
-        got = FileText(rig.dir() + "/aiosmtpd/1.eml");
-        if (got.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
+    vektest::WaitFor(
+        [&] {
+            got = FileText(rig.dir() + "/aiosmtpd/1.eml");
+            return !got.empty();
+        },
+        "aiosmtpd to write the mail");
     EXPECT_EQ(DateString2Seconds(got.c_str()), 3439151999u);
     ASSERT_TRUE(DecrunchOneEmail((const UBYTE *)got.data(), (ULONG)got.size(), "back"));
     EXPECT_EQ(FileText("back"), data);

@@ -365,7 +365,8 @@ TEST(PacketLoopback, ServerThatStopsReadingFailsTheHandIn)
             ReadUntil(fd, NUL);
             WriteAll(fd, "+ACK" + NUL);
         }
-        for (int i = 0; i < 1000 && !over; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        for (int i = 0; i < 1000 * vektest::SlowFactor() && !over; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
     });
     std::string mail(64u << 20, 'm');
     Vek_TCPData d{};
@@ -383,5 +384,5 @@ TEST(PacketLoopback, ServerThatStopsReadingFailsTheHandIn)
     SendPacket_Quit(&d);
     NetCfg.ReceiveTimeoutMs = saved;
     over = true;
-    EXPECT_LT(ms, 3000);
+    EXPECT_LT(ms, 3000 * vektest::SlowFactor());
 }

@@ -288,8 +288,8 @@ TEST(Pop3RealServer, MailSentBySmtpComesBackByPop3)
                         nullptr);
     EXPECT_STREQ(r, "ok");
     FreeVec(r);
-    for (int i = 0; i < 100 && CountMails(rig.Maildir()) == 0; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ASSERT_TRUE(vektest::WaitFor([&] { return CountMails(rig.Maildir()) > 0; },
+                                 "opensmtpd to deliver the mail into dovecot's mailbox"));
 
     ScratchDir dir;
     vektest::MakeDirs("in");

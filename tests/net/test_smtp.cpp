@@ -216,7 +216,7 @@ TEST(SmtpLoopback, SilentServerEndsWithAnErrorInBoundedTime)
 {
     LoopPeer peer([](int fd) {
         WriteAll(fd, "220 hi\r\n");
-        ReadAll(fd, 4000);
+        ReadAll(fd, 4000 * vektest::SlowFactor());
     });
     ULONG saved = NetCfg.ReceiveTimeoutMs;
     NetCfg.ReceiveTimeoutMs = 300;
@@ -227,7 +227,7 @@ TEST(SmtpLoopback, SilentServerEndsWithAnErrorInBoundedTime)
     ASSERT_NE(r, nullptr);
     EXPECT_EQ(std::string(r).substr(0, 9), "SMTP_IO: ");
     FreeVec(r);
-    EXPECT_LT(ms, 3000);
+    EXPECT_LT(ms, 3000 * vektest::SlowFactor());
 }
 
 // A server that takes the DATA command and then stops reading must not hold
@@ -241,7 +241,8 @@ TEST(SmtpLoopback, ServerThatStopsReadingEndsTheSendInBoundedTime)
             ReadUntil(fd, "\r\n");
             WriteAll(fd, reply);
         }
-        for (int i = 0; i < 1000 && !over; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        for (int i = 0; i < 1000 * vektest::SlowFactor() && !over; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
     });
     // Far more than the kernel buffers of both ends hold.
     std::string body = "Subject: s\r\n\r\n" + std::string(64u << 20, 'x');
@@ -255,7 +256,7 @@ TEST(SmtpLoopback, ServerThatStopsReadingEndsTheSendInBoundedTime)
     ASSERT_NE(r, nullptr);
     EXPECT_STREQ(r, "SMTP_IO: Zeit\374berschreitung beim Senden\n");
     FreeVec(r);
-    EXPECT_LT(ms, 3000);
+    EXPECT_LT(ms, 3000 * vektest::SlowFactor());
 }
 
 TEST(SmtpLoopback, UnreachableServers)
@@ -284,11 +285,13 @@ TEST(SmtpRealServer, LoginWithAiosmtpd)
     EXPECT_STREQ(r, "ok");
     FreeVec(r);
     std::string got;
-    for (int i = 0; i < 50 && got.empty(); ++i) {
-        auto bytes = vektest::ReadBytes(rig.dir() + "/aiosmtpd/1.eml");
-        got.assign(bytes.begin(), bytes.end());
-        if (got.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
+    vektest::WaitFor(
+        [&] {
+            auto bytes = vektest::ReadBytes(rig.dir() + "/aiosmtpd/1.eml");
+            got.assign(bytes.begin(), bytes.end());
+            return !got.empty();
+        },
+        "aiosmtpd to write the mail");
     EXPECT_TRUE(got == body + "\r\n") << got.substr(0, 200);  // the stuffed dot is gone again
     auto log = vektest::ReadBytes(rig.dir() + "/aiosmtpd/auth.log");
     EXPECT_EQ(std::string(log.begin(), log.end()), "PLAIN\n");
@@ -312,9 +315,12 @@ TEST(SmtpRealServer, WithoutLoginToOpensmtpd)
     EXPECT_EQ(std::string(r).substr(0, 1), "5") << r;
     FreeVec(r);
     int files = 0;
-    for (int i = 0; i < 50 && files == 0; ++i) {
-        for (auto &e : std::filesystem::directory_iterator(rig.Maildir() + "/new")) (void)e, ++files;
-        if (!files) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
+    vektest::WaitFor(
+        [&] {
+            files = 0;
+            for (auto &e : std::filesystem::directory_iterator(rig.Maildir() + "/new")) (void)e, ++files;
+            return files > 0;
+        },
+        "opensmtpd to deliver the mail into the mailbox");
     EXPECT_EQ(files, 1);
 }

@@ -46,7 +46,7 @@ LimitedRun RunWithOutputLimit(const std::string &cwd, rlim_t limit)
         setrlimit(RLIMIT_CORE, &noCore);
         setrlimit(RLIMIT_FSIZE, &size);
         signal(SIGXFSZ, SIG_DFL);
-        alarm(30);
+        alarm(240);  // room for an emulated run on two loaded cores
         if (*VEK_LAUNCHER) execl(VEK_LAUNCHER, VEK_LAUNCHER, VEKCLIENT_PATH, "-window", (char *)nullptr);
         execl(VEKCLIENT_PATH, VEKCLIENT_PATH, "-window", (char *)nullptr);
         _exit(127);

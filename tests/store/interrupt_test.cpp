@@ -141,7 +141,7 @@ TEST(PoolCrashSafety, KilledAtEveryWriteLeavesTheOldOrTheNewFile)
             total = whole.changes;
         }
         int killPoints = 0;
-        for (int k : vektest::KillPoints(total)) {
+        for (int k : vektest::TraceKillPoints(total)) {
             ScratchDir dir;
             s.setup();
             vektest::KillResult r = vektest::RunKilledAt(k, s.change);

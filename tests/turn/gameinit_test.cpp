@@ -13,6 +13,7 @@
 #include "common/testutil.h"
 #include "world/cultivation.h"
 #include "world/hex.h"
+#include "world/mapinfo.h"
 #include "platform/gamevalues.h"
 #include "platform/memfile.h"
 #include "platform/prefs.h"
@@ -48,7 +49,9 @@ void Pmap(const std::vector<MapEntry> &hexe)
     Bytes b(sizeof(st_ChunkHead) + hexe.size() * sizeof(MapEntry) + 1, 0);
     st_ChunkHead h{ID_PMAP, VERSION_V001, (ULONG)(hexe.size() * sizeof(MapEntry))};
     std::memcpy(b.data(), &h, sizeof h);
+    // The records travel little-endian, as the tile files keep them.
     std::memcpy(b.data() + sizeof h, hexe.data(), hexe.size() * sizeof(MapEntry));
+    WendeMapEntries(b.data() + sizeof h, (ULONG)hexe.size());
     vektest::InsPool(b.data(), POOL_IN);
 }
 
@@ -220,6 +223,7 @@ TEST_F(Spielstart, DungeonBesideTheCapital)
             ASSERT_EQ(teil.size(), TEIL_BYTES);
             MapEntry e;
             std::memcpy(&e, teil.data() + (d.x % 80) * 22 + (d.y % 40) * 1760, sizeof e);
+            WendeMapEntries(&e, 1);
             EXPECT_EQ(e.Spezial & 2u, 2u);
         }
     }
@@ -270,7 +274,7 @@ TEST_F(Spielstart, KilledAtEveryWriteAndRunAgainEqualsOneSetUp)
         ASSERT_EQ(turntest::TreeDiff(reference, turntest::Tree()), "");
         total = whole.changes;
     }
-    for (int k : vektest::KillPoints(total)) {
+    for (int k : vektest::TraceKillPoints(total)) {
         vektest::ScratchDir inner(vektest::KillLoopParent());
         prepare();
         ASSERT_FALSE(vektest::RunKilledAt(k, run).finished) << "fewer file changes than counted";

@@ -1,5 +1,7 @@
 #include "gameserver.h"
 
+#include "common/testutil.h"
+
 #include <chrono>
 #include <cstring>
 #include <filesystem>
@@ -258,17 +260,19 @@ void GameServerStandIn::StopPackets()
 std::vector<GameServerStandIn::Signup> GameServerStandIn::TakeSignups()
 {
     std::vector<Signup> out;
-    for (int i = 0; i < 200 && out.empty(); ++i) {
-        std::error_code ec;
-        for (auto &e : fs::directory_iterator(maildir_ + "/new", ec)) {
-            const std::string mail = FileText(e.path().string());
-            const size_t at = mail.find("Subject: @");
-            if (at == std::string::npos || mail.compare(at + 10, 1, "I") != 0) continue;
-            out.push_back({mail.substr(at + 10, 8), Unpack(mail)});
-            fs::rename(e.path(), maildir_ + "/cur/" + e.path().filename().string(), ec);
-        }
-        if (out.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
+    vektest::WaitFor(
+        [&] {
+            std::error_code ec;
+            for (auto &e : fs::directory_iterator(maildir_ + "/new", ec)) {
+                const std::string mail = FileText(e.path().string());
+                const size_t at = mail.find("Subject: @");
+                if (at == std::string::npos || mail.compare(at + 10, 1, "I") != 0) continue;
+                out.push_back({mail.substr(at + 10, 8), Unpack(mail)});
+                fs::rename(e.path(), maildir_ + "/cur/" + e.path().filename().string(), ec);
+            }
+            return !out.empty();
+        },
+        "a sign-up mail in the game server's mailbox " + maildir_);
     return out;
 }
 
@@ -291,19 +295,21 @@ std::string GameServerStandIn::MakeSignupAnswer(const std::string &id, const std
 std::vector<std::string> GameServerStandIn::TakeTurns()
 {
     std::vector<std::string> out;
-    for (int i = 0; i < 200 && out.empty(); ++i) {
-        {
-            std::lock_guard<std::mutex> g(lock_);
-            for (const auto &b : putBlocks_) out.push_back(Unpack(b));
-            putBlocks_.clear();
-        }
-        std::error_code ec;
-        for (auto &e : fs::directory_iterator(maildir_ + "/new", ec)) {
-            out.push_back(Unpack(FileText(e.path().string())));
-            fs::rename(e.path(), maildir_ + "/cur/" + e.path().filename().string(), ec);
-        }
-        if (out.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
+    vektest::WaitFor(
+        [&] {
+            {
+                std::lock_guard<std::mutex> g(lock_);
+                for (const auto &b : putBlocks_) out.push_back(Unpack(b));
+                putBlocks_.clear();
+            }
+            std::error_code ec;
+            for (auto &e : fs::directory_iterator(maildir_ + "/new", ec)) {
+                out.push_back(Unpack(FileText(e.path().string())));
+                fs::rename(e.path(), maildir_ + "/cur/" + e.path().filename().string(), ec);
+            }
+            return !out.empty();
+        },
+        "a turn at the game server (by mail into " + maildir_ + " or by \"+PUT\")");
     return out;
 }
 

@@ -52,8 +52,8 @@ int Files(const std::string &dir)
 
 bool WaitForFiles(const std::string &dir, int count)
 {
-    for (int i = 0; i < 200 && Files(dir) < count; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    return Files(dir) >= count;
+    return vektest::WaitFor([&] { return Files(dir) >= count; },
+                            std::to_string(count) + " mail(s) delivered into " + dir);
 }
 
 std::string SignupFile()

@@ -1,6 +1,7 @@
 #include "transportfixture.h"
 
 #include <algorithm>
+#include <arpa/inet.h>
 #include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -221,11 +222,13 @@ BOOL RecSetup(BOOL)
 BOOL LoopbackOnly(const char *host, ULONG *address)
 {
     if (std::strcmp(host, "127.0.0.1") != 0) return 0;
-    *address = 0x0100007F;
+    *address = htonl(INADDR_LOOPBACK);  // network order, as the resolver gives it
     return 1;
 }
 
 }  // namespace
+
+int ChunkMachineCalls() { return calls; }
 
 Fakes::Fakes()
     : steps_(TurnStepHooks), boxes_(TurnBoxHooks), net_(NetCfg), resolve_(NetResolveHook),

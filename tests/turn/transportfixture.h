@@ -49,6 +49,8 @@ extern Record Seen;
 // The fake chunk machine ends the process (status 9) when its call count
 // reaches this number; -1 never.
 extern int KillAtStep;
+// The fake chunk machine's calls since the fakes were installed.
+int ChunkMachineCalls();
 // Installs the fakes (recording chunk machine writing ./Data/steps.log, box
 // recorders, an online loopback) and clears Seen; puts everything back on
 // destruction.
