@@ -7,5 +7,4 @@
 LONG ForschungScreen() { return ScreenNotBuilt("ForschungScreen", 2); }
 LONG SpezialistenScreen() { return ScreenNotBuilt("SpezialistenScreen", 2); }
 LONG StammbaumScreen() { return ScreenNotBuilt("StammbaumScreen", 2); }
-LONG HandelsScreen() { return ScreenNotBuilt("HandelsScreen", 2); }
 LONG GoetterScreen() { return ScreenNotBuilt("GoetterScreen", 2); }

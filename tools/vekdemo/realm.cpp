@@ -214,7 +214,9 @@ const void *Geba(ChunkBuffer &c)
 {
     const std::vector<st_BAUE_EXT> built = {Building(0, 0),  Building(1, 0),  Building(14, 0), Building(15, 0),
                                             Building(16, 0), Building(19, 0), Building(24, 0), Building(25, 0),
-                                            Building(51, 0), Building(55, 0), Building(0, 1),  Building(15, 1)};
+                                            Building(51, 0), Building(55, 0), Building(0, 1),  Building(15, 1),
+                                            // The market's blacksmiths and market hall.
+                                            Building(20, 0), Building(49, 0)};
     ULONG costs = 0;
     for (const st_BAUE_EXT &b : built) costs += b.Betriebskosten;
     c.Add(costs);
@@ -300,7 +302,7 @@ bool WritePools()
     land.Reichspunkte = 1, land.AnzahlKundschafter = 3, land.AnzahlSiedler = 1;
     st_FORS fors = Zeroed<st_FORS>();
     fors.Head = {ID_FORS, VERSION_V001, sizeof(st_FORS) - 12};
-    fors.Technik = 1, fors.Alchemie = 1, fors.KostenProRunde = 100;
+    fors.Technik = 1, fors.Alchemie = 1, fors.Kampftechnik = 3, fors.KostenProRunde = 100;
     st_TAXE taxe = Zeroed<st_TAXE>();
     taxe.Head = {ID_TAXE, VERSION_V001, sizeof(st_TAXE) - 12};
     taxe.Grundsteuer = 20, taxe.Justizia = 1, taxe.Zoll100 = 2, taxe.KirchenPunkte = 1;
