@@ -47,9 +47,9 @@ constexpr Box kListe2{271, 48, 589, 221}, kRegler2{604, 71, 619, 201};
 constexpr Box kListe3{271, 306, 452, 399}, kRegler3{465, 328, 480, 379};
 // Values.
 constexpr Box kGold{535, 389, 599, 403}, kGoldBild{512, 307, 622, 382};
-constexpr Box kKaufEinheiten{76, 448, 119, 462};
-constexpr Box kGebotKopf{271, 229, 435, 244}, kGebotEinheiten{460, 229, 530, 244}, kGebotPreis{537, 229, 600, 244};
-constexpr Box kVerkaufZeile{271, 407, 452, 421}, kVerkaufEinheiten{292, 448, 365, 462}, kVerkaufPreis{372, 448, 445, 462};
+constexpr Box kKaufEinheiten{69, 446, 123, 462};
+constexpr Box kGebotKopf{271, 229, 455, 244}, kGebotEinheiten{461, 227, 515, 243}, kGebotPreis{538, 227, 592, 243};
+constexpr Box kVerkaufZeile{271, 407, 452, 421}, kVerkaufEinheiten{272, 426, 326, 442}, kVerkaufPreis{332, 426, 386, 442};
 // Columns of list 2 within a line, and the separators between them.
 constexpr UWORD kSpalte2[4][2] = {{0, 140}, {144, 204}, {208, 261}, {265, 318}};
 constexpr UWORD kTrenner2[3] = {141, 205, 262};
@@ -284,7 +284,7 @@ void Ueberschriften(Schirm *s)
     SetFont(rp, s->FontKavor);
     PrintText(rp, 16, 150, 207, 168, GetString(&_VEK_HANDELSSCREEN_EINKAUFEN), 0, kText, PT_CENTER);
     PrintText(rp, 271, 20, 589, 38, GetString(&_VEK_HANDELSSCREEN_WARENMARKT), 0, kText, PT_CENTER);
-    PrintText(rp, 271, 252, 452, 270, GetString(&_VEK_HANDELSSCREEN_VERKAUFEN), 0, kText, PT_CENTER);
+    PrintText(rp, 271, 282, 452, 300, GetString(&_VEK_HANDELSSCREEN_VERKAUFEN), 0, kText, PT_CENTER);
     PrintText(rp, 512, 285, 622, 303, GetString(&_VEK_HANDELSSCREEN_GOLD), 0, kText, PT_CENTER);
     SetFont(rp, s->Font11);
     PrintText(rp, 16, 166, 90, 176, "Warentyp", 0, kText, 0);
