@@ -65,7 +65,7 @@ protected:
     st_PlayerInfo altInfo_ = PlayerInfo;
     LONG (*altMeldung_)(const char *, int) = HandelMeldungHook;
     std::time_t (*altUhr_)() = HandelUhrHook;
-    UWORD zeile_ = 12;
+    UWORD zeile_ = 12, zeile9_ = 10;
     std::vector<ULONG> heim_;  // the home market's types in line order
 
     void SetUp() override
@@ -80,6 +80,10 @@ protected:
         PlayerInfo.AktStadtID = 0;
         if (TextFont *f = OpenDiskFont("Fonts/XHelvetica11.fnt")) {
             zeile_ = f->tf_YSize;
+            CloseFont(f);
+        }
+        if (TextFont *f = OpenDiskFont("Fonts/XHelvetica9.fnt")) {
+            zeile9_ = f->tf_YSize;
             CloseFont(f);
         }
         // Another ruler offers helmets: 30 at 12.
@@ -229,6 +233,32 @@ TEST_P(HandelsScreenTest, OfferStoredFromTheChooseBox)
     EXPECT_EQ(angebot.Info, WARE_INFO_ANGEBOT);
     EXPECT_EQ(angebot.WarenAnzahl, 100u);
     EXPECT_EQ(angebot.Preis, 10u);
+}
+
+TEST_P(HandelsScreenTest, TypedBidStoredAndOwnOfferListKeepsItsLineWhenScrolled)
+{
+    KlickZeile(271, 48, 0);  // the neighbour's 30 helmets at 12
+    Klick("BOX4");
+    Tippe("999999");         // cut to the 30 offered
+    Klick("BOX5");
+    Tippe("3");              // raised to the 12 asked
+    Klick("RE11");
+    Klick("OK01");
+    KlickZeile(271, 306, 0, zeile9_);  // the own offer of the demo set
+    Klick("DO20");               // its list scrolled: the offer stays chosen
+    Klick("SX20");               // and is withdrawn into the stock
+    Klick("OKOK");
+    StdoutCapture out;
+    EXPECT_EQ(HandelsScreen(), 39);
+    const std::string text = out.Take();
+    EXPECT_TRUE(gGesagt.empty()) << ::testing::PrintToString(gGesagt);
+    bool gebot = false, angebot = false;
+    for (const st_WARE_EXT &w : Waren()) {
+        gebot = gebot || (w.Info == WARE_INFO_FREMD && w.Kaeufer == kIch && w.KaeuferAnzahl == 30 && w.KaeuferPreis == 13);
+        angebot = angebot || w.Info == WARE_INFO_ANGEBOT;
+    }
+    EXPECT_TRUE(gebot) << text;
+    EXPECT_FALSE(angebot) << "the demo's own offer went back to the stock";
 }
 
 INSTANTIATE_TEST_SUITE_P(Tiefen, HandelsScreenTest, ::testing::Values(8, 32));
