@@ -355,7 +355,7 @@ BOOL HandelWaehleEigenangebot(LokaleDatenHandelsScreen *d, LONG Line)
     const st_WARE_EXT &w = Ware(n);
     d->Auswahl3 = (WORD)Line;
     d->WarenNode3Ptr = n;
-    d->WishToSellEntry = (WORD)std::min<ULONG>(w.WarenTyp, 0x7FFF);
+    d->WishToSellEntry = (WORD)std::min<ULONG>(+w.WarenTyp, 0x7FFF);
     d->WishToSellUnits = w.WarenAnzahl;
     d->WishToSellPreis = w.Preis;
     d->WishToSellMaxUnits = w.WarenTyp == 0 ? d->AnzKorn : w.WarenAnzahl;
@@ -371,7 +371,7 @@ BOOL HandelWaehleVerkaufsware(LokaleDatenHandelsScreen *d, LONG Wahl)
     } else {
         ListNode *n = GetWarenNode(d, Wahl - 1, WARE_INFO_LAGER);
         if (!n) return 0;
-        d->WishToSellEntry = (WORD)std::min<ULONG>(Ware(n).WarenTyp, 0x7FFF);
+        d->WishToSellEntry = (WORD)std::min<ULONG>(+Ware(n).WarenTyp, 0x7FFF);
         d->WishToSellMaxUnits = Ware(n).WarenAnzahl;
     }
     d->WishToSellUnits = std::min(d->WishToSellUnits, d->WishToSellMaxUnits);

@@ -162,7 +162,7 @@ TEST_P(HandelsScreenTest, FiveHelmetsBoughtAndStoredByOk)
     std::memcpy(&preis, cache.data() + 4 * (WAREN_TYPES + kHelm), 4);
     auto *land = (st_LAND *)LoadChunk2Mem(ID_LAND, POOL_OUT);
     ASSERT_NE(land, nullptr);
-    EXPECT_EQ(land->AnzGold, 50000u - 5 * preis);
+    EXPECT_EQ(+land->AnzGold, 50000u - 5 * preis);
     FreeVec(land);
     bool helme = false;
     for (const st_WARE_EXT &w : Waren())
@@ -170,7 +170,7 @@ TEST_P(HandelsScreenTest, FiveHelmetsBoughtAndStoredByOk)
     EXPECT_TRUE(helme);
     auto *taxe = (st_TAXE *)LoadChunk2Mem(ID_TAXE, POOL_OUT);
     ASSERT_NE(taxe, nullptr) << "the market hall counts the home market's wares";
-    EXPECT_EQ(taxe->Marktangebote, heim_.size());
+    EXPECT_EQ(+taxe->Marktangebote, heim_.size());
     FreeVec(taxe);
     EXPECT_EQ(CheckPrefs(PREF_MARKT_GEMACHT, PREFS_READ, 0), 1u);
 }
@@ -230,9 +230,9 @@ TEST_P(HandelsScreenTest, OfferStoredFromTheChooseBox)
     const auto w = Waren();
     ASSERT_FALSE(w.empty());
     const st_WARE_EXT &angebot = w.back();
-    EXPECT_EQ(angebot.Info, WARE_INFO_ANGEBOT);
-    EXPECT_EQ(angebot.WarenAnzahl, 100u);
-    EXPECT_EQ(angebot.Preis, 10u);
+    EXPECT_EQ(+angebot.Info, WARE_INFO_ANGEBOT);
+    EXPECT_EQ(+angebot.WarenAnzahl, 100u);
+    EXPECT_EQ(+angebot.Preis, 10u);
 }
 
 TEST_P(HandelsScreenTest, TypedBidStoredAndOwnOfferListKeepsItsLineWhenScrolled)

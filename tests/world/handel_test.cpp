@@ -330,7 +330,7 @@ TEST(HandelAngebot, StockAndCornOffersAndWithdrawal)
     EXPECT_EQ(Stimme::gesagt.back(), GetString(&_VEK_MAKTPLATZ_MAXKORNLAGER));
     ListNode *korn = GetWarenNode(&h.d, 2, WARE_INFO_ANGEBOT);
     ASSERT_NE(korn, nullptr);
-    EXPECT_EQ(((WareListEntry *)korn)->Ware.WarenAnzahl, 4000u);
+    EXPECT_EQ(+((WareListEntry *)korn)->Ware.WarenAnzahl, 4000u);
     // A granary over its room keeps its corn.
     h.d.AnzKorn = 45000;
     ASSERT_TRUE(HandelWaehleEigenangebot(&h.d, 2));
@@ -342,10 +342,10 @@ TEST(HandelAngebot, StockAndCornOffersAndWithdrawal)
     ASSERT_TRUE(HandelAngebotSetzen(&h.d));
     ListNode *lager = GetLagerNode(&h.d, kKurzschwert);
     ASSERT_NE(lager, nullptr);
-    EXPECT_EQ(((WareListEntry *)lager)->Ware.WarenAnzahl, 25u);
+    EXPECT_EQ(+((WareListEntry *)lager)->Ware.WarenAnzahl, 25u);
     ASSERT_TRUE(HandelWaehleEigenangebot(&h.d, 1));
     ASSERT_TRUE(HandelAngebotZurueck(&h.d));
-    EXPECT_EQ(((WareListEntry *)lager)->Ware.WarenAnzahl, 40u);
+    EXPECT_EQ(+((WareListEntry *)lager)->Ware.WarenAnzahl, 40u);
     ULONG n = 0;
     char *buf = CreateWarenReqListBuffer(&h.d, 5, &n);
     ASSERT_EQ(n, 2u);
