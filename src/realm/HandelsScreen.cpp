@@ -50,12 +50,14 @@ constexpr Box kGold{535, 389, 599, 403}, kGoldBild{512, 307, 622, 382};
 constexpr Box kKaufEinheiten{69, 446, 123, 462};
 constexpr Box kGebotKopf{271, 229, 455, 244}, kGebotEinheiten{461, 227, 515, 243}, kGebotPreis{538, 227, 592, 243};
 constexpr Box kVerkaufZeile{271, 407, 452, 421}, kVerkaufEinheiten{272, 426, 326, 442}, kVerkaufPreis{332, 426, 386, 442};
-// Columns of list 2 within a line, and the separators between them.
-constexpr UWORD kSpalte2[4][2] = {{0, 140}, {144, 204}, {208, 261}, {265, 318}};
-constexpr UWORD kTrenner2[3] = {141, 205, 262};
-constexpr UWORD kTrennPens[3] = {25, 29, 30};
 
 constexpr ULONG Id(const char (&s)[5]) { return MakeGadgetID(s); }
+
+struct Schirm;
+struct Liste {
+    Schirm *S;
+    int Nummer;  // 1 or 2
+};
 
 struct Schirm {
     LokaleDatenHandelsScreen D;
@@ -68,6 +70,7 @@ struct Schirm {
     st_Movie *Movie;
     ULONG Ticks, NaechsterKlang;
     bool Sfx[kSfxLetzter - kSfxErster + 1];
+    Liste Liste1, Liste2;
 };
 
 RastPort *Rp() { return DisplayRastPort(); }
@@ -130,39 +133,146 @@ void LeereFlaeche(const Box &b)
     RectFill(Rp(), b.x0, b.y0, b.x1, b.y1);
 }
 
-VekRequester *Liste(char *zeilen, UWORD n, TextFont *font, const Box &b, const Box &r)
+LONG SpaltenHook(VekRequester *req, APTR daten);
+
+VekRequester *NeueListe(char *zeilen, UWORD n, TextFont *font, const Box &b, const Box &r, Liste *spalten = nullptr)
 {
     if (!zeilen || !n) return nullptr;
     const UWORD w = (UWORD)(b.x1 - b.x0 + 1), h = (UWORD)(b.y1 - b.y0 + 1);
-    VekRequester *req = InitRequesterBox(w, n, font, zeilen, b.x0, b.y0, w, h, kBack, kText);
+    VekRequester *req = spalten ? InitOwnRequesterBox(SpaltenHook, spalten, w, n, font, zeilen, b.x0, b.y0, w, h, kBack, kText)
+                                : InitRequesterBox(w, n, font, zeilen, b.x0, b.y0, w, h, kBack, kText);
     if (req) InitSlider(req, (UWORD)(r.x1 - r.x0 + 1), (UWORD)(r.y1 - r.y0 + 1), 26, 22, 25, 24, r.x0, r.y0);
     return req;
 }
 
+// Columns beside a line's first text: list 1 units and price, list 2 ware,
+// units and price (with the own bid), each from its x to its end in the line.
+struct Spalte {
+    UWORD x0, x1;
+};
+constexpr Spalte kSpalten1[2] = {{92, 142}, {143, 191}};
+constexpr Spalte kSpalten2[3] = {{144, 204}, {208, 261}, {265, 318}};
+constexpr UWORD kTrenner2[3] = {141, 205, 262};
+constexpr UWORD kTrennPens[3] = {25, 29, 30};
+
+int SpaltenTexte(Schirm *s, int liste, LONG zeile, char (*text)[24])
+{
+    if (liste == 1) {
+        const LONG t = HeimwareTyp(&s->D, zeile);
+        if (t < 0) return 0;
+        std::snprintf(text[0], 24, "%lu", (unsigned long)s->D.Markt.Waren[t]);
+        std::snprintf(text[1], 24, "%lu", (unsigned long)s->D.Markt.Waren[WAREN_TYPES + t]);
+        return 2;
+    }
+    ListNode *n = GetWarenNode(&s->D, zeile, WARE_INFO_FREMD);
+    if (!n) return 0;
+    const st_WARE_EXT w = ((WareListEntry *)n)->Ware;
+    std::snprintf(text[0], 24, "%s", w.WarenTyp < (ULONG)WAREN_COUNT ? GetString(Waren[w.WarenTyp]) : "");
+    const bool gebot = w.Kaeufer == PlayerInfo.SpielerID && w.KaeuferAnzahl && w.KaeuferPreis;
+    if (gebot) {
+        std::snprintf(text[1], 24, "%lu/(%lu)", (unsigned long)w.WarenAnzahl, (unsigned long)w.KaeuferAnzahl);
+        std::snprintf(text[2], 24, "%lu/(%lu)", (unsigned long)w.Preis, (unsigned long)w.KaeuferPreis);
+    } else {
+        std::snprintf(text[1], 24, "%lu", (unsigned long)w.WarenAnzahl);
+        std::snprintf(text[2], 24, "%lu", (unsigned long)w.Preis);
+    }
+    return 3;
+}
+
+// A text cut to the pixels of its column.
+void InSpalte(RastPort *rp, LONG x, LONG y, const char *text, UWORD breite)
+{
+    ULONG n = (ULONG)std::strlen(text);
+    while (n && TextLength(rp, text, n) > breite) --n;
+    Move(rp, x, y);
+    Text(rp, text, n);
+}
+
+// The columns and separators of one line of list `liste` at (x, top) in rp.
+void ZeichneSpalten(RastPort *rp, Schirm *s, int liste, LONG zeile, LONG x, LONG top, const VekRequester *req)
+{
+    char text[3][24];
+    const int n = SpaltenTexte(s, liste, zeile, text);
+    const Spalte *spalten = liste == 1 ? kSpalten1 : kSpalten2;
+    const LONG base = top + req->ReqFontPtr->tf_Baseline;
+    for (int k = 0; k < n; ++k) InSpalte(rp, x + spalten[k].x0, base, text[k], (UWORD)(spalten[k].x1 - spalten[k].x0));
+    if (liste == 2) {
+        const UWORD pen = rp->FgPen;
+        for (int k = 0; k < 3; ++k) {
+            SetAPen(rp, kTrennPens[k]);
+            RectFill(rp, x + kTrenner2[k], top, x + kTrenner2[k] + 2, top + req->ReqFontPtr->tf_YSize);
+        }
+        SetAPen(rp, pen);
+    }
+}
+
+// After the lines are drawn into the list's content: their columns.
+LONG SpaltenHook(VekRequester *req, APTR daten)
+{
+    const Liste *l = (const Liste *)daten;
+    RastPort *rp = req->ReqRastPortPtr;
+    SetAPen(rp, req->ReqFontColor);
+    const LONG lh = (LONG)req->ReqFontPtr->tf_YSize + 1;
+    for (LONG i = 0; i < req->ReqEntries; ++i) ZeichneSpalten(rp, l->S, l->Nummer, i, 0, i * lh, req);
+    return 0;
+}
+
+// A line (req->ReqOldEntry) drawn on the display in the given pens, whole.
+void ZeileZeichnen(VekRequester *req, const Liste *l, UWORD back, UWORD text)
+{
+    const LONG zeile = req->ReqOldEntry, lh = (LONG)req->ReqFontPtr->tf_YSize + 1;
+    const LONG top = (LONG)req->ReqYPos + zeile * lh - req->ReqPixel;
+    RastPort *rp = DisplayRastPort();
+    SetFont(rp, req->ReqFontPtr);
+    SetDrMd(rp, JAM1);
+    SetAPen(rp, back);
+    RectFill(rp, req->ReqXPos, top, (LONG)req->ReqXPos + req->ReqBreite - 1, top + req->ReqFontPtr->tf_YSize);
+    SetAPen(rp, text);
+    const char *slot = req->ReqTextBuffer + (size_t)zeile * REQ_LINE_SIZE;
+    Move(rp, req->ReqXPos, top + req->ReqFontPtr->tf_Baseline);
+    Text(rp, slot, (ULONG)strnlen(slot, REQ_LINE_SIZE - 1));
+    ZeichneSpalten(rp, l->S, l->Nummer, zeile, req->ReqXPos, top, req);
+}
+LONG Markieren(VekRequester *req, APTR daten) { return ZeileZeichnen(req, (const Liste *)daten, kText, kBack), 0; }
+LONG Entmarkieren(VekRequester *req, APTR daten)
+{
+    return ZeileZeichnen(req, (const Liste *)daten, req->ReqOldBackColor, req->ReqOldFontColor), 0;
+}
+
+LONG Waehle(Schirm *s, int liste)
+{
+    VekRequester *req = liste == 1 ? s->Req1 : s->Req2;
+    if (!req) return -1;
+    Liste *l = liste == 1 ? &s->Liste1 : &s->Liste2;
+    SetFont(Rp(), s->Font11);
+    return SetOwnStringHighLite(req, Markieren, Entmarkieren, l, 0, (UWORD)std::max<LONG>(GetMouseY(), 0), kText, kBack);
+}
+
 // The home market: name, units and price in columns of one line.
+// Cuts each line's text to `breite` pixels of the font.
+void Kuerzen(char *zeilen, ULONG n, TextFont *font, UWORD breite)
+{
+    RastPort *rp = Rp();
+    SetFont(rp, font);
+    for (ULONG i = 0; i < n; ++i) {
+        char *z = zeilen + i * HANDEL_ZEILE;
+        ULONG len = (ULONG)strnlen(z, HANDEL_ZEILE - 1);
+        while (len && TextLength(rp, z, len) > breite) --len;
+        z[len] = 0;
+    }
+}
+
 BOOL InitWarenRequester(Schirm *s)
 {
     ClearRequester(s->Req1);
     s->Req1 = nullptr;
     FreeVec(s->Buf1);
-    s->Buf1 = nullptr;
     ULONG n = 0;
-    char *namen = CreateWarenReqListBuffer(&s->D, 0, &n);
-    n = std::min<ULONG>(n, 0xFFFF);
-    if (namen) {
-        for (ULONG i = 0; i < n; ++i) {
-            const LONG t = HeimwareTyp(&s->D, (LONG)i);
-            char *z = namen + i * HANDEL_ZEILE;
-            char name[24];
-            std::snprintf(name, sizeof name, "%s", z);
-            std::snprintf(z, HANDEL_ZEILE, "%-14.14s %7lu %6lu", name, (unsigned long)s->D.Markt.Waren[t],
-                          (unsigned long)s->D.Markt.Waren[WAREN_TYPES + t]);
-        }
-    }
-    s->Buf1 = namen;
-    s->Anz1 = (UWORD)n;
-    SetFont(Rp(), s->Font11);
-    s->Req1 = Liste(s->Buf1, s->Anz1, s->Font11, kListe1, kRegler1);
+    s->Buf1 = CreateWarenReqListBuffer(&s->D, 0, &n);
+    s->Anz1 = (UWORD)std::min<ULONG>(n, 0xFFFF);
+    if (s->Buf1) Kuerzen(s->Buf1, s->Anz1, s->Font11, kSpalten1[0].x0 - 4);
+    s->Liste1 = {s, 1};
+    s->Req1 = NeueListe(s->Buf1, s->Anz1, s->Font11, kListe1, kRegler1, &s->Liste1);
     if (!s->Req1) LeereFlaeche(kListe1);
     s->D.Auswahl1 = -1;
     return 1;
@@ -174,28 +284,13 @@ BOOL InitHandelsRequester(Schirm *s)
     ClearRequester(s->Req2);
     s->Req2 = nullptr;
     FreeVec(s->Buf2);
-    s->Buf2 = nullptr;
     ULONG n = 0;
-    char *spalte[4] = {};
-    for (int k = 0; k < 4; ++k) spalte[k] = CreateWarenReqListBuffer(&s->D, k + 1, &n);
-    if (n && spalte[0] && spalte[1] && spalte[2] && spalte[3]) {
-        n = std::min<ULONG>(n, 0xFFFF);
-        s->Buf2 = (char *)AllocVec(n * HANDEL_ZEILE, MEMF_CLEAR);
-        for (ULONG i = 0; s->Buf2 && i < n; ++i)
-            std::snprintf(s->Buf2 + i * HANDEL_ZEILE, HANDEL_ZEILE, "%-12.12s %-10.10s %9s %9s", spalte[0] + i * HANDEL_ZEILE,
-                          spalte[1] + i * HANDEL_ZEILE, spalte[2] + i * HANDEL_ZEILE, spalte[3] + i * HANDEL_ZEILE);
-    }
-    for (char *b : spalte) FreeVec(b);
-    s->Anz2 = s->Buf2 ? (UWORD)n : 0;
-    SetFont(Rp(), s->Font11);
-    s->Req2 = Liste(s->Buf2, s->Anz2, s->Font11, kListe2, kRegler2);
+    s->Buf2 = CreateWarenReqListBuffer(&s->D, 1, &n);
+    s->Anz2 = (UWORD)std::min<ULONG>(n, 0xFFFF);
+    if (s->Buf2) Kuerzen(s->Buf2, s->Anz2, s->Font11, kTrenner2[0] - 2);
+    s->Liste2 = {s, 2};
+    s->Req2 = NeueListe(s->Buf2, s->Anz2, s->Font11, kListe2, kRegler2, &s->Liste2);
     if (!s->Req2) LeereFlaeche(kListe2);
-    RastPort *rp = Rp();
-    for (int k = 0; k < 3; ++k) {
-        SetAPen(rp, kTrennPens[k]);
-        RectFill(rp, kListe2.x0 + kTrenner2[k], kListe2.y0, kListe2.x0 + kTrenner2[k] + 2, kListe2.y1);
-    }
-    (void)kSpalte2;
     s->D.Auswahl2 = -1;
     return 1;
 }
@@ -209,7 +304,7 @@ BOOL InitVerkaufsRequester(Schirm *s)
     s->Buf3 = CreateWarenReqListBuffer(&s->D, 5, &n);
     s->Anz3 = (UWORD)std::min<ULONG>(n, 0xFFFF);
     SetFont(Rp(), s->Font9);
-    s->Req3 = Liste(s->Buf3, s->Anz3, s->Font9, kListe3, kRegler3);
+    s->Req3 = NeueListe(s->Buf3, s->Anz3, s->Font9, kListe3, kRegler3);
     if (!s->Req3) LeereFlaeche(kListe3);
     s->D.Auswahl3 = -1;
     s->D.WarenNode3Ptr = nullptr;
@@ -367,7 +462,7 @@ bool Gadget(Schirm *s, ULONG id, LONG *result)
         }
         return false;
     case Id("CH00"): {
-        const LONG z = s->Req1 ? SetStringHighLite(s->Req1, 0, (UWORD)std::max<LONG>(GetMouseY(), 0), kText, kBack) : -1;
+        const LONG z = Waehle(s, 1);
         if (z >= 0 && HandelWaehleHeimware(&d, z)) {
             SetWarenImage(s, (ULONG)HeimwareTyp(&d, z));
             ZeigeKauf(s);
@@ -375,7 +470,7 @@ bool Gadget(Schirm *s, ULONG id, LONG *result)
         break;
     }
     case Id("CH10"): {
-        const LONG z = s->Req2 ? SetStringHighLite(s->Req2, 0, (UWORD)std::max<LONG>(GetMouseY(), 0), kText, kBack) : -1;
+        const LONG z = Waehle(s, 2);
         if (z >= 0 && HandelWaehleFremdangebot(&d, z)) {
             SetWarenImage(s, (ULONG)d.WishToBuyEntry);
             ZeigeGebot(s);
