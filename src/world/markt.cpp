@@ -24,6 +24,16 @@ ULONG Pref(UWORD id)
     ULONG v = 0;
     return CheckPrefsRead(id, &v) ? v : 0;
 }
+
+constexpr UWORD kFestePrefs[4] = {PREF_ROHWAREN, PREF_LUXUSWARE, PREF_HOLZ, PREF_STEIN};
+
+ULONG Pref(const MarktKontext *c, UWORD id)
+{
+    if (c->PrefsFest)
+        for (int i = 0; i < 4; ++i)
+            if (kFestePrefs[i] == id) return c->Prefs[i];
+    return Pref(id);
+}
 ULONG Sat(uint64_t v) { return (ULONG)std::min(v, MAX32); }
 ULONG Dice(uint64_t n) { return MarktWuerfelHook(Sat(n)); }
 
@@ -82,16 +92,16 @@ BOOL SlotGebaut(const Stadt *Town, int Slot)
 ULONG ErrechneWarenEinheiten(MarktKontext *c, ULONG t)
 {
     if (!c || t >= (ULONG)WAREN_TYPES) return 0;
-    const ULONG luxus = t != 0 ? Pref(PREF_LUXUSWARE) : 0;
+    const ULONG luxus = t != 0 ? Pref(c, PREF_LUXUSWARE) : 0;
     const bool luxusware = t >= 82 && t <= 97, holzStein = t == WARE_HOLZ || t == WARE_STEIN;
 
-    if (Pref(PREF_ROHWAREN) != 0 && !luxusware && !holzStein) {
+    if (Pref(c, PREF_ROHWAREN) != 0 && !luxusware && !holzStein) {
         const LONG f = t == 1 ? c->FaktorTier : t == 2 ? c->FaktorPflanz : t == 3 ? c->FaktorMineral : 0;
         if (f < 1) return 0;
         return Gebaeudesperre(c, t, (uint64_t)f * 10);
     }
     if (holzStein) {
-        const ULONG u = Pref(t == WARE_HOLZ ? PREF_HOLZ : PREF_STEIN);
+        const ULONG u = Pref(c, t == WARE_HOLZ ? PREF_HOLZ : PREF_STEIN);
         return u ? Gebaeudesperre(c, t, u) : 0;
     }
 
@@ -102,7 +112,10 @@ ULONG ErrechneWarenEinheiten(MarktKontext *c, ULONG t)
     if (u == 0) {
         // A chosen luxury ware nobody can make lapses; the after-turn events
         // may choose again.
-        if (luxus && t == luxus) CheckPrefsWrite(PREF_LUXUSWARE, 0);
+        if (luxus && t == luxus) {
+            CheckPrefsWrite(PREF_LUXUSWARE, 0);
+            if (c->PrefsFest) c->Prefs[1] = 0;
+        }
         return 0;
     }
     return Gebaeudesperre(c, t, u);
@@ -111,10 +124,10 @@ ULONG ErrechneWarenEinheiten(MarktKontext *c, ULONG t)
 ULONG ErrechneWarenPreis(MarktKontext *c, ULONG t)
 {
     if (!c || t >= (ULONG)WAREN_TYPES) return 0;
-    if (Pref(PREF_ROHWAREN) != 0 && t <= 81) return 0;
+    if (Pref(c, PREF_ROHWAREN) != 0 && t <= 81) return 0;
     if (t == WARE_HOLZ || t == WARE_STEIN) return 0;  // taken free
     if (c->Land.AnzPflanzHq == 0 && c->Land.AnzTierHq == 0 && c->Land.AnzMineralHq == 0) return 0;
-    const ULONG basis = GetWarenPreis((LONG)t, Basispreis(t, Pref(PREF_LUXUSWARE)), c->FaktorTier, c->FaktorPflanz,
+    const ULONG basis = GetWarenPreis((LONG)t, Basispreis(t, Pref(c, PREF_LUXUSWARE)), c->FaktorTier, c->FaktorPflanz,
                                       c->FaktorMineral);
     return Sat((uint64_t)basis * ((uint64_t)c->Zoll100 + 101) / 100);
 }
@@ -152,8 +165,11 @@ BOOL HeimMarktBauen(MarktKontext *c)
     if (!geladen && neu) {
         // Units first: the luxury choice may lapse on the way, and its price
         // depends on whether it is still chosen.
+        for (int i = 0; i < 4; ++i) c->Prefs[i] = Pref(kFestePrefs[i]);
+        c->PrefsFest = 1;
         for (ULONG t = 0; t < (ULONG)WAREN_TYPES; ++t) c->Waren[t] = ErrechneWarenEinheiten(c, t);
         for (ULONG t = 0; t < (ULONG)WAREN_TYPES; ++t) c->Waren[WAREN_TYPES + t] = ErrechneWarenPreis(c, t);
+        c->PrefsFest = 0;
         gespeichert = HeimMarktSpeichern(c);
         if (!gespeichert) std::printf("CreateWarenReqListBuffer: Konnte Waren.dat nicht abspeichern !\n");
     }

@@ -36,6 +36,10 @@ struct MarktKontext {
     BOOL WarenGeladen;         // Waren holds this turn's offer
     ULONG Waren[2 * WAREN_TYPES];  // units[0..115], then prices[0..115]
     LONG Marktangebote;        // wares made during this visit, -1 made earlier
+    // Preferences 5, 14, 19 and 20 read once while the whole offer is made
+    // (each read opens the preferences file); 0: read at every call.
+    BOOL PrefsFest;
+    ULONG Prefs[4];
 };
 
 // The dice of the market (Wuerfel by default): 0..n.
