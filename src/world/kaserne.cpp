@@ -185,12 +185,6 @@ ULONG GetPeopleInArmy(const std::vector<KaserneArmee> &armeen)
     return Kappe32(n);
 }
 
-BOOL SlotGebaut(const Stadt *town, int slot)
-{
-    return town && slot >= 0 && slot < STADT_SLOTS &&
-           (town->GebaeudeAbhaengigkeiten[slot].GfxBitfeld & GFX_THISIMAGEISSET);
-}
-
 int KaserneProzentDecke(const Stadt *town)
 {
     if (SlotGebaut(town, KASERNE_SLOT_PROZENT20)) return 20;

@@ -12,6 +12,7 @@
 #include "platform/types.h"
 #include "store/chunks.h"
 #include "store/converters.h"
+#include "world/towns.h"
 
 struct LocStr;
 struct Stadt;
@@ -76,7 +77,6 @@ ULONG GetPeopleInArmy(const std::vector<KaserneArmee> &armeen);   // saturated
 // PeopleInArmy, Prozent, Sold and Rekruten as a requester opens them.
 void KaserneRekrutenBerechnen(LokalDataKaserne *ld);
 int KaserneProzentDecke(const Stadt *town);                       // 10, 15 or 20
-BOOL SlotGebaut(const Stadt *town, int slot);
 
 enum KaserneKnopf { KASERNE_PROZENT_WENIGER, KASERNE_PROZENT_MEHR, KASERNE_EINHEITEN_WENIGER, KASERNE_EINHEITEN_MEHR };
 void ArmyManagmentCalculations(LokalDataKaserne *ld, KaserneKnopf knopf, const KasernenFragen &f);

@@ -533,3 +533,9 @@ char *CreateStadtListBuffer()
     FreeVec(liste);
     return puffer;
 }
+
+BOOL SlotGebaut(const Stadt *town, int slot)
+{
+    return town && slot >= 0 && slot < STADT_SLOTS &&
+           (town->GebaeudeAbhaengigkeiten[slot].GfxBitfeld & GFX_THISIMAGEISSET);
+}

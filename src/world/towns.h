@@ -132,3 +132,6 @@ ULONG CheckStadtVolk(Stadt *Town, ULONG Gesamtvolk, UWORD AnzahlLevel);
 BOOL CheckStadtLevel(Stadt *Town);                  // 1 when the level changed
 BOOL CheckStadtDependence(Stadt *Town, int Modus);  // 1 when a slot changed
 void SetForbiddenBuilding(UWORD GebID, Stadt *Town);
+
+// 1 when building slot `slot` of the town is built (its picture is set).
+BOOL SlotGebaut(const Stadt *town, int slot);

@@ -27,6 +27,10 @@
 #include "platform/prefs.h"
 #include "platform/system.h"
 #include "realm/realm.h"
+#include "store/converters.h"
+#include "store/store.h"
+#include "world/handel.h"
+#include "world/warehouse.h"
 #include "ui/gadgets.h"
 #include "ui/input.h"
 
@@ -311,6 +315,41 @@ TEST_F(RealmXvfb, SpecialistWithValues)
         1, [](int, const Screenshot &s) {
             Keep(s, "specialists");
             return Ink(Pixels(s, {40, 80, 260, 40})) > 300 && Ink(Pixels(s, {40, 290, 64, 64})) > 100;
+        });
+}
+
+// The market with another ruler's offer chosen: the line highlighted, the
+// bid heading beside its values and the ware's picture at the top left.
+TEST_F(RealmXvfb, MarketWithAChosenOfferAndItsWare)
+{
+    expectedNext = 39;
+    Run(
+        HandelsScreen,
+        [] {
+            PlayerInfo.AktStadtID = 0;
+            ListHeader *l = CreateList(LISTE_WAREN);
+            void *c = LoadChunk2Mem(ID_WARE, WAREN_FILE);
+            if (!c || !ScanWare2List(l, (st_WARE *)c)) _exit(9);
+            FreeVec(c);
+            for (ULONG typ : {10u, 23u}) {
+                auto *n = (WareListEntry *)AllocVec(l->TypSize, MEMF_CLEAR);
+                n->Ware.Info = WARE_INFO_FREMD, n->Ware.Herkunft = 8, n->Ware.WarenTyp = typ;
+                n->Ware.WarenAnzahl = 30, n->Ware.Preis = 12;
+                InsertNode(l, &n->Node, LIST_LAST, 0);
+            }
+            st_WARE *w = MakeWareChunkFromList(l);
+            if (!w || !SaveChunk2File(WAREN_FILE, w)) _exit(9);
+            FreeVec(w);
+            DeleteList(l, 1);
+            PushClick(275, 48 + 6);  // the first offer
+            Probe();
+            Click("Handel.dat", "EXIT");
+        },
+        1, [](int, const Screenshot &s) {
+            // The ware's picture is drawn over the cleared area; the chosen line
+            // stands out of its list in the highlight's colours.
+            return Ink(Pixels(s, {16, 16, 160, 120})) > 100 && Ink(Pixels(s, {271, 48, 319, 12})) > 100 &&
+                   Ink(Pixels(s, {271, 229, 160, 15})) > 100;
         });
 }
 

@@ -215,7 +215,9 @@ const void *Geba(ChunkBuffer &c)
     const std::vector<st_BAUE_EXT> built = {Building(0, 0),  Building(1, 0),  Building(14, 0), Building(15, 0),
                                             Building(16, 0), Building(19, 0), Building(24, 0), Building(25, 0),
                                             Building(27, 0), Building(48, 0), Building(51, 0), Building(55, 0),
-                                            Building(0, 1),  Building(15, 1)};
+                                            Building(0, 1),  Building(15, 1),
+                                            // The market's blacksmiths and market hall.
+                                            Building(20, 0), Building(49, 0)};
     ULONG costs = 0;
     for (const st_BAUE_EXT &b : built) costs += b.Betriebskosten;
     c.Add(costs);
