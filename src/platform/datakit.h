@@ -91,7 +91,7 @@ inline constexpr PicRange PictureRanges[] = {
     {153, 154, PicRole::Button, 86, 16, 1, 0, "Ok"},
     {155, 155, PicRole::Dialog, 516, 390, 1, 0, "Kornverteilung"},
     {156, 157, PicRole::Picture, 40, 20, 1, 0, "Korn"},
-    {158, 159, PicRole::Picture, 100, 8, 1, 0, "Balken"},
+    {158, 159, PicRole::Picture, 32, 116, 1, 0, "Balken"},
     {160, 160, PicRole::Picture, 7, 13, 1, 0, "Marke"},
     {162, 162, PicRole::Dialog, 516, 390, 1, 0, "Forschungsfeld"},
     {163, 169, PicRole::Picture, 195, 155, 1, 0, "Fachgebiet"},
@@ -424,7 +424,7 @@ inline constexpr ScreenLayout ScreenLayouts[] = {
     {"KaserneReq3.dat", 152, 0, 201, 66, 68, 0, "B100|B101|CYCL|U300|D300|S300|U301|D301|S301|INF3|OK03|EXIT", 0, 0,
      0, 0, 1, 0, 0, 6, 0, 0},
     {"KornLager.dat", 56, 3, 56, 0, 0, 0, "EXIT|TOWN", 0, 0, 0, 0, 0, 0, 0, 0, 0, LAYOUT_TITLE_AREA},
-    {"KornLagerReq.dat", 56, 55, 155, 62, 45, 0, "UP00|DO00|UP01|DO01|UP02|DO02|BOX1|BOX2|BOX3|INFO|OKOK|EXIT", 0, 0,
+    {"KornLagerReq.dat", 56, 55, 155, 66, 68, 0, "UP00|DO00|UP01|DO01|UP02|DO02|BOX1|BOX2|BOX3|INFO|OKOK|EXIT", 0, 8,
      0, 3, 12, 0, 0, 0, 0, 0},
     {"Lager.dat", 61, 1027, 61, 0, 0, 0, "CH00|EXIT", 0, 0, 0, 0, 0, 0, 0, 0, 10, LAYOUT_POINT_GRID},
     {"LagerReq.dat", 61, 3, 69, 144, 64, 0, "OKOK|EXIT", 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
@@ -543,7 +543,17 @@ inline constexpr DialogArea CHOOSEBOX_LIST = {"ChooseBox.dat", "CH00", 39, 60, 1
 inline constexpr DialogArea CHOOSEBOX_TRACK = {"ChooseBox.dat", "REQ0", 151, 67, 14, 63};  // the slider track
 // The building screen's info text slider and its arrows beside the text.
 inline constexpr DialogArea DialogAreas[] = {CHOOSEBOX_LIST, CHOOSEBOX_TRACK, {"Bau.dat", "SL00", 583, 103, 14, 204},
-                                             {"Bau.dat", "UP00", 582, 84, 16, 16}, {"Bau.dat", "UP01", 582, 310, 16, 16}};
+                                             {"Bau.dat", "UP00", 582, 84, 16, 16}, {"Bau.dat", "UP01", 582, 310, 16, 16},
+                                             // The granary's arrows beside each store's bar.
+                                             {"KornLagerReq.dat", "DO00", 123, 271, 16, 16},
+                                             {"KornLagerReq.dat", "UP00", 192, 271, 16, 16},
+                                             {"KornLagerReq.dat", "DO01", 277, 271, 16, 16},
+                                             {"KornLagerReq.dat", "UP01", 346, 271, 16, 16},
+                                             {"KornLagerReq.dat", "DO02", 431, 271, 16, 16},
+                                             {"KornLagerReq.dat", "UP02", 500, 271, 16, 16},
+                                             {"KornLagerReq.dat", "BOX1", 130, 292, 70, 12},
+                                             {"KornLagerReq.dat", "BOX2", 284, 292, 70, 12},
+                                             {"KornLagerReq.dat", "BOX3", 438, 292, 70, 12}};
 
 // Records a screen prints at fixed places: the box, and the text ID when not
 // 0, replace what the plan would give. The building screen: seven labels
@@ -571,6 +581,31 @@ inline constexpr LayoutRecordPlace LayoutRecordPlaces[] = {
     {"Bau.dat", KIND_STATUSBOX, 4, 176, 284, 287, 296, 0},
     {"Bau.dat", KIND_STATUSBOX, 5, 176, 374, 287, 386, 0},
     {"Bau.dat", KIND_STATUSBOX, 6, 176, 389, 287, 401, 0},
+    // The granary requester: values, season, year, bars, notch strips; the
+    // input records over the values.
+    {"KornLagerReq.dat", KIND_STATUSBOX, 0, 130, 292, 200, 304, 0},
+    {"KornLagerReq.dat", KIND_STATUSBOX, 1, 284, 292, 354, 304, 0},
+    {"KornLagerReq.dat", KIND_STATUSBOX, 2, 438, 292, 508, 304, 0},
+    {"KornLagerReq.dat", KIND_STATUSBOX, 3, 180, 104, 290, 116, 0},
+    {"KornLagerReq.dat", KIND_STATUSBOX, 4, 180, 88, 290, 100, 0},
+    {"KornLagerReq.dat", KIND_STATUSBOX, 5, 440, 88, 560, 100, 0},
+    {"KornLagerReq.dat", KIND_STATUSBOX, 6, 440, 104, 560, 116, 0},
+    {"KornLagerReq.dat", KIND_STATUSBOX, 7, 150, 148, 181, 264, 0},
+    {"KornLagerReq.dat", KIND_STATUSBOX, 8, 304, 148, 335, 264, 0},
+    {"KornLagerReq.dat", KIND_STATUSBOX, 9, 458, 148, 489, 264, 0},
+    {"KornLagerReq.dat", KIND_STATUSBOX, 10, 182, 144, 190, 268, 0},
+    {"KornLagerReq.dat", KIND_STATUSBOX, 11, 490, 144, 498, 268, 0},
+    {"KornLagerReq.dat", KIND_STRINGINPUTINFO, 0, 134, 293, 196, 303, 0},
+    {"KornLagerReq.dat", KIND_STRINGINPUTINFO, 1, 288, 293, 350, 303, 0},
+    {"KornLagerReq.dat", KIND_STRINGINPUTINFO, 2, 442, 293, 504, 303, 0},
+    {"KornLagerReq.dat", KIND_LOCALETEXTBOX, 0, 90, 88, 176, 100, 188},   // year
+    {"KornLagerReq.dat", KIND_LOCALETEXTBOX, 1, 90, 104, 176, 116, 189},  // season
+    {"KornLagerReq.dat", KIND_LOCALETEXTBOX, 2, 120, 126, 300, 140, 190}, // granaries
+    {"KornLagerReq.dat", KIND_LOCALETEXTBOX, 3, 120, 310, 210, 322, 183}, // seed
+    {"KornLagerReq.dat", KIND_LOCALETEXTBOX, 4, 274, 310, 364, 322, 184}, // grain stock
+    {"KornLagerReq.dat", KIND_LOCALETEXTBOX, 5, 428, 310, 518, 322, 185}, // people
+    {"KornLagerReq.dat", KIND_LOCALETEXTBOX, 6, 90, 360, 214, 372, 186}, // harvest forecast
+    {"KornLagerReq.dat", KIND_LOCALETEXTBOX, 7, 90, 394, 214, 406, 187}, // trust
     // Kinds the screen does not use, kept small in a corner.
     {"Bau.dat", KIND_STRINGINPUTBOX, 0, 604, 404, 632, 410, 0},
     {"Bau.dat", KIND_STRINGINPUTINFO, 0, 604, 412, 632, 418, 0},

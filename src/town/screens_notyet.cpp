@@ -4,6 +4,4 @@
 
 #include "platform/system.h"
 
-LONG SteuernScreen() { return ScreenNotBuilt("SteuernScreen", 2); }
-LONG KornlagerScreen() { return ScreenNotBuilt("KornlagerScreen", 2); }
 LONG LuxusScreen() { return ScreenNotBuilt("LuxusScreen", 2); }
