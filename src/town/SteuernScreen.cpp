@@ -214,10 +214,17 @@ BOOL Requester(SteuernDaten *st, Art art)
         ZeigeZehnte(st, q, gewinn, kTitel);
         break;
     }
+    // The press that opened the requester ends here: its release is no click on it.
+    bool geoeffnet = true;
     for (;;) {
         CheckTitleBar(q.r->TitleBar, st->VekFontPtr, 6);
         const ULONG code = GetKey(0);
         if (code == KEY_ESCAPE) break;
+        if (code == EVENT_LEFTDOWN) geoeffnet = false;
+        if (code == EVENT_LEFTUP && geoeffnet) {
+            geoeffnet = false;
+            continue;
+        }
         if (art == Art::Grund && code == EVENT_LEFTDOWN) {
             const LONG x = GetMouseX(), y = GetMouseY();
             if (x >= STEUER_SKALA_X0 && x <= STEUER_SKALA_X1 && y >= 220 && y <= 230) {

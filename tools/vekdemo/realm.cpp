@@ -304,6 +304,7 @@ bool WritePools()
     st_TAXE taxe = Zeroed<st_TAXE>();
     taxe.Head = {ID_TAXE, VERSION_V001, sizeof(st_TAXE) - 12};
     taxe.Grundsteuer = 20, taxe.Justizia = 1, taxe.Zoll100 = 2, taxe.KirchenPunkte = 1;
+    taxe.ZehnteProzent = 10, taxe.ZehnteID = 9;  // a liege lord takes a tithe
     if (!Add(&land, POOL_IN) || !Add(&fors, POOL_IN) || !Add(&taxe, POOL_IN)) return false;
 
     ChunkBuffer geba(ID_GEBA, VERSION_V001);
