@@ -553,7 +553,15 @@ inline constexpr DialogArea DialogAreas[] = {CHOOSEBOX_LIST, CHOOSEBOX_TRACK, {"
                                              {"KornLagerReq.dat", "UP02", 500, 271, 16, 16},
                                              {"KornLagerReq.dat", "BOX1", 130, 292, 70, 12},
                                              {"KornLagerReq.dat", "BOX2", 284, 292, 70, 12},
-                                             {"KornLagerReq.dat", "BOX3", 438, 292, 70, 12}};
+                                             {"KornLagerReq.dat", "BOX3", 438, 292, 70, 12},
+                                             // The luxury list, its slider, the three scales and the view switch.
+                                             {"Luxus.dat", "CH00", 180, 60, 420, 240},
+                                             {"Luxus.dat", "BOX1", 346, 305, 48, 18},
+                                             {"Luxus.dat", "SL00", 604, 76, 14, 208},
+                                             {"Luxus.dat", "ROH0", 196, 334, 208, 20},
+                                             {"Luxus.dat", "ROH1", 196, 364, 208, 20},
+                                             {"Luxus.dat", "ROH2", 196, 394, 208, 20},
+                                             {"Luxus.dat", "SX00", 440, 430, 22, 20}};
 
 // Records a screen prints at fixed places: the box, and the text ID when not
 // 0, replace what the plan would give. The building screen: seven labels
@@ -606,6 +614,36 @@ inline constexpr LayoutRecordPlace LayoutRecordPlaces[] = {
     {"KornLagerReq.dat", KIND_LOCALETEXTBOX, 5, 428, 310, 518, 322, 185}, // people
     {"KornLagerReq.dat", KIND_LOCALETEXTBOX, 6, 90, 360, 214, 372, 186}, // harvest forecast
     {"KornLagerReq.dat", KIND_LOCALETEXTBOX, 7, 90, 394, 214, 406, 187}, // trust
+    // The luxury screen: the list and its columns, the scales, the pointer
+    // area, the switch; separators; the numbers; labels and headings.
+    {"Luxus.dat", KIND_RECHTECK, 0, 180, 60, 600, 300, 0},
+    {"Luxus.dat", KIND_RECHTECK, 1, 604, 76, 618, 284, 0},
+    {"Luxus.dat", KIND_RECHTECK, 2, 180, 60, 350, 300, 0},
+    {"Luxus.dat", KIND_RECHTECK, 3, 352, 60, 420, 300, 0},
+    {"Luxus.dat", KIND_RECHTECK, 4, 422, 60, 520, 300, 0},
+    {"Luxus.dat", KIND_RECHTECK, 5, 522, 60, 600, 300, 0},
+    {"Luxus.dat", KIND_RECHTECK, 6, 200, 344, 400, 350, 0},
+    {"Luxus.dat", KIND_RECHTECK, 7, 200, 374, 400, 380, 0},
+    {"Luxus.dat", KIND_RECHTECK, 8, 200, 404, 400, 410, 0},
+    {"Luxus.dat", KIND_RECHTECK, 9, 190, 334, 418, 418, 0},
+    {"Luxus.dat", KIND_RECHTECK, 10, 440, 430, 462, 450, 0},
+    {"Luxus.dat", KIND_PUNKT, 0, 351, 60, 351, 60, 0},
+    {"Luxus.dat", KIND_PUNKT, 1, 421, 60, 421, 60, 0},
+    {"Luxus.dat", KIND_PUNKT, 2, 521, 60, 521, 60, 0},
+    {"Luxus.dat", KIND_STATUSBOX, 0, 100, 20, 180, 32, 0},
+    {"Luxus.dat", KIND_STATUSBOX, 1, 480, 340, 560, 352, 0},
+    {"Luxus.dat", KIND_STATUSBOX, 2, 480, 370, 560, 382, 0},
+    {"Luxus.dat", KIND_STATUSBOX, 3, 480, 400, 560, 412, 0},
+    {"Luxus.dat", KIND_STATUSBOX, 4, 260, 308, 340, 320, 0},
+    {"Luxus.dat", KIND_STRINGINPUTINFO, 0, 264, 309, 336, 319, 0},
+    {"Luxus.dat", KIND_LOCALETEXTBOX, 0, 20, 20, 98, 32, 0},
+    {"Luxus.dat", KIND_LOCALETEXTBOX, 1, 20, 326, 180, 338, 0},
+    {"Luxus.dat", KIND_LOCALETEXTBOX, 2, 570, 340, 630, 352, 0},
+    {"Luxus.dat", KIND_LOCALETEXTBOX, 3, 570, 400, 630, 412, 0},
+    {"Luxus.dat", KIND_LOCALETEXTBOX, 4, 180, 44, 350, 56, 0},
+    {"Luxus.dat", KIND_LOCALETEXTBOX, 5, 352, 44, 420, 56, 0},
+    {"Luxus.dat", KIND_LOCALETEXTBOX, 6, 422, 44, 520, 56, 0},
+    {"Luxus.dat", KIND_LOCALETEXTBOX, 7, 522, 44, 600, 56, 0},
     // Kinds the screen does not use, kept small in a corner.
     {"Bau.dat", KIND_STRINGINPUTBOX, 0, 604, 404, 632, 410, 0},
     {"Bau.dat", KIND_STRINGINPUTINFO, 0, 604, 412, 632, 418, 0},
