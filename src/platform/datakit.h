@@ -554,14 +554,16 @@ inline constexpr DialogArea DialogAreas[] = {CHOOSEBOX_LIST, CHOOSEBOX_TRACK, {"
                                              {"KornLagerReq.dat", "BOX1", 130, 292, 70, 12},
                                              {"KornLagerReq.dat", "BOX2", 284, 292, 70, 12},
                                              {"KornLagerReq.dat", "BOX3", 438, 292, 70, 12},
-                                             // The luxury list, its slider, the three scales and the view switch.
-                                             {"Luxus.dat", "CH00", 180, 60, 420, 240},
-                                             {"Luxus.dat", "BOX1", 346, 305, 48, 18},
+                                             {"Luxus.dat", "BOX1", 346, 305, 48, 18}};
+// Gadgets a screen lays over records of its own description: the luxury
+// list, its slider, the three scales, the view switch and the info.
+inline constexpr DialogArea RecordAreas[] = {{"Luxus.dat", "CH00", 180, 60, 420, 240},
                                              {"Luxus.dat", "SL00", 604, 76, 14, 208},
                                              {"Luxus.dat", "ROH0", 196, 334, 208, 20},
                                              {"Luxus.dat", "ROH1", 196, 364, 208, 20},
                                              {"Luxus.dat", "ROH2", 196, 394, 208, 20},
-                                             {"Luxus.dat", "SX00", 440, 430, 22, 20}};
+                                             {"Luxus.dat", "SX00", 440, 430, 22, 20},
+                                             {"Luxus.dat", "IN00", 476, 430, 22, 20}};
 
 // Records a screen prints at fixed places: the box, and the text ID when not
 // 0, replace what the plan would give. The building screen: seven labels
