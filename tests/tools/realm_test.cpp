@@ -151,7 +151,7 @@ TEST_F(DemoRealm, SingleChunkFilesReadByTheClient)
     EXPECT_STREQ(name, "Nachbar");
     Chunk<st_WARE> stock(ID_WARE, "./Data/WarenChunk.vek");
     ASSERT_NE(stock.p, nullptr);
-    EXPECT_EQ(GetChunkEntryCount(stock.p), 9u);
+    EXPECT_EQ(GetChunkEntryCount(stock.p), 13u);  // with the raw sources and three luxury goods
 }
 
 TEST_F(DemoRealm, MapTilesShowTheCapitalAndItsRing)

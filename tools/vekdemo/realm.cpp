@@ -417,7 +417,10 @@ bool WritePools()
     ChunkBuffer geba2(ID_GEBA, VERSION_V001), antw2(ID_ANTW, VERSION_V001), stock(ID_WARE, VERSION_V001);
     const void *own = Wares(stock, {Ware(5, PLAYER, 98, 400, 0), Ware(5, PLAYER, 99, 250, 0), Ware(5, PLAYER, 12, 1000, 0),
                                     Ware(5, PLAYER, 78, 1000, 0), Ware(5, PLAYER, 23, 100, 0), Ware(5, PLAYER, 50, 1, 0),
-                                    Ware(5, PLAYER, 1, 50, 0), Ware(5, PLAYER, 82, 20, 0), Ware(0, PLAYER, 11, 30, 12)});
+                                    Ware(5, PLAYER, 1, 50, 0), Ware(5, PLAYER, 82, 20, 0), Ware(0, PLAYER, 11, 30, 12),
+                                    // plant and mineral units and two more luxury goods for the luxury screen
+                                    Ware(5, PLAYER, 2, 40, 0), Ware(5, PLAYER, 3, 30, 0), Ware(5, PLAYER, 83, 15, 0),
+                                    Ware(5, PLAYER, 84, 10, 0)});
     return SaveChunk2File("./Data/Gebaeude.dat", Geba(geba2)) && SaveChunk2File("./Data/SpielerList.vek", PlayerList(antw2)) &&
            SaveChunk2File("./Data/WarenChunk.vek", own);
 }

@@ -89,19 +89,18 @@ bool AddMail()
     return AddChunkPool(Chunk(ID_MAIL, p).data(), POOL_IN);
 }
 
-// The server reports the player's stock with the market: the three raw
-// sources and the first three luxury goods.
+// The server reports the player's stock with the market: raw animal sources
+// and the first luxury good.
 bool AddStock()
 {
     st_WARE *ware = (st_WARE *)LoadChunk2Mem(ID_WARE, POOL_IN);
     if (!ware) return false;
     std::vector<UBYTE> p;
     const ULONG n = GetChunkEntryCount(ware);
-    const ULONG eigene[] = {1u, 2u, 3u, 82u, 83u, 84u};
-    Append(p, (UWORD)(n + sizeof eigene / sizeof eigene[0]));
+    Append(p, (UWORD)(n + 2));
     p.insert(p.end(), (UBYTE *)ware + sizeof(st_WARE), (UBYTE *)ware + sizeof(st_WARE) + n * sizeof(st_WARE_EXT));
     FreeVec(ware);
-    for (ULONG type : eigene) {
+    for (ULONG type : {1u, 82u}) {
         st_WARE_EXT s{};
         s.Info = 5, s.Herkunft = PLAYER, s.WarenTyp = type, s.WarenAnzahl = 60;
         Append(p, s);
