@@ -255,7 +255,8 @@ BOOL Requester(SteuernDaten *st, Art art)
 
 void Justizbild(SteuernDaten *st)
 {
-    const UWORD bild = (UWORD)(kJustiz + std::min<UWORD>(st->d.Taxe.Justizia, 3));
+    const UWORD justizia = st->d.Taxe.Justizia;  // packed: read by value
+    const UWORD bild = (UWORD)(kJustiz + std::min<UWORD>(justizia, 3));
     if (OpenKavorGfx(kPath, bild) == 1) {
         BlitObjekt(DisplayRastPort(), bild, kJustizX, kJustizY, kJustizW, 0);
         CloseKavorGfx(bild);

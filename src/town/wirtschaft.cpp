@@ -46,7 +46,8 @@ BOOL ZahlEingabe(RastPort *rp, TextFont *font, const StringInputInfo &ein, UWORD
     SetNewCursor(ein.X0, ein.Y0, (UWORD)(ein.X0 + ende), ein.Y0, laenge, 10, hintergrund);
     CalcCurrentCursorPosition(text, breiten, c, maxPixel);
     c->VerifyPtr = text;
-    const UWORD maxZeichen = (UWORD)std::clamp<UWORD>(ein.MaxChars, 1, kZeichen);
+    const UWORD zeichen = ein.MaxChars;  // packed: read by value
+    const UWORD maxZeichen = std::clamp<UWORD>(zeichen, 1, kZeichen);
     BOOL ok = 0;
     for (;;) {
         const ULONG code = GetKey(0);

@@ -49,7 +49,8 @@ BOOL ReadSteuernScreenData(LokalDataSteuernScreen *d)
         return 0;
     }
     if (da) {
-        d->Vertrauen = (UWORD)std::min<ULONG>(land.Vertrauen, 0xFFFF);
+        const ULONG vertrauen = land.Vertrauen;  // packed: read by value
+        d->Vertrauen = (UWORD)std::min<ULONG>(vertrauen, 0xFFFF);
         d->AnzVolk = land.AnzVolk;
         d->AnzPflanzHq = (UWORD)land.AnzPflanzHq;
         d->AnzTierHq = (UWORD)land.AnzTierHq;
