@@ -91,7 +91,7 @@ inline constexpr PicRange PictureRanges[] = {
     {153, 154, PicRole::Button, 86, 16, 1, 0, "Ok"},
     {155, 155, PicRole::Dialog, 516, 390, 1, 0, "Kornverteilung"},
     {156, 157, PicRole::Picture, 40, 20, 1, 0, "Korn"},
-    {158, 159, PicRole::Picture, 100, 8, 1, 0, "Balken"},
+    {158, 159, PicRole::Picture, 32, 116, 1, 0, "Balken"},
     {160, 160, PicRole::Picture, 7, 13, 1, 0, "Marke"},
     {162, 162, PicRole::Dialog, 516, 390, 1, 0, "Forschungsfeld"},
     {163, 169, PicRole::Picture, 195, 155, 1, 0, "Fachgebiet"},
@@ -441,7 +441,7 @@ inline constexpr ScreenLayout ScreenLayouts[] = {
     {"KaserneReq3.dat", 152, 0, 201, 66, 68, 0, "B100|B101|CYCL|U300|D300|S300|U301|D301|S301|INF3|OK03|EXIT", 0, 0,
      0, 0, 1, 0, 0, 6, 0, 0},
     {"KornLager.dat", 56, 3, 56, 0, 0, 0, "EXIT|TOWN", 0, 0, 0, 0, 0, 0, 0, 0, 0, LAYOUT_TITLE_AREA},
-    {"KornLagerReq.dat", 56, 55, 155, 62, 45, 0, "UP00|DO00|UP01|DO01|UP02|DO02|BOX1|BOX2|BOX3|INFO|OKOK|EXIT", 0, 0,
+    {"KornLagerReq.dat", 56, 55, 155, 66, 68, 0, "UP00|DO00|UP01|DO01|UP02|DO02|BOX1|BOX2|BOX3|INFO|OKOK|EXIT", 0, 8,
      0, 3, 12, 0, 0, 0, 0, 0},
     {"Lager.dat", 61, 1027, 61, 0, 0, 0, "CH00|EXIT", 0, 0, 0, 0, 0, 0, 0, 0, 10, LAYOUT_POINT_GRID},
     {"LagerReq.dat", 61, 3, 69, 144, 64, 0, "OKOK|EXIT", 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
@@ -476,10 +476,10 @@ inline constexpr ScreenLayout ScreenLayouts[] = {
     {"StatistikLegende.dat", 41, 0, 379, 120, 90, 0, "EXLG|EXIT|FORW|OK01|XX01", 0, 0, 0, 0, 0, 0, 0, 1, 0, 0},
     {"Steuern.dat", 42, 3, 42, 0, 0, 0, "GRUN|JUS1|JUS2|ZOLL|HILF|ZEHN|KIRC|INFO|EXIT", 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
     {"SteuernReq1.dat", 42, 39, 346, 168, 180, 0, "EXIT", 0, 0, 0, 0, 2, 0, 0, 0, 0, 0},
-    {"SteuernReq2.dat", 42, 55, 347, 168, 157, 0, "INPU|EXIT", 0, 0, 0, 1, 3, 0, 0, 0, 0, 0},
-    {"SteuernReq3.dat", 42, 39, 348, 168, 128, 0, "EXIT", 0, 0, 0, 0, 5, 0, 0, 0, 0, 0},
+    {"SteuernReq2.dat", 42, 55, 347, 168, 176, 0, "INPU|EXIT", 0, 0, 0, 1, 3, 0, 0, 0, 0, 0},
+    {"SteuernReq3.dat", 42, 39, 348, 168, 129, 0, "EXIT", 0, 0, 0, 0, 5, 0, 0, 0, 0, 0},
     {"SteuernReq4.dat", 42, 39, 349, 168, 180, 0, "EXIT", 0, 0, 0, 0, 1, 0, 0, 0, 0, 0},
-    {"SteuernReq5.dat", 42, 55, 347, 168, 157, 0, "INPU|EXIT", 0, 0, 0, 1, 3, 0, 0, 0, 0, 0},
+    {"SteuernReq5.dat", 42, 55, 347, 168, 176, 0, "INPU|EXIT", 0, 0, 0, 1, 3, 0, 0, 0, 0, 0},
     {"Taverne.dat", 59, 3, 59, 0, 0, 0, "CHAT|NETW|STOR|TEST|TOWN|WUER|EXIT", 2, 0, 0, 0, 0, 0, 0, 0, 0, 0},
     {"TaverneOffchatReq.dat", 59, 519, 45, 62, 45, 0,
      "TF01|B000|B001|B002|B003|U000|D000|S000|INF1|EXIT|BU40|BU41", 0, 0, 0, 0, 0, 0, 0, 7, 0, 0},
@@ -567,7 +567,18 @@ inline constexpr DialogArea DialogAreas[] = {CHOOSEBOX_LIST, CHOOSEBOX_TRACK, {"
                                              {"HafenSchiffeReq.dat", "B101", 336, 95, 204, 235},
                                              {"HafenSchiffeReq.dat", "S101", 544, 95, 14, 235},
                                              {"HafenSchiffsRepReq.dat", "B100", 136, 130, 164, 210},
-                                             {"HafenSchiffsRepReq.dat", "S100", 304, 130, 14, 210}};
+                                             {"HafenSchiffsRepReq.dat", "S100", 304, 130, 14, 210},
+                                             // The granary's arrows beside each store's bar.
+                                             {"KornLagerReq.dat", "DO00", 123, 271, 16, 16},
+                                             {"KornLagerReq.dat", "UP00", 192, 271, 16, 16},
+                                             {"KornLagerReq.dat", "DO01", 277, 271, 16, 16},
+                                             {"KornLagerReq.dat", "UP01", 346, 271, 16, 16},
+                                             {"KornLagerReq.dat", "DO02", 431, 271, 16, 16},
+                                             {"KornLagerReq.dat", "UP02", 500, 271, 16, 16},
+                                             {"KornLagerReq.dat", "BOX1", 130, 292, 70, 12},
+                                             {"KornLagerReq.dat", "BOX2", 284, 292, 70, 12},
+                                             {"KornLagerReq.dat", "BOX3", 438, 292, 70, 12},
+                                             {"Luxus.dat", "BOX1", 346, 305, 48, 18}};
 
 // Gadgets over a list the screen draws itself, though their codes name no
 // area: they get no face.
@@ -576,6 +587,16 @@ struct ListGadget {
 };
 inline constexpr ListGadget ListGadgets[] = {
     {"HafenSchiffeReq.dat", "B100"}, {"HafenSchiffeReq.dat", "B101"}, {"HafenSchiffsRepReq.dat", "B100"}};
+
+// Gadgets a screen lays over records of its own description: the luxury
+// list, its slider, the three scales, the view switch and the info.
+inline constexpr DialogArea RecordAreas[] = {{"Luxus.dat", "CH00", 180, 60, 420, 240},
+                                             {"Luxus.dat", "SL00", 604, 76, 14, 208},
+                                             {"Luxus.dat", "ROH0", 196, 334, 208, 20},
+                                             {"Luxus.dat", "ROH1", 196, 364, 208, 20},
+                                             {"Luxus.dat", "ROH2", 196, 394, 208, 20},
+                                             {"Luxus.dat", "SX00", 440, 430, 22, 20},
+                                             {"Luxus.dat", "IN00", 476, 430, 22, 20}};
 
 // Records a screen prints at fixed places: the box, and the text ID when not
 // 0, replace what the plan would give. The building screen: seven labels
@@ -627,6 +648,61 @@ inline constexpr LayoutRecordPlace LayoutRecordPlaces[] = {
     {"Spezialisten.dat", KIND_LOCALETEXTBOX, 20, 480, 430, 630, 442, 1131},
     {"Spezialisten.dat", KIND_LOCALETEXTBOX, 21, 480, 444, 630, 456, 1132},
     {"Spezialisten.dat", KIND_LOCALETEXTBOX, 22, 480, 458, 630, 470, 1133},
+    // The granary requester: values, season, year, bars, notch strips; the
+    // input records over the values.
+    {"KornLagerReq.dat", KIND_STATUSBOX, 0, 130, 292, 200, 304, 0},
+    {"KornLagerReq.dat", KIND_STATUSBOX, 1, 284, 292, 354, 304, 0},
+    {"KornLagerReq.dat", KIND_STATUSBOX, 2, 438, 292, 508, 304, 0},
+    {"KornLagerReq.dat", KIND_STATUSBOX, 3, 180, 104, 290, 116, 0},
+    {"KornLagerReq.dat", KIND_STATUSBOX, 4, 180, 88, 290, 100, 0},
+    {"KornLagerReq.dat", KIND_STATUSBOX, 5, 440, 88, 560, 100, 0},
+    {"KornLagerReq.dat", KIND_STATUSBOX, 6, 440, 104, 560, 116, 0},
+    {"KornLagerReq.dat", KIND_STATUSBOX, 7, 150, 148, 181, 264, 0},
+    {"KornLagerReq.dat", KIND_STATUSBOX, 8, 304, 148, 335, 264, 0},
+    {"KornLagerReq.dat", KIND_STATUSBOX, 9, 458, 148, 489, 264, 0},
+    {"KornLagerReq.dat", KIND_STATUSBOX, 10, 182, 144, 190, 268, 0},
+    {"KornLagerReq.dat", KIND_STATUSBOX, 11, 490, 144, 498, 268, 0},
+    {"KornLagerReq.dat", KIND_STRINGINPUTINFO, 0, 134, 293, 196, 303, 0},
+    {"KornLagerReq.dat", KIND_STRINGINPUTINFO, 1, 288, 293, 350, 303, 0},
+    {"KornLagerReq.dat", KIND_STRINGINPUTINFO, 2, 442, 293, 504, 303, 0},
+    {"KornLagerReq.dat", KIND_LOCALETEXTBOX, 0, 90, 88, 176, 100, 188},   // year
+    {"KornLagerReq.dat", KIND_LOCALETEXTBOX, 1, 90, 104, 176, 116, 189},  // season
+    {"KornLagerReq.dat", KIND_LOCALETEXTBOX, 2, 120, 126, 300, 140, 190}, // granaries
+    {"KornLagerReq.dat", KIND_LOCALETEXTBOX, 3, 120, 310, 210, 322, 183}, // seed
+    {"KornLagerReq.dat", KIND_LOCALETEXTBOX, 4, 274, 310, 364, 322, 184}, // grain stock
+    {"KornLagerReq.dat", KIND_LOCALETEXTBOX, 5, 428, 310, 518, 322, 185}, // people
+    {"KornLagerReq.dat", KIND_LOCALETEXTBOX, 6, 90, 360, 214, 372, 186}, // harvest forecast
+    {"KornLagerReq.dat", KIND_LOCALETEXTBOX, 7, 90, 394, 214, 406, 187}, // trust
+    // The luxury screen: the list and its columns, the scales, the pointer
+    // area, the switch; separators; the numbers; labels and headings.
+    {"Luxus.dat", KIND_RECHTECK, 0, 180, 60, 600, 300, 0},
+    {"Luxus.dat", KIND_RECHTECK, 1, 604, 76, 618, 284, 0},
+    {"Luxus.dat", KIND_RECHTECK, 2, 180, 60, 350, 300, 0},
+    {"Luxus.dat", KIND_RECHTECK, 3, 352, 60, 420, 300, 0},
+    {"Luxus.dat", KIND_RECHTECK, 4, 422, 60, 520, 300, 0},
+    {"Luxus.dat", KIND_RECHTECK, 5, 522, 60, 600, 300, 0},
+    {"Luxus.dat", KIND_RECHTECK, 6, 200, 344, 400, 350, 0},
+    {"Luxus.dat", KIND_RECHTECK, 7, 200, 374, 400, 380, 0},
+    {"Luxus.dat", KIND_RECHTECK, 8, 200, 404, 400, 410, 0},
+    {"Luxus.dat", KIND_RECHTECK, 9, 190, 334, 418, 418, 0},
+    {"Luxus.dat", KIND_RECHTECK, 10, 440, 430, 462, 450, 0},
+    {"Luxus.dat", KIND_PUNKT, 0, 351, 60, 351, 60, 0},
+    {"Luxus.dat", KIND_PUNKT, 1, 421, 60, 421, 60, 0},
+    {"Luxus.dat", KIND_PUNKT, 2, 521, 60, 521, 60, 0},
+    {"Luxus.dat", KIND_STATUSBOX, 0, 100, 20, 180, 32, 0},
+    {"Luxus.dat", KIND_STATUSBOX, 1, 480, 340, 560, 352, 0},
+    {"Luxus.dat", KIND_STATUSBOX, 2, 480, 370, 560, 382, 0},
+    {"Luxus.dat", KIND_STATUSBOX, 3, 480, 400, 560, 412, 0},
+    {"Luxus.dat", KIND_STATUSBOX, 4, 260, 308, 340, 320, 0},
+    {"Luxus.dat", KIND_STRINGINPUTINFO, 0, 264, 309, 336, 319, 0},
+    {"Luxus.dat", KIND_LOCALETEXTBOX, 0, 20, 20, 98, 32, 0},
+    {"Luxus.dat", KIND_LOCALETEXTBOX, 1, 20, 326, 180, 338, 0},
+    {"Luxus.dat", KIND_LOCALETEXTBOX, 2, 570, 340, 630, 352, 0},
+    {"Luxus.dat", KIND_LOCALETEXTBOX, 3, 570, 400, 630, 412, 0},
+    {"Luxus.dat", KIND_LOCALETEXTBOX, 4, 180, 44, 350, 56, 0},
+    {"Luxus.dat", KIND_LOCALETEXTBOX, 5, 352, 44, 420, 56, 0},
+    {"Luxus.dat", KIND_LOCALETEXTBOX, 6, 422, 44, 520, 56, 0},
+    {"Luxus.dat", KIND_LOCALETEXTBOX, 7, 522, 44, 600, 56, 0},
     // Kinds the screen does not use, kept small in a corner.
     {"Bau.dat", KIND_STRINGINPUTBOX, 0, 604, 404, 632, 410, 0},
     {"Bau.dat", KIND_STRINGINPUTINFO, 0, 604, 412, 632, 418, 0},

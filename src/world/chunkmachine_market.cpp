@@ -159,11 +159,6 @@ BOOL RotGrain(const char *Path, ListHeader *list)
     return ok;
 }
 
-ULONG LuxusBasis(ULONG need)
-{
-    return need > 10000 ? 250 : need > 5000 ? 170 : need > 1000 ? 130 : need > 100 ? 110 : 100;
-}
-
 // The realm uses the luxury goods the player assigned to it.
 BOOL UseLuxury(ListHeader *list)
 {

@@ -163,3 +163,10 @@ BOOL LoadLuxusZuweisung(ULONG Zuweisung[LUXUS_LINIEN])
     FreeVec(daten);
     return 1;
 }
+
+ULONG LuxusBasis(ULONG need)
+{
+    return need > 10000 ? 250 : need > 5000 ? 170 : need > 1000 ? 130 : need > 100 ? 110 : 100;
+}
+
+ULONG LuxusWare(int Linie) { return Linie < 0 || Linie >= LUXUS_LINIEN ? 0 : Linie < 3 ? (ULONG)Linie + 1 : (ULONG)Linie + 79; }

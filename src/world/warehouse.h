@@ -32,3 +32,8 @@ ULONG LuxusNeeded(short Offset, long TierQuellen, long PflanzenQuellen, long Min
 // numbers). 1 when the file holds exactly those 76 bytes, else 0 (file
 // missing or damaged) with Zuweisung zeroed.
 BOOL LoadLuxusZuweisung(ULONG Zuweisung[LUXUS_LINIEN]);
+// The base price of a luxury good for its need: 250 above 10,000, 170 above
+// 5,000, 130 above 1,000, 110 above 100, else 100.
+ULONG LuxusBasis(ULONG need);
+// The ware of a luxury line: 1-3 for lines 0-2, 82-97 for lines 3-18; 0 outside.
+ULONG LuxusWare(int Linie);

@@ -151,7 +151,9 @@ TEST_F(DemoRealm, SingleChunkFilesReadByTheClient)
     EXPECT_STREQ(name, "Nachbar");
     Chunk<st_WARE> stock(ID_WARE, "./Data/WarenChunk.vek");
     ASSERT_NE(stock.p, nullptr);
-    EXPECT_EQ(GetChunkEntryCount(stock.p), 13u);  // with the barracks' wares and the shipyard's ships
+    // With the barracks' wares, the shipyard's ships, the raw sources and
+    // three luxury goods.
+    EXPECT_EQ(GetChunkEntryCount(stock.p), 17u);
     EXPECT_TRUE(CheckOtherBuilding(geba.p, 27, 0) && CheckOtherBuilding(geba.p, 48, 0))
         << "Demoburg has the stables and the army camp of the barracks";
     EXPECT_FALSE(CheckOtherBuilding(geba.p, 57, 0));

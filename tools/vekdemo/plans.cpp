@@ -47,7 +47,7 @@ bool IsArea(const std::string &c)
     }
     if (c[0] == 'S' && IsDigit(c[1]) && IsDigit(c[2]) && IsDigit(c[3])) return true;
     const std::string p3 = c.substr(0, 3);
-    return (p3 == "REQ" || p3 == "MAP" || p3 == "BOX") && IsDigit(c[3]);
+    return (p3 == "REQ" || p3 == "MAP" || p3 == "BOX" || p3 == "ROH") && IsDigit(c[3]);
 }
 
 // Scroll arrows: up 1, down 2, else 0.
@@ -196,6 +196,10 @@ LayoutPlan PlanOne(size_t index, const ScreenLayout &l)
         if (b.code && std::string(b.file) == l.file)
             for (GadgetPlan &g : p.gadgets)
                 if (CodeText(g.code) == b.code) g.box = {b.x0, b.y0, b.x1, b.y1};
+    for (const DialogArea &d : RecordAreas)
+        if (std::string(d.file) == l.file)
+            for (GadgetPlan &g : p.gadgets)
+                if (CodeText(g.code) == d.code) g.box = {d.x, d.y, d.x + d.w, d.y + d.h};
 
     // Hover titles: one per visible gadget, then the record that ends the list.
     if (l.flags & LAYOUT_TITLE_AREA)

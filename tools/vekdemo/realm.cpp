@@ -308,6 +308,7 @@ bool WritePools()
     st_TAXE taxe = Zeroed<st_TAXE>();
     taxe.Head = {ID_TAXE, VERSION_V001, sizeof(st_TAXE) - 12};
     taxe.Grundsteuer = 20, taxe.Justizia = 1, taxe.Zoll100 = 2, taxe.KirchenPunkte = 1;
+    taxe.ZehnteProzent = 10, taxe.ZehnteID = 9;  // a liege lord takes a tithe
     if (!Add(&land, POOL_IN) || !Add(&fors, POOL_IN) || !Add(&taxe, POOL_IN)) return false;
 
     ChunkBuffer geba(ID_GEBA, VERSION_V001);
@@ -458,7 +459,10 @@ bool WritePools()
                                     Ware(5, PLAYER, 1, 50, 0), Ware(5, PLAYER, 82, 20, 0), Ware(0, PLAYER, 11, 30, 12),
                                     Ware(5, PLAYER, 7, 12, 0), Ware(5, PLAYER, 37, 60, 0),
                                     // the shipyard: every launch rule can be tried
-                                    Ware(5, PLAYER, 54, 3, 0), Ware(5, PLAYER, 52, 1, 0)});
+                                    Ware(5, PLAYER, 54, 3, 0), Ware(5, PLAYER, 52, 1, 0),
+                                    // plant and mineral units and two more luxury goods for the luxury screen
+                                    Ware(5, PLAYER, 2, 40, 0), Ware(5, PLAYER, 3, 30, 0), Ware(5, PLAYER, 83, 15, 0),
+                                    Ware(5, PLAYER, 84, 10, 0)});
     return SaveChunk2File("./Data/Gebaeude.dat", Geba(geba2)) && SaveChunk2File("./Data/SpielerList.vek", PlayerList(antw2)) &&
            SaveChunk2File("./Data/WarenChunk.vek", own);
 }

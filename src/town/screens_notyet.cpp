@@ -1,9 +1,0 @@
-// Screens of this subsystem that are not built yet: each says so and returns
-// the number its own failure path leads to.
-#include "town/town.h"
-
-#include "platform/system.h"
-
-LONG SteuernScreen() { return ScreenNotBuilt("SteuernScreen", 2); }
-LONG KornlagerScreen() { return ScreenNotBuilt("KornlagerScreen", 2); }
-LONG LuxusScreen() { return ScreenNotBuilt("LuxusScreen", 2); }
