@@ -64,13 +64,16 @@ TEST_P(LuxusBildschirm, OkWritesTheAllocationsAndTheView)
     Klick("OKOK");
     feeder.Start();
     EXPECT_EQ(LuxusScreen(), 39);
-    static const UBYTE golden[76] = {20, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 5};
-    ULONG erwartet[LUXUS_LINIEN];
-    std::memcpy(erwartet, golden, sizeof erwartet);
+    // 20 animal units on line 0, 5 balm on line 3, in host order: on a
+    // little-endian host 14000000, eight zero bytes, 05000000, 60 zero bytes.
+    ULONG erwartet[LUXUS_LINIEN] = {};
+    erwartet[0] = 20;
+    erwartet[3] = 5;
     ULONG z[LUXUS_LINIEN];
     ASSERT_TRUE(LoadLuxusZuweisung(z));
     EXPECT_EQ(std::memcmp(z, erwartet, sizeof z), 0);
-    EXPECT_EQ(ReadBytes(LUXUS_FILE), Bytes(golden, golden + 76));  // host order, little-endian hosts
+    const UBYTE *host = reinterpret_cast<const UBYTE *>(erwartet);
+    EXPECT_EQ(ReadBytes(LUXUS_FILE), Bytes(host, host + sizeof erwartet));
     EXPECT_EQ(CheckPrefs(5, PREFS_READ, 0), 1u);
     EXPECT_EQ(gesagt, std::vector<std::string>{GetString(&_VEK_LUXUS_INFO)});
 }

@@ -134,8 +134,11 @@ TEST_F(KaserneDemo, SortedInTownFirstThenByName)
 TEST_F(KaserneDemo, GoldenOrdersAfterFoundingAndArming)
 {
     const Bytes town0 = ReadBytes(kTown);
-    ULONG armeeVolk0 = 0;
-    std::memcpy(&armeeVolk0, town0.data() + 14216, 4);
+    // Town files hold their numbers little-endian on every host.
+    const auto le32 = [](const UBYTE *p) {
+        return (ULONG)p[0] | (ULONG)p[1] << 8 | (ULONG)p[2] << 16 | (ULONG)p[3] << 24;
+    };
+    const ULONG armeeVolk0 = le32(town0.data() + 14216);
     Found("Neue", 50);
     // Arm the new part with short swords.
     for (size_t i = 0; i < ld.WaffenListe.size(); ++i)
@@ -182,9 +185,7 @@ TEST_F(KaserneDemo, GoldenOrdersAfterFoundingAndArming)
     // Town: only ArmeeVolk, 50 lower.
     Bytes town1 = ReadBytes(kTown);
     ASSERT_EQ(town1.size(), 14228u);
-    ULONG armeeVolk1 = 0;
-    std::memcpy(&armeeVolk1, town1.data() + 14216, 4);
-    EXPECT_EQ(armeeVolk1, armeeVolk0 - 50);
+    EXPECT_EQ(le32(town1.data() + 14216), armeeVolk0 - 50);
     std::memcpy(town1.data() + 14216, town0.data() + 14216, 4);
     EXPECT_EQ(town1, town0);
 
