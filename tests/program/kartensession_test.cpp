@@ -1091,6 +1091,10 @@ TEST_P(KartenLayoutXvfb, PanelsOnARealDisplay)
 {
     const std::string xvfb = FindProgram("Xvfb"), xwd = FindProgram("xwd");
     if (xvfb.empty() || xwd.empty()) GTEST_SKIP() << "Xvfb or xwd is not installed";
+    // Under an emulator the client draws many times slower than the native
+    // X server shows it: the screenshot would race the drawing. The layout
+    // itself is checked by the gadget walk there.
+    if (*VEK_LAUNCHER) GTEST_SKIP() << "the client runs under an emulator";
     const Lauf l = GetParam();
     Xvfb server(xvfb, l.breite, l.hoehe);
     if (server.Display().empty()) GTEST_SKIP() << "Xvfb did not start";
