@@ -101,7 +101,7 @@ TEST(CreditsXvfb, LinesAreWhiteAndLightBlueAtEightBits)
     close(ready[0]);
     // The lower half is black but for the lines; wait until they are shown.
     long weiss = 0, blau = 0, anders = -1;
-    for (int versuch = 0; gezeigt && versuch < 30 && (anders != 0 || !weiss || !blau); versuch++) {
+    for (int versuch = 0; gezeigt && versuch < 30 * SlowFactor() && (anders != 0 || !weiss || !blau); versuch++) {
         if (versuch) usleep(100000);
         const RunResult r = RunProgram(xwd, {"-root", "-silent", "-display", server.Display(), "-out", "root.xwd"},
                                        ".", 20);

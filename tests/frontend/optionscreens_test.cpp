@@ -248,7 +248,8 @@ TEST_P(OptionPagesTest, ATypedUnitChangesOffset46Only)
     Click(p0_, "OKOK");
     EXPECT_EQ(OptionScreen(), 2);
     Bytes want = before_;
-    want[46] = 7;  // "0" and the typed "7": unit 7
+    const UWORD unit = 7;  // "0" and the typed "7"; the record is kept in host order
+    std::memcpy(&want[46], &unit, sizeof unit);
     EXPECT_EQ(ReadBytes(kOptions), want);
     EXPECT_EQ(restarts_, 0);
 }

@@ -184,7 +184,7 @@ protected:
                 break;
             }
             bool seen = false;
-            for (int attempt = 0; attempt < 30 && !seen; ++attempt) {
+            for (int attempt = 0; attempt < 30 * SlowFactor() && !seen; ++attempt) {
                 if (attempt) usleep(100000);
                 const RunResult r =
                     RunProgram(xwd, {"-root", "-silent", "-display", server.Display(), "-out", "root.xwd"}, ".", 20);
