@@ -33,8 +33,8 @@ void PushEscapeKey()
     SDL_PushEvent(&e);
 }
 
-// Runs the page; tells the parent once it waits for input, leaves it by
-// escape when the parent has looked.
+// Runs the page; tells the parent to look at once, leaves it by escape when
+// the parent has seen it.
 int Page(LONG (*page)())
 {
     const bool up = SetUpDisplay(kW, kH, 32, true, [] {
@@ -47,8 +47,9 @@ int Page(LONG (*page)())
     if (!up) return 2;
     UserSystem.SoundMask = 0xFF;
     UserSystem.SoundStatus = 0x39 | 0xC0;
+    // The parent looks until the page is on the display; the escape waits
+    // in the queue for the page's first look at input.
     std::thread watcher([] {
-        SDL_Delay(1500);
         Ready();
         PushEscapeKey();
     });
@@ -85,9 +86,9 @@ TEST_P(OptionsXvfb, PageShows)
     std::string out = VEK_BINARY_DIR;
     out.append("/option").append(GetParam().name).append(".xwd");
     // The game area (640 x 480, centred, 30 rows above the middle) must hold
-    // the page's picture with its faces and texts, not one fill. The page may
-    // draw later than it says it waits (an emulated or loaded run): look
-    // until it is there, within a bound that grows with the build's pace.
+    // the page's picture with its faces and texts, not one fill. The page
+    // says ready before it draws: look until it is there, within a bound
+    // that grows with the build's pace.
     Screenshot shot;
     size_t colours = 0;
     const bool taken = shown && xvfb.ShotUntil(

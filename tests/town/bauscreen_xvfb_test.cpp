@@ -29,11 +29,11 @@ std::thread watcher;
 std::pair<LONG, LONG> exitAt;
 
 // Asked for the listing, the screen goes on with its loop (which presents
-// the animation's frames) while the parent looks; then it is left by Exit.
+// the animation's frames) while the parent looks until the text and the
+// picture are there; then it is left by Exit.
 LONG ListingWatched(const char *)
 {
     watcher = std::thread([] {
-        SDL_Delay(1000);
         Ready();
         PushClick(exitAt.first, exitAt.second);
     });
@@ -65,6 +65,14 @@ std::map<ULONG, long> Farben(const Screenshot &s, LONG x0, LONG y0, LONG x1, LON
     return n;
 }
 
+// The info text's area: its most common colour (the requester's background).
+long Hintergrund(const Screenshot &s)
+{
+    long most = 0;
+    for (const auto &[farbe, n] : Farben(s, 349, 74, 574, 335)) most = std::max(most, n);
+    return most;
+}
+
 }  // namespace
 
 TEST(BauScreenXvfb, InfoTextBesideThePicture)
@@ -76,14 +84,17 @@ TEST(BauScreenXvfb, InfoTextBesideThePicture)
     ASSERT_TRUE(xvfb.Start(dir.path() + "/x11", Bauen));
     const bool shown = xvfb.WaitReady();
     Screenshot shot;
-    // The X server may lag behind the last update: a few looks until the text is there.
+    // The screen and the X server may lag behind "ready": look until the
+    // text, the picture and the costs are there.
     const bool ok = shown && xvfb.ShotUntil(
                                  &shot,
                                  [](const Screenshot &s) {
-                                     return Farben(s, 349, 74, 574, 335).size() > 1 &&
-                                            Farben(s, 64, 75, 287, 274).size() > 3;
+                                     const long most = Hintergrund(s);
+                                     return most > 226L * 262 / 3 && most < 226L * 262 &&
+                                            Farben(s, 64, 75, 287, 274).size() > 3 &&
+                                            Farben(s, 176, 284, 287, 296).size() > 1;
                                  },
-                                 "the granary's text and picture");
+                                 "the granary's text, picture and costs");
     KeepFile("VEK_SHOT_DIR", "bauscreen.xwd", "root.xwd");
     KeepFile("VEK_SHOT_DIR", "client.log", dir.path() + "/x11/client.log");
     if (!xvfb.Go()) ADD_FAILURE() << "client gone";
@@ -91,9 +102,7 @@ TEST(BauScreenXvfb, InfoTextBesideThePicture)
     ASSERT_TRUE(shown);
     ASSERT_TRUE(ok);
     // The info text: one background colour with text of another on it.
-    const auto text = Farben(shot, 349, 74, 574, 335);
-    long most = 0;
-    for (const auto &[farbe, n] : text) most = std::max(most, n);
+    const long most = Hintergrund(shot);
     EXPECT_GT(most, 226L * 262 / 3) << "the requester's background";
     EXPECT_LT(most, 226L * 262) << "text on it";
     // The granary's picture or animation fills its area.

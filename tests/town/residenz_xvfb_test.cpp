@@ -57,7 +57,6 @@ LONG TextBoxWatched(const char *text)
 {
     SavePixels("before.rgb");
     std::thread watcher([] {
-        SDL_Delay(500);
         Ready();
         PushEscapeKey();
     });
@@ -90,34 +89,33 @@ TEST(ResidenzXvfb, TutorialBoxOverTheResidence)
     CopyDemoGameFiles(dir.path() + "/x11");
     ASSERT_TRUE(xvfb.Start(dir.path() + "/x11", Residenz));
     const bool shown = xvfb.WaitReady();
-    // The box is drawn once the watcher speaks; a few looks allow for the X server's pace.
+    // The box is drawn after the watcher speaks: look until it is there.
     long changed = 0;
     LONG x0 = kW, y0 = kH, x1 = -1, y1 = -1;
-    // Changes per column and row: the box fills its columns and rows, while
-    // the residence's small animations (which may run on under a slow build)
-    // and the pointer's title bar touch only a few pixels of theirs.
-    std::vector<long> spalten((size_t)kW), zeilen((size_t)kH);
     Screenshot shot;
-    if (shown)
-        xvfb.ShotUntil(
-            &shot,
-            [&](const Screenshot &s) {
-                const Bytes before = ReadBytes(dir.path() + "/x11/before.rgb");
-                if (before.size() != (size_t)kW * kH * 3) return false;
-                for (LONG y = 0; y < kH; ++y)
-                    for (LONG x = 0; x < kW; ++x) {
-                        const UBYTE *p = &before[((size_t)y * kW + x) * 3];
-                        if (s.At(x, y) == ((ULONG)p[0] << 16 | (ULONG)p[1] << 8 | p[2])) continue;
-                        ++changed;
-                        ++spalten[(size_t)x], ++zeilen[(size_t)y];
-                    }
-                return changed != 0;
-            },
-            "a change over the residence");
-    for (LONG x = 0; x < kW; ++x)
-        if (spalten[(size_t)x] >= kH / 6) x0 = std::min(x0, x), x1 = std::max(x1, x);
-    for (LONG y = 0; y < kH; ++y)
-        if (zeilen[(size_t)y] >= kW / 6) y0 = std::min(y0, y), y1 = std::max(y1, y);
+    auto box = [&](const Screenshot &s) {
+        const Bytes before = ReadBytes(dir.path() + "/x11/before.rgb");
+        if (before.size() != (size_t)kW * kH * 3) return false;
+        // Changes per column and row: the box fills its columns and rows, while
+        // the residence's small animations (which may run on under a slow build)
+        // and the pointer's title bar touch only a few pixels of theirs.
+        std::vector<long> spalten((size_t)kW), zeilen((size_t)kH);
+        changed = 0;
+        for (LONG y = 0; y < kH; ++y)
+            for (LONG x = 0; x < kW; ++x) {
+                const UBYTE *p = &before[((size_t)y * kW + x) * 3];
+                if (s.At(x, y) == ((ULONG)p[0] << 16 | (ULONG)p[1] << 8 | p[2])) continue;
+                ++changed;
+                ++spalten[(size_t)x], ++zeilen[(size_t)y];
+            }
+        x0 = kW, y0 = kH, x1 = -1, y1 = -1;
+        for (LONG x = 0; x < kW; ++x)
+            if (spalten[(size_t)x] >= kH / 6) x0 = std::min(x0, x), x1 = std::max(x1, x);
+        for (LONG y = 0; y < kH; ++y)
+            if (zeilen[(size_t)y] >= kW / 6) y0 = std::min(y0, y), y1 = std::max(y1, y);
+        return changed > 5000 && x1 - x0 > 100 && x1 - x0 < kW / 2 + 200 && y1 - y0 < kH - 100;
+    };
+    if (shown) xvfb.ShotUntil(&shot, box, "a box of text over the residence");
     if (!xvfb.Go()) ADD_FAILURE() << "client gone";
     EXPECT_EQ(xvfb.Wait(), 0) << "the residence ends by escape with the tutorial at step 1";
     ASSERT_TRUE(shown);
