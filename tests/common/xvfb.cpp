@@ -13,9 +13,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "common/scriptinput.h"
+#include "common/shareddemo.h"
 #include "gfx/sdlinit.h"
 #include "platform/system.h"
 #include "ui/gadgets.h"
+#include "ui/input.h"
 
 namespace vektest {
 
@@ -180,6 +183,15 @@ void KeepFile(const char *env, const std::string &name, const std::string &from)
     if (const char *dir = std::getenv(env)) WriteBytes(std::string(dir) + "/" + name, ReadBytes(from));
 }
 
+std::map<ULONG, long> ColoursInGameArea(const Screenshot &shot, LONG x0, LONG y0, LONG x1, LONG y1)
+{
+    const LONG dx = ((LONG)shot.w - 640) / 2, dy = ((LONG)shot.h - 480) / 2 - 30;
+    std::map<ULONG, long> n;
+    for (LONG y = y0; y <= y1; ++y)
+        for (LONG x = x0; x <= x1; ++x) ++n[shot.At((ULONG)(x + dx), (ULONG)(y + dy))];
+    return n;
+}
+
 XvfbClient::XvfbClient(int w, int h) : w_(w), h_(h)
 {
     const std::string xvfb = FindProgram("Xvfb");
@@ -231,6 +243,13 @@ bool XvfbClient::Start(const std::string &work, const std::function<int()> &body
     }
     readyFd_ = ready[0], goFd_ = go[1];
     return true;
+}
+
+bool XvfbClient::StartOnDemo(const std::function<int()> &body)
+{
+    if (!missing_.empty()) return false;
+    CopyDemoGameFiles(Work());
+    return Start(Work(), body);
 }
 
 bool XvfbClient::WaitReady(std::string *extra, int seconds)
@@ -304,6 +323,39 @@ bool SetUpDisplay(int w, int h, int depth, bool gadgets, const std::function<voi
     if (!initSDL()) return false;
     if (gadgets) UseKavorGadgetPainter();
     return true;
+}
+
+void WatchProbes()
+{
+    GetKeyClickHook = [] {
+        if (MousePosition.X > 2 || MousePosition.Y > 2) return;
+        // The compatibility layer under SDL 1.2 shows what was drawn while it
+        // pumps events; let it, before the parent looks.
+        for (int i = 0; i < 5; ++i) {
+            SDL_PumpEvents();
+            SDL_Delay(20);
+        }
+        Ready();
+    };
+}
+
+void Probe() { PushClick(1, 1); }
+
+void SaveDisplayRgb(const std::string &file)
+{
+    SDL_Surface *s = SDL_GetVideoSurface();
+    Bytes rgb;
+    rgb.reserve((size_t)s->w * s->h * 3);
+    SDL_LockSurface(s);
+    for (int y = 0; y < s->h; ++y)
+        for (int x = 0; x < s->w; ++x) {
+            Uint32 v = *(Uint32 *)((Uint8 *)s->pixels + y * s->pitch + 4 * x);
+            Uint8 r, g, b;
+            SDL_GetRGB(v, s->format, &r, &g, &b);
+            rgb.insert(rgb.end(), {r, g, b});
+        }
+    SDL_UnlockSurface(s);
+    WriteBytes(file, rgb);
 }
 
 }  // namespace vektest

@@ -3,6 +3,7 @@
 // child process on such a server while the parent takes its screenshots.
 #pragma once
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <sys/types.h>
@@ -43,10 +44,16 @@ void KeepPpm(const char *env, const std::string &name, const Screenshot &shot);
 // there under name; nothing when it is not set.
 void KeepFile(const char *env, const std::string &name, const std::string &from);
 
+// The colours of a rectangle of the game area (x0..x1, y0..y1 with both
+// ends) in a shot of a display larger than 640 x 480, where the game area
+// lies centred, 30 rows above the middle; by count.
+std::map<ULONG, long> ColoursInGameArea(const Screenshot &shot, LONG x0, LONG y0, LONG x1, LONG y1);
+
 // The parent's side of a screen shown in a child process on a private Xvfb
 // server: the child says when the screen is as it should be (Ready below)
 // and waits while the parent takes its screenshots, then goes on when told.
-// A child still there when the object goes is killed.
+// A scratch directory is the working directory for the object's lifetime;
+// a child still there when the object goes is killed.
 class XvfbClient {
 public:
     // Finds Xvfb and xwd and starts a w x h x 24 server.
@@ -58,10 +65,15 @@ public:
     // Why the test cannot run here (for GTEST_SKIP); "" when it can.
     const std::string &Missing() const { return missing_; }
     const std::string &Display() const { return display_; }
+    const std::string &Dir() const { return dir_.path(); }
+    // Where StartOnDemo's child works: x11 in the scratch directory.
+    std::string Work() const { return Dir() + "/x11"; }
 
     // Forks the child: it works in work on the server's display with its
     // output in client.log, and body's result is its exit status.
     bool Start(const std::string &work, const std::function<int()> &body);
+    // The same in Work() on a copy of the demo set's game files.
+    bool StartOnDemo(const std::function<int()> &body);
     // The child's next ready line within the time limit; extra gets what
     // follows "ready ". False when none came (the child failed or hangs).
     bool WaitReady(std::string *extra = nullptr, int seconds = 60);
@@ -80,6 +92,7 @@ public:
     int Wait(int seconds = 30);
 
 private:
+    ScratchDir dir_;
     int w_, h_;
     std::string xwd_, missing_, display_;
     std::unique_ptr<Xvfb> server_;
@@ -104,5 +117,14 @@ void Ready(const std::string &extra = "", bool pump = false);
 // start-up's SDL set-up and, with gadgets, the game's gadget painter. False
 // when SDL did not start.
 bool SetUpDisplay(int w, int h, int depth, bool gadgets = true, const std::function<void()> &before = {});
+
+// In the child, for a scripted screen: from now on a probe (a click at 1, 1
+// that Probe pushes) says Ready where the screen waits for input, once SDL
+// has been given the chance to show what was drawn.
+void WatchProbes();
+void Probe();
+
+// In the child: the pixels of a 32-bit display as 0xRRGGBB bytes into file.
+void SaveDisplayRgb(const std::string &file);
 
 }  // namespace vektest

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 
-#include "common/shareddemo.h"
 #include "common/testutil.h"
 #include "common/xvfb.h"
 #include "frontend/frontend.h"
@@ -40,11 +39,9 @@ int Zeige()
 
 TEST(CreditsXvfb, LinesAreWhiteAndLightBlueAtEightBits)
 {
-    ScratchDir dir;
     XvfbClient xvfb(kW, kH);
     if (!xvfb.Missing().empty()) GTEST_SKIP() << xvfb.Missing();
-    CopyDemoGameFiles(dir.path() + "/x11");
-    ASSERT_TRUE(xvfb.Start(dir.path() + "/x11", Zeige));
+    ASSERT_TRUE(xvfb.StartOnDemo(Zeige));
     const bool gezeigt = xvfb.WaitReady();
     // The lower half is black but for the lines; wait until they are shown.
     long weiss = 0, blau = 0, anders = -1;

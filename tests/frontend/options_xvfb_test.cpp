@@ -9,7 +9,7 @@
 #include <string>
 #include <thread>
 
-#include "common/shareddemo.h"
+#include "common/scriptinput.h"
 #include "common/testutil.h"
 #include "common/xvfb.h"
 #include "frontend/frontend.h"
@@ -23,15 +23,6 @@ using namespace vektest;
 namespace {
 
 constexpr int kW = 1024, kH = 768;
-
-void PushEscapeKey()
-{
-    SDL_Event e{};
-    e.type = SDL_KEYDOWN;
-    e.key.keysym.sym = SDLK_ESCAPE;
-    e.key.keysym.unicode = 27;
-    SDL_PushEvent(&e);
-}
 
 // Runs the page; tells the parent to look at once, leaves it by escape when
 // the parent has seen it.
@@ -51,7 +42,7 @@ int Page(LONG (*page)())
     // in the queue for the page's first look at input.
     std::thread watcher([] {
         Ready();
-        PushEscapeKey();
+        PushEscape();
     });
     const LONG r = page();
     watcher.join();
@@ -76,12 +67,10 @@ class OptionsXvfb : public ::testing::TestWithParam<PageCase> {};
 
 TEST_P(OptionsXvfb, PageShows)
 {
-    ScratchDir dir;
     XvfbClient xvfb(kW, kH);
     if (!xvfb.Missing().empty()) GTEST_SKIP() << xvfb.Missing();
-    CopyDemoGameFiles(dir.path() + "/x11");
     LONG (*const page)() = GetParam().page;
-    ASSERT_TRUE(xvfb.Start(dir.path() + "/x11", [page] { return Page(page); }));
+    ASSERT_TRUE(xvfb.StartOnDemo([page] { return Page(page); }));
     const bool shown = xvfb.WaitReady();
     std::string out = VEK_BINARY_DIR;
     out.append("/option").append(GetParam().name).append(".xwd");

@@ -42,7 +42,8 @@ INSTANTIATE_TEST_SUITE_P(Depths, RealDisplay, ::testing::Values(Shown{8, 640, 48
 TEST_P(RealDisplay, ScreenshotShowsThePicturesOwnPixels)
 {
     const Shown p = GetParam();
-    ScratchDir dir;
+    XvfbClient xvfb(p.w, p.h);
+    if (!xvfb.Missing().empty()) GTEST_SKIP() << xvfb.Missing();
     const TestPicture pic = WriteTestPicture(5, 20, 11);
     // The start-up needs its pointer picture.
     SDL_Surface *pointer = SDL_CreateRGBSurface(SDL_SWSURFACE, 16, 16, 24, 0xFF0000, 0xFF00, 0xFF, 0);
@@ -51,9 +52,7 @@ TEST_P(RealDisplay, ScreenshotShowsThePicturesOwnPixels)
     ASSERT_EQ(SDL_SaveBMP(pointer, "Pics/CursorSDL.chk"), 0);
     SDL_FreeSurface(pointer);
 
-    XvfbClient xvfb(p.w, p.h);
-    if (!xvfb.Missing().empty()) GTEST_SKIP() << xvfb.Missing();
-    ASSERT_TRUE(xvfb.Start(dir.path(), [p] { return ShowPicture(p.depth, p.w, p.h); }));
+    ASSERT_TRUE(xvfb.Start(xvfb.Dir(), [p] { return ShowPicture(p.depth, p.w, p.h); }));
     const bool shown = xvfb.WaitReady(nullptr, 30);
 
     // Above 8 bits the game area sits centred, 30 rows above the middle.

@@ -64,37 +64,25 @@ int Zeige(const std::string &tasten)
         BlitMap(v);
         if (std::memcmp(schritt.data(), l->pixels, schritt.size()) != 0) return 7;
     }
-    SDL_Surface *s = SDL_GetVideoSurface();
-    Bytes rgb;
-    SDL_LockSurface(s);
-    for (int y = 0; y < kH; ++y)
-        for (int x = 0; x < kW; ++x) {
-            Uint32 v = *(Uint32 *)((Uint8 *)s->pixels + y * s->pitch + 4 * x);
-            Uint8 r, g, b;
-            SDL_GetRGB(v, s->format, &r, &g, &b);
-            rgb.insert(rgb.end(), {r, g, b});
-        }
-    SDL_UnlockSurface(s);
-    WriteBytes("pixels.rgb", rgb);
+    SaveDisplayRgb("pixels.rgb");
     Ready("", true);
     return 0;
 }
 
 void Vergleiche(const std::string &tasten, const char *name)
 {
-    ScratchDir dir;
     XvfbClient xvfb(kW, kH);
     if (!xvfb.Missing().empty()) GTEST_SKIP() << xvfb.Missing();
-    CopyDemoGameFiles(dir.path() + "/dummy");
-    CopyDemoGameFiles(dir.path() + "/x11");
-    ASSERT_EQ(RunChild(dir.path() + "/dummy", "", [&] { return Zeige(tasten); }), 0);
-    const Bytes soll = ReadBytes(dir.path() + "/dummy/pixels.rgb");
+    const std::string attrappe = xvfb.Dir() + "/dummy";
+    CopyDemoGameFiles(attrappe);
+    ASSERT_EQ(RunChild(attrappe, "", [&] { return Zeige(tasten); }), 0);
+    const Bytes soll = ReadBytes(attrappe + "/pixels.rgb");
     ASSERT_EQ(soll.size(), (size_t)kW * kH * 3);
     std::set<ULONG> farben;
     for (size_t i = 0; i < soll.size(); i += 3) farben.insert((ULONG)soll[i] << 16 | (ULONG)soll[i + 1] << 8 | soll[i + 2]);
     ASSERT_GT(farben.size(), 16u) << "the frame, map and backdrop are on the display";
 
-    ASSERT_TRUE(xvfb.Start(dir.path() + "/x11", [&] { return Zeige(tasten); }));
+    ASSERT_TRUE(xvfb.StartOnDemo([&] { return Zeige(tasten); }));
     const bool gezeigt = xvfb.WaitReady();
     long falsch = -1;
     Screenshot shot;
@@ -116,7 +104,7 @@ void Vergleiche(const std::string &tasten, const char *name)
     EXPECT_EQ(xvfb.Wait(), 0);
     EXPECT_TRUE(gezeigt);
     EXPECT_EQ(falsch, 0);
-    EXPECT_EQ(ReadBytes(dir.path() + "/x11/pixels.rgb"), soll) << "both runs leave the same picture";
+    EXPECT_EQ(ReadBytes(xvfb.Work() + "/pixels.rgb"), soll) << "both runs leave the same picture";
 }
 
 }  // namespace

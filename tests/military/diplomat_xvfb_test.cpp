@@ -11,7 +11,6 @@
 #include <unistd.h>
 
 #include "common/scriptinput.h"
-#include "common/shareddemo.h"
 #include "common/testutil.h"
 #include "common/xvfb.h"
 #include "gfx/font.h"
@@ -98,11 +97,9 @@ long Anders(const Screenshot &s, ULONG x0, ULONG y0, ULONG x1, ULONG y1)
 
 TEST(DiplomatXvfb, TradePageWithAWareAndADocument)
 {
-    ScratchDir dir;
     XvfbClient xvfb(kW, kH);
     if (!xvfb.Missing().empty()) GTEST_SKIP() << xvfb.Missing();
-    CopyDemoGameFiles(dir.path() + "/x11");
-    ASSERT_TRUE(xvfb.Start(dir.path() + "/x11", Zeige));
+    ASSERT_TRUE(xvfb.StartOnDemo(Zeige));
     const char *namen[2] = {"diplomat_trade.xwd", "diplomat_document.xwd"};
     Screenshot shots[2];
     bool gesehen[2] = {false, false};
@@ -120,7 +117,7 @@ TEST(DiplomatXvfb, TradePageWithAWareAndADocument)
         if (!xvfb.Go()) break;
     }
     EXPECT_EQ(xvfb.Wait(), 0) << "the screen ends by escape towards the residence";
-    KeepFile("VEK_SHOT_DIR", "diplomat.log", dir.path() + "/x11/client.log");
+    KeepFile("VEK_SHOT_DIR", "diplomat.log", xvfb.Work() + "/client.log");
     // At 32 bits a 640 x 480 display shows the game area 30 rows higher.
     EXPECT_TRUE(gesehen[0]) << "the trade page with the ware's picture at 464,75 and the player lines";
     EXPECT_TRUE(gesehen[1]) << "the trade agreement's document in its box at 313,127";

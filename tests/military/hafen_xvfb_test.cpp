@@ -10,7 +10,6 @@
 #include <unistd.h>
 
 #include "common/scriptinput.h"
-#include "common/shareddemo.h"
 #include "common/testutil.h"
 #include "common/xvfb.h"
 #include "military/hafenscreen.h"
@@ -78,29 +77,18 @@ int Hafen()
     return next == 39 ? 0 : 3;
 }
 
-std::map<ULONG, long> Farben(const Screenshot &s, LONG x0, LONG y0, LONG x1, LONG y1)
-{
-    const LONG dx = (kW - 640) / 2, dy = (kH - 480) / 2 - 30;
-    std::map<ULONG, long> n;
-    for (LONG y = y0; y <= y1; ++y)
-        for (LONG x = x0; x <= x1; ++x) ++n[s.At((ULONG)(x + dx), (ULONG)(y + dy))];
-    return n;
-}
-
 }  // namespace
 
 TEST(HafenXvfb, ShipsInPortAndTheRepairDialog)
 {
-    ScratchDir dir;
     XvfbClient xvfb(kW, kH);
     if (!xvfb.Missing().empty()) GTEST_SKIP() << xvfb.Missing();
-    CopyDemoGameFiles(dir.path() + "/x11");
-    ASSERT_TRUE(xvfb.Start(dir.path() + "/x11", Hafen));
+    ASSERT_TRUE(xvfb.StartOnDemo(Hafen));
     // The harbour: the ships-in-port picture fills the corner.
     Screenshot hafen;
     const bool shown1 = xvfb.WaitReady();
     const bool ok1 = shown1 && xvfb.ShotUntil(
-                                   &hafen, [](const Screenshot &s) { return Farben(s, 88, 97, 369, 274).size() > 3; },
+                                   &hafen, [](const Screenshot &s) { return ColoursInGameArea(s, 88, 97, 369, 274).size() > 3; },
                                    "the ships in port");
     KeepFile("VEK_SHOT_DIR", "hafen.xwd", "root.xwd");
     if (shown1 && !xvfb.Go()) ADD_FAILURE() << "client gone";
@@ -109,14 +97,14 @@ TEST(HafenXvfb, ShipsInPortAndTheRepairDialog)
     const bool shown2 = shown1 && xvfb.WaitReady();
     const bool ok2 = shown2 && xvfb.ShotUntil(
                                    &reparatur,
-                                   [](const Screenshot &s) { return Farben(s, 120, 90, 519, 389).size() > 3; },
+                                   [](const Screenshot &s) { return ColoursInGameArea(s, 120, 90, 519, 389).size() > 3; },
                                    "the repair dialog");
     KeepFile("VEK_SHOT_DIR", "hafen_reparatur.xwd", "root.xwd");
-    KeepFile("VEK_SHOT_DIR", "client.log", dir.path() + "/x11/client.log");
+    KeepFile("VEK_SHOT_DIR", "client.log", xvfb.Work() + "/client.log");
     if (shown2 && !xvfb.Go()) ADD_FAILURE() << "client gone";
     EXPECT_EQ(xvfb.Wait(), 0) << "the screen ends by the town gadget";
     ASSERT_TRUE(ok1);
     ASSERT_TRUE(ok2);
     // The harbour and the dialog look different where the dialog lies.
-    EXPECT_NE(Farben(hafen, 120, 90, 519, 389), Farben(reparatur, 120, 90, 519, 389));
+    EXPECT_NE(ColoursInGameArea(hafen, 120, 90, 519, 389), ColoursInGameArea(reparatur, 120, 90, 519, 389));
 }

@@ -10,7 +10,6 @@
 #include <unistd.h>
 
 #include "common/scriptinput.h"
-#include "common/shareddemo.h"
 #include "common/testutil.h"
 #include "common/xvfb.h"
 #include "military/kaserne.h"
@@ -71,16 +70,6 @@ int Kaserne()
     return KaserneScreen() == 39 ? 0 : 3;
 }
 
-// Colours of a game rectangle of the shot, by count.
-std::map<ULONG, long> Farben(const Screenshot &s, LONG x0, LONG y0, LONG x1, LONG y1)
-{
-    const LONG dx = (kW - 640) / 2, dy = (kH - 480) / 2 - 30;
-    std::map<ULONG, long> n;
-    for (LONG y = y0; y <= y1; ++y)
-        for (LONG x = x0; x <= x1; ++x) ++n[s.At((ULONG)(x + dx), (ULONG)(y + dy))];
-    return n;
-}
-
 // A requester's list over the screen: one background colour covering much
 // of it, with text on it.
 bool ListeMitText(const std::map<ULONG, long> &liste, long *most)
@@ -94,18 +83,16 @@ bool ListeMitText(const std::map<ULONG, long> &liste, long *most)
 
 TEST(KaserneXvfb, ScreenAndRequesters)
 {
-    ScratchDir dir;
     XvfbClient xvfb(kW, kH);
     if (!xvfb.Missing().empty()) GTEST_SKIP() << xvfb.Missing();
-    CopyDemoGameFiles(dir.path() + "/x11");
-    ASSERT_TRUE(xvfb.Start(dir.path() + "/x11", Kaserne));
+    ASSERT_TRUE(xvfb.StartOnDemo(Kaserne));
     const char *const namen[3] = {"kaserne", "kaserne_verwaltung", "kaserne_waffen"};
     std::vector<Screenshot> shots(3);
     // The screen's picture fills the game area; a requester's lists lie over
     // it. The client and the X server may lag behind "ready": a few looks.
     auto fertig = [](int i, const Screenshot &s) {
         long most;
-        return i == 0 ? Farben(s, 0, 0, 639, 479).size() > 4 : ListeMitText(Farben(s, 76, 100, 290, 250), &most);
+        return i == 0 ? ColoursInGameArea(s, 0, 0, 639, 479).size() > 4 : ListeMitText(ColoursInGameArea(s, 76, 100, 290, 250), &most);
     };
     for (int i = 0; i < 3; ++i) {
         SCOPED_TRACE(namen[i]);
@@ -115,14 +102,14 @@ TEST(KaserneXvfb, ScreenAndRequesters)
         KeepFile("VEK_SHOT_DIR", std::string(namen[i]) + ".xwd", "root.xwd");
         ASSERT_TRUE(xvfb.Go());
     }
-    EXPECT_EQ(xvfb.Wait(), 0) << ReadBytes(dir.path() + "/x11/client.log").size();
-    EXPECT_GT(Farben(shots[0], 0, 0, 639, 479).size(), 4u);
+    EXPECT_EQ(xvfb.Wait(), 0) << ReadBytes(xvfb.Work() + "/client.log").size();
+    EXPECT_GT(ColoursInGameArea(shots[0], 0, 0, 639, 479).size(), 4u);
     for (int i = 1; i < 3; ++i) {
-        const auto liste = Farben(shots[(size_t)i], 76, 100, 290, 250);
+        const auto liste = ColoursInGameArea(shots[(size_t)i], 76, 100, 290, 250);
         long most = 0;
         ListeMitText(liste, &most);
         EXPECT_GT(most, 214L * 150 / 3) << namen[i] << ": the list's background";
         EXPECT_GT(liste.size(), 1u) << namen[i] << ": text on it";
     }
-    EXPECT_NE(Farben(shots[0], 76, 100, 290, 250), Farben(shots[1], 76, 100, 290, 250));
+    EXPECT_NE(ColoursInGameArea(shots[0], 76, 100, 290, 250), ColoursInGameArea(shots[1], 76, 100, 290, 250));
 }

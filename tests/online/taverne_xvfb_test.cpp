@@ -6,13 +6,11 @@
 // it is set. Skipped without Xvfb or xwd.
 #include <gtest/gtest.h>
 
-#include <SDL/SDL.h>
 #include <map>
 #include <string>
 #include <unistd.h>
 
 #include "common/scriptinput.h"
-#include "common/shareddemo.h"
 #include "common/testutil.h"
 #include "common/xvfb.h"
 #include "net/gamemail.h"
@@ -32,16 +30,6 @@ namespace {
 constexpr int kW = 1024, kH = 768;
 constexpr LONG kGameX = (kW - 640) / 2, kGameY = (kH - 480) / 2 - 30;
 
-void OnProbe()
-{
-    if (MousePosition.X > 2 || MousePosition.Y > 2) return;
-    for (int i = 0; i < 5; ++i) {
-        SDL_PumpEvents();
-        SDL_Delay(20);
-    }
-    Ready();
-}
-
 void Click(const char *file, const char *code)
 {
     const auto c = GadgetCentres((std::string("./Data/screendat/") + file).c_str());
@@ -49,8 +37,6 @@ void Click(const char *file, const char *code)
     if (it == c.end()) _exit(8);
     PushClick(it->second.first, it->second.second);
 }
-
-void Probe() { PushClick(1, 1); }
 
 LONG Nein(const char *, int mode) { return mode ? 1 : 0; }
 ULONG Feste(ULONG) { static const ULONG w[] = {0, 0, 1, 1, 2}; static int i; return w[i++ % 5]; }
@@ -62,7 +48,7 @@ int Child()
     if (!up) return 2;
     RuneFrageHook = Nein;
     RuneWuerfelHook = Feste;
-    GetKeyClickHook = OnProbe;
+    WatchProbes();
     ScriptFeeder feed;
     Probe();  // the barroom
     Click("Taverne.dat", "CHAT");
@@ -96,11 +82,9 @@ long Ink(const Screenshot &s, LONG x, LONG y, LONG w, LONG h)
 
 TEST(TaverneXvfb, BarroomLettersReaderAndBoard)
 {
-    ScratchDir dir;
     XvfbClient xvfb(kW, kH);
     if (!xvfb.Missing().empty()) GTEST_SKIP() << xvfb.Missing();
-    CopyDemoGameFiles(dir.path() + "/x11");
-    ASSERT_TRUE(xvfb.Start(dir.path() + "/x11", Child));
+    ASSERT_TRUE(xvfb.StartOnDemo(Child));
     const char *namen[4] = {"taverne.xwd", "taverne_briefe.xwd", "taverne_lesen.xwd", "taverne_runen.xwd"};
     static Screenshot vorher;
     auto fertig = [](int k, const Screenshot &s) {
@@ -135,7 +119,7 @@ TEST(TaverneXvfb, BarroomLettersReaderAndBoard)
         if (!xvfb.Go()) ADD_FAILURE() << "client gone";
     }
     EXPECT_EQ(xvfb.Wait(60), 0) << "the tavern ends towards the town after its script";
-    KeepFile("VEK_SHOT_DIR", "taverne.log", dir.path() + "/x11/client.log");
+    KeepFile("VEK_SHOT_DIR", "taverne.log", xvfb.Work() + "/client.log");
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 // looks. Skipped without Xvfb or xwd.
 #include <gtest/gtest.h>
 
-#include <SDL/SDL.h>
 #include <algorithm>
 #include <functional>
 #include <map>
@@ -15,7 +14,6 @@
 #include <vector>
 
 #include "common/scriptinput.h"
-#include "common/shareddemo.h"
 #include "common/testutil.h"
 #include "common/xvfb.h"
 #include "platform/memfile.h"
@@ -37,18 +35,6 @@ constexpr int kW = 1024, kH = 768;
 constexpr LONG kGameX = (kW - 640) / 2, kGameY = (kH - 480) / 2 - 30;  // where the game area lies
 LONG expectedNext = 2;  // what the screen returns after its script
 
-void OnProbe()
-{
-    if (MousePosition.X > 2 || MousePosition.Y > 2) return;
-    // The compatibility layer under SDL 1.2 shows what was drawn while it
-    // pumps events; let it, before the parent looks.
-    for (int i = 0; i < 5; ++i) {
-        SDL_PumpEvents();
-        SDL_Delay(20);
-    }
-    Ready();
-}
-
 void Click(const char *file, const char *code)
 {
     const auto c = GadgetCentres((std::string("./Data/screendat/") + file).c_str());
@@ -56,8 +42,6 @@ void Click(const char *file, const char *code)
     if (it == c.end()) _exit(8);
     PushClick(it->second.first, it->second.second);
 }
-
-void Probe() { PushClick(1, 1); }
 
 int Child(LONG (*screen)(), void (*script)())
 {
@@ -69,7 +53,7 @@ int Child(LONG (*screen)(), void (*script)())
         std::snprintf(PlayerInfo.Spielname, sizeof PlayerInfo.Spielname, "%s", name);
         FreeVec(name);
     }
-    GetKeyClickHook = OnProbe;
+    WatchProbes();
     ScriptFeeder feed;
     script();
     feed.Start();
@@ -112,11 +96,9 @@ protected:
     void Run(LONG (*screen)(), void (*script)(), int probes,
              const std::function<bool(int, const Screenshot &)> &check)
     {
-        ScratchDir dir;
         XvfbClient xvfb(kW, kH);
         if (!xvfb.Missing().empty()) GTEST_SKIP() << xvfb.Missing();
-        CopyDemoGameFiles(dir.path() + "/x11");
-        ASSERT_TRUE(xvfb.Start(dir.path() + "/x11", [screen, script] { return Child(screen, script); }));
+        ASSERT_TRUE(xvfb.StartOnDemo([screen, script] { return Child(screen, script); }));
         for (int p = 0; p < probes; ++p) {
             SCOPED_TRACE(p);
             if (!xvfb.WaitReady()) {

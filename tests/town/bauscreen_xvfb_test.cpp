@@ -5,12 +5,9 @@
 // Skipped without Xvfb or xwd.
 #include <gtest/gtest.h>
 
-#include <SDL/SDL.h>
-#include <map>
 #include <thread>
 
 #include "common/scriptinput.h"
-#include "common/shareddemo.h"
 #include "common/testutil.h"
 #include "common/xvfb.h"
 #include "gfx/palette.h"
@@ -54,22 +51,11 @@ int Bauen()
     return next == 39 ? 0 : 3;
 }
 
-// Colours of a game rectangle of the shot, by count.
-std::map<ULONG, long> Farben(const Screenshot &s, LONG x0, LONG y0, LONG x1, LONG y1)
-{
-    // The game area lies centred, 30 rows above the middle.
-    const LONG dx = (kW - 640) / 2, dy = (kH - 480) / 2 - 30;
-    std::map<ULONG, long> n;
-    for (LONG y = y0; y <= y1; ++y)
-        for (LONG x = x0; x <= x1; ++x) ++n[s.At((ULONG)(x + dx), (ULONG)(y + dy))];
-    return n;
-}
-
 // The info text's area: its most common colour (the requester's background).
 long Hintergrund(const Screenshot &s)
 {
     long most = 0;
-    for (const auto &[farbe, n] : Farben(s, 349, 74, 574, 335)) most = std::max(most, n);
+    for (const auto &[farbe, n] : ColoursInGameArea(s, 349, 74, 574, 335)) most = std::max(most, n);
     return most;
 }
 
@@ -77,11 +63,9 @@ long Hintergrund(const Screenshot &s)
 
 TEST(BauScreenXvfb, InfoTextBesideThePicture)
 {
-    ScratchDir dir;
     XvfbClient xvfb(kW, kH);
     if (!xvfb.Missing().empty()) GTEST_SKIP() << xvfb.Missing();
-    CopyDemoGameFiles(dir.path() + "/x11");
-    ASSERT_TRUE(xvfb.Start(dir.path() + "/x11", Bauen));
+    ASSERT_TRUE(xvfb.StartOnDemo(Bauen));
     const bool shown = xvfb.WaitReady();
     Screenshot shot;
     // The screen and the X server may lag behind "ready": look until the
@@ -91,12 +75,12 @@ TEST(BauScreenXvfb, InfoTextBesideThePicture)
                                  [](const Screenshot &s) {
                                      const long most = Hintergrund(s);
                                      return most > 226L * 262 / 3 && most < 226L * 262 &&
-                                            Farben(s, 64, 75, 287, 274).size() > 3 &&
-                                            Farben(s, 176, 284, 287, 296).size() > 1;
+                                            ColoursInGameArea(s, 64, 75, 287, 274).size() > 3 &&
+                                            ColoursInGameArea(s, 176, 284, 287, 296).size() > 1;
                                  },
                                  "the granary's text, picture and costs");
     KeepFile("VEK_SHOT_DIR", "bauscreen.xwd", "root.xwd");
-    KeepFile("VEK_SHOT_DIR", "client.log", dir.path() + "/x11/client.log");
+    KeepFile("VEK_SHOT_DIR", "client.log", xvfb.Work() + "/client.log");
     if (!xvfb.Go()) ADD_FAILURE() << "client gone";
     EXPECT_EQ(xvfb.Wait(), 0) << "the screen ends by its exit gadget";
     ASSERT_TRUE(shown);
@@ -106,7 +90,7 @@ TEST(BauScreenXvfb, InfoTextBesideThePicture)
     EXPECT_GT(most, 226L * 262 / 3) << "the requester's background";
     EXPECT_LT(most, 226L * 262) << "text on it";
     // The granary's picture or animation fills its area.
-    EXPECT_GT(Farben(shot, 64, 75, 287, 274).size(), 3u);
+    EXPECT_GT(ColoursInGameArea(shot, 64, 75, 287, 274).size(), 3u);
     // The costs: each status box holds a digit on its own background.
-    EXPECT_GT(Farben(shot, 176, 284, 287, 296).size(), 1u);
+    EXPECT_GT(ColoursInGameArea(shot, 176, 284, 287, 296).size(), 1u);
 }

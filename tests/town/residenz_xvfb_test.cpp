@@ -9,7 +9,7 @@
 #include <vector>
 #include <thread>
 
-#include "common/shareddemo.h"
+#include "common/scriptinput.h"
 #include "common/testutil.h"
 #include "common/xvfb.h"
 #include "platform/prefs.h"
@@ -25,44 +25,18 @@ namespace {
 constexpr int kW = 1024, kH = 768;
 LONG (*realText)(const char *) = nullptr;
 
-void PushEscapeKey()
-{
-    SDL_Event e{};
-    e.type = SDL_KEYDOWN;
-    e.key.keysym.sym = SDLK_ESCAPE;
-    e.key.keysym.unicode = 27;
-    SDL_PushEvent(&e);
-}
-
-// The display's pixels as 0xRRGGBB bytes into file.
-void SavePixels(const char *file)
-{
-    SDL_Surface *s = SDL_GetVideoSurface();
-    Bytes rgb;
-    SDL_LockSurface(s);
-    for (int y = 0; y < kH; ++y)
-        for (int x = 0; x < kW; ++x) {
-            Uint32 v = *(Uint32 *)((Uint8 *)s->pixels + y * s->pitch + 4 * x);
-            Uint8 r, g, b;
-            SDL_GetRGB(v, s->format, &r, &g, &b);
-            rgb.insert(rgb.end(), {r, g, b});
-        }
-    SDL_UnlockSurface(s);
-    WriteBytes(file, rgb);
-}
-
 // The real text box, with the parent told when it may look and the box
 // closed by escape once it has; a second escape leaves the residence.
 LONG TextBoxWatched(const char *text)
 {
-    SavePixels("before.rgb");
+    SaveDisplayRgb("before.rgb");
     std::thread watcher([] {
         Ready();
-        PushEscapeKey();
+        PushEscape();
     });
     const LONG r = realText(text);
     watcher.join();
-    PushEscapeKey();
+    PushEscape();
     return r;
 }
 
@@ -83,18 +57,16 @@ int Residenz()
 
 TEST(ResidenzXvfb, TutorialBoxOverTheResidence)
 {
-    ScratchDir dir;
     XvfbClient xvfb(kW, kH);
     if (!xvfb.Missing().empty()) GTEST_SKIP() << xvfb.Missing();
-    CopyDemoGameFiles(dir.path() + "/x11");
-    ASSERT_TRUE(xvfb.Start(dir.path() + "/x11", Residenz));
+    ASSERT_TRUE(xvfb.StartOnDemo(Residenz));
     const bool shown = xvfb.WaitReady();
     // The box is drawn after the watcher speaks: look until it is there.
     long changed = 0;
     LONG x0 = kW, y0 = kH, x1 = -1, y1 = -1;
     Screenshot shot;
     auto box = [&](const Screenshot &s) {
-        const Bytes before = ReadBytes(dir.path() + "/x11/before.rgb");
+        const Bytes before = ReadBytes(xvfb.Work() + "/before.rgb");
         if (before.size() != (size_t)kW * kH * 3) return false;
         // Changes per column and row: the box fills its columns and rows, while
         // the residence's small animations (which may run on under a slow build)

@@ -9,7 +9,7 @@
 #include <string>
 #include <thread>
 
-#include "common/shareddemo.h"
+#include "common/scriptinput.h"
 #include "common/testutil.h"
 #include "common/xvfb.h"
 #include "gfx/palette.h"
@@ -27,15 +27,6 @@ namespace {
 constexpr int kW = 640, kH = 480;
 ChiefStruktur1 kBox{};
 
-void PushEscapeKey()
-{
-    SDL_Event e{};
-    e.type = SDL_KEYDOWN;
-    e.key.keysym.sym = SDLK_ESCAPE;
-    e.key.keysym.unicode = 27;
-    SDL_PushEvent(&e);
-}
-
 // The rebels' box comes once the town is shown: the moment to look. It
 // draws nothing here, so the picture stays the town's own.
 ChiefStruktur1 *Gezeigt(const char *)
@@ -43,7 +34,7 @@ ChiefStruktur1 *Gezeigt(const char *)
     std::thread([] {
         const SDL_Color lampe = KavoriaPalette[7];
         Ready(std::to_string(lampe.r) + " " + std::to_string(lampe.g) + " " + std::to_string(lampe.b));
-        PushEscapeKey();
+        PushEscape();
     }).detach();
     return &kBox;
 }
@@ -67,11 +58,9 @@ int StadtZeigen()
 
 TEST(StadtXvfb, TownAtNightAtEightBits)
 {
-    ScratchDir dir;
     XvfbClient xvfb(kW, kH);
     if (!xvfb.Missing().empty()) GTEST_SKIP() << xvfb.Missing();
-    CopyDemoGameFiles(dir.path() + "/x11");
-    ASSERT_TRUE(xvfb.Start(dir.path() + "/x11", StadtZeigen));
+    ASSERT_TRUE(xvfb.StartOnDemo(StadtZeigen));
     std::string zeile;
     unsigned r = 0, g = 0, b = 0;
     const bool shown = xvfb.WaitReady(&zeile) && std::sscanf(zeile.c_str(), "%u %u %u", &r, &g, &b) == 3;
@@ -95,7 +84,7 @@ TEST(StadtXvfb, TownAtNightAtEightBits)
     KeepFile("VEK_SHOT_DIR", "town_night.xwd", "root.xwd");
     if (!xvfb.Go()) ADD_FAILURE() << "client gone";
     EXPECT_EQ(xvfb.Wait(), 0) << "the town ends by escape towards the residence";
-    KeepFile("VEK_SHOT_DIR", "town_night.log", dir.path() + "/x11/client.log");
+    KeepFile("VEK_SHOT_DIR", "town_night.log", xvfb.Work() + "/client.log");
     ASSERT_TRUE(shown);
     EXPECT_TRUE(lichter) << "window lights in pen 7";
     EXPECT_TRUE(name) << "the town's name over the strip";

@@ -6,12 +6,10 @@
 
 #include <SDL/SDL.h>
 #include <functional>
-#include <map>
 #include <set>
 #include <thread>
 
 #include "common/scriptinput.h"
-#include "common/shareddemo.h"
 #include "common/testutil.h"
 #include "common/xvfb.h"
 #include "gfx/palette.h"
@@ -108,11 +106,9 @@ class WirtschaftXvfb : public ::testing::TestWithParam<Fall> {};
 TEST_P(WirtschaftXvfb, DrawnOnARealDisplay)
 {
     const Fall &f = GetParam();
-    ScratchDir dir;
     XvfbClient xvfb(kW, kH);
     if (!xvfb.Missing().empty()) GTEST_SKIP() << xvfb.Missing();
-    CopyDemoGameFiles(dir.path() + "/x11");
-    ASSERT_TRUE(xvfb.Start(dir.path() + "/x11", [&f] { return Kind(f); }));
+    ASSERT_TRUE(xvfb.StartOnDemo([&f] { return Kind(f); }));
     const bool shown = xvfb.WaitReady();
     Screenshot shot;
     // The X server and the screen may lag behind "ready" (a loaded or an
@@ -122,7 +118,7 @@ TEST_P(WirtschaftXvfb, DrawnOnARealDisplay)
                                  &shot, [&](const Screenshot &s) { return Farben(s, f) >= f.farben; },
                                  std::string("the ") + f.name + " screen on the display", 30);
     KeepFile("VEK_SHOT_DIR", std::string(f.name) + ".xwd", "root.xwd");
-    KeepFile("VEK_SHOT_DIR", std::string(f.name) + ".log", dir.path() + "/x11/client.log");
+    KeepFile("VEK_SHOT_DIR", std::string(f.name) + ".log", xvfb.Work() + "/client.log");
     if (!xvfb.Go()) ADD_FAILURE() << "client gone";
     EXPECT_EQ(xvfb.Wait(), 0) << "the screen ends by its exit gadget";
     ASSERT_TRUE(shown);
