@@ -185,8 +185,9 @@ void KeepFile(const char *env, const std::string &name, const std::string &from)
 
 std::map<ULONG, long> ColoursInGameArea(const Screenshot &shot, LONG x0, LONG y0, LONG x1, LONG y1)
 {
-    const LONG dx = ((LONG)shot.w - 640) / 2, dy = ((LONG)shot.h - 480) / 2 - 30;
     std::map<ULONG, long> n;
+    if (shot.w < 640 || shot.h < 540) return n;  // no shot, or none of such a display
+    const LONG dx = ((LONG)shot.w - 640) / 2, dy = ((LONG)shot.h - 480) / 2 - 30;
     for (LONG y = y0; y <= y1; ++y)
         for (LONG x = x0; x <= x1; ++x) ++n[shot.At((ULONG)(x + dx), (ULONG)(y + dy))];
     return n;
@@ -273,6 +274,20 @@ bool XvfbClient::ShotUntil(Screenshot *shot, const std::function<bool(const Scre
     return WaitFor([&] { return Shot(shot, file) && check(*shot); }, what, seconds * SlowFactor());
 }
 
+bool XvfbClient::SteadyShotUntil(Screenshot *shot, const std::function<bool(const Screenshot &)> &check,
+                                 const std::string &what, int seconds, const std::string &file)
+{
+    std::vector<ULONG> before;
+    return WaitFor(
+        [&] {
+            if (!Shot(shot, file)) return false;
+            const bool steady = shot->rgb == before;
+            before = shot->rgb;
+            return steady && check(*shot);
+        },
+        what, seconds * SlowFactor());
+}
+
 bool XvfbClient::Go() { return goFd_ >= 0 && write(goFd_, "g", 1) == 1; }
 
 int XvfbClient::Wait(int seconds)
@@ -325,16 +340,21 @@ bool SetUpDisplay(int w, int h, int depth, bool gadgets, const std::function<voi
     return true;
 }
 
+void PresentDrawn()
+{
+    // A few rounds, each longer than the pace the layer keeps between two
+    // presentations.
+    for (int i = 0; i < 5; ++i) {
+        SDL_PumpEvents();
+        SDL_Delay(20);
+    }
+}
+
 void WatchProbes()
 {
     GetKeyClickHook = [] {
         if (MousePosition.X > 2 || MousePosition.Y > 2) return;
-        // The compatibility layer under SDL 1.2 shows what was drawn while it
-        // pumps events; let it, before the parent looks.
-        for (int i = 0; i < 5; ++i) {
-            SDL_PumpEvents();
-            SDL_Delay(20);
-        }
+        PresentDrawn();
         Ready();
     };
 }

@@ -46,7 +46,8 @@ void KeepFile(const char *env, const std::string &name, const std::string &from)
 
 // The colours of a rectangle of the game area (x0..x1, y0..y1 with both
 // ends) in a shot of a display larger than 640 x 480, where the game area
-// lies centred, 30 rows above the middle; by count.
+// lies centred, 30 rows above the middle; by count. Empty for a shot of
+// another size (one that was never taken).
 std::map<ULONG, long> ColoursInGameArea(const Screenshot &shot, LONG x0, LONG y0, LONG x1, LONG y1);
 
 // The parent's side of a screen shown in a child process on a private Xvfb
@@ -85,6 +86,11 @@ public:
     // loaded or an emulated run). shot keeps the last one read.
     bool ShotUntil(Screenshot *shot, const std::function<bool(const Screenshot &)> &check, const std::string &what,
                    int seconds = 10, const std::string &file = "root.xwd");
+    // The same, but the check must hold on a picture equal to the one shot
+    // before it: for a child that draws nothing more while the parent looks,
+    // the display has caught up with all that was drawn.
+    bool SteadyShotUntil(Screenshot *shot, const std::function<bool(const Screenshot &)> &check,
+                         const std::string &what, int seconds = 10, const std::string &file = "root.xwd");
     // Lets the child go on from its Ready; false when it is gone.
     bool Go();
     // Closes the pipes and waits at most seconds x SlowFactor() for the
@@ -118,9 +124,14 @@ void Ready(const std::string &extra = "", bool pump = false);
 // when SDL did not start.
 bool SetUpDisplay(int w, int h, int depth, bool gadgets = true, const std::function<void()> &before = {});
 
+// In the child, on the main thread, before a Ready that holds it: the
+// compatibility layer under SDL 1.2 may hold back the last updates it was
+// given and shows them while events are pumped; let it.
+void PresentDrawn();
+
 // In the child, for a scripted screen: from now on a probe (a click at 1, 1
-// that Probe pushes) says Ready where the screen waits for input, once SDL
-// has been given the chance to show what was drawn.
+// that Probe pushes) says Ready where the screen waits for input, once
+// what was drawn is shown (PresentDrawn).
 void WatchProbes();
 void Probe();
 

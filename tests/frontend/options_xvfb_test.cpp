@@ -7,7 +7,6 @@
 
 #include <set>
 #include <string>
-#include <thread>
 
 #include "common/scriptinput.h"
 #include "common/testutil.h"
@@ -24,8 +23,8 @@ namespace {
 
 constexpr int kW = 1024, kH = 768;
 
-// Runs the page; tells the parent to look at once, leaves it by escape when
-// the parent has seen it.
+// Runs the page; tells the parent to look once the page waits for input
+// (at a probe), leaves it by escape when the parent has seen it.
 int Page(LONG (*page)())
 {
     const bool up = SetUpDisplay(kW, kH, 32, true, [] {
@@ -38,14 +37,10 @@ int Page(LONG (*page)())
     if (!up) return 2;
     UserSystem.SoundMask = 0xFF;
     UserSystem.SoundStatus = 0x39 | 0xC0;
-    // The parent looks until the page is on the display; the escape waits
-    // in the queue for the page's first look at input.
-    std::thread watcher([] {
-        Ready();
-        PushEscape();
-    });
+    WatchProbes();
+    Probe();
+    PushEscape();
     const LONG r = page();
-    watcher.join();
     return r == 2 ? 0 : 3;
 }
 
@@ -75,8 +70,8 @@ TEST_P(OptionsXvfb, PageShows)
     std::string out = VEK_BINARY_DIR;
     out.append("/option").append(GetParam().name).append(".xwd");
     // The game area (640 x 480, centred, 30 rows above the middle) must hold
-    // the page's picture with its faces and texts, not one fill. The page
-    // says ready before it draws: look until it is there, within a bound
+    // the page's picture with its faces and texts, not one fill. The X
+    // server may lag behind the page: look until it is there, within a bound
     // that grows with the build's pace.
     Screenshot shot;
     size_t colours = 0;

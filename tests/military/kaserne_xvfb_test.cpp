@@ -34,6 +34,7 @@ void Click(const std::map<std::string, std::pair<LONG, LONG>> &g, const char *co
 
 void Refused(const char *)
 {
+    PresentDrawn();
     Ready();
     Click(screenAt, "INFA");
     PushClick(150, 104);   // the guard
@@ -42,6 +43,7 @@ void Refused(const char *)
 
 LONG Help(const char *)
 {
+    PresentDrawn();
     Ready();
     if (++texte == 1) {
         Click(req1At, "EXIT");
@@ -89,7 +91,8 @@ TEST(KaserneXvfb, ScreenAndRequesters)
     const char *const namen[3] = {"kaserne", "kaserne_verwaltung", "kaserne_waffen"};
     std::vector<Screenshot> shots(3);
     // The screen's picture fills the game area; a requester's lists lie over
-    // it. The client and the X server may lag behind "ready": a few looks.
+    // it. The display may lag behind "ready": the screen draws nothing more
+    // while it waits, so look until the picture holds still and shows that.
     auto fertig = [](int i, const Screenshot &s) {
         long most;
         return i == 0 ? ColoursInGameArea(s, 0, 0, 639, 479).size() > 4 : ListeMitText(ColoursInGameArea(s, 76, 100, 290, 250), &most);
@@ -97,7 +100,7 @@ TEST(KaserneXvfb, ScreenAndRequesters)
     for (int i = 0; i < 3; ++i) {
         SCOPED_TRACE(namen[i]);
         ASSERT_TRUE(xvfb.WaitReady());
-        EXPECT_TRUE(xvfb.ShotUntil(
+        EXPECT_TRUE(xvfb.SteadyShotUntil(
             &shots[(size_t)i], [&](const Screenshot &s) { return fertig(i, s); }, namen[i]));
         KeepFile("VEK_SHOT_DIR", std::string(namen[i]) + ".xwd", "root.xwd");
         ASSERT_TRUE(xvfb.Go());
