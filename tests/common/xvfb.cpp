@@ -119,7 +119,6 @@ bool ParseXwd(const Bytes &file, Screenshot *shot)
     return true;
 }
 
-
 namespace {
 
 // The child's ends of the ready and go pipes; -1 in a child without a
