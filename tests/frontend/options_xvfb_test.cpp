@@ -5,20 +5,14 @@
 // or xwd.
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <fcntl.h>
 #include <set>
 #include <string>
-#include <sys/wait.h>
-#include <thread>
-#include <unistd.h>
 
-#include "common/shareddemo.h"
+#include "common/scriptinput.h"
 #include "common/testutil.h"
 #include "common/xvfb.h"
 #include "frontend/frontend.h"
 #include "frontend/optionrules.h"
-#include "gfx/sdlinit.h"
 #include "platform/prefs.h"
 #include "platform/system.h"
 #include "ui/gadgets.h"
@@ -29,63 +23,25 @@ namespace {
 
 constexpr int kW = 1024, kH = 768;
 
-void PushEscapeKey()
+// Runs the page; tells the parent to look once the page waits for input
+// (at a probe), leaves it by escape when the parent has seen it.
+int Page(LONG (*page)())
 {
-    SDL_Event e{};
-    e.type = SDL_KEYDOWN;
-    e.key.keysym.sym = SDLK_ESCAPE;
-    e.key.keysym.unicode = 27;
-    SDL_PushEvent(&e);
-}
-
-// Runs the page; tells the parent once it waits for input, leaves it by
-// escape when the parent has looked.
-[[noreturn]] void Page(LONG (*page)(), const std::string &work, const std::string &display, int readyFd, int goFd)
-{
-    if (chdir(work.c_str()) != 0) _exit(5);
-    setenv("DISPLAY", display.c_str(), 1);
-    setenv("SDL_VIDEODRIVER", "x11", 1);
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    const int log = open("client.log", O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    dup2(log, 1);
-    dup2(log, 2);
-    SetDefaults();
-    VekDisplay.VekScreen_Breite = kW;
-    VekDisplay.VekScreen_Hoehe = kH;
-    VekDisplay.VekScreen_Tiefe = 32;
-    VekDisplay.VekScreen_Window = 0;
-    UserSystem.Sfx.IsEnabled = 0;
-    UserSystem.OP.TCPIP_ID = 4;
-    UserSystem.OP.TCPIP_Flags = 0x11;
-    UserSystem.OP.ColorCursor = 1;
-    PlayerInfo.SpielerID = 7;
-    OptionCDAnswerHook = [](const char *, ULONG) { return 0; };
-    if (!initSDL()) _exit(2);
-    UseKavorGadgetPainter();
+    const bool up = SetUpDisplay(kW, kH, 32, true, [] {
+        UserSystem.OP.TCPIP_ID = 4;
+        UserSystem.OP.TCPIP_Flags = 0x11;
+        UserSystem.OP.ColorCursor = 1;
+        PlayerInfo.SpielerID = 7;
+        OptionCDAnswerHook = [](const char *, ULONG) { return 0; };
+    });
+    if (!up) return 2;
     UserSystem.SoundMask = 0xFF;
     UserSystem.SoundStatus = 0x39 | 0xC0;
-    std::thread watcher([readyFd, goFd] {
-        SDL_Delay(1500);
-        if (write(readyFd, "ready\n", 6) != 6) _exit(6);
-        char c;
-        if (read(goFd, &c, 1) != 1) _exit(7);
-        PushEscapeKey();
-    });
+    WatchProbes();
+    Probe();
+    PushEscape();
     const LONG r = page();
-    watcher.join();
-    std::fflush(stdout);
-    _exit(r == 2 ? 0 : 3);
-}
-
-int Wait(pid_t child)
-{
-    int st = 0;
-    for (int i = 0; i < 300 * SlowFactor() && waitpid(child, &st, WNOHANG) == 0; i++) usleep(100000);
-    if (waitpid(child, &st, WNOHANG) == 0) {
-        kill(child, SIGKILL);
-        waitpid(child, &st, 0);
-    }
-    return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    return r == 2 ? 0 : 3;
 }
 
 size_t GameAreaColours(const Screenshot &shot)
@@ -106,49 +62,28 @@ class OptionsXvfb : public ::testing::TestWithParam<PageCase> {};
 
 TEST_P(OptionsXvfb, PageShows)
 {
-    const std::string xvfb = FindProgram("Xvfb"), xwd = FindProgram("xwd");
-    if (xvfb.empty() || xwd.empty()) GTEST_SKIP() << "Xvfb or xwd is not installed";
-    ScratchDir dir;
-    CopyDemoGameFiles(dir.path() + "/x11");
-    Xvfb server(xvfb, kW, kH);
-    if (server.Display().empty()) GTEST_SKIP() << "Xvfb did not start";
-    signal(SIGPIPE, SIG_IGN);
-    int ready[2], go[2];
-    ASSERT_EQ(pipe(ready), 0);
-    ASSERT_EQ(pipe(go), 0);
-    std::fflush(stdout);
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        close(ready[0]);
-        close(go[1]);
-        Page(GetParam().page, dir.path() + "/x11", server.Display(), ready[1], go[0]);
-    }
-    close(ready[1]);
-    close(go[0]);
-    const bool shown = ReadLine(ready[0], 60000) == "ready";
-    close(ready[0]);
-    const std::string out = std::string(VEK_BINARY_DIR) + "/option" + GetParam().name + ".xwd";
+    XvfbClient xvfb(kW, kH);
+    if (!xvfb.Missing().empty()) GTEST_SKIP() << xvfb.Missing();
+    LONG (*const page)() = GetParam().page;
+    ASSERT_TRUE(xvfb.StartOnDemo([page] { return Page(page); }));
+    const bool shown = xvfb.WaitReady();
+    std::string out = VEK_BINARY_DIR;
+    out.append("/option").append(GetParam().name).append(".xwd");
     // The game area (640 x 480, centred, 30 rows above the middle) must hold
-    // the page's picture with its faces and texts, not one fill. The page may
-    // draw later than it says it waits (an emulated or loaded run): look
-    // until it is there, within a bound that grows with the build's pace.
+    // the page's picture with its faces and texts, not one fill. The X
+    // server may lag behind the page: look until it is there, within a bound
+    // that grows with the build's pace.
     Screenshot shot;
     size_t colours = 0;
-    const bool taken = shown && WaitFor(
-                                    [&] {
-                                        const RunResult r = RunProgram(
-                                            xwd, {"-root", "-silent", "-display", server.Display(), "-out", out}, ".", 20);
-                                        if (r.status != 0 || !ParseXwd(ReadBytes(out), &shot) || shot.w != (ULONG)kW ||
-                                            shot.h != (ULONG)kH)
-                                            return false;
-                                        colours = GameAreaColours(shot);
+    const bool taken = shown && xvfb.ShotUntil(
+                                    &shot,
+                                    [&](const Screenshot &s) {
+                                        colours = GameAreaColours(s);
                                         return colours > 8;
                                     },
-                                    "the option page on the display", 30 * SlowFactor());
-    if (write(go[1], "g", 1) != 1) ADD_FAILURE() << "page gone";
-    close(go[1]);
-    EXPECT_EQ(Wait(child), 0) << "the page ends by escape with 2";
+                                    "the option page on the display", 30, out);
+    if (!xvfb.Go()) ADD_FAILURE() << "page gone";
+    EXPECT_EQ(xvfb.Wait(), 0) << "the page ends by escape with 2";
     ASSERT_TRUE(shown);
     EXPECT_TRUE(taken) << colours << " colours in the game area";
 }

@@ -5,19 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <SDL/SDL.h>
-#include <csignal>
-#include <cstdlib>
-#include <fcntl.h>
 #include <map>
-#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
 #include "common/scriptinput.h"
-#include "common/shareddemo.h"
 #include "common/testutil.h"
 #include "common/xvfb.h"
-#include "gfx/sdlinit.h"
 #include "military/hafenscreen.h"
 #include "military/military.h"
 #include "platform/system.h"
@@ -29,7 +23,6 @@ using namespace vektest;
 namespace {
 
 constexpr int kW = 1024, kH = 768;
-int readyFd = -1, goFd = -1;
 std::thread watcher;
 std::map<std::string, std::pair<LONG, LONG>> screen, rep;
 std::pair<LONG, LONG> repLine;
@@ -39,10 +32,7 @@ void Zeige(void (*weiter)())
 {
     if (watcher.joinable()) watcher.join();
     watcher = std::thread([weiter] {
-        SDL_Delay(1000);
-        if (write(readyFd, "ready\n", 6) != 6) _exit(6);
-        char c;
-        if (read(goFd, &c, 1) != 1) _exit(7);
+        Ready();
         weiter();
     });
 }
@@ -52,24 +42,9 @@ void Click(const std::map<std::string, std::pair<LONG, LONG>> &g, const char *co
     if (g.count(code)) PushClick(g.at(code).first, g.at(code).second);
 }
 
-[[noreturn]] void Hafen(const std::string &work, const std::string &display)
+int Hafen()
 {
-    if (chdir(work.c_str()) != 0) _exit(5);
-    setenv("DISPLAY", display.c_str(), 1);
-    setenv("SDL_VIDEODRIVER", "x11", 1);
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    const int log = open("client.log", O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    dup2(log, 1);
-    dup2(log, 2);
-    setvbuf(stdout, nullptr, _IOLBF, 0);
-    SetDefaults();
-    VekDisplay.VekScreen_Breite = kW;
-    VekDisplay.VekScreen_Hoehe = kH;
-    VekDisplay.VekScreen_Tiefe = 32;
-    VekDisplay.VekScreen_Window = 0;
-    UserSystem.Sfx.IsEnabled = 0;
-    if (!initSDL()) _exit(2);
-    UseKavorGadgetPainter();
+    if (!SetUpDisplay(kW, kH, 32)) return 2;
     PlayerInfo.AktStadtID = 0;
     PlayerInfo.SpielerID = 7;
     screen = GadgetCentres("./Data/screendat/Hafen.dat");
@@ -96,96 +71,43 @@ void Click(const std::map<std::string, std::pair<LONG, LONG>> &g, const char *co
         });
     };
     Click(screen, "KONT");
-    if (HafenScreen() != 39) _exit(3);
+    const LONG next = HafenScreen();
     if (watcher.joinable()) watcher.join();
-    std::fflush(stdout);
-    _exit(0);
-}
-
-int Wait(pid_t child)
-{
-    int st = 0;
-    for (int i = 0; i < 300 && waitpid(child, &st, WNOHANG) == 0; i++) usleep(100000);
-    if (waitpid(child, &st, WNOHANG) == 0) {
-        kill(child, SIGKILL);
-        waitpid(child, &st, 0);
-    }
-    return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-}
-
-std::map<ULONG, long> Farben(const Screenshot &s, LONG x0, LONG y0, LONG x1, LONG y1)
-{
-    const LONG dx = (kW - 640) / 2, dy = (kH - 480) / 2 - 30;
-    std::map<ULONG, long> n;
-    for (LONG y = y0; y <= y1; ++y)
-        for (LONG x = x0; x <= x1; ++x) ++n[s.At((ULONG)(x + dx), (ULONG)(y + dy))];
-    return n;
-}
-
-// Takes shots until the check holds (the X server may lag); 1 when it did.
-bool Schau(const std::string &xwd, const std::string &display, Screenshot *shot,
-           bool (*passt)(const Screenshot &))
-{
-    for (int attempt = 0; attempt < 30; attempt++) {
-        if (attempt) usleep(100000);
-        const RunResult r = RunProgram(xwd, {"-root", "-silent", "-display", display, "-out", "root.xwd"}, ".", 20);
-        if (r.status == 0 && ParseXwd(ReadBytes("root.xwd"), shot) && shot->w == (ULONG)kW && shot->h == (ULONG)kH &&
-            passt(*shot))
-            return true;
-    }
-    return false;
+    return next == 39 ? 0 : 3;
 }
 
 }  // namespace
 
 TEST(HafenXvfb, ShipsInPortAndTheRepairDialog)
 {
-    const std::string xvfb = FindProgram("Xvfb"), xwd = FindProgram("xwd");
-    if (xvfb.empty() || xwd.empty()) GTEST_SKIP() << "Xvfb or xwd is not installed";
-    ScratchDir dir;
-    CopyDemoGameFiles(dir.path() + "/x11");
-    Xvfb server(xvfb, kW, kH);
-    if (server.Display().empty()) GTEST_SKIP() << "Xvfb did not start";
-    signal(SIGPIPE, SIG_IGN);
-    int ready[2], go[2];
-    ASSERT_EQ(pipe(ready), 0);
-    ASSERT_EQ(pipe(go), 0);
-    std::fflush(stdout);
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        close(ready[0]);
-        close(go[1]);
-        readyFd = ready[1], goFd = go[0];
-        Hafen(dir.path() + "/x11", server.Display());
-    }
-    close(ready[1]);
-    close(go[0]);
-    const char *keep = std::getenv("VEK_SHOT_DIR");
+    XvfbClient xvfb(kW, kH);
+    if (!xvfb.Missing().empty()) GTEST_SKIP() << xvfb.Missing();
+    ASSERT_TRUE(xvfb.StartOnDemo(Hafen));
     // The harbour: the ships-in-port picture fills the corner.
     Screenshot hafen;
-    const bool shown1 = ReadLine(ready[0], 60000) == "ready";
-    const bool ok1 = shown1 && Schau(xwd, server.Display(), &hafen, [](const Screenshot &s) {
-                         return Farben(s, 88, 97, 369, 274).size() > 3;
-                     });
-    if (keep) WriteBytes(std::string(keep) + "/hafen.xwd", ReadBytes("root.xwd"));
-    if (shown1 && write(go[1], "g", 1) != 1) ADD_FAILURE() << "client gone";
+    const bool shown1 = xvfb.WaitReady();
+    const bool ok1 = shown1 && xvfb.ShotUntil(
+                                   &hafen, [](const Screenshot &s) { return ColoursInGameArea(s, 88, 97, 369, 274).size() > 3; },
+                                   "the ships in port");
+    KeepFile("VEK_SHOT_DIR", "hafen.xwd", "root.xwd");
+    if (shown1 && !xvfb.Go()) ADD_FAILURE() << "client gone";
     // The repair dialog with its value boxes filled.
     Screenshot reparatur;
-    const bool shown2 = shown1 && ReadLine(ready[0], 60000) == "ready";
-    const bool ok2 = shown2 && Schau(xwd, server.Display(), &reparatur, [](const Screenshot &s) {
-                         return Farben(s, 120, 90, 519, 389).size() > 3;
-                     });
-    if (keep) {
-        WriteBytes(std::string(keep) + "/hafen_reparatur.xwd", ReadBytes("root.xwd"));
-        WriteBytes(std::string(keep) + "/client.log", ReadBytes(dir.path() + "/x11/client.log"));
-    }
-    if (shown2 && write(go[1], "g", 1) != 1) ADD_FAILURE() << "client gone";
-    close(go[1]);
-    close(ready[0]);
-    EXPECT_EQ(Wait(child), 0) << "the screen ends by the town gadget";
+    const bool shown2 = shown1 && xvfb.WaitReady();
+    const auto hafenMitte = ColoursInGameArea(hafen, 120, 90, 519, 389);
+    const bool ok2 = shown2 && xvfb.ShotUntil(
+                                   &reparatur,
+                                   [&](const Screenshot &s) {
+                                       const auto mitte = ColoursInGameArea(s, 120, 90, 519, 389);
+                                       return mitte.size() > 3 && mitte != hafenMitte;
+                                   },
+                                   "the repair dialog over the harbour");
+    KeepFile("VEK_SHOT_DIR", "hafen_reparatur.xwd", "root.xwd");
+    KeepFile("VEK_SHOT_DIR", "client.log", xvfb.Work() + "/client.log");
+    if (shown2 && !xvfb.Go()) ADD_FAILURE() << "client gone";
+    EXPECT_EQ(xvfb.Wait(), 0) << "the screen ends by the town gadget";
     ASSERT_TRUE(ok1);
     ASSERT_TRUE(ok2);
     // The harbour and the dialog look different where the dialog lies.
-    EXPECT_NE(Farben(hafen, 120, 90, 519, 389), Farben(reparatur, 120, 90, 519, 389));
+    EXPECT_NE(hafenMitte, ColoursInGameArea(reparatur, 120, 90, 519, 389));
 }

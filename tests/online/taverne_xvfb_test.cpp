@@ -6,20 +6,13 @@
 // it is set. Skipped without Xvfb or xwd.
 #include <gtest/gtest.h>
 
-#include <SDL/SDL.h>
-#include <csignal>
-#include <cstdlib>
-#include <fcntl.h>
 #include <map>
 #include <string>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "common/scriptinput.h"
-#include "common/shareddemo.h"
 #include "common/testutil.h"
 #include "common/xvfb.h"
-#include "gfx/sdlinit.h"
 #include "net/gamemail.h"
 #include "online/online.h"
 #include "platform/memfile.h"
@@ -36,19 +29,6 @@ namespace {
 
 constexpr int kW = 1024, kH = 768;
 constexpr LONG kGameX = (kW - 640) / 2, kGameY = (kH - 480) / 2 - 30;
-int readyFd = -1, goFd = -1;
-
-void OnProbe()
-{
-    if (MousePosition.X > 2 || MousePosition.Y > 2) return;
-    for (int i = 0; i < 5; ++i) {
-        SDL_PumpEvents();
-        SDL_Delay(20);
-    }
-    if (write(readyFd, "ready\n", 6) != 6) _exit(6);
-    char c;
-    if (read(goFd, &c, 1) != 1) _exit(7);
-}
 
 void Click(const char *file, const char *code)
 {
@@ -58,32 +38,17 @@ void Click(const char *file, const char *code)
     PushClick(it->second.first, it->second.second);
 }
 
-void Probe() { PushClick(1, 1); }
-
 LONG Nein(const char *, int mode) { return mode ? 1 : 0; }
 ULONG Feste(ULONG) { static const ULONG w[] = {0, 0, 1, 1, 2}; static int i; return w[i++ % 5]; }
 
-[[noreturn]] void Child(const std::string &work, const std::string &display)
+int Child()
 {
-    if (chdir(work.c_str()) != 0) _exit(5);
-    setenv("DISPLAY", display.c_str(), 1);
-    setenv("SDL_VIDEODRIVER", "x11", 1);
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    const int log = open("client.log", O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    dup2(log, 1);
-    dup2(log, 2);
-    SetDefaults();
-    VekDisplay.VekScreen_Breite = kW;
-    VekDisplay.VekScreen_Hoehe = kH;
-    VekDisplay.VekScreen_Tiefe = 32;
-    VekDisplay.VekScreen_Window = 0;
-    UserSystem.Sfx.IsEnabled = 0;
-    UserSystem.OP.TCPIP_Flags &= (UBYTE)~TRANSPORT_GAMESERVER;
-    if (!initSDL()) _exit(2);
-    UseKavorGadgetPainter();
+    const bool up = SetUpDisplay(kW, kH, 32, true,
+                                 [] { UserSystem.OP.TCPIP_Flags &= (UBYTE)~TRANSPORT_GAMESERVER; });
+    if (!up) return 2;
     RuneFrageHook = Nein;
     RuneWuerfelHook = Feste;
-    GetKeyClickHook = OnProbe;
+    WatchProbes();
     ScriptFeeder feed;
     Probe();  // the barroom
     Click("Taverne.dat", "CHAT");
@@ -101,19 +66,7 @@ ULONG Feste(ULONG) { static const ULONG w[] = {0, 0, 1, 1, 2}; static int i; ret
     Click("Taverne.dat", "EXIT");
     feed.Start();
     const WORD next = TaverneScreen();
-    std::fflush(stdout);
-    _exit(next == 39 ? 0 : 3);
-}
-
-int Wait(pid_t child)
-{
-    int st = 0;
-    for (int i = 0; i < 600 && waitpid(child, &st, WNOHANG) == 0; i++) usleep(100000);
-    if (waitpid(child, &st, WNOHANG) == 0) {
-        kill(child, SIGKILL);
-        waitpid(child, &st, 0);
-    }
-    return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    return next == 39 ? 0 : 3;
 }
 
 // Pixels of a game area that differ from its most common colour.
@@ -129,27 +82,9 @@ long Ink(const Screenshot &s, LONG x, LONG y, LONG w, LONG h)
 
 TEST(TaverneXvfb, BarroomLettersReaderAndBoard)
 {
-    const std::string xvfb = FindProgram("Xvfb"), xwd = FindProgram("xwd");
-    if (xvfb.empty() || xwd.empty()) GTEST_SKIP() << "Xvfb or xwd is not installed";
-    ScratchDir dir;
-    CopyDemoGameFiles(dir.path() + "/x11");
-    Xvfb server(xvfb, kW, kH);
-    if (server.Display().empty()) GTEST_SKIP() << "Xvfb did not start";
-    signal(SIGPIPE, SIG_IGN);
-    int ready[2], go[2];
-    ASSERT_EQ(pipe(ready), 0);
-    ASSERT_EQ(pipe(go), 0);
-    std::fflush(stdout);
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        close(ready[0]);
-        close(go[1]);
-        readyFd = ready[1], goFd = go[0];
-        Child(dir.path() + "/x11", server.Display());
-    }
-    close(ready[1]);
-    close(go[0]);
+    XvfbClient xvfb(kW, kH);
+    if (!xvfb.Missing().empty()) GTEST_SKIP() << xvfb.Missing();
+    ASSERT_TRUE(xvfb.StartOnDemo(Child));
     const char *namen[4] = {"taverne.xwd", "taverne_briefe.xwd", "taverne_lesen.xwd", "taverne_runen.xwd"};
     static Screenshot vorher;
     auto fertig = [](int k, const Screenshot &s) {
@@ -162,36 +97,29 @@ TEST(TaverneXvfb, BarroomLettersReaderAndBoard)
     };
     for (int k = 0; k < 4; ++k) {
         SCOPED_TRACE(namen[k]);
-        if (ReadLine(ready[0], 60000) != "ready") {
+        if (!xvfb.WaitReady()) {
             ADD_FAILURE() << "the screen never reached this probe";
             break;
         }
-        bool gesehen = false;
-        for (int attempt = 0; attempt < 50 && !gesehen; ++attempt) {
-            if (attempt) usleep(100000);
-            const RunResult run =
-                RunProgram(xwd, {"-root", "-silent", "-display", server.Display(), "-out", namen[k]}, ".", 20);
-            Screenshot shot;
-            gesehen = run.status == 0 && ParseXwd(ReadBytes(namen[k]), &shot) && shot.w == (ULONG)kW &&
-                      fertig(k, shot);
-            // The reader differs from the list it covers.
-            if (gesehen && k == 1) vorher = shot;
-            if (gesehen && k == 2) {
+        Screenshot shot;
+        const bool gesehen = xvfb.ShotUntil(
+            &shot,
+            [&](const Screenshot &s) {
+                if (!fertig(k, s)) return false;
+                // The reader differs from the list it covers.
+                if (k == 1) vorher = s;
+                if (k != 2) return true;
                 long anders = 0;
-                for (size_t i = 0; i < shot.rgb.size(); ++i) anders += shot.rgb[i] != vorher.rgb[i];
-                gesehen = anders > 500;
-            }
-        }
+                for (size_t i = 0; i < s.rgb.size(); ++i) anders += s.rgb[i] != vorher.rgb[i];
+                return anders > 500;
+            },
+            namen[k], 10, namen[k]);
         EXPECT_TRUE(gesehen);
-        if (const char *ziel = std::getenv("VEK_SHOT_DIR"))
-            WriteBytes(std::string(ziel) + "/" + namen[k], ReadBytes(namen[k]));
-        if (write(go[1], "g", 1) != 1) ADD_FAILURE() << "client gone";
+        KeepFile("VEK_SHOT_DIR", namen[k], namen[k]);
+        if (!xvfb.Go()) ADD_FAILURE() << "client gone";
     }
-    close(ready[0]);
-    close(go[1]);
-    EXPECT_EQ(Wait(child), 0) << "the tavern ends towards the town after its script";
-    if (const char *ziel = std::getenv("VEK_SHOT_DIR"))
-        WriteBytes(std::string(ziel) + "/taverne.log", ReadBytes(dir.path() + "/x11/client.log"));
+    EXPECT_EQ(xvfb.Wait(60), 0) << "the tavern ends towards the town after its script";
+    KeepFile("VEK_SHOT_DIR", "taverne.log", xvfb.Work() + "/client.log");
 }
 
 }  // namespace

@@ -6,23 +6,16 @@
 // looks. Skipped without Xvfb or xwd.
 #include <gtest/gtest.h>
 
-#include <SDL/SDL.h>
 #include <algorithm>
-#include <cstdlib>
-#include <csignal>
 #include <functional>
-#include <fcntl.h>
 #include <map>
 #include <string>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
 #include "common/scriptinput.h"
-#include "common/shareddemo.h"
 #include "common/testutil.h"
 #include "common/xvfb.h"
-#include "gfx/sdlinit.h"
 #include "platform/memfile.h"
 #include "platform/prefs.h"
 #include "platform/system.h"
@@ -40,22 +33,7 @@ namespace {
 
 constexpr int kW = 1024, kH = 768;
 constexpr LONG kGameX = (kW - 640) / 2, kGameY = (kH - 480) / 2 - 30;  // where the game area lies
-int readyFd = -1, goFd = -1;
 LONG expectedNext = 2;  // what the screen returns after its script
-
-void OnProbe()
-{
-    if (MousePosition.X > 2 || MousePosition.Y > 2) return;
-    // The compatibility layer under SDL 1.2 shows what was drawn while it
-    // pumps events; let it, before the parent looks.
-    for (int i = 0; i < 5; ++i) {
-        SDL_PumpEvents();
-        SDL_Delay(20);
-    }
-    if (write(readyFd, "ready\n", 6) != 6) _exit(6);
-    char c;
-    if (read(goFd, &c, 1) != 1) _exit(7);
-}
 
 void Click(const char *file, const char *code)
 {
@@ -65,25 +43,9 @@ void Click(const char *file, const char *code)
     PushClick(it->second.first, it->second.second);
 }
 
-void Probe() { PushClick(1, 1); }
-
-[[noreturn]] void Child(const std::string &work, const std::string &display, LONG (*screen)(), void (*script)())
+int Child(LONG (*screen)(), void (*script)())
 {
-    if (chdir(work.c_str()) != 0) _exit(5);
-    setenv("DISPLAY", display.c_str(), 1);
-    setenv("SDL_VIDEODRIVER", "x11", 1);
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    const int log = open("client.log", O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    dup2(log, 1);
-    dup2(log, 2);
-    SetDefaults();
-    VekDisplay.VekScreen_Breite = kW;
-    VekDisplay.VekScreen_Hoehe = kH;
-    VekDisplay.VekScreen_Tiefe = 32;
-    VekDisplay.VekScreen_Window = 0;
-    UserSystem.Sfx.IsEnabled = 0;
-    if (!initSDL()) _exit(2);
-    UseKavorGadgetPainter();
+    if (!SetUpDisplay(kW, kH, 32)) return 2;
     ULONG id = 0;
     CheckPrefsRead(9, &id);
     PlayerInfo.SpielerID = id;
@@ -91,24 +53,12 @@ void Probe() { PushClick(1, 1); }
         std::snprintf(PlayerInfo.Spielname, sizeof PlayerInfo.Spielname, "%s", name);
         FreeVec(name);
     }
-    GetKeyClickHook = OnProbe;
+    WatchProbes();
     ScriptFeeder feed;
     script();
     feed.Start();
     const LONG next = screen();
-    std::fflush(stdout);
-    _exit(next == expectedNext ? 0 : 3);
-}
-
-int Wait(pid_t child)
-{
-    int st = 0;
-    for (int i = 0; i < 600 && waitpid(child, &st, WNOHANG) == 0; i++) usleep(100000);
-    if (waitpid(child, &st, WNOHANG) == 0) {
-        kill(child, SIGKILL);
-        waitpid(child, &st, 0);
-    }
-    return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    return next == expectedNext ? 0 : 3;
 }
 
 // A game area's pixels in a screenshot.
@@ -131,16 +81,6 @@ long Ink(const std::vector<ULONG> &v)
     for (const auto &e : n) most = std::max(most, e.second);
     return (long)v.size() - most;
 }
-// With VEK_SHOT_DIR set, the screenshot as a PPM file there, to look at.
-void Keep(const Screenshot &s, const char *name)
-{
-    const char *dir = std::getenv("VEK_SHOT_DIR");
-    if (!dir) return;
-    std::string ppm = "P6\n" + std::to_string(s.w) + " " + std::to_string(s.h) + "\n255\n";
-    for (ULONG p : s.rgb) ppm += {(char)(p >> 16), (char)(p >> 8), (char)p};
-    WriteBytes(std::string(dir) + "/" + name + ".ppm", Bytes(ppm.begin(), ppm.end()));
-}
-
 size_t Colours(const std::vector<ULONG> &v)
 {
     std::map<ULONG, int> n;
@@ -156,50 +96,21 @@ protected:
     void Run(LONG (*screen)(), void (*script)(), int probes,
              const std::function<bool(int, const Screenshot &)> &check)
     {
-        const std::string xvfb = FindProgram("Xvfb"), xwd = FindProgram("xwd");
-        if (xvfb.empty() || xwd.empty()) GTEST_SKIP() << "Xvfb or xwd is not installed";
-        ScratchDir dir;
-        CopyDemoGameFiles(dir.path() + "/x11");
-        Xvfb server(xvfb, kW, kH);
-        if (server.Display().empty()) GTEST_SKIP() << "Xvfb did not start";
-        signal(SIGPIPE, SIG_IGN);
-        int ready[2], go[2];
-        ASSERT_EQ(pipe(ready), 0);
-        ASSERT_EQ(pipe(go), 0);
-        std::fflush(stdout);
-        const pid_t child = fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            close(ready[0]);
-            close(go[1]);
-            readyFd = ready[1], goFd = go[0];
-            Child(dir.path() + "/x11", server.Display(), screen, script);
-        }
-        close(ready[1]);
-        close(go[0]);
+        XvfbClient xvfb(kW, kH);
+        if (!xvfb.Missing().empty()) GTEST_SKIP() << xvfb.Missing();
+        ASSERT_TRUE(xvfb.StartOnDemo([screen, script] { return Child(screen, script); }));
         for (int p = 0; p < probes; ++p) {
             SCOPED_TRACE(p);
-            if (ReadLine(ready[0], 60000) != "ready") {
+            if (!xvfb.WaitReady()) {
                 ADD_FAILURE() << "the screen never reached probe " << p;
                 break;
             }
-            bool seen = false;
-            for (int attempt = 0; attempt < 30 * SlowFactor() && !seen; ++attempt) {
-                if (attempt) usleep(100000);
-                const RunResult r =
-                    RunProgram(xwd, {"-root", "-silent", "-display", server.Display(), "-out", "root.xwd"}, ".", 20);
-                Screenshot shot;
-                if (r.status != 0 || !ParseXwd(ReadBytes("root.xwd"), &shot) || shot.w != (ULONG)kW ||
-                    shot.h != (ULONG)kH)
-                    continue;
-                seen = check(p, shot);
-            }
-            EXPECT_TRUE(seen);
-            if (write(go[1], "g", 1) != 1) ADD_FAILURE() << "client gone";
+            Screenshot shot;
+            EXPECT_TRUE(xvfb.ShotUntil(
+                &shot, [&](const Screenshot &s) { return check(p, s); }, "probe " + std::to_string(p)));
+            if (!xvfb.Go()) ADD_FAILURE() << "client gone";
         }
-        close(ready[0]);
-        close(go[1]);
-        EXPECT_EQ(Wait(child), 0) << "the screen ends with " << expectedNext << " after its script";
+        EXPECT_EQ(xvfb.Wait(60), 0) << "the screen ends with " << expectedNext << " after its script";
         expectedNext = 2;
     }
 };
@@ -281,7 +192,7 @@ TEST_F(RealmXvfb, ResearchRequester)
             Click("Forschung.dat", "EXIT");
         },
         1, [](int, const Screenshot &s) {
-            Keep(s, "research");
+            KeepPpm("VEK_SHOT_DIR", "research.ppm", s);
             // The field picture and the advisers' text.
             return Ink(Pixels(s, {80, 114, 195, 155})) > 300 && Ink(Pixels(s, {296, 114, 240, 156})) > 300;
         });
@@ -298,7 +209,7 @@ TEST_F(RealmXvfb, GodWithChosenSymbol)
             Click("Goetter.dat", "EXIT");
         },
         1, [](int, const Screenshot &s) {
-            Keep(s, "gods");
+            KeepPpm("VEK_SHOT_DIR", "gods.ppm", s);
             return Ink(Pixels(s, {258, 60, 64, 64})) > 100 && Ink(Pixels(s, {420, 60, 168, 160})) > 300;
         });
 }
@@ -313,7 +224,7 @@ TEST_F(RealmXvfb, SpecialistWithValues)
             Click("Spezialisten.dat", "EXIT");
         },
         1, [](int, const Screenshot &s) {
-            Keep(s, "specialists");
+            KeepPpm("VEK_SHOT_DIR", "specialists.ppm", s);
             return Ink(Pixels(s, {40, 80, 260, 40})) > 300 && Ink(Pixels(s, {40, 290, 64, 64})) > 100;
         });
 }

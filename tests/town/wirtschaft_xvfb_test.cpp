@@ -5,22 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <SDL/SDL.h>
-#include <csignal>
-#include <cstdlib>
-#include <fcntl.h>
 #include <functional>
-#include <map>
 #include <set>
-#include <sys/wait.h>
-#include <thread>
-#include <unistd.h>
 
 #include "common/scriptinput.h"
-#include "common/shareddemo.h"
 #include "common/testutil.h"
 #include "common/xvfb.h"
 #include "gfx/palette.h"
-#include "gfx/sdlinit.h"
 #include "platform/system.h"
 #include "town/town.h"
 #include "ui/gadgets.h"
@@ -52,48 +43,18 @@ void Klick(const char *file, const char *code)
     PushClick(p.first, p.second);
 }
 
-[[noreturn]] void Kind(const Fall &f, const std::string &work, const std::string &display, int readyFd, int goFd)
+int Kind(const Fall &f)
 {
-    if (chdir(work.c_str()) != 0) _exit(5);
-    setenv("DISPLAY", display.c_str(), 1);
-    setenv("SDL_VIDEODRIVER", "x11", 1);
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    const int log = open("client.log", O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    dup2(log, 1);
-    dup2(log, 2);
-    setvbuf(stdout, nullptr, _IOLBF, 0);
-    SetDefaults();
-    VekDisplay.VekScreen_Breite = kW;
-    VekDisplay.VekScreen_Hoehe = kH;
-    VekDisplay.VekScreen_Tiefe = 32;
-    VekDisplay.VekScreen_Window = 0;
-    UserSystem.Sfx.IsEnabled = 0;
-    if (!initSDL()) _exit(2);
-    UseKavorGadgetPainter();
+    if (!SetUpDisplay(kW, kH, 32)) return 2;
     PlayerInfo.AktStadtID = 0;
-    std::thread watcher([&] {
-        f.hin();
-        SDL_Delay(1500);
-        if (write(readyFd, "ready\n", 6) != 6) _exit(6);
-        char c;
-        if (read(goFd, &c, 1) != 1) _exit(7);
-        f.weg();
-    });
-    const LONG next = f.screen();
-    watcher.join();
-    std::fflush(stdout);
-    _exit(next == f.next ? 0 : 3);
-}
-
-int Wait(pid_t child)
-{
-    int st = 0;
-    for (int i = 0; i < 300 * SlowFactor() && waitpid(child, &st, WNOHANG) == 0; i++) usleep(100000);
-    if (waitpid(child, &st, WNOHANG) == 0) {
-        kill(child, SIGKILL);
-        waitpid(child, &st, 0);
-    }
-    return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    // The probe after the clicks that bring the view up holds the screen
+    // while the parent looks: by then the screen has taken those clicks and
+    // waits for input again.
+    WatchProbes();
+    f.hin();
+    Probe();
+    f.weg();
+    return f.screen() == f.next ? 0 : 3;
 }
 
 size_t Farben(const Screenshot &s, const Fall &f)
@@ -143,47 +104,21 @@ class WirtschaftXvfb : public ::testing::TestWithParam<Fall> {};
 TEST_P(WirtschaftXvfb, DrawnOnARealDisplay)
 {
     const Fall &f = GetParam();
-    const std::string xvfb = FindProgram("Xvfb"), xwd = FindProgram("xwd");
-    if (xvfb.empty() || xwd.empty()) GTEST_SKIP() << "Xvfb or xwd is not installed";
-    ScratchDir dir;
-    CopyDemoGameFiles(dir.path() + "/x11");
-    Xvfb server(xvfb, kW, kH);
-    if (server.Display().empty()) GTEST_SKIP() << "Xvfb did not start";
-    signal(SIGPIPE, SIG_IGN);
-    int ready[2], go[2];
-    ASSERT_EQ(pipe(ready), 0);
-    ASSERT_EQ(pipe(go), 0);
-    std::fflush(stdout);
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        close(ready[0]);
-        close(go[1]);
-        Kind(f, dir.path() + "/x11", server.Display(), ready[1], go[0]);
-    }
-    close(ready[1]);
-    close(go[0]);
-    const bool shown = ReadLine(ready[0], 60000) == "ready";
-    close(ready[0]);
+    XvfbClient xvfb(kW, kH);
+    if (!xvfb.Missing().empty()) GTEST_SKIP() << xvfb.Missing();
+    ASSERT_TRUE(xvfb.StartOnDemo([&f] { return Kind(f); }));
+    const bool shown = xvfb.WaitReady();
     Screenshot shot;
     // The X server and the screen may lag behind "ready" (a loaded or an
     // emulated run): look until the picture is there, within a bound that
     // grows with the build's pace.
-    const bool ok = shown && WaitFor(
-                                 [&] {
-                                     const RunResult r = RunProgram(
-                                         xwd, {"-root", "-silent", "-display", server.Display(), "-out", "root.xwd"}, ".",
-                                         20);
-                                     return r.status == 0 && ParseXwd(ReadBytes("root.xwd"), &shot) &&
-                                            shot.w == (ULONG)kW && shot.h == (ULONG)kH && Farben(shot, f) >= f.farben;
-                                 },
-                                 std::string("the ") + f.name + " screen on the display", 30 * SlowFactor());
-    if (const char *keep = std::getenv("VEK_SHOT_DIR"))
-        WriteBytes(std::string(keep) + "/" + f.name + ".xwd", ReadBytes("root.xwd")),
-            WriteBytes(std::string(keep) + "/" + f.name + ".log", ReadBytes(dir.path() + "/x11/client.log"));
-    if (write(go[1], "g", 1) != 1) ADD_FAILURE() << "client gone";
-    close(go[1]);
-    EXPECT_EQ(Wait(child), 0) << "the screen ends by its exit gadget";
+    const bool ok = shown && xvfb.ShotUntil(
+                                 &shot, [&](const Screenshot &s) { return Farben(s, f) >= f.farben; },
+                                 std::string("the ") + f.name + " screen on the display", 30);
+    KeepFile("VEK_SHOT_DIR", std::string(f.name) + ".xwd", "root.xwd");
+    KeepFile("VEK_SHOT_DIR", std::string(f.name) + ".log", xvfb.Work() + "/client.log");
+    if (!xvfb.Go()) ADD_FAILURE() << "client gone";
+    EXPECT_EQ(xvfb.Wait(), 0) << "the screen ends by its exit gadget";
     ASSERT_TRUE(shown);
     EXPECT_TRUE(ok) << (shot.w == (ULONG)kW && shot.h == (ULONG)kH ? Farben(shot, f) : 0) << " colours";
 }
