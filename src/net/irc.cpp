@@ -156,22 +156,29 @@ void SendNick(VekChannel *c) { SendFormatted(c, "NICK %s", c->Nick); }
 // parsed in its place).
 // A user's chat line to the channel that asks nothing: the bulk of what
 // comes, and nothing to do for the reader.
-bool PlainChat(const VekChannel *c, const char *line)
+inline bool PlainChat(const VekChannel *c, const char *line, size_t length)
 {
-    if (line[0] != ':') return false;
-    const char *space = std::strchr(line, ' ');
+    // The line's length is known: the scans run over it at the library's
+    // pace, and the fixed words are compared by hand.
+    if (length < 2 || line[0] != ':') return false;
+    const char *space = (const char *)std::memchr(line, ' ', length);
     if (!space || !std::memchr(line, '!', (size_t)(space - line))) return false;
-    if (std::strncmp(space + 1, "PRIVMSG ", 8) != 0) return false;
-    const char *target = space + 9;
-    const size_t n = std::strlen(c->Channel);
-    return strncasecmp(target, c->Channel, n) == 0 && std::strncmp(target + n, " :", 2) == 0 &&
-           target[n + 2] != '\001';
+    const char *p = space + 1, *end = line + length;
+    static constexpr char kWord[] = "PRIVMSG ";
+    if ((size_t)(end - p) < sizeof kWord - 1 || std::memcmp(p, kWord, sizeof kWord - 1) != 0) return false;
+    p += sizeof kWord - 1;
+    for (const char *name = c->Channel; *name; ++name, ++p) {
+        if (p == end) return false;
+        const unsigned char a = (unsigned char)*p, b = (unsigned char)*name;
+        if (a != b && ((a | 0x20) != (b | 0x20) || (unsigned char)((a | 0x20) - 'a') > 'z' - 'a')) return false;
+    }
+    return end - p >= 2 && p[0] == ' ' && p[1] == ':' && (end - p == 2 || p[2] != '\001');
 }
 
-BOOL ParseLine(VekChannel *c, const char *line)
+BOOL ParseLine(VekChannel *c, const char *line, size_t length)
 {
     // Chat text stays out of the log: it is the players', and the bulk.
-    if (Has(c, IRC_SERVERNAME) && PlainChat(c, line)) return 1;
+    if (Has(c, IRC_SERVERNAME) && PlainChat(c, line, length)) return 1;
     std::printf("---> %s\n", line);
     if (std::strncmp(line, "ERROR :Closing Link:", 20) == 0) {
         SetBits(c, IRC_CLOSING | IRC_WAITING);
@@ -654,6 +661,9 @@ void ParseExt(VekChannel *Channel, char *Message)
     VekChannel *c = Channel;
     const ULONG total = (ULONG)std::strlen(Message);
     ULONG pos = 0;
+    // The server's name, once known, stays: from then on a plain chat line
+    // asks nothing of the reader and is passed by here, the bulk of a batch.
+    const bool serverKnown = Has(c, IRC_SERVERNAME);
     while (Has(c, IRC_PARSING)) {
         char *start = Message + pos;
         char *lf = std::strchr(start, '\n');
@@ -677,6 +687,7 @@ void ParseExt(VekChannel *Channel, char *Message)
         }
         *lf = 0;
         const char *line = start;
+        size_t length = (size_t)(lf - start);
         if (c->Restzeile) {
             const ULONG have = (ULONG)std::strlen(c->Restzeile), more = (ULONG)(lf - start);
             FreeVec(c->Patchzeile);
@@ -686,9 +697,10 @@ void ParseExt(VekChannel *Channel, char *Message)
             FreeVec(c->Restzeile);
             c->Restzeile = nullptr;
             line = c->Patchzeile;
+            length = have + more;
         }
         pos = (ULONG)(lf - Message) + 1;
-        if (*line && !ParseLine(c, line)) break;
+        if (*line && !(serverKnown && PlainChat(c, line, length)) && !ParseLine(c, line, length)) break;
         if (pos >= total) {
             ClearBits(c, IRC_PARSING);
             break;

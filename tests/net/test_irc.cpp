@@ -154,6 +154,9 @@ TEST(IrcParser, AnswersPingsVersionAndNickProblems)
          "me_Vek"},
         {"a ctcp version", IRC_SERVERNAME, {":bob!b@h PRIVMSG me_Vek :\001VERSION\001\r\n"},
          "NOTICE bob :This is the famous and useless Kavoria IRC Client\r\n", "me_Vek"},
+        // Sent to the channel, named in another case: a question, not chat.
+        {"a ctcp version to the channel", IRC_SERVERNAME, {":bob!b@h PRIVMSG #orVEL :\001VERSION\001\r\n"},
+         "NOTICE bob :This is the famous and useless Kavoria IRC Client\r\n", "me_Vek"},
         {"the word version in a message", IRC_SERVERNAME, {":bob!b@h PRIVMSG #Orvel :what VERSION is this\r\n"},
          "", "me_Vek"},
         {"a nickname in use", IRC_SERVERNAME, {":irc.test 433 * me_Vek :Nickname is already in use\r\n"},
