@@ -288,7 +288,9 @@ BOOL IRCPanel_SetText(RastPort *PanelRP, VekChannel *Channel, const char *Text, 
     if (!art) return 1;
     const VekChannel *panel = PanelRecord();
     const ULONG labelW = TextLength(&art->Rp, label, (ULONG)std::strlen(label));
-    ShowStrip(art);
+    // Every line has at least one piece, and each piece fills the whole text
+    // area and shows the strip: a show of the strip before it would be seen
+    // for microseconds only.
     static IrcPiece pieces[IRC_BATCH];
     const ULONG n = IrcWrapMessage(message, labelW, FontWidth, art, pieces, IRC_BATCH);
     for (ULONG k = 0; k < n; ++k) {
