@@ -349,11 +349,17 @@ void PresentDrawn()
     }
 }
 
-void WatchProbes()
+namespace {
+const char *probePixels = nullptr;
+}
+
+void WatchProbes(const char *pixelsFile)
 {
+    probePixels = pixelsFile;
     GetKeyClickHook = [] {
         if (MousePosition.X > 2 || MousePosition.Y > 2) return;
         PresentDrawn();
+        if (probePixels) SaveDisplayRgb(probePixels);
         Ready();
     };
 }
