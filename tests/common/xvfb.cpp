@@ -349,17 +349,11 @@ void PresentDrawn()
     }
 }
 
-namespace {
-const char *probePixels = nullptr;
-}
-
-void WatchProbes(const char *pixelsFile)
+void WatchProbes()
 {
-    probePixels = pixelsFile;
     GetKeyClickHook = [] {
         if (MousePosition.X > 2 || MousePosition.Y > 2) return;
         PresentDrawn();
-        if (probePixels) SaveDisplayRgb(probePixels);
         Ready();
     };
 }

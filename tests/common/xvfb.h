@@ -132,9 +132,7 @@ void PresentDrawn();
 // In the child, for a scripted screen: from now on a probe (a click at 1, 1
 // that Probe pushes) says Ready where the screen waits for input, once
 // what was drawn is shown (PresentDrawn).
-// With pixelsFile, the display's pixels are saved there (SaveDisplayRgb)
-// at each probe before Ready, for the parent to compare its shot with.
-void WatchProbes(const char *pixelsFile = nullptr);
+void WatchProbes();
 void Probe();
 
 // In the child: the pixels of a 32-bit display as 0xRRGGBB bytes into file.
