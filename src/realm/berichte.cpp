@@ -21,26 +21,6 @@ namespace {
 
 const char *S(const LocStr &s) { return GetString(&s); }
 
-void Append(std::string *out, const char *fmt, ...) __attribute__((format(printf, 2, 3)));
-void Append(std::string *out, const char *fmt, ...)
-{
-    char small[512];
-    va_list ap;
-    va_start(ap, fmt);
-    va_list again;
-    va_copy(again, ap);
-    const int n = std::vsnprintf(small, sizeof small, fmt, ap);
-    va_end(ap);
-    if (n > 0 && (size_t)n < sizeof small) {
-        out->append(small, (size_t)n);
-    } else if (n > 0) {
-        const size_t at = out->size();
-        out->resize(at + (size_t)n + 1);
-        std::vsnprintf(&(*out)[at], (size_t)n + 1, fmt, again);
-        out->resize(at + (size_t)n);
-    }
-    va_end(again);
-}
 
 std::string Column(uint64_t v, UWORD width) { return MakeBetterString(v, width); }
 
@@ -154,24 +134,24 @@ std::string ComposeCountryReport(const st_LAND &land, ULONG vertrauen, ULONG cap
         {(ULONG)land.Auswanderer, &_VEK_BERICHTE_REICHSTEXT4}, {(ULONG)land.Geborene, &_VEK_BERICHTE_REICHSTEXT5},
         {(ULONG)land.Gestorbene, &_VEK_BERICHTE_REICHSTEXT6},  {(ULONG)land.Kriegstote, &_VEK_BERICHTE_REICHSTEXT8},
         {(ULONG)land.Desertierte, &_VEK_BERICHTE_REICHSTEXT9}};
-    for (const auto &p : people) Append(&t, " %s %s", Column(p.first, 6).c_str(), S(*p.second));
-    Append(&t, " %s %s\n\n", Column(vertrauen, 6).c_str(), S(_VEK_KORNLAGER_VERTRAUEN));
-    Append(&t, " %s %s\n", Column(capacity, 9).c_str(), S(_VEK_BERICHTE_LAGER_KAPAZITAET));
-    Append(&t, " %s %s\n", Column(stock, 9).c_str(), S(_VEK_BERICHTE_LAGER_BESTAND));
+    for (const auto &p : people) AppendFormat(&t, " %s %s", Column(p.first, 6).c_str(), S(*p.second));
+    AppendFormat(&t, " %s %s\n\n", Column(vertrauen, 6).c_str(), S(_VEK_KORNLAGER_VERTRAUEN));
+    AppendFormat(&t, " %s %s\n", Column(capacity, 9).c_str(), S(_VEK_BERICHTE_LAGER_KAPAZITAET));
+    AppendFormat(&t, " %s %s\n", Column(stock, 9).c_str(), S(_VEK_BERICHTE_LAGER_BESTAND));
     if (stock > capacity)
-        Append(&t, " -%s %s\n\n", Column(stock - capacity, 8).c_str(), S(_VEK_BERICHTE_LAGER_RESERVE));
+        AppendFormat(&t, " -%s %s\n\n", Column(stock - capacity, 8).c_str(), S(_VEK_BERICHTE_LAGER_RESERVE));
     else
-        Append(&t, " %s %s\n\n", Column(capacity - stock, 9).c_str(), S(_VEK_BERICHTE_LAGER_RESERVE));
-    Append(&t, "%s %s", Column(land.AnzGold, 8).c_str(), S(_VEK_BERICHTE_REICHSTEXT7));
-    Append(&t, "%s %s", Column((uint64_t)land.AnzahlKundschafter * 100, 8).c_str(), S(_VEK_BERICHTE_REICHTEXT13));
-    Append(&t, "%s %s", Column((uint64_t)land.AnzahlSiedler * 5000, 8).c_str(), S(_VEK_BERICHTE_REICHTEXT14));
+        AppendFormat(&t, " %s %s\n\n", Column(capacity - stock, 9).c_str(), S(_VEK_BERICHTE_LAGER_RESERVE));
+    AppendFormat(&t, "%s %s", Column(land.AnzGold, 8).c_str(), S(_VEK_BERICHTE_REICHSTEXT7));
+    AppendFormat(&t, "%s %s", Column((uint64_t)land.AnzahlKundschafter * 100, 8).c_str(), S(_VEK_BERICHTE_REICHTEXT13));
+    AppendFormat(&t, "%s %s", Column((uint64_t)land.AnzahlSiedler * 5000, 8).c_str(), S(_VEK_BERICHTE_REICHTEXT14));
     // The magnitude in 64 bits: the most negative gold still prints whole.
     if (land.Piratengold > 0)
-        Append(&t, "%s %s\n\n", Column((uint64_t)land.Piratengold, 8).c_str(), S(_VEK_BERICHTE_REICHTEXT12));
+        AppendFormat(&t, "%s %s\n\n", Column((uint64_t)land.Piratengold, 8).c_str(), S(_VEK_BERICHTE_REICHTEXT12));
     else if (land.Piratengold < 0)
-        Append(&t, "-%s %s\n\n", Column((uint64_t)(-(int64_t)land.Piratengold), 7).c_str(),
+        AppendFormat(&t, "-%s %s\n\n", Column((uint64_t)(-(int64_t)land.Piratengold), 7).c_str(),
                S(_VEK_BERICHTE_REICHTEXT11));
-    Append(&t, "%s %s", Column(land.AnzMorgen, 8).c_str(), S(_VEK_BERICHTE_REICHSTEXT10));
+    AppendFormat(&t, "%s %s", Column(land.AnzMorgen, 8).c_str(), S(_VEK_BERICHTE_REICHSTEXT10));
     return t;
 }
 
@@ -185,26 +165,26 @@ std::string ComposeHarvestReport(const st_KORN &korn)
                                              &_VEK_BERICHTE_KORNTEXT22};
     std::string t = S(_VEK_BERICHTE_KORNTEXT1);
     // A quarter the server never sends has no season to name.
-    Append(&t, " %u %s %s\n\n", (unsigned)korn.Jahr, S(_VEK_BERICHTE_KORNTEXT2),
+    AppendFormat(&t, " %u %s %s\n\n", (unsigned)korn.Jahr, S(_VEK_BERICHTE_KORNTEXT2),
            korn.Quartal <= 3 ? S(*seasons[korn.Quartal]) : "");
-    Append(&t, " %s %u %s %s", S(_VEK_BERICHTE_KORNTEXT3), (unsigned)korn.Saatlager, S(_VEK_BERICHTE_KORNTEXT4),
+    AppendFormat(&t, " %s %u %s %s", S(_VEK_BERICHTE_KORNTEXT3), (unsigned)korn.Saatlager, S(_VEK_BERICHTE_KORNTEXT4),
            S(_VEK_BERICHTE_KORNTEXT5));
-    Append(&t, " %s %u %s %s", S(_VEK_BERICHTE_KORNTEXT6), (unsigned)korn.Kornlager, S(_VEK_BERICHTE_KORNTEXT4),
+    AppendFormat(&t, " %s %u %s %s", S(_VEK_BERICHTE_KORNTEXT6), (unsigned)korn.Kornlager, S(_VEK_BERICHTE_KORNTEXT4),
            S(_VEK_BERICHTE_KORNTEXT7));
-    if (korn.Fishes) Append(&t, " %u %s", (unsigned)korn.Fishes, S(_VEK_BERICHTE_KORNTEXT41));
-    Append(&t, " %s %u %s", S(_VEK_BERICHTE_KORNTEXT8), (unsigned)korn.BevLager, S(_VEK_BERICHTE_KORNTEXT9));
-    Append(&t, " %s %u %s %u %s", S(_VEK_BERICHTE_KORNTEXT10), (unsigned)korn.AnzKornlager, S(_VEK_BERICHTE_KORNTEXT11),
+    if (korn.Fishes) AppendFormat(&t, " %u %s", (unsigned)korn.Fishes, S(_VEK_BERICHTE_KORNTEXT41));
+    AppendFormat(&t, " %s %u %s", S(_VEK_BERICHTE_KORNTEXT8), (unsigned)korn.BevLager, S(_VEK_BERICHTE_KORNTEXT9));
+    AppendFormat(&t, " %s %u %s %u %s", S(_VEK_BERICHTE_KORNTEXT10), (unsigned)korn.AnzKornlager, S(_VEK_BERICHTE_KORNTEXT11),
            (unsigned)korn.AnzMuehlen, S(_VEK_BERICHTE_KORNTEXT12));
-    if (korn.KornVerrottet) Append(&t, " %u %s\n\n", (unsigned)korn.KornVerrottet, S(_VEK_BERICHTE_KORNTEXT40));
-    Append(&t, " %s %u %s", S(_VEK_BERICHTE_KORNTEXT13), (unsigned)korn.HighErnte, S(_VEK_BERICHTE_KORNTEXT14));
-    Append(&t, " %s %u %s", S(_VEK_BERICHTE_KORNTEXT42), (unsigned)korn.MaxHarvest, S(_VEK_BERICHTE_KORNTEXT43));
-    Append(&t, " %s", S(_VEK_BERICHTE_KORNTEXT15));
-    Append(&t, " %s\n", korn.Wetter <= 6 ? S(*weather[korn.Wetter]) : "eigentlich unm\xF6glich ;-)");
+    if (korn.KornVerrottet) AppendFormat(&t, " %u %s\n\n", (unsigned)korn.KornVerrottet, S(_VEK_BERICHTE_KORNTEXT40));
+    AppendFormat(&t, " %s %u %s", S(_VEK_BERICHTE_KORNTEXT13), (unsigned)korn.HighErnte, S(_VEK_BERICHTE_KORNTEXT14));
+    AppendFormat(&t, " %s %u %s", S(_VEK_BERICHTE_KORNTEXT42), (unsigned)korn.MaxHarvest, S(_VEK_BERICHTE_KORNTEXT43));
+    AppendFormat(&t, " %s", S(_VEK_BERICHTE_KORNTEXT15));
+    AppendFormat(&t, " %s\n", korn.Wetter <= 6 ? S(*weather[korn.Wetter]) : "eigentlich unm\xF6glich ;-)");
     if (korn.Quartal == 1) {
         static const LocStr *const warnings[3] = {&_VEK_BERICHTE_KORNTEXT30, &_VEK_BERICHTE_KORNTEXT31,
                                                   &_VEK_BERICHTE_KORNTEXT32};
         const unsigned flag = korn.KornFlag & 3u;
-        if (flag) Append(&t, "%s\n\n", S(*warnings[flag - 1]));
+        if (flag) AppendFormat(&t, "%s\n\n", S(*warnings[flag - 1]));
     }
     return t;
 }
@@ -242,11 +222,11 @@ std::string ComposeBuildingReport(const st_GEBA *geba)
             name = S(anzahl[typ] == 1 ? *known->one : *known->more);
         else
             std::printf("ShowBuildingData : Geb\xE4ude Nr.: %u ist unbekannt...\n", (unsigned)typ);
-        Append(&t, " %u ", (unsigned)anzahl[typ]);
+        AppendFormat(&t, " %u ", (unsigned)anzahl[typ]);
         t += name;
-        Append(&t, " %s %" PRIu64 " %s\n", S(_VEK_BERICHTE_GEBAEUDETEXT1), kosten[typ], S(_VEK_BERICHTE_GEBAEUDETEXT2));
+        AppendFormat(&t, " %s %" PRIu64 " %s\n", S(_VEK_BERICHTE_GEBAEUDETEXT1), kosten[typ], S(_VEK_BERICHTE_GEBAEUDETEXT2));
     }
-    Append(&t, "\n %s %u %s...\n", S(_VEK_BERICHTE_GEBAEUDETEXT3), (unsigned)geba->Gesamtkosten,
+    AppendFormat(&t, "\n %s %u %s...\n", S(_VEK_BERICHTE_GEBAEUDETEXT3), (unsigned)geba->Gesamtkosten,
            S(_VEK_BERICHTE_GEBAEUDETEXT4));
     return t;
 }
@@ -255,23 +235,23 @@ std::string ComposeTaxesReport(const st_TAXE *taxe)
 {
     if (!taxe) return S(_VEK_BERICHTE_NOSTEUERN);
     std::string t = S(_VEK_BERICHTE_KORNTEXT28);
-    Append(&t, " %06" PRIu64 " %s...\n", (uint64_t)taxe->GrundsteuerLast, S(_VEK_BERICHTE_STEUERNTEXT1));
+    AppendFormat(&t, " %06" PRIu64 " %s...\n", (uint64_t)taxe->GrundsteuerLast, S(_VEK_BERICHTE_STEUERNTEXT1));
     const std::pair<ULONG, const LocStr *> more[] = {{(ULONG)taxe->JustizLast, &_VEK_BERICHTE_STEUERNTEXT2},
                                                      {(ULONG)taxe->ZollLast, &_VEK_BERICHTE_STEUERNTEXT3},
                                                      {(ULONG)taxe->HQLast, &_VEK_BERICHTE_STEUERNTEXT4},
                                                      {(ULONG)taxe->KirchensteuerLast, &_VEK_BERICHTE_STEUERNTEXT6}};
     uint64_t summe = taxe->GrundsteuerLast;
     for (const auto &m : more) {
-        Append(&t, " %6.6" PRIu64 " %s...\n", (uint64_t)m.first, S(*m.second));
+        AppendFormat(&t, " %6.6" PRIu64 " %s...\n", (uint64_t)m.first, S(*m.second));
         summe += m.first;
     }
     t += " --------------------------------------------\n";
-    Append(&t, " %6.6" PRIu64 " %s...\n\n", summe, S(_VEK_BERICHTE_STEUERNTEXT5));
+    AppendFormat(&t, " %6.6" PRIu64 " %s...\n\n", summe, S(_VEK_BERICHTE_STEUERNTEXT5));
     const std::pair<ULONG, const LocStr *> rest[] = {{(ULONG)taxe->Markthallen, &_VEK_BERICHTE_STEUERNTEXT7},
                                                      {(ULONG)taxe->Schiffskosten, &_VEK_BERICHTE_STEUERNTEXT8},
                                                      {(ULONG)taxe->ZehnteEinnahme, &_VEK_BERICHTE_STEUERNTEXT9},
                                                      {(ULONG)taxe->ZehnteAusgabe, &_VEK_BERICHTE_STEUERNTEXT10}};
-    for (const auto &r : rest) Append(&t, " %6.6" PRIu64 " %s...\n\n", (uint64_t)r.first, S(*r.second));
+    for (const auto &r : rest) AppendFormat(&t, " %6.6" PRIu64 " %s...\n\n", (uint64_t)r.first, S(*r.second));
     t += S(_VEK_BERICHTE_KORNTEXT29);
     return t;
 }
@@ -287,17 +267,17 @@ std::string ComposeResearchReport(const st_FORS &fors)
         t = S(_VEK_BERICHTE_RESEARCHTEXT1);
     } else if (fors.AktiveForschung) {
         t = S(_VEK_BERICHTE_RESEARCHTEXT3);
-        Append(&t, " %s.\n\n", ForschungsName(fors.AktiveForschung));
-        Append(&t, "%s %u %s %u %s", S(_VEK_BERICHTE_RESEARCHTEXT4), (unsigned)fors.ForschungsCounter,
+        AppendFormat(&t, " %s.\n\n", ForschungsName(fors.AktiveForschung));
+        AppendFormat(&t, "%s %u %s %u %s", S(_VEK_BERICHTE_RESEARCHTEXT4), (unsigned)fors.ForschungsCounter,
                S(_VEK_BERICHTE_RESEARCHTEXT5), (unsigned)fors.ForschungsZeit, S(_VEK_BERICHTE_RESEARCHTEXT6));
-        Append(&t, "%s %u %s", S(_VEK_BERICHTE_RESEARCHTEXT7), (unsigned)fors.KostenProRunde,
+        AppendFormat(&t, "%s %u %s", S(_VEK_BERICHTE_RESEARCHTEXT7), (unsigned)fors.KostenProRunde,
                S(_VEK_BERICHTE_RESEARCHTEXT8));
     } else if (!allDone) {
         t = S(_VEK_BERICHTE_RESEARCHTEXT2);
     }
     t += S(_VEK_BERICHTE_RESEARCHTEXT9);
     for (ULONG f = 0; f < 7; ++f)
-        Append(&t, "%s %u %s %s\n", S(_VEK_BERICHTE_RESEARCHTEXT10), (unsigned)levels[f],
+        AppendFormat(&t, "%s %u %s %s\n", S(_VEK_BERICHTE_RESEARCHTEXT10), (unsigned)levels[f],
                S(_VEK_BERICHTE_RESEARCHTEXT11), ForschungsName(f + 1));
     return t;
 }
@@ -349,7 +329,7 @@ BOOL ComposeTradeReport(const st_WARE *ware, const st_ANTW *players, ULONG ownID
         if (i == 0 || n == 1 || wares[i - 1].Info != 4 || wares[i - 1].DateInSec != w.DateInSec) {
             char seller[80];
             nameOf(w.Herkunft, seller);
-            Append(&t, " %s %s %s %u %s %s %s %u %s", S(_VEK_TITEL1), seller, S(_VEK_BERICHTE_HANDEL_ANDEREKAUF1),
+            AppendFormat(&t, " %s %s %s %u %s %s %s %u %s", S(_VEK_TITEL1), seller, S(_VEK_BERICHTE_HANDEL_ANDEREKAUF1),
                    (unsigned)w.WarenAnzahl, S(_VEK_BERICHTE_HANDEL_ANDEREKAUF2),
                    w.WarenTyp < (ULONG)WAREN_COUNT ? GetString(Waren[w.WarenTyp]) : "",
                    S(_VEK_BERICHTE_HANDEL_ANDEREKAUF3), (unsigned)w.Preis, S(_VEK_BERICHTE_HANDEL_ANDEREKAUF4));
@@ -361,9 +341,29 @@ BOOL ComposeTradeReport(const st_WARE *ware, const st_ANTW *players, ULONG ownID
             nameOf(w.Kaeufer, buyer);
         const std::string preis = MakeBetterString(w.KaeuferPreis, 8);
         const std::string anzahl = MakeBetterString(w.WarenAnzahl, 8);
-        Append(&t, "%s %s%s     %s\n", preis.c_str(), S(_VEK_GS), anzahl.c_str(), buyer);
+        AppendFormat(&t, "%s %s%s     %s\n", preis.c_str(), S(_VEK_GS), anzahl.c_str(), buyer);
         if (i + 1 < n && wares[i + 1].DateInSec != w.DateInSec) t += "\n";
     }
     *text = std::move(t);
     return TRUE;
+}
+
+void AppendFormat(std::string *out, const char *fmt, ...)
+{
+    char small[512];
+    va_list ap;
+    va_start(ap, fmt);
+    va_list again;
+    va_copy(again, ap);
+    const int n = std::vsnprintf(small, sizeof small, fmt, ap);
+    va_end(ap);
+    if (n > 0 && (size_t)n < sizeof small) {
+        out->append(small, (size_t)n);
+    } else if (n > 0) {
+        const size_t at = out->size();
+        out->resize(at + (size_t)n + 1);
+        std::vsnprintf(&(*out)[at], (size_t)n + 1, fmt, again);
+        out->resize(at + (size_t)n);
+    }
+    va_end(again);
 }

@@ -30,6 +30,9 @@ struct LokalDataBerichte {
 void MakeBetterString(char *buffer, ULONG length, uint64_t value, UWORD width);
 std::string MakeBetterString(uint64_t value, UWORD width);
 
+// printf-style text added to the end of out, however long it comes out.
+void AppendFormat(std::string *out, const char *fmt, ...) __attribute__((format(printf, 2, 3)));
+
 // The six composers. Each takes what its report reads and returns the text.
 // Vertrauen is taken from the orders pool's LAND when there is one.
 std::string ComposeCountryReport(const st_LAND &land, ULONG vertrauen, ULONG capacity, ULONG stock);

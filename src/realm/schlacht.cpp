@@ -1,6 +1,7 @@
 // The battle news without a screen: the table file, the letters, the map
 // view's place and the detail view's counters.
 #include "realm/schlacht.h"
+#include "realm/berichte.h"
 
 #include <charconv>
 #include <cstdarg>
@@ -19,26 +20,6 @@ namespace {
 
 const char *S(const LocStr &s) { return GetString(&s); }
 
-void Append(std::string *out, const char *fmt, ...) __attribute__((format(printf, 2, 3)));
-void Append(std::string *out, const char *fmt, ...)
-{
-    char small[512];
-    va_list ap;
-    va_start(ap, fmt);
-    va_list again;
-    va_copy(again, ap);
-    const int n = std::vsnprintf(small, sizeof small, fmt, ap);
-    va_end(ap);
-    if (n > 0 && (size_t)n < sizeof small) {
-        out->append(small, (size_t)n);
-    } else if (n > 0) {
-        const size_t at = out->size();
-        out->resize(at + (size_t)n + 1);
-        std::vsnprintf(&(*out)[at], (size_t)n + 1, fmt, again);
-        out->resize(at + (size_t)n);
-    }
-    va_end(again);
-}
 
 constexpr char kPlayerList[] = "./Data/SpielerList.vek";
 
@@ -168,9 +149,9 @@ std::string ComposeSchlachtBrief(const st_KRIG *krig, ULONG category, WORD *inde
     std::string t;
     if (n == 0) {
         if (category == 2)
-            Append(&t, " %s %s,", S(_VEK_HANDELSSCREEN_MEIN), S(_VEK_TITEL1));
+            AppendFormat(&t, " %s %s,", S(_VEK_HANDELSSCREEN_MEIN), S(_VEK_TITEL1));
         else
-            Append(&t, " %s %s,\n\n", S(_VEK_HANDELSSCREEN_MEIN), S(_VEK_TITEL1));
+            AppendFormat(&t, " %s %s,\n\n", S(_VEK_HANDELSSCREEN_MEIN), S(_VEK_TITEL1));
         t += S(_VEK_NACHRICHTEN_NOFIGHT);
         return t;
     }
@@ -183,37 +164,37 @@ std::string ComposeSchlachtBrief(const st_KRIG *krig, ULONG category, WORD *inde
     const ULONG result = r->Result;
     const bool ship = result == 5 || result == 6;
     if (ship) {
-        Append(&t, "%s %u %s %u\n\n", S(_VEK_NACHRICHTEN_SCHLACHT), (unsigned)*index + 1,
+        AppendFormat(&t, "%s %u %s %u\n\n", S(_VEK_NACHRICHTEN_SCHLACHT), (unsigned)*index + 1,
                S(_VEK_NACHRICHTEN_VONINGESAMT), (unsigned)n);
-        Append(&t, "%s %s,", S(_VEK_HANDELSSCREEN_MEIN), S(_VEK_TITEL1));
+        AppendFormat(&t, "%s %s,", S(_VEK_HANDELSSCREEN_MEIN), S(_VEK_TITEL1));
     } else {
-        Append(&t, " %s %u %s %u\n\n", S(_VEK_NACHRICHTEN_SCHLACHT), (unsigned)*index + 1,
+        AppendFormat(&t, " %s %u %s %u\n\n", S(_VEK_NACHRICHTEN_SCHLACHT), (unsigned)*index + 1,
                S(_VEK_NACHRICHTEN_VONINGESAMT), (unsigned)n);
-        Append(&t, " %s %s,", S(_VEK_HANDELSSCREEN_MEIN), S(_VEK_TITEL1));
+        AppendFormat(&t, " %s %s,", S(_VEK_HANDELSSCREEN_MEIN), S(_VEK_TITEL1));
     }
     const bool own = r->Angreifer.SpielerID == names.OwnID;
     ULONG X, Y;
     SchlachtOrt(*r, &X, &Y);
     const std::string angreifer = SchlachtName(names, r->Angreifer.SpielerID);
     const std::string verteidiger = SchlachtName(names, r->Verteidiger.SpielerID);
-    auto piece = [&](const LocStr &s) { Append(&t, " %s", S(s)); };
+    auto piece = [&](const LocStr &s) { AppendFormat(&t, " %s", S(s)); };
     const unsigned x = (unsigned)X, y = (unsigned)Y;
     switch (category) {
     case 0:
         if (own) {
-            Append(&t, " %s X: %u %s Y: %u %s %s %s", S(_VEK_NACHRICHTEN_KRIEGE1), x, S(_VEK_AND), y,
+            AppendFormat(&t, " %s X: %u %s Y: %u %s %s %s", S(_VEK_NACHRICHTEN_KRIEGE1), x, S(_VEK_AND), y,
                    S(_VEK_NACHRICHTEN_KRIEGE2), verteidiger.c_str(), S(_VEK_NACHRICHTEN_KRIEGE3));
-            Append(&t, " %s", KampfWort(r->AngErschoepfung));
+            AppendFormat(&t, " %s", KampfWort(r->AngErschoepfung));
             piece(_VEK_NACHRICHTEN_KRIEGE4);
-            Append(&t, " %s.", VerlustSatz(r->AngTote, r->AngLebende));
+            AppendFormat(&t, " %s.", VerlustSatz(r->AngTote, r->AngLebende));
             piece(_VEK_NACHRICHTEN_KRIEGE11);
             piece(result == 1 ? _VEK_NACHRICHTEN_BEFREIEN : _VEK_NACHRICHTEN_NICHTBEFREIEN);
         } else {
-            Append(&t, " %s %s %s X: %u %s Y: %u %s", S(_VEK_NACHRICHTEN_KRIEGE13), angreifer.c_str(),
+            AppendFormat(&t, " %s %s %s X: %u %s Y: %u %s", S(_VEK_NACHRICHTEN_KRIEGE13), angreifer.c_str(),
                    S(_VEK_NACHRICHTEN_KRIEGE14), x, S(_VEK_AND), y, S(_VEK_NACHRICHTEN_KRIEGE3));
-            Append(&t, " %s", KampfWort(r->VerErschoepfung));
+            AppendFormat(&t, " %s", KampfWort(r->VerErschoepfung));
             piece(_VEK_NACHRICHTEN_KRIEGE4);
-            Append(&t, " %s.", VerlustSatz(r->VerTote, r->VerLebende));
+            AppendFormat(&t, " %s.", VerlustSatz(r->VerTote, r->VerLebende));
             piece(_VEK_NACHRICHTEN_KRIEGE11A);
             piece(result == 1 ? _VEK_NACHRICHTEN_NICHTBESCHUETZEN : _VEK_NACHRICHTEN_BESCHUETZEN);
         }
@@ -222,19 +203,19 @@ std::string ComposeSchlachtBrief(const st_KRIG *krig, ULONG category, WORD *inde
         break;
     case 1:
         if (own) {
-            Append(&t, " %s X: %u %s Y: %u %s %s", S(_VEK_NACHRICHTEN_KRIEGE1), x, S(_VEK_AND), y,
+            AppendFormat(&t, " %s X: %u %s Y: %u %s %s", S(_VEK_NACHRICHTEN_KRIEGE1), x, S(_VEK_AND), y,
                    S(_VEK_NACHRICHTEN_STAEDTE2), S(_VEK_NACHRICHTEN_KRIEGE3));
-            Append(&t, " %s", KampfWort(r->AngErschoepfung));
+            AppendFormat(&t, " %s", KampfWort(r->AngErschoepfung));
             piece(_VEK_NACHRICHTEN_KRIEGE4);
-            Append(&t, " %s.", VerlustSatz(r->AngTote, r->AngLebende));
+            AppendFormat(&t, " %s.", VerlustSatz(r->AngTote, r->AngLebende));
             piece(_VEK_NACHRICHTEN_STAEDTE11);
             piece(result == 3 ? _VEK_NACHRICHTEN_BEFREIEN : _VEK_NACHRICHTEN_NICHTBEFREIEN);
         } else {
-            Append(&t, " %s X:%u %s Y:%u %s %s %s", S(_VEK_NACHRICHTEN_STAEDTE13), x, S(_VEK_AND), y,
+            AppendFormat(&t, " %s X:%u %s Y:%u %s %s %s", S(_VEK_NACHRICHTEN_STAEDTE13), x, S(_VEK_AND), y,
                    S(_VEK_NACHRICHTEN_STAEDTE14), angreifer.c_str(), S(_VEK_NACHRICHTEN_KRIEGE3));
-            Append(&t, " %s", KampfWort(r->VerErschoepfung));
+            AppendFormat(&t, " %s", KampfWort(r->VerErschoepfung));
             piece(_VEK_NACHRICHTEN_KRIEGE4);
-            Append(&t, " %s.", VerlustSatz(r->VerTote, r->VerLebende));
+            AppendFormat(&t, " %s.", VerlustSatz(r->VerTote, r->VerLebende));
             piece(_VEK_NACHRICHTEN_KRIEGE11A);
             // The town is lost when its attacker won (3).
             piece(result == 3 ? _VEK_NACHRICHTEN_NICHTBESCHUETZEN : _VEK_NACHRICHTEN_BESCHUETZEN);
@@ -245,16 +226,16 @@ std::string ComposeSchlachtBrief(const st_KRIG *krig, ULONG category, WORD *inde
     default:
         if (ship && own) {
             const ULONG E = r->AngErschoepfung, R = r->AngRuestungsklasse;
-            Append(&t, " %s X: %u %s Y: %u %s %s", S(_VEK_NACHRICHTEN_SCHIFFE6), x, S(_VEK_AND), y,
+            AppendFormat(&t, " %s X: %u %s Y: %u %s %s", S(_VEK_NACHRICHTEN_SCHIFFE6), x, S(_VEK_AND), y,
                    verteidiger.c_str(), S(_VEK_NACHRICHTEN_KRIEGE3));
-            Append(&t, " %s.", E == R ? S(_VEK_NACHRICHTEN_HART)
+            AppendFormat(&t, " %s.", E == R ? S(_VEK_NACHRICHTEN_HART)
                                : 2 * E <= R ? S(_VEK_NACHRICHTEN_LEICHT)
                                             : S(_VEK_NACHRICHTEN_NORMAL));
             piece(_VEK_NACHRICHTEN_SCHIFFE3);
             piece(result == 5 ? _VEK_NACHRICHTEN_SCHIFFE4 : _VEK_NACHRICHTEN_SCHIFFE5);
             piece(_VEK_NACHRICHTEN_SCHIFFE8);
             if (E == R)
-                Append(&t, " %s.", S(_VEK_NACHRICHTEN_SCHIFFE12));
+                AppendFormat(&t, " %s.", S(_VEK_NACHRICHTEN_SCHIFFE12));
             else if (4 * E < R)
                 piece(_VEK_NACHRICHTEN_SCHIFFE9);
             else if (4 * E > R)
@@ -263,37 +244,37 @@ std::string ComposeSchlachtBrief(const st_KRIG *krig, ULONG category, WORD *inde
             *detail = TRUE;
         } else if (ship) {
             const ULONG E = r->VerErschoepfung, R = r->VerRuestungsklasse;
-            Append(&t, " %s %s %s X:%u %s Y:%u %s", S(_VEK_NACHRICHTEN_KRIEGE13), angreifer.c_str(),
+            AppendFormat(&t, " %s %s %s X:%u %s Y:%u %s", S(_VEK_NACHRICHTEN_KRIEGE13), angreifer.c_str(),
                    S(_VEK_NACHRICHTEN_SCHIFFE7), x, S(_VEK_AND), y, S(_VEK_NACHRICHTEN_KRIEGE3));
             if (E == R)
-                Append(&t, " %s.", S(_VEK_NACHRICHTEN_HART));
+                AppendFormat(&t, " %s.", S(_VEK_NACHRICHTEN_HART));
             else if (4 * E < R)
-                Append(&t, " %s.", S(_VEK_NACHRICHTEN_LEICHT));
+                AppendFormat(&t, " %s.", S(_VEK_NACHRICHTEN_LEICHT));
             else if (R < 2 * E)
-                Append(&t, " %s.", S(_VEK_NACHRICHTEN_NORMAL));
+                AppendFormat(&t, " %s.", S(_VEK_NACHRICHTEN_NORMAL));
             piece(_VEK_NACHRICHTEN_SCHIFFE8);
             if (E == R)
-                Append(&t, " %s.", S(_VEK_NACHRICHTEN_SCHIFFE12));
+                AppendFormat(&t, " %s.", S(_VEK_NACHRICHTEN_SCHIFFE12));
             else if (8 * E < R)
-                Append(&t, " %s.", S(_VEK_NACHRICHTEN_SCHIFFE9));
+                AppendFormat(&t, " %s.", S(_VEK_NACHRICHTEN_SCHIFFE9));
             else if (R < 4 * E)
-                Append(&t, " %s.", S(_VEK_NACHRICHTEN_SCHIFFE10));
+                AppendFormat(&t, " %s.", S(_VEK_NACHRICHTEN_SCHIFFE10));
             else if (R < 2 * E)
-                Append(&t, " %s.", S(_VEK_NACHRICHTEN_SCHIFFE11));
+                AppendFormat(&t, " %s.", S(_VEK_NACHRICHTEN_SCHIFFE11));
             piece(_VEK_NACHRICHTEN_KRIEGE12);
             *detail = TRUE;
         } else if (own) {
-            Append(&t, " %s X:%u %s Y:%u %s %s.", S(_VEK_NACHRICHTEN_SCHIFFE6), x, S(_VEK_AND), y,
+            AppendFormat(&t, " %s X:%u %s Y:%u %s %s.", S(_VEK_NACHRICHTEN_SCHIFFE6), x, S(_VEK_AND), y,
                    verteidiger.c_str(), S(_VEK_NACHRICHTEN_PIRAT1));
             piece(result == 8 ? _VEK_NACHRICHTEN_PIRAT2 : _VEK_NACHRICHTEN_PIRAT3);
         } else {
-            Append(&t, " %s %s %s X:%u %s Y:%u %s", S(_VEK_NACHRICHTEN_KRIEGE13), S(_VEK_PIRATEN),
+            AppendFormat(&t, " %s %s %s X:%u %s Y:%u %s", S(_VEK_NACHRICHTEN_KRIEGE13), S(_VEK_PIRATEN),
                    S(_VEK_NACHRICHTEN_SCHIFFE7), x, S(_VEK_AND), y, S(_VEK_NACHRICHTEN_KRIEGE3));
             if (result == 8) {
-                Append(&t, " %s.", S(_VEK_NACHRICHTEN_LEICHT));
+                AppendFormat(&t, " %s.", S(_VEK_NACHRICHTEN_LEICHT));
                 piece(_VEK_NACHRICHTEN_PIRAT4);
             } else {
-                Append(&t, " %s.", S(_VEK_NACHRICHTEN_HART));
+                AppendFormat(&t, " %s.", S(_VEK_NACHRICHTEN_HART));
                 piece(_VEK_NACHRICHTEN_PIRAT2);
             }
         }
